@@ -1,0 +1,91 @@
+#include "dispatch.h"
+
+#include "core/messages.h"
+
+namespace {
+const QString kMagArtNichtBearbeitet = QStringLiteral("Mag.Art.Message wurde nicht bearbeitet");
+const QString kUngueltigB0 = QStringLiteral("ungültige Antwort auf B0!");
+const QString kUngueltigBC = QStringLiteral("ungültige Antwort auf BC!");
+const QString kLokNichtAngemeldet = QStringLiteral("Lok konnte nicht angemeldet werden!");
+const QString kUngueltigBF = QStringLiteral("ungültige Antwort auf BF!");
+const QString kSoSchreiben = QStringLiteral("Fehler: SO schreiben");
+const QString kSoLesen = QStringLiteral("Fehler: SO lesen");
+const QString kLokFmtSchreiben = QStringLiteral("Fehler: Lokdatenformat schreiben");
+const QString kLokFmtLesen = QStringLiteral("Fehler: Lokdatenformat lesen");
+const QString kLncvLesen = QStringLiteral("Fehler: LNCV lesen");
+} // namespace
+
+void Dispatch::dispatch(const ln::Msg& m)
+{
+    const uint8_t op = m.op();
+    if (op == 0xB4) {
+        if (LackWait)
+            long_ack(m);
+        return;
+    }
+    if (op == 0xE5)
+        rx_peer(m);
+    for (const Handler& h : handlers_[op])
+        h(m);
+}
+
+void Dispatch::rx_peer(const ln::Msg& m)
+{
+    if (m[1] != 0x0F)
+        return;
+    ln::Msg decoded = m;
+    ln::unpackHibits(decoded.data());
+    for (const Handler& h : peer_[decoded[5] & 0x7F])
+        h(decoded);
+}
+
+void Dispatch::error(const QString& text)
+{
+    msgs_.show(titles::LocoNetFehler, text, MsgIcon::Critical);
+}
+
+void Dispatch::long_ack(const ln::Msg& m)
+{
+    switch (LackOp) {
+    case 0xB0:
+        error(m[1] == 0x30 ? kMagArtNichtBearbeitet : kUngueltigB0);
+        break;
+    case 0xBC:
+        if (m[1] != 0x3C)
+            error(kUngueltigBC);
+        else if (sw_state_answer)
+            sw_state_answer(m);
+        break;
+    case 0xBF:
+        error(m[1] == 0x3F || m[1] == 0x3E ? kLokNichtAngemeldet : kUngueltigBF);
+        break;
+    case 0xED: {
+        if (m[1] != 0x6D)
+            break;
+        LackCode = m[2];
+        const bool refused = m[2] != 0x7F;
+        switch (LackCmd) {
+        case 1:
+            if (refused) error(kSoSchreiben);
+            break;
+        case 2:
+            if (refused) error(kSoLesen);
+            break;
+        case 12:
+            if (refused) error(kLokFmtSchreiben);
+            break;
+        case 13:
+            if (refused) error(kLokFmtLesen);
+            break;
+        case 33:
+            error(kLncvLesen);
+            break;
+        default: // 32 (LNCV write): the request job reads LackCode
+            break;
+        }
+        break;
+    }
+    default:
+        break;
+    }
+}

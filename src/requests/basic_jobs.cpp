@@ -1,0 +1,18 @@
+#include "basic_jobs.h"
+
+#include "engine.h"
+#include "loconet/link.h"
+
+void register_basic_jobs(ReqEngine& req, Link& link)
+{
+    req.registerJob(3, [&link] { return link.put({0x82}); });
+    req.registerJob(4, [&link] { return link.put({0x83}); });
+    req.registerJob(40, [&req, &link] {
+        link.hex_to_tx(req.RawText);
+        return true;
+    });
+    // Reset: byte 7 = the step it was posted with (0 configuration, 1 loco data formats).
+    req.registerJob(46, [&req, &link] {
+        return link.put_command(24, {req.ReqStep & 0xFF, 0, 0, 0, 0, 0, 0});
+    });
+}

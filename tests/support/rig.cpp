@@ -1,0 +1,61 @@
+#include "rig.h"
+
+Rig::Rig(int ifType)
+{
+    core = std::make_unique<Core>(clock, port, dir.path());
+    QObject::connect(&core->msgs, &MessageService::shown,
+                     [this](const QString& t, const QString& x, MsgIcon i) { shown.append({t, x, i}); });
+    core->start();
+    core->IfType = ifType;
+    port.open(QStringLiteral("mem"), {});
+    bus.open(QStringLiteral("bus"), {});
+}
+
+QStringList Rig::texts() const
+{
+    QStringList l;
+    for (const Shown& s : shown)
+        l << s.text;
+    return l;
+}
+
+QString Rig::takeWire()
+{
+    const QByteArray w = port.written().mid(taken_);
+    taken_ = port.written().size();
+    return ln::hex(w);
+}
+
+void Rig::send(std::initializer_list<int> bytes)
+{
+    sendRaw(ln::frame(bytes));
+}
+
+void Rig::sendRaw(const QByteArray& bytes)
+{
+    bus.write(bytes);
+    if (core->IfType == 2)
+        core->link.com_input();
+}
+
+void Rig::echo()
+{
+    const QByteArray w = port.written().mid(echoed_);
+    echoed_ = port.written().size();
+    if (!w.isEmpty())
+        sendRaw(w);
+}
+
+void Rig::tick(int n)
+{
+    for (int i = 0; i < n; ++i)
+        core->tick();
+}
+
+void Rig::run(double seconds)
+{
+    for (double t = 0; t < seconds; t += 0.01) {
+        clock.advance(0.01);
+        core->tick();
+    }
+}

@@ -1,0 +1,46 @@
+#pragma once
+// A fresh core on a fake clock and an in-memory port, for headless tests.
+// "bus" is the far end of the port: what the program writes arrives there,
+// what the test writes there arrives at the program.
+
+#include "core/core.h"
+#include "loconet/memory_port.h"
+#include "loconet/message.h"
+
+#include <QStringList>
+#include <QTemporaryDir>
+#include <memory>
+
+struct Shown {
+    QString title, text;
+    MsgIcon icon;
+};
+
+class Rig {
+  public:
+    explicit Rig(int ifType = 3);
+
+    FakeClock clock;
+    MemoryPortPair ports;
+    MemoryPort& port = ports.a; // the program's side
+    MemoryPort& bus = ports.b;  // the station's side
+    QTemporaryDir dir;
+    std::unique_ptr<Core> core;
+    QList<Shown> shown;
+
+    // Texts of the message boxes shown so far.
+    QStringList texts() const;
+    // Bytes as the program put them on the wire since the last take, as hex text.
+    QString takeWire();
+    // Sends a message (checksum added) from the bus to the program.
+    void send(std::initializer_list<int> bytesWithoutChecksum);
+    void sendRaw(const QByteArray& bytes);
+    // The bus echoes everything the program wrote since the last echo.
+    void echo();
+    void tick(int n = 1);
+    // Advances the clock in 10 ms steps, ticking each time.
+    void run(double seconds);
+
+  private:
+    qsizetype echoed_ = 0, taken_ = 0;
+};
