@@ -1,0 +1,34 @@
+#pragma once
+// A real serial or USB serial port. What a port cannot do (DTR/RTS/CTS on a
+// pseudo-terminal or some USB adapters) is best effort: without a CTS line
+// the port reports CTS on. A port that fails while open is closed at once
+// and reported, so a pulled cable neither crashes nor spins.
+
+#include "port.h"
+
+#include <QSerialPort>
+
+class SerialPort : public Port {
+    Q_OBJECT
+  public:
+    explicit SerialPort(QObject* parent = nullptr);
+
+    bool open(const QString& name, const PortSettings& settings) override;
+    void close() override;
+    bool isOpen() const override { return port_.isOpen(); }
+    qint64 bytesAvailable() const override { return port_.bytesAvailable(); }
+    QByteArray readAll() override { return port_.readAll(); }
+    bool write(const QByteArray& bytes) override;
+    void clear() override;
+    bool cts() const override;
+    void setBreak(bool on) override;
+    QString errorString() const override { return error_; }
+
+  private:
+    bool apply(const PortSettings& s);
+    void onError(QSerialPort::SerialPortError e);
+
+    mutable QSerialPort port_;
+    QString error_, name_;
+    mutable bool noPinout_ = false;
+};
