@@ -13,7 +13,9 @@ const QString kConfNichtGeschrieben =
 
 Core::Core(Clock& clk, Port& p, const QString& dataDir, QObject* parent)
     : QObject(parent), clock(clk), port(p), data(dataDir), dispatch(msgs),
-      link(clk, p, dispatch, msgs, IfType), req(link)
+      link(clk, p, dispatch, msgs, IfType), req(link),
+      loco(link, req, dispatch, msgs, clk, StationType), keyboard(*this), identify(*this),
+      conn(*this)
 {
     MainTimer.setObjectName(QStringLiteral("MainTimer"));
     MainTimer.setInterval(10);
@@ -22,8 +24,9 @@ Core::Core(Clock& clk, Port& p, const QString& dataDir, QObject* parent)
     connect(&MainTimer, &QTimer::timeout, this, &Core::tick);
     connect(&Timer1, &QTimer::timeout, &link, &Link::com_input);
     // Interface type 2 is polled by Timer1; the others signal their input.
+    // While the port is being set up its replies belong to the set-up.
     connect(&port, &Port::readyRead, this, [this] {
-        if (IfType != 2)
+        if (IfType != 2 && conn.state() != Connection::State::SettingUp)
             link.com_input();
     });
     connect(&req, &ReqEngine::lock_ui, this, &Core::lock_ui);
@@ -46,6 +49,7 @@ void Core::start()
     link.reset();
     req.ReqJob = 0;
     req.ReqStep = 0;
+    loco.reset_panels();
     emit lock_ui(true);
 }
 
@@ -84,4 +88,12 @@ void Core::show_power(int state)
         return;
     PowerState = state;
     emit power_shown(state);
+}
+
+void Core::set_interface(int ifType)
+{
+    if (ifType < 1 || ifType > 3)
+        return;
+    IfType = ifType;
+    emit station_changed();
 }

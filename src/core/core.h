@@ -7,7 +7,11 @@
 #include "conf.h"
 #include "datadir.h"
 #include "messages.h"
+#include "accessory/keyboard.h"
+#include "loco/slots.h"
+#include "loconet/connection.h"
 #include "loconet/dispatch.h"
+#include "loconet/identify.h"
 #include "loconet/link.h"
 #include "requests/engine.h"
 
@@ -33,6 +37,8 @@ class Core : public QObject {
 
     // track power as last reported: 0 off, 1 on; others are ignored
     void show_power(int state);
+    // The interface type chosen in the selection window.
+    void set_interface(int ifType);
 
     Clock& clock;
     Port& port;
@@ -45,6 +51,10 @@ class Core : public QObject {
     int PowerState = 0;
     Link link;
     ReqEngine req;
+    Slots loco; // the slot table and throttle requests
+    Keyboard keyboard;
+    Identify identify;
+    Connection conn;
 
     QTimer MainTimer; // 10 ms, runs tick() while connected
     QTimer Timer1;    // 100 ms input poll for interface type 2

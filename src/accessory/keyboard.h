@@ -1,0 +1,44 @@
+#pragma once
+// Accessory keyboard logic: the page of 16 accessories shown, the
+// switch-state poll of that page (job 1) and the indicators' colours.
+
+#include <QObject>
+
+class Core;
+namespace ln {
+class Msg;
+}
+
+// Indicator colours: 24-bit values with red in the low byte.
+namespace colour {
+constexpr int Red = 255;
+constexpr int Green = 65280;
+constexpr int Yellow = 65535;
+constexpr int White = 16777215;
+constexpr int Black = 0;
+constexpr int Grey = 136 + 136 * 256 + 136 * 65536;
+constexpr int LightGrey = 224 + 224 * 256 + 224 * 65536;
+} // namespace colour
+
+class Keyboard : public QObject {
+    Q_OBJECT
+  public:
+    explicit Keyboard(Core& core);
+
+    int KeybBase = 0; // 0-based address of the first accessory of the page
+
+    // Posts the switch-state poll of the page shown.
+    void poll_page();
+
+    static constexpr double AnswerTimeout = 2.0;
+
+  signals:
+    // KB_Anz(index) takes the colour.
+    void kb_anz(int index, int colour);
+
+  private:
+    bool state_poll();
+    void sw_state_answer(const ln::Msg& m);
+
+    Core& core_;
+};

@@ -1,0 +1,63 @@
+#include "shell.h"
+
+#include <QFile>
+
+#include <algorithm>
+#include <climits>
+
+QString program_info_text(int major, int minor, int revision)
+{
+    return QStringLiteral("     Quorail    \r    Version: %1.%2.%3").arg(major).arg(minor).arg(revision);
+}
+
+QString program_info_text()
+{
+    return program_info_text(QUORAIL_VERSION_MAJOR, QUORAIL_VERSION_MINOR, QUORAIL_VERSION_PATCH);
+}
+
+QStringList read_help(const QString& path)
+{
+    QStringList lines;
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return lines;
+    while (!f.atEnd()) {
+        QByteArray line = f.readLine();
+        while (line.endsWith('\n') || line.endsWith('\r'))
+            line.chop(1);
+        if (line == "##ENDE##")
+            break;
+        // The help text is written on Windows; read UTF-8 where it is valid,
+        // else the Windows codepage it most likely was saved in.
+        const QString text = QString::fromUtf8(line);
+        lines << (text.contains(QChar::ReplacementCharacter) ? QString::fromLatin1(line) : text);
+    }
+    return lines;
+}
+
+bool is_number_text(const QString& text)
+{
+    if (text == QStringLiteral("-"))
+        return true;
+    for (QChar c : text)
+        if (c < u'0' || c > u'9')
+            return false;
+    return true;
+}
+
+int leading_number(const QString& text)
+{
+    qsizetype i = 0;
+    while (i < text.size() && text[i] == u' ')
+        ++i;
+    const qsizetype start = i;
+    if (i < text.size() && (text[i] == u'-' || text[i] == u'+'))
+        ++i;
+    while (i < text.size() && text[i].isDigit() && text[i] < u'\x80')
+        ++i;
+    bool ok = false;
+    const qlonglong v = text.mid(start, i - start).toLongLong(&ok);
+    if (!ok)
+        return 0;
+    return int(std::clamp<qlonglong>(v, INT_MIN, INT_MAX));
+}

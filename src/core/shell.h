@@ -1,0 +1,19 @@
+#pragma once
+// Texts of the main window's shell that do not need a window to be decided.
+
+#include <QString>
+#include <QStringList>
+
+// The program information box: name line, CR, version line.
+QString program_info_text(int major, int minor, int revision);
+QString program_info_text(); // for this build's version
+
+// Lines of the help file up to (not including) a line "##ENDE##".
+// Empty when the file cannot be read.
+QStringList read_help(const QString& path);
+
+// True for "-", the empty text, or digits only: a number field's text is valid.
+bool is_number_text(const QString& text);
+
+// The number at the start of a text (leading blanks skipped); 0 when none.
+int leading_number(const QString& text);

@@ -1,0 +1,320 @@
+#include "slots.h"
+
+#include "core/clock.h"
+#include "core/messages.h"
+#include "loconet/dispatch.h"
+#include "loconet/link.h"
+#include "requests/engine.h"
+
+namespace {
+const QString kKeineAntwortLok = QStringLiteral("Keine Antwort auf Lokanfrage erhalten!");
+const QString kKeineAntwortCfg = QStringLiteral("Keine Antwort auf LokCfg-Read erhalten!");
+
+enum Step { Request = 0, AwaitSlot = 1, Command = 2, AwaitSent = 3, CfgRead = 10, AwaitCfg = 11 };
+} // namespace
+
+DataFormat data_format(int code)
+{
+    switch (code) {
+    case 0: return {QStringLiteral("Motorola alt"), 14};
+    case 1: return {QStringLiteral("Motorola neu"), 14};
+    case 16: return {QStringLiteral("DCC - 14"), 14};
+    case 17: return {QStringLiteral("DCC - 27"), 27};
+    case 18: return {QStringLiteral("DCC - 28"), 28};
+    case 19: return {QStringLiteral("DCC - 128"), 128};
+    case 8: return {QStringLiteral("Selectrix"), 31};
+    case 24: return {QStringLiteral("FMZ"), 15};
+    default: return {QStringLiteral(" - "), 0};
+    }
+}
+
+Slots::Slots(Link& link, ReqEngine& req, Dispatch& d, MessageService& msgs, const Clock& clock,
+             const int& stationType)
+    : link_(link), req_(req), msgs_(msgs), clock_(clock), stationType_(stationType)
+{
+    d.on(0xA0, [this](const ln::Msg& m) { rx_speed(m); });
+    d.on(0xA1, [this](const ln::Msg& m) { rx_dirf(m); });
+    d.on(0xA2, [this](const ln::Msg& m) { rx_snd(m); });
+    d.on(0xA3, [this](const ln::Msg& m) { rx_f9_12(m); });
+    d.on(0xD4, [this](const ln::Msg& m) { rx_fn_group(m); });
+    d.on(0xE7, [this](const ln::Msg& m) { rx_slot(m); });
+    d.on(0xE6, [this](const ln::Msg& m) { rx_slot_ext(m); });
+    d.on(0xED, [this](const ln::Msg& m) { rx_dir_toggle(m); });
+    d.onPeer(0x0B, [this](const ln::Msg& m) { rx_lokcfg(m); });
+    req.registerJobs(30, 39, [this] { return lok_request(); });
+}
+
+void Slots::reset_panels()
+{
+    for (int i = 0; i < 2; ++i) {
+        ThrSlot[size_t(i)] = -1;
+        ThrLoco[size_t(i)] = SlotRec{};
+        ThrLoco[size_t(i)].Adr = -1;
+    }
+}
+
+bool Slots::put_loco_request(int adr)
+{
+    int op;
+    switch (stationType_) {
+    case 1:
+    case 99: op = 0xBF; break;
+    case 2:
+    case 3:
+    case 4: op = 0xBE; break;
+    default: return false; // identification still running
+    }
+    return link_.put({op, (adr / 128) & 0x7F, adr & 0x7F});
+}
+
+bool Slots::put_lokcfg_read(int adr)
+{
+    return link_.put_command(0x0D, {adr & 0xFF, (adr / 256) & 0x3F, 0, 0, 0, 0, 0});
+}
+
+void Slots::fail(const QString& text)
+{
+    msgs_.show(titles::Fehler, text, MsgIcon::Critical);
+}
+
+bool Slots::lok_request()
+{
+    const size_t i = size_t(req_.ReqThr & 1);
+    const int action = req_.ReqJob - 30;
+    SlotRec& loco = ThrLoco[i];
+    const double now = clock_.now();
+    req_.ThrBusy = true;
+    switch (req_.ReqStep) {
+    case Request:
+        if (loco.Adr == req_.ReqAdr) {
+            req_.ReqStep = Command;
+            return lok_request();
+        }
+        if (!put_loco_request(req_.ReqAdr))
+            return false; // held until the station type is known
+        loco.Adr = req_.ReqAdr;
+        ThrSlot[i] = -1;
+        req_.ReqTime = now;
+        req_.ReqStep = AwaitSlot;
+        return false;
+    case AwaitSlot:
+        if (ThrSlot[i] != -1) {
+            req_.ReqStep = CfgRead;
+            return lok_request();
+        }
+        if (now - req_.ReqTime > AnswerTimeout) {
+            fail(kKeineAntwortLok);
+            return true;
+        }
+        return false;
+    case Command: {
+        if (action == 0 || ThrSlot[i] == -1)
+            return true;
+        const int s = ThrSlot[i];
+        switch (action) {
+        case 5:
+        case 8: link_.put({0xA1, s, loco.Dirf}); break;
+        case 6: link_.put({0xD4, 0x20, s, FnGroup, FnValue}); break;
+        case 7: link_.put({0xA2, s, loco.Snd}); break;
+        case 9: link_.put({0xA0, s, loco.Spd}); break;
+        default: return true;
+        }
+        req_.ReqStep = AwaitSent;
+        return false;
+    }
+    case AwaitSent:
+        if (!link_.txFree())
+            return false;
+        if (req_.ReqJob == 35) { // a direction change is always followed by speed 0
+            req_.ReqJob = 39;
+            req_.ReqStep = Request;
+            loco.Spd = 0;
+            return false;
+        }
+        return true;
+    case CfgRead:
+        put_lokcfg_read(loco.Adr);
+        LokCfgCode = -1;
+        req_.ReqTime = now;
+        req_.ReqStep = AwaitCfg;
+        return false;
+    case AwaitCfg:
+        if (now - req_.ReqTime > AnswerTimeout) {
+            fail(kKeineAntwortCfg);
+            return true;
+        }
+        if (LokCfgCode != -1) {
+            const DataFormat f = data_format(LokCfgCode);
+            loco.FmtName = f.name;
+            loco.Steps = f.steps;
+            emit lok_show(int(i));
+            req_.ReqStep = Command;
+        }
+        return false;
+    default:
+        return true;
+    }
+}
+
+void Slots::refresh(int s)
+{
+    for (int i = 0; i < 2; ++i)
+        if (ThrSlot[size_t(i)] == s) {
+            ThrLoco[size_t(i)] = SlotData[size_t(s)];
+            emit lok_show(i);
+        }
+    // throttle-device windows bound to this slot follow here
+}
+
+// Loco slot numbers that handlers of speed and function messages may touch.
+static bool loco_slot(int s)
+{
+    return s >= 0 && s <= 127 && s < Slots::Blank;
+}
+
+void Slots::rx_speed(const ln::Msg& m)
+{
+    if (!loco_slot(m[1]))
+        return;
+    SlotData[m[1]].Spd = m[2];
+    refresh(m[1]);
+}
+
+void Slots::rx_dirf(const ln::Msg& m)
+{
+    if (!loco_slot(m[1]))
+        return;
+    SlotData[m[1]].Dirf = m[2];
+    refresh(m[1]);
+}
+
+void Slots::rx_snd(const ln::Msg& m)
+{
+    if (!loco_slot(m[1]))
+        return;
+    SlotRec& r = SlotData[m[1]];
+    r.Snd = m[2];
+    r.Ext[7] = (r.Ext[7] & 0xF0) | r.Snd;
+    refresh(m[1]);
+}
+
+void Slots::rx_f9_12(const ln::Msg& m)
+{
+    if (!loco_slot(m[1]))
+        return;
+    SlotRec& r = SlotData[m[1]];
+    const int v = m[2];
+    r.Ext[5] = (r.Ext[5] & 0xEF) | ((v & 0x08) * 2);
+    r.Ext[7] = (r.Ext[7] & 0x0F) | ((v & 0x07) * 16);
+    refresh(m[1]);
+}
+
+void Slots::rx_fn_group(const ln::Msg& m)
+{
+    if (m[1] != 0x20 || !loco_slot(m[2]))
+        return;
+    const int s = m[2], group = m[3];
+    if (group >= 5 && group <= 12) {
+        SlotData[size_t(s)].Ext[size_t(group)] = m[4];
+        refresh(s);
+    }
+    // the throttle-device window of the slot is refreshed whatever the group
+}
+
+void Slots::bind_by_address(int s, bool /*clearEntry*/)
+{
+    const SlotRec& r = SlotData[size_t(s)];
+    if (r.Adr <= 0)
+        return; // a free slot; panels without a loco hold 0 or -1 and must stay unbound
+    for (int i = 0; i < 2; ++i)
+        if (ThrLoco[size_t(i)].Adr == r.Adr) {
+            ThrSlot[size_t(i)] = s;
+            ThrLoco[size_t(i)] = r;
+            emit lok_picture(i, -1, -1, -1, -1);
+            emit lok_show(i);
+        }
+    if (ReqLoco.Adr == r.Adr)
+        ReqLoco = r;
+    // throttle-device windows waiting for this address bind here
+}
+
+void Slots::rx_slot(const ln::Msg& m)
+{
+    if (m[1] != 14)
+        return;
+    const int s = m[2];
+    if (s == 0) {
+        SlotRec& r = SlotData[0];
+        r.Adr = 0;
+        for (int k = 0; k <= 15; ++k)
+            r.Ext[size_t(k)] = m[k];
+        TrkStat = m[7];
+        return;
+    }
+    if (s < 1 || s > 119)
+        return; // the programming track's slot 124 belongs to the CV transactions
+    TrkStat = m[7];
+    SlotRec& r = SlotData[size_t(s)];
+    r.Adr = m[4] + 128 * m[9];
+    r.Slot = s;
+    r.Stat = m[3];
+    r.Spd = m[5];
+    r.Dirf = m[6];
+    r.Snd = m[10];
+    bind_by_address(s, true);
+}
+
+void Slots::rx_slot_ext(const ln::Msg& m)
+{
+    if (m[1] != 0x15 || m[2] != 0)
+        return;
+    const int s = m[3];
+    if (!loco_slot(s))
+        return;
+    SlotRec& r = SlotData[size_t(s)];
+    r.Adr = m[5] + 128 * m[6];
+    r.Slot = s;
+    r.Stat = m[4];
+    r.Spd = m[8];
+    r.Ext[5] = m[9];
+    r.Ext[6] = m[10];
+    r.Dirf = m[10];
+    r.Ext[7] = m[11];
+    r.Snd = m[11] & 0x0F;
+    r.Ext[8] = m[12];
+    r.Ext[9] = m[13];
+    r.Ext[10] = m[14] + ((r.Ext[6] & 0x40) ? 128 : 0);
+    r.Ext[11] = m[15];
+    bind_by_address(s, false);
+}
+
+void Slots::rx_dir_toggle(const ln::Msg& m)
+{
+    if (!has_signature(m) || m[2] != 0x01 || m[5] != 0x15 || m[8] != 0x0F)
+        return;
+    const int s = m[7] + 128 * (m[6] & 1);
+    if (!loco_slot(s))
+        return;
+    SlotData[size_t(s)].Dirf ^= 0x20;
+    refresh(s);
+}
+
+void Slots::rx_lokcfg(const ln::Msg& m)
+{
+    const int adr = m[7] + 256 * m[8];
+    LokCfgCode = m[9] & 0x1F;
+    LokCfgExtra = m[10];
+    for (int s = 1; s <= 120; ++s) {
+        SlotRec& r = SlotData[size_t(s)];
+        if (r.Adr != adr)
+            continue;
+        const DataFormat f = data_format(LokCfgCode);
+        r.FmtCode = LokCfgCode;
+        r.FmtName = f.name;
+        r.Steps = f.steps;
+        for (size_t i = 0; i < 2; ++i)
+            if (ThrLoco[i].Adr == adr)
+                ThrLoco[i] = r;
+        return;
+    }
+}

@@ -1,0 +1,95 @@
+#pragma once
+// The slot table: a mirror of the command station's loco slots, fed by every
+// slot message on the bus, and the throttle requests that bind a loco
+// address to one of the two throttle panels and send one change.
+
+#include <QObject>
+#include <QString>
+#include <array>
+
+class Clock;
+class Dispatch;
+class Link;
+class MessageService;
+class ReqEngine;
+namespace ln {
+class Msg;
+}
+
+struct SlotRec {
+    int Adr = 0;
+    int Slot = 0;
+    int Stat = 0;
+    int Spd = 0;
+    int Dirf = 0;
+    int Snd = 0;
+    std::array<int, 17> Ext{};
+    int Steps = 0;
+    QString FmtName;
+    int FmtCode = 0;
+};
+
+struct DataFormat {
+    QString name;
+    int steps;
+};
+// Name and speed steps of a data-format code of the configuration answer.
+DataFormat data_format(int code);
+
+class Slots : public QObject {
+    Q_OBJECT
+  public:
+    Slots(Link& link, ReqEngine& req, Dispatch& dispatch, MessageService& msgs, const Clock& clock,
+          const int& stationType);
+
+    static constexpr int Blank = 130; // never written by a message: clears a panel
+
+    std::array<SlotRec, 131> SlotData{};
+    std::array<int, 2> ThrSlot{-1, -1};
+    std::array<SlotRec, 2> ThrLoco{};
+    SlotRec ReqLoco;
+    int TrkStat = 0;
+    int LokCfgCode = -1;
+    int LokCfgExtra = 0;
+    int FnGroup = 0;
+    int FnValue = 0;
+
+    // Both panels without a loco (start-up).
+    void reset_panels();
+    // Slot 0 data awaited by the identification; cleared when they arrive.
+    void await_slot0() { SlotData[0].Adr = -1; }
+    bool slot0_arrived() const { return SlotData[0].Adr == 0; }
+
+    // The loco request message for adr into the transmit buffer; false
+    // while the station type is not known (no stale opcode goes out).
+    bool put_loco_request(int adr);
+    // The configuration (data format) read message for adr.
+    bool put_lokcfg_read(int adr);
+
+    static constexpr double AnswerTimeout = 2.0;
+
+  signals:
+    void lok_show(int panel);
+    void lok_picture(int panel, int f0, int f1, int f2, int dir);
+
+  private:
+    bool lok_request();
+    void refresh(int slot);
+    void bind_by_address(int slot, bool clearEntry);
+    void rx_speed(const ln::Msg& m);
+    void rx_dirf(const ln::Msg& m);
+    void rx_snd(const ln::Msg& m);
+    void rx_f9_12(const ln::Msg& m);
+    void rx_fn_group(const ln::Msg& m);
+    void rx_slot(const ln::Msg& m);
+    void rx_slot_ext(const ln::Msg& m);
+    void rx_dir_toggle(const ln::Msg& m);
+    void rx_lokcfg(const ln::Msg& m);
+    void fail(const QString& text);
+
+    Link& link_;
+    ReqEngine& req_;
+    MessageService& msgs_;
+    const Clock& clock_;
+    const int& stationType_;
+};

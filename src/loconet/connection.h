@@ -1,0 +1,69 @@
+#pragma once
+// Connecting to the command station: the port set-up of the three interface
+// types, then identification (job 100), the switch-state poll of the first
+// keyboard page (job 1) and serial number and version (job 47). Every wait
+// is a state advanced by step(), never a nested event loop.
+
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+class Core;
+struct PortSettings;
+
+// The device a port text names: a number n is the n-th serial port of the
+// platform (COMn on Windows, /dev/ttyS(n-1) elsewhere); other texts are
+// device names used as they stand.
+QString port_device(const QString& portText);
+// The port number a text stands for (a number, or a device of the form
+// above); 0 when it names no numbered port.
+int port_number(const QString& portText);
+
+class Connection : public QObject {
+    Q_OBJECT
+  public:
+    explicit Connection(Core& core);
+
+    enum class State { Disconnected, SettingUp, Identifying, PollingSwitches, AskingVersion, Connected };
+
+    // "Verbinden": takes the port text, sets up the port and starts the sequence.
+    void connect_port(const QString& portText);
+    // "Trennen".
+    void disconnect_port(const QString& portText);
+    State state() const { return state_; }
+    bool busy() const { return state_ != State::Disconnected && state_ != State::Connected; }
+
+    // Advances the sequence; driven by its own 10 ms timer while it runs.
+    void step();
+
+    // Effective rate of interface type 2: the UART divisor 7 of 115200.
+    static constexpr int Rate70810 = 16457;
+    static constexpr double ReplyTimeout = 5.0; // set-up texts of interface type 1
+
+  signals:
+    void connected();    // sequence finished: "Trennen" enabled, window unlocked
+    void disconnected(); // closed (by the user, a failed set-up or a vanished port)
+    // Put the focus into the loco address field if a throttle tab is shown.
+    void focus_loco_address();
+
+  private:
+    enum class Zv1 { BreakOn, BreakOff, Baud, Wait19200, Rt, LnMode, Done };
+    bool open(const PortSettings& s);
+    bool setup_usb();
+    bool setup_70810();
+    void setup_zv1_step();
+    void send_line(const QString& text);
+    void start_identification();
+    void fail_setup(const QString& title, const QString& text);
+    void port_failed(const QString& error);
+    void close_down();
+
+    Core& core_;
+    QTimer timer_;
+    State state_ = State::Disconnected;
+    Zv1 zv1_ = Zv1::Done;
+    double since_ = 0;   // start of the current wait
+    QByteArray reply_;   // text collected while waiting for "]"
+    QByteArray pending_; // set-up text still to be written under CTS
+    bool waitReply_ = false;
+};

@@ -1,0 +1,45 @@
+#pragma once
+// Identifying the command station: its slot-0 answer (job 100), its serial
+// number and software version (job 47), and the texts of the two labels.
+
+#include <QObject>
+#include <QString>
+
+class Core;
+namespace ln {
+class Msg;
+}
+
+// Label texts for a station type and an interface type.
+QString station_text(int stationType);
+QString interface_text(int ifType);
+// A version number as shown: three decimals with a point (1.55 -> "1.550").
+QString version_text(double version);
+
+class Identify : public QObject {
+    Q_OBJECT
+  public:
+    explicit Identify(Core& core);
+
+    // True when the stored slot-0 message matches the pattern (byte 7, the
+    // track status, is not compared).
+    bool slot_match(const QString& pattern) const;
+
+    double StationSerial = -1;
+    double StationVersion = -1;
+
+    static constexpr double Slot0Timeout = 1.0;
+    static constexpr double AnswerTimeout = 2.0;
+
+  signals:
+    // Job 47 has both answers: the Version window's labels.
+    void version_shown(const QString& serial, const QString& version);
+
+  private:
+    bool identify_job();
+    bool version_job();
+    void rx_serial(const ln::Msg& m);
+    void rx_version(const ln::Msg& m);
+
+    Core& core_;
+};
