@@ -54,8 +54,11 @@ void Rig::tick(int n)
 
 void Rig::run(double seconds)
 {
-    for (double t = 0; t < seconds; t += 0.01) {
+    for (double t = 0; t < seconds - 1e-9; t += 0.01) {
         clock.advance(0.01);
+        core->conn.step();
         core->tick();
+        if (station)
+            station();
     }
 }

@@ -9,6 +9,7 @@
 
 #include <QStringList>
 #include <QTemporaryDir>
+#include <functional>
 #include <memory>
 
 struct Shown {
@@ -38,8 +39,10 @@ class Rig {
     // The bus echoes everything the program wrote since the last echo.
     void echo();
     void tick(int n = 1);
-    // Advances the clock in 10 ms steps, ticking each time.
+    // Advances the clock in 10 ms steps; each step advances the connect
+    // sequence, ticks, and lets the scripted station (if any) answer.
     void run(double seconds);
+    std::function<void()> station;
 
   private:
     qsizetype echoed_ = 0, taken_ = 0;

@@ -1,0 +1,212 @@
+#include "core/shell.h"
+#include "support/rig.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSignalSpy>
+#include <QtTest>
+
+namespace {
+void writeFile(const QString& path, const QByteArray& content)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(content);
+}
+
+QByteArray readFile(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// A core started on a data folder holding the given conf.dat (null: none).
+struct Started {
+    explicit Started(const QByteArray* conf, const QString& name = "conf.dat")
+    {
+        if (conf)
+            writeFile(dir.filePath(name), *conf);
+        core = std::make_unique<Core>(clock, ports.a, dir.path());
+        QObject::connect(&core->msgs, &MessageService::shown, [this] { ++boxes; });
+        core->start();
+    }
+    QTemporaryDir dir;
+    FakeClock clock;
+    MemoryPortPair ports;
+    std::unique_ptr<Core> core;
+    int boxes = 0;
+};
+} // namespace
+
+class TestCore : public QObject {
+    Q_OBJECT
+  private slots:
+    void confAtStart_data();
+    void confAtStart();
+    void missingConfStartsWithDefaultsAndWritesNothing();
+    void confRoundTrip_data();
+    void confRoundTrip();
+    void unwritableConfIsReported();
+    void startValuesAndLock();
+    void endProgramStopsOnce();
+    void leadingNumber_data();
+    void leadingNumber();
+    void numberText_data();
+    void numberText();
+};
+
+void TestCore::confAtStart_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<int>("ifType");
+    QTest::addColumn<QString>("port");
+    QTest::newRow("3 and 4") << QByteArray("3\r\n4\r\n") << 3 << "4";
+    QTest::newRow("LF only") << QByteArray("1\n2\n") << 1 << "2";
+    QTest::newRow("device name") << QByteArray("2\r\n/dev/ttyUSB0\r\n") << 2 << "/dev/ttyUSB0";
+    QTest::newRow("interface out of range") << QByteArray("7\r\n1\r\n") << 3 << "1";
+    QTest::newRow("not a number") << QByteArray("abc\r\n2\r\n") << 3 << "1";
+    QTest::newRow("port 0") << QByteArray("2\r\n0\r\n") << 3 << "1";
+    QTest::newRow("empty port line") << QByteArray("2\r\n\r\n") << 3 << "1";
+    QTest::newRow("one line") << QByteArray("2\r\n") << 3 << "1";
+    QTest::newRow("binary garbage") << QByteArray("\x01\xff\x00\x80", 4) << 3 << "1";
+}
+
+void TestCore::confAtStart()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(int, ifType);
+    QFETCH(QString, port);
+    Started s(&content);
+    QCOMPARE(s.core->IfType, ifType);
+    QCOMPARE(s.core->ComPortNr, port);
+    QCOMPARE(s.boxes, 0);
+    QCOMPARE(readFile(s.dir.filePath("conf.dat")), content); // start never writes it
+    QCOMPARE(s.ports.a.written(), QByteArray()); // nothing sent before connecting
+}
+
+void TestCore::missingConfStartsWithDefaultsAndWritesNothing()
+{
+    Started s(nullptr);
+    QCOMPARE(s.core->IfType, 3);
+    QCOMPARE(s.core->ComPortNr, QString("1"));
+    QCOMPARE(s.boxes, 0);
+    s.core->end_program();
+    QVERIFY(!QFile::exists(s.dir.filePath("conf.dat")));
+}
+
+void TestCore::confRoundTrip_data()
+{
+    QTest::addColumn<QString>("fileName");
+    QTest::newRow("lower case") << "conf.dat";
+    QTest::newRow("other case is found") << "CONF.DAT";
+}
+
+void TestCore::confRoundTrip()
+{
+    QFETCH(QString, fileName);
+    const QByteArray old("1\r\n1\r\n");
+    Started s(&old, fileName);
+    QCOMPARE(s.core->IfType, 1);
+    s.core->IfType = 2;
+    s.core->ComPortNr = "COM7";
+    QVERIFY(s.core->save_conf());
+    QCOMPARE(readFile(s.dir.filePath(fileName)), QByteArray("2\r\nCOM7\r\n"));
+    QCOMPARE(QDir(s.dir.path()).entryList(QDir::Files).size(), 1);
+    Started again(nullptr);
+    const auto back = read_conf(s.dir.filePath(fileName));
+    QVERIFY(back.has_value());
+    QCOMPARE(back->IfType, 2);
+    QCOMPARE(back->ComPortNr, QString("COM7"));
+}
+
+void TestCore::unwritableConfIsReported()
+{
+    QTemporaryDir dir;
+    writeFile(dir.filePath("Conf"), "not a folder");
+    FakeClock clock;
+    MemoryPortPair ports;
+    Core core(clock, ports.a, dir.filePath("Conf"));
+    QSignalSpy boxes(&core.msgs, &MessageService::shown);
+    core.start();
+    QVERIFY(!core.save_conf());
+    QCOMPARE(boxes.size(), 1);
+    QVERIFY(boxes[0][1].toString().startsWith("conf.dat konnte nicht geschrieben werden: "));
+    QCOMPARE(readFile(dir.filePath("Conf")), QByteArray("not a folder"));
+}
+
+void TestCore::startValuesAndLock()
+{
+    QTemporaryDir dir;
+    FakeClock clock;
+    MemoryPortPair ports;
+    Core core(clock, ports.a, dir.path());
+    QSignalSpy lock(&core, &Core::lock_ui);
+    QSignalSpy station(&core, &Core::station_changed);
+    core.start();
+    QCOMPARE(lock.size(), 1);
+    QCOMPARE(lock[0][0].toBool(), true);
+    QCOMPARE(station.size(), 1);
+    QCOMPARE(core.StationType, 99);
+    QCOMPARE(core.link.LnTxLast, -1);
+    QVERIFY(core.link.LnRxEmpty);
+    QVERIFY(!core.dispatch.LackWait);
+    QCOMPARE(core.req.ReqJob, 0);
+    for (int i = 0; i < 2; ++i) {
+        QCOMPARE(core.loco.ThrSlot[size_t(i)], -1);
+        QCOMPARE(core.loco.ThrLoco[size_t(i)].Adr, -1);
+    }
+    QVERIFY(!core.MainTimer.isActive());
+}
+
+void TestCore::endProgramStopsOnce()
+{
+    Rig rig;
+    QSignalSpy ended(rig.core.get(), &Core::ended);
+    rig.core->MainTimer.start();
+    rig.core->end_program();
+    rig.core->end_program(); // closing the window after "Beenden"
+    QVERIFY(!rig.core->MainTimer.isActive());
+    QCOMPARE(ended.size(), 1);
+    QCOMPARE(rig.port.written(), QByteArray()); // nothing is sent on the way out
+}
+
+void TestCore::leadingNumber_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("value");
+    QTest::newRow("plain") << "42" << 42;
+    QTest::newRow("leading blanks") << "  7x" << 7;
+    QTest::newRow("letters first") << "a12" << 0;
+    QTest::newRow("empty") << "" << 0;
+    QTest::newRow("dash") << "-" << 0;
+    QTest::newRow("negative") << "-3" << -3;
+}
+
+void TestCore::leadingNumber()
+{
+    QFETCH(QString, text);
+    QFETCH(int, value);
+    QCOMPARE(leading_number(text), value);
+}
+
+void TestCore::numberText_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("valid");
+    QTest::newRow("digits") << "0123" << true;
+    QTest::newRow("dash") << "-" << true;
+    QTest::newRow("empty") << "" << true;
+    QTest::newRow("letter") << "12a" << false;
+    QTest::newRow("negative") << "-1" << false;
+    QTest::newRow("blank") << " 1" << false;
+}
+
+void TestCore::numberText()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, valid);
+    QCOMPARE(is_number_text(text), valid);
+}
+
+QTEST_GUILESS_MAIN(TestCore)
+#include "tst_core.moc"

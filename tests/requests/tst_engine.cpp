@@ -1,0 +1,130 @@
+#include "support/rig.h"
+
+#include <QSignalSpy>
+#include <QtTest>
+
+class TestEngine : public QObject {
+    Q_OBJECT
+  private slots:
+    void oneMessageJobs_data();
+    void oneMessageJobs();
+    void lockPatternOfAOneTickJob();
+    void noStepWhileMessageInFlight();
+    void unknownJobEndsAtOnce();
+    void postingReplacesRunningJob();
+    void tickSendsWhatTheEngineFilledAndThenReceives();
+};
+
+void TestEngine::oneMessageJobs_data()
+{
+    QTest::addColumn<int>("job");
+    QTest::addColumn<int>("step");
+    QTest::addColumn<QString>("raw");
+    QTest::addColumn<QString>("wire");
+    QTest::newRow("3 power off") << 3 << 0 << "" << "82 7D";
+    QTest::newRow("4 power on") << 4 << 0 << "" << "83 7C";
+    QTest::newRow("40 raw message") << 40 << 0 << "BB 00 00" << "BB 00 00 44";
+    QTest::newRow("40 empty text") << 40 << 0 << "" << "";
+    QTest::newRow("46 reset configuration") << 46 << 0 << ""
+                                            << "ED 0F 01 5A 56 18 00 00 00 00 00 00 00 00 08";
+    QTest::newRow("46 reset loco formats") << 46 << 1 << ""
+                                           << "ED 0F 01 5A 56 18 00 01 00 00 00 00 00 00 09";
+}
+
+void TestEngine::oneMessageJobs()
+{
+    QFETCH(int, job);
+    QFETCH(int, step);
+    QFETCH(QString, raw);
+    QFETCH(QString, wire);
+    Rig rig;
+    rig.core->req.RawText = raw;
+    rig.core->req.post(job, step);
+    rig.tick();
+    QCOMPARE(rig.takeWire(), wire);
+    QCOMPARE(rig.core->req.ReqJob, 0); // finished in the same tick
+}
+
+void TestEngine::lockPatternOfAOneTickJob()
+{
+    Rig rig;
+    QSignalSpy lock(rig.core.get(), &Core::lock_ui);
+    rig.tick();
+    QCOMPARE(lock.size(), 0); // idle: nothing
+    rig.core->req.post(3);
+    rig.tick();
+    QCOMPARE(lock.size(), 2);
+    QCOMPARE(lock[0][0].toBool(), true);
+    QCOMPARE(lock[1][0].toBool(), false);
+}
+
+void TestEngine::noStepWhileMessageInFlight()
+{
+    Rig rig;
+    ReqEngine& req = rig.core->req;
+    QSignalSpy lock(rig.core.get(), &Core::lock_ui);
+    int steps = 0;
+    req.registerJob(77, [&] { return ++steps == 2; });
+    rig.core->link.put({0x83});
+    req.ReqAdr = 5;
+    req.post(77);
+    rig.tick(3); // 83 sent, no echo: the job waits
+    QCOMPARE(steps, 0);
+    QCOMPARE(lock.size(), 3);
+    rig.echo();
+    rig.tick(); // echo frees the buffer after the engine's turn
+    rig.tick();
+    QCOMPARE(steps, 1);
+    rig.tick();
+    QCOMPARE(steps, 2);
+    QCOMPARE(req.ReqJob, 0);
+    QCOMPARE(req.ReqAdr, 0);
+    QCOMPARE(lock.last()[0].toBool(), false);
+    for (int i = 0; i < lock.size() - 1; ++i)
+        QCOMPARE(lock[i][0].toBool(), true);
+}
+
+void TestEngine::unknownJobEndsAtOnce()
+{
+    Rig rig;
+    QSignalSpy lock(rig.core.get(), &Core::lock_ui);
+    rig.core->req.post(99);
+    rig.tick();
+    QCOMPARE(rig.core->req.ReqJob, 0);
+    QCOMPARE(lock.last()[0].toBool(), false);
+    QCOMPARE(rig.takeWire(), QString());
+}
+
+void TestEngine::postingReplacesRunningJob()
+{
+    Rig rig;
+    ReqEngine& req = rig.core->req;
+    QStringList ran;
+    req.registerJob(70, [&] { ran << QString("70:%1").arg(req.ReqStep++); return false; });
+    req.registerJob(71, [&] { ran << QString("71:%1").arg(req.ReqStep); return true; });
+    req.post(70);
+    rig.tick(2);
+    req.post(71);
+    rig.tick();
+    QCOMPARE(ran, (QStringList{"70:0", "70:1", "71:0"}));
+}
+
+// The engine fills the buffer, the same tick writes it, then dispatches
+// what had arrived; the echo matches only on a later tick.
+void TestEngine::tickSendsWhatTheEngineFilledAndThenReceives()
+{
+    Rig rig;
+    rig.core->req.post(3);
+    rig.send({0x83});
+    rig.tick();
+    QCOMPARE(rig.takeWire(), QString("82 7D"));
+    QCOMPARE(rig.core->PowerState, 1);
+    QVERIFY(rig.core->link.LnTxSent);
+    rig.echo();
+    rig.tick();
+    QCOMPARE(rig.core->PowerState, 0);
+    QVERIFY(rig.core->link.txFree());
+}
+
+QTEST_GUILESS_MAIN(TestEngine)
+#include "tst_engine.moc"
