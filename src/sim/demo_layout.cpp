@@ -1,0 +1,102 @@
+#include "demo_layout.h"
+
+#include "virtual_station.h"
+
+#include <cmath>
+#include <functional>
+#include <vector>
+
+namespace sim {
+
+namespace {
+
+struct Event {
+    double at; // seconds into the cycle
+    bool everyCycle;
+    std::function<void(VirtualStation&)> act;
+};
+
+using S = VirtualStation;
+using D = KennixDirection;
+
+const std::vector<Event>& schedule()
+{
+    static const std::vector<Event> events = {
+        {0.5, false, [](S& s) { s.switchAccessory(1, true); }},
+        {1.0, true, [](S& s) { s.setSensor(1, true); }},
+        {2.0, true, [](S& s) { s.kennixLoco(1, 3, 1, D::S1toS2); }},
+        {2.5, true, [](S& s) { s.kennixSpeed(1, 62); }},
+        {3.0, false, [](S& s) { s.announcePultrix(5); }},
+        {4.0, true, [](S& s) { s.setSensor(2, true); }},
+        {5.0, true, [](S& s) { s.setSensor(1, false); }},
+        {7.0, true, [](S& s) { s.switchAccessory(3, true); }},
+        {8.0, true, [](S& s) { s.setSensor(3, true); }},
+        {9.0, true, [](S& s) { s.setSensor(2, false); }},
+        {10.0, true, [](S& s) { s.throttleDirf(78, 0x10); }}, // forward, light on
+        {10.5, true, [](S& s) { s.throttleSpeed(78, 40); }},
+        {12.0, true, [](S& s) { s.setSensor(4, true); }},
+        {13.0, true, [](S& s) { s.setSensor(3, false); }},
+        {14.0, true, [](S& s) { s.kennixLoco(2, 78, 2, D::S2toS1); }},
+        {14.5, true, [](S& s) { s.kennixSpeed(2, 38); }},
+        {16.0, true, [](S& s) { s.switchAccessory(3, false); }},
+        {17.0, true, [](S& s) { s.setSensor(4, false); }},
+        {20.0, true, [](S& s) { s.throttleSpeed(78, 0); }},
+        {22.0, true, [](S& s) { s.kennixClear(1); }},
+        {24.0, true, [](S& s) { s.setSensor(12, true); }},
+        {27.0, true, [](S& s) { s.setSensor(12, false); }},
+    };
+    return events;
+}
+
+LncvModule module(int article, int address, std::initializer_list<std::pair<int, Lncv>> lncvs)
+{
+    LncvModule m = LncvModule::make(article, address);
+    for (const auto& [nr, lncv] : lncvs)
+        m.lncvs[nr] = lncv;
+    return m;
+}
+
+} // namespace
+
+DemoLayout::DemoLayout(VirtualStation& station, double start)
+    : station_(station), cycleStart_(start)
+{
+    StationSettings& settings = station.settings();
+    settings.setLoco(3, {Dcc28, 0});
+    settings.setLoco(5, {Dcc128, 0});
+    settings.setLoco(78, {MotorolaNew, 0});
+
+    station.programmingTrack().setDecoder(Decoder::standard(3));
+
+    const Lncv version{3, 0, 65535, true};
+    LncvModules& modules = station.lncvModules();
+    // Feedback module: first sensor number, report delay in 10 ms.
+    modules.add(module(6334, 1, {{1, {1, 1, 2048}}, {2, {10, 0, 255}}, {7, version}}));
+    // Switch decoder: first accessory number, switching time in 10 ms.
+    modules.add(module(6382, 2, {{1, {1, 1, 2048}}, {2, {10, 1, 255}}, {7, version}}));
+    // Pultrix devices: LNCV 10 is the loco they drive.
+    for (int device : {5, 6})
+        modules.add(module(PultrixArticle, device, {{PultrixLocoLncv, {0, 0, 10000}}, {7, version}}));
+}
+
+void DemoLayout::advance(double now)
+{
+    // After a long pause the missed cycles are skipped, not replayed.
+    if (now - cycleStart_ > 2 * Cycle) {
+        cycleStart_ += std::floor((now - cycleStart_) / Cycle) * Cycle;
+        next_ = 0;
+        firstCycle_ = false;
+    }
+    const auto& events = schedule();
+    while (cycleStart_ + events[next_].at <= now) {
+        if (firstCycle_ || events[next_].everyCycle)
+            events[next_].act(station_);
+        if (++next_ == events.size()) {
+            next_ = 0;
+            cycleStart_ += Cycle;
+            firstCycle_ = false;
+        }
+    }
+}
+
+} // namespace sim

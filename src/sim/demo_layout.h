@@ -1,0 +1,29 @@
+#pragma once
+// A small layout behind the virtual station: locos 3, 5 and 78 with their
+// data formats, a decoder on the programming track, LNCV modules (a feedback
+// module, a switch decoder, Pultrix devices 5 and 6) and a fixed schedule of
+// sensor, accessory, throttle and Kennix events that repeats every 30 s.
+// Everything follows the station's clock, so a run is the same every time.
+
+#include <cstddef>
+
+namespace sim {
+
+class VirtualStation;
+
+class DemoLayout {
+  public:
+    static constexpr double Cycle = 30.0;
+
+    DemoLayout(VirtualStation& station, double start);
+    // Runs the events whose time has come.
+    void advance(double now);
+
+  private:
+    VirtualStation& station_;
+    double cycleStart_;
+    std::size_t next_ = 0;
+    bool firstCycle_ = true;
+};
+
+} // namespace sim

@@ -1,0 +1,65 @@
+#include "wire.h"
+
+#include "loconet/message.h"
+
+#include <algorithm>
+
+namespace sim {
+
+QList<QByteArray> MessageAssembler::feed(const QByteArray& bytes)
+{
+    QList<QByteArray> complete;
+    for (char c : bytes) {
+        const auto b = uint8_t(c);
+        if (b & 0x80) {
+            current_.clear();
+            length_ = ln::opcodeLength(b);
+        } else if (length_ == 0) {
+            continue;
+        } else if (length_ == -1) {
+            // Byte 1 of a variable-length message: its total length.
+            length_ = b >= 2 && b <= ln::MaxLen ? b : 0;
+            if (length_ == 0) {
+                current_.clear();
+                continue;
+            }
+        }
+        current_.append(c);
+        if (current_.size() == length_) {
+            complete.append(current_);
+            current_.clear();
+            length_ = 0;
+        }
+    }
+    return complete;
+}
+
+void Transmitter::queue(const QByteArray& message, double due)
+{
+    auto later = std::find_if(queue_.begin(), queue_.end(),
+                              [due](const Item& i) { return i.due > due; });
+    queue_.insert(later, Item{due, message});
+}
+
+QByteArray Transmitter::take(double now, const std::function<void(const QByteArray&)>& sent)
+{
+    constexpr double byteTime = 1.0 / WireBytesPerSecond;
+    QByteArray out;
+    while (!queue_.empty() && queue_.front().due <= now) {
+        Item& item = queue_.front();
+        while (item.written < item.bytes.size()) {
+            if (pace_) {
+                const double end = std::max(wireFree_, item.due) + byteTime;
+                if (end > now)
+                    return out; // the wire is busy until then
+                wireFree_ = end;
+            }
+            out.append(item.bytes[item.written++]);
+        }
+        sent(item.bytes);
+        queue_.pop_front();
+    }
+    return out;
+}
+
+} // namespace sim

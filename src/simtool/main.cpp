@@ -1,0 +1,136 @@
+// quorail-sim: the virtual command station as a program of its own, on a
+// pseudo-terminal (whose path it prints first) or on a serial device.
+
+#include "core/clock.h"
+#include "loconet/serial_port.h"
+#include "sim/pty_port.h"
+#include "sim/trace_writer.h"
+#include "sim/virtual_station.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QFile>
+#include <QTimer>
+#include <csignal>
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+volatile std::sig_atomic_t stopRequested = 0;
+
+void requestStop(int)
+{
+    stopRequested = 1;
+}
+
+int fail(const QString& text)
+{
+    std::fprintf(stderr, "quorail-sim: %s\n", qPrintable(text));
+    return 1;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("quorail-sim"));
+    QCoreApplication::setApplicationVersion(QStringLiteral("%1.%2.%3")
+                                                .arg(QUORAIL_VERSION_MAJOR)
+                                                .arg(QUORAIL_VERSION_MINOR)
+                                                .arg(QUORAIL_VERSION_PATCH));
+
+    QCommandLineParser cli;
+    cli.setApplicationDescription(QStringLiteral(
+        "Virtual LocoNet command station for Quorail. Without --port it makes a\n"
+        "pseudo-terminal and prints the path of its slave side as the first line;\n"
+        "connect Quorail to that path (interface type 3). Runs until interrupted."));
+    cli.addHelpOption();
+    cli.addVersionOption();
+    const QCommandLineOption port(QStringLiteral("port"),
+                                  QStringLiteral("Use this serial device (115200 8N1) instead of a "
+                                                 "pseudo-terminal."),
+                                  QStringLiteral("DEVICE"));
+    const QCommandLineOption type(QStringLiteral("station-type"),
+                                  QStringLiteral("Station identity in slot 0: 1, 2 or 3 (default 2)."),
+                                  QStringLiteral("N"), QStringLiteral("2"));
+    const QCommandLineOption delay(QStringLiteral("delay"),
+                                   QStringLiteral("Milliseconds between a message and its answer "
+                                                  "(default 5)."),
+                                   QStringLiteral("MS"), QStringLiteral("5"));
+    const QCommandLineOption pace(QStringLiteral("pace"),
+                                  QStringLiteral("Send at LocoNet's wire rate (16457 baud)."));
+    const QCommandLineOption demo(QStringLiteral("demo"),
+                                  QStringLiteral("Run the demo layout: locos 3, 5, 78, sensors, "
+                                                 "accessories, Kennix and Pultrix events."));
+    const QCommandLineOption trace(QStringLiteral("trace"),
+                                   QStringLiteral("Log every message (time, RX/TX, hex) to FILE."),
+                                   QStringLiteral("FILE"));
+    cli.addOptions({port, type, delay, pace, demo, trace});
+    cli.process(app);
+
+    sim::StationOptions options;
+    bool ok = false;
+    options.stationType = cli.value(type).toInt(&ok);
+    if (!ok || options.stationType < 1 || options.stationType > 3)
+        return fail(QStringLiteral("--station-type must be 1, 2 or 3"));
+    const int delayMs = cli.value(delay).toInt(&ok);
+    if (!ok || delayMs < 0)
+        return fail(QStringLiteral("--delay must be a number of milliseconds"));
+    options.answerDelay = delayMs / 1000.0;
+    options.pace = cli.isSet(pace);
+
+    std::unique_ptr<Port> link;
+    if (cli.isSet(port)) {
+        auto serial = std::make_unique<SerialPort>();
+        if (!serial->open(cli.value(port), PortSettings{}))
+            return fail(cli.value(port) + QStringLiteral(": ") + serial->errorString());
+        QObject::connect(serial.get(), &Port::failed, &app, [](const QString& error) {
+            std::fprintf(stderr, "quorail-sim: %s\n", qPrintable(error));
+            QCoreApplication::exit(1);
+        });
+        link = std::move(serial);
+    } else {
+        auto pty = std::make_unique<sim::PtyPort>();
+        if (!pty->open())
+            return fail(pty->errorString());
+        std::printf("%s\n", qPrintable(pty->slavePath()));
+        std::fflush(stdout);
+        link = std::move(pty);
+    }
+
+    SteadyClock clock;
+    sim::VirtualStation station(*link, clock, options);
+
+    QFile traceFile;
+    std::unique_ptr<sim::TraceWriter> traceWriter;
+    if (cli.isSet(trace)) {
+        traceFile.setFileName(cli.value(trace));
+        if (!traceFile.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text))
+            return fail(cli.value(trace) + QStringLiteral(": ") + traceFile.errorString());
+        traceWriter = std::make_unique<sim::TraceWriter>(&traceFile);
+        station.setMonitor([&](double t, bool outgoing, const QByteArray& m) {
+            traceWriter->line(t, outgoing, m);
+            traceFile.flush(); // readable while the station runs
+        });
+    }
+    if (cli.isSet(demo))
+        station.setupDemo();
+
+    std::signal(SIGINT, requestStop);
+    std::signal(SIGTERM, requestStop);
+
+    // A short period keeps paced output smooth; incoming bytes are answered at once.
+    QTimer ticker;
+    ticker.setInterval(2);
+    QObject::connect(&ticker, &QTimer::timeout, &app, [&] {
+        if (stopRequested)
+            QCoreApplication::quit();
+        else
+            station.poll();
+    });
+    QObject::connect(link.get(), &Port::readyRead, &app, [&] { station.poll(); });
+    ticker.start();
+    return app.exec();
+}
