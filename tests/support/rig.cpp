@@ -57,6 +57,8 @@ void Rig::run(double seconds)
     for (double t = 0; t < seconds - 1e-9; t += 0.01) {
         clock.advance(0.01);
         core->conn.step();
+        if (core->Timer1.isActive()) // the input poll of interface type 2
+            core->link.com_input();
         core->tick();
         if (station)
             station();

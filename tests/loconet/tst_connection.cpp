@@ -1,0 +1,335 @@
+#include "support/rig.h"
+#include "support/scripted_station.h"
+
+#include <QFile>
+#include <QSignalSpy>
+#include <QtTest>
+
+namespace {
+const char* kType1 = "E7 0E 00 00 00 02 00 07 00 00 00 5A 56";
+const char* kType2Off = "E7 0E 00 00 00 03 00 06 00 00 00 5A 56";
+const char* kType3 = "E7 0E 00 02 42 03 00 07 00 00 15 5A 56";
+const char* kOther = "E7 0E 00 00 00 04 00 07 00 00 00 5A 56";
+
+QByteArray frameHex(const char* text)
+{
+    return ln::frame(QByteArray::fromHex(QByteArray(text).replace(' ', "")));
+}
+
+QByteArray peer(int cmd, std::array<int, 7> args)
+{
+    uint8_t m[15] = {0xE5, 0x0F, 0x01, 0x5A, 0x56, uint8_t(cmd)};
+    for (int k = 0; k < 7; ++k)
+        m[7 + k] = uint8_t(args[size_t(k)]);
+    ln::packHibits(m);
+    return ln::frame(QByteArray(reinterpret_cast<const char*>(m), 14));
+}
+
+const QString kSlot0Read = "BB 00 00";
+const QString kSerialReq = "ED 0F 01 5A 56 07 00 00 00 00 00 00 00 00";
+const QString kVersionReq = "ED 0F 01 5A 56 06 00 00 00 00 00 00 00 00";
+
+// A rig with a scripted station that identifies as type 2.
+struct Connected {
+    explicit Connected(int ifType = 3) : rig(ifType), station(rig.bus)
+    {
+        station.answer(kSlot0Read, frameHex(kType2Off));
+        station.answer(kSerialReq, peer(0x09, {0x00, 0x00, 0x01, 0x23, 0x45, 0, 0}));
+        station.answer(kVersionReq, peer(0x08, {0x00, 0x20, 0, 0, 0, 0, 0}));
+        rig.station = [this] { station.poll(); };
+    }
+    Rig rig;
+    ScriptedStation station;
+    Connection& conn() { return rig.core->conn; }
+    QString conf() const
+    {
+        QFile f(rig.dir.filePath("conf.dat"));
+        return f.open(QIODevice::ReadOnly) ? QString::fromLatin1(f.readAll()) : QString();
+    }
+};
+} // namespace
+
+class TestConnection : public QObject {
+    Q_OBJECT
+  private slots:
+    void identification_data();
+    void identification();
+    void sequenceOnTheWire();
+    void serialAndVersion_data();
+    void serialAndVersion();
+    void noVersionAnswer();
+    void interface2NeedsPort1Or2();
+    void interface2RunsAtDivisor7Rate();
+    void portThatCannotOpen();
+    void portVanishesWhileConnected();
+    void disconnectShowsUnknown();
+    void zentrova1SetUp();
+    void zentrova1NoReply();
+    void portTexts_data();
+    void portTexts();
+};
+
+void TestConnection::identification_data()
+{
+    QTest::addColumn<QString>("answer"); // empty: no answer
+    QTest::addColumn<int>("type");
+    QTest::addColumn<int>("power");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("type 1, power on") << kType1 << 1 << 1 << "";
+    QTest::newRow("type 2, power off") << kType2Off << 2 << 0 << "";
+    QTest::newRow("type 3") << kType3 << 3 << 1 << "";
+    QTest::newRow("other identity") << kOther << 99 << 1 << "";
+    QTest::newRow("no answer") << "" << 99 << -1 << "Keine Antwort auf Slot 0 Anfrage erhalten!";
+}
+
+void TestConnection::identification()
+{
+    QFETCH(QString, answer);
+    QFETCH(int, type);
+    QFETCH(int, power);
+    QFETCH(QString, message);
+    Connected c;
+    if (answer.isEmpty())
+        c.station.forget(kSlot0Read);
+    else
+        c.station.answer(kSlot0Read, frameHex(answer.toLatin1()));
+    QSignalSpy powerShown(c.rig.core.get(), &Core::power_shown);
+    c.conn().connect_port("4");
+    c.rig.run(answer.isEmpty() ? 1.0 : 0.05);
+    QCOMPARE(c.rig.core->StationType, answer.isEmpty() ? -1 : type);
+    c.rig.run(3);
+    QCOMPARE(c.rig.core->StationType, type);
+    QCOMPARE(powerShown.isEmpty() ? -1 : powerShown.last()[0].toInt(), power);
+    QCOMPARE(c.rig.texts(), message.isEmpty() ? QStringList{} : QStringList{message});
+    // Unknown or silent stations still leave a usable connection.
+    QCOMPARE(c.conn().state(), Connection::State::Connected);
+    QCOMPARE(c.conf(), QString("3\r\n4\r\n"));
+}
+
+void TestConnection::sequenceOnTheWire()
+{
+    Connected c;
+    QSignalSpy lock(c.rig.core.get(), &Core::lock_ui);
+    QSignalSpy connected(&c.conn(), &Connection::connected);
+    c.conn().connect_port(" /dev/ttyUSB0 ");
+    QCOMPARE(c.rig.port.name(), QString("/dev/ttyUSB0"));
+    QCOMPARE(c.rig.port.settings().baud, 115200);
+    QVERIFY(!c.rig.port.settings().dtr);
+    QVERIFY(!c.rig.port.settings().rts);
+    QVERIFY(c.rig.core->MainTimer.isActive());
+    QCOMPARE(c.conf(), QString()); // not before the sequence ends
+    c.rig.run(2);
+    QStringList expected{"BB 00 00 44"};
+    for (int a = 0; a < 16; ++a)
+        expected << ln::hex(ln::frame({0xBC, a, 0}));
+    expected << ln::hex(ln::frame(QByteArray::fromHex(kSerialReq.toLatin1().replace(' ', ""))));
+    expected << ln::hex(ln::frame(QByteArray::fromHex(kVersionReq.toLatin1().replace(' ', ""))));
+    QCOMPARE(c.station.heard, expected);
+    QCOMPARE(connected.size(), 1);
+    QCOMPARE(lock.last()[0].toBool(), false);
+    QCOMPARE(c.conf(), QString("3\r\n/dev/ttyUSB0\r\n"));
+    QVERIFY(c.rig.shown.isEmpty());
+}
+
+void TestConnection::serialAndVersion_data()
+{
+    QTest::addColumn<QByteArray>("serial");
+    QTest::addColumn<QByteArray>("version");
+    QTest::addColumn<QString>("serialText");
+    QTest::addColumn<QString>("versionText");
+    QTest::newRow("12345, 1.550") << peer(0x09, {0x00, 0x00, 0x01, 0x23, 0x45, 0, 0})
+                                  << peer(0x08, {0x50, 0x15, 0, 0, 0, 0, 0}) << "12345" << "1.550";
+    QTest::newRow("2.000") << peer(0x09, {0x00, 0x00, 0x01, 0x23, 0x45, 0, 0})
+                           << peer(0x08, {0x00, 0x20, 0, 0, 0, 0, 0}) << "12345" << "2.000";
+    QTest::newRow("ten digits, high bits") << peer(0x09, {0x98, 0x76, 0x54, 0x32, 0x10, 0, 0})
+                                           << peer(0x08, {0x99, 0x99, 0, 0, 0, 0, 0})
+                                           << "9876543210" << "9.999";
+}
+
+void TestConnection::serialAndVersion()
+{
+    QFETCH(QByteArray, serial);
+    QFETCH(QByteArray, version);
+    QFETCH(QString, serialText);
+    QFETCH(QString, versionText);
+    Connected c;
+    c.station.answer(kSerialReq, serial);
+    c.station.answer(kVersionReq, version);
+    QSignalSpy shown(&c.rig.core->identify, &Identify::version_shown);
+    c.conn().connect_port("1");
+    c.rig.run(2);
+    QCOMPARE(shown.size(), 1);
+    QCOMPARE(shown[0][0].toString(), serialText);
+    QCOMPARE(shown[0][1].toString(), versionText);
+}
+
+void TestConnection::noVersionAnswer()
+{
+    Connected c;
+    c.station.forget(kVersionReq);
+    c.conn().connect_port("1");
+    c.rig.run(5);
+    QCOMPARE(c.rig.texts(), QStringList{"Keine Antwort Anfrage Seriennummer erhalten!"});
+    QCOMPARE(c.conn().state(), Connection::State::Connected);
+}
+
+void TestConnection::interface2NeedsPort1Or2()
+{
+    Connected c(2);
+    c.rig.core->IfType = 2;
+    c.conn().connect_port("3");
+    QCOMPARE(c.rig.shown.size(), 1);
+    QCOMPARE(c.rig.shown[0].title, QString("Fehler 70810"));
+    QCOMPARE(c.rig.shown[0].text, QString("Nur ComPort 1 oder 2 möglich!"));
+    c.rig.run(1);
+    QCOMPARE(c.conn().state(), Connection::State::Disconnected);
+    QVERIFY(!c.rig.core->MainTimer.isActive());
+    QCOMPARE(c.conf(), QString());
+}
+
+void TestConnection::interface2RunsAtDivisor7Rate()
+{
+    Connected c(2);
+    c.conn().connect_port("1");
+#ifndef Q_OS_WIN
+    QCOMPARE(c.rig.port.name(), QString("/dev/ttyS0"));
+#endif
+    QCOMPARE(c.rig.port.settings().baud, 16457);
+    QVERIFY(c.rig.port.settings().rts);
+    QVERIFY(c.rig.core->Timer1.isActive());
+    c.rig.run(2);
+    QCOMPARE(c.rig.core->StationType, 2);
+    QCOMPARE(c.conf(), QString("2\r\n1\r\n"));
+}
+
+void TestConnection::portThatCannotOpen()
+{
+    Connected c;
+    c.rig.port.close();
+    c.rig.port.refuseOpen("No such file or directory");
+    QSignalSpy disconnected(&c.conn(), &Connection::disconnected);
+    c.conn().connect_port("9");
+    QCOMPARE(c.rig.shown.size(), 1);
+    QCOMPARE(c.rig.shown[0].title, QString("Verbindungsfehler:"));
+    QCOMPARE(c.rig.shown[0].text, QString("No such file or directory"));
+    QCOMPARE(c.rig.shown[0].icon, MsgIcon::None);
+    QCOMPARE(disconnected.size(), 1);
+    QVERIFY(!c.rig.core->MainTimer.isActive());
+    QCOMPARE(c.conf(), QString());
+    c.rig.port.refuseOpen({});
+    c.conn().connect_port("9"); // "Verbinden" works again
+    c.rig.run(2);
+    QCOMPARE(c.conn().state(), Connection::State::Connected);
+}
+
+void TestConnection::portVanishesWhileConnected()
+{
+    Connected c;
+    c.conn().connect_port("1");
+    c.rig.run(2);
+    QSignalSpy disconnected(&c.conn(), &Connection::disconnected);
+    c.rig.port.vanish("Input/output error");
+    QCOMPARE(c.rig.texts(), QStringList{"Input/output error"});
+    QCOMPARE(c.rig.shown[0].title, QString("Verbindungsfehler:"));
+    QCOMPARE(disconnected.size(), 1);
+    QCOMPARE(c.conn().state(), Connection::State::Disconnected);
+    QVERIFY(!c.rig.core->MainTimer.isActive());
+    QCOMPARE(c.rig.core->StationType, 99);
+    c.rig.run(1); // no ticks, no further boxes
+    QCOMPARE(c.rig.shown.size(), 1);
+    c.conn().connect_port("1");
+    c.rig.run(2);
+    QCOMPARE(c.conn().state(), Connection::State::Connected);
+}
+
+void TestConnection::disconnectShowsUnknown()
+{
+    Connected c;
+    c.conn().connect_port("1");
+    c.rig.run(2);
+    QSignalSpy lock(c.rig.core.get(), &Core::lock_ui);
+    QSignalSpy station(c.rig.core.get(), &Core::station_changed);
+    c.conn().disconnect_port("5");
+    QCOMPARE(c.rig.core->StationType, 99);
+    QCOMPARE(station.size(), 1);
+    QCOMPARE(lock.size(), 1);
+    QCOMPARE(lock[0][0].toBool(), true);
+    QCOMPARE(c.rig.core->ComPortNr, QString("5"));
+    QVERIFY(!c.rig.port.isOpen());
+    QVERIFY(!c.rig.core->MainTimer.isActive());
+    QCOMPARE(c.conf(), QString("3\r\n1\r\n")); // only a connection writes it
+}
+
+void TestConnection::zentrova1SetUp()
+{
+    Connected c(1);
+    QStringList lines;
+    QList<int> bauds;
+    auto zv1 = c.rig.station;
+    c.rig.station = [&] {
+        if (c.conn().state() != Connection::State::SettingUp)
+            return zv1();
+        const QByteArray in = c.rig.bus.readAll();
+        if (!in.isEmpty()) {
+            lines << QString::fromLatin1(in);
+            bauds << c.rig.port.settings().baud;
+            c.rig.bus.write("OK]");
+        }
+    };
+    c.conn().connect_port("2");
+    QVERIFY(c.rig.port.breakOn());
+    QCOMPARE(c.rig.port.settings().baud, 2400);
+    QCOMPARE(c.rig.port.settings().stopBits, 2);
+    c.rig.run(0.99);
+    QVERIFY(c.rig.port.breakOn());
+    c.rig.run(0.03);
+    QVERIFY(!c.rig.port.breakOn());
+    c.rig.run(3);
+    QCOMPARE(lines, (QStringList{"xB19200\r", "xRT255\r", "x&LN$3C96\r"}));
+    QCOMPARE(bauds, (QList<int>{2400, 19200, 19200}));
+    QCOMPARE(c.rig.core->StationType, 2);
+    QCOMPARE(c.conn().state(), Connection::State::Connected);
+}
+
+void TestConnection::zentrova1NoReply()
+{
+    Connected c(1);
+    c.rig.station = [] {};
+    c.conn().connect_port("1");
+    c.rig.run(1.3 + 5.0);
+    QVERIFY(c.rig.shown.isEmpty()); // 5 s are not yet over
+    c.rig.run(0.1);
+    QCOMPARE(c.rig.shown.size(), 1);
+    QCOMPARE(c.rig.shown[0].title, QString("Zentrova 1:"));
+    QCOMPARE(c.rig.shown[0].text, QString("Zeichenübertragung nicht möglich!"));
+    QCOMPARE(c.conn().state(), Connection::State::Disconnected);
+    QVERIFY(!c.rig.port.isOpen());
+}
+
+void TestConnection::portTexts_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("device");
+    QTest::addColumn<int>("number");
+#ifdef Q_OS_WIN
+    QTest::newRow("1") << "1" << "COM1" << 1;
+    QTest::newRow("COM2") << "COM2" << "COM2" << 2;
+#else
+    QTest::newRow("1") << "1" << "/dev/ttyS0" << 1;
+    QTest::newRow("ttyS1") << "/dev/ttyS1" << "/dev/ttyS1" << 2;
+#endif
+    QTest::newRow("usb") << "/dev/ttyUSB0" << "/dev/ttyUSB0" << 0;
+    QTest::newRow("3") << "3" << port_device("3") << 3;
+}
+
+void TestConnection::portTexts()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, device);
+    QFETCH(int, number);
+    QCOMPARE(port_device(text), device);
+    QCOMPARE(port_number(text), number);
+}
+
+QTEST_GUILESS_MAIN(TestConnection)
+#include "tst_connection.moc"
