@@ -1,19 +1,93 @@
+// Quorail: wires the core to a serial port (or the built-in virtual station)
+// and to the main window.
+
 #include "core/core.h"
 #include "core/datadir.h"
 #include "loconet/memory_port.h"
+#include "loconet/serial_port.h"
+#include "options.h"
+#include "sim/trace_writer.h"
+#include "sim/virtual_station.h"
 #include "ui/mainwin.h"
 
 #include <QApplication>
+#include <QFile>
+#include <QPushButton>
+#include <QTimer>
+#include <cstdio>
+#include <memory>
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("quorail"));
+    QApplication::setApplicationVersion(QStringLiteral("%1.%2.%3")
+                                            .arg(QUORAIL_VERSION_MAJOR)
+                                            .arg(QUORAIL_VERSION_MINOR)
+                                            .arg(QUORAIL_VERSION_PATCH));
+    int exitCode = 0;
+    const auto opts = parse_options(QApplication::arguments(), &exitCode);
+    if (!opts)
+        return exitCode;
+
     SteadyClock clock;
-    MemoryPort port;
-    Core core(clock, port, DataDir::locate(QCoreApplication::applicationDirPath()));
+    // A real port, or one end of an in-memory pair whose other end is the
+    // virtual station.
+    SerialPort serial;
+    MemoryPortPair wire;
+    Port& port = opts->simulator ? static_cast<Port&>(wire.a) : serial;
+
+    const QString dataDir =
+        opts->confDir.isEmpty() ? DataDir::locate(QCoreApplication::applicationDirPath()) : opts->confDir;
+    Core core(clock, port, dataDir);
     core.start();
+    if (opts->ifType)
+        core.IfType = *opts->ifType;
+    if (opts->port)
+        core.ComPortNr = *opts->port;
+
+    std::unique_ptr<sim::VirtualStation> station;
+    QTimer stationTimer;
+    if (opts->simulator) {
+        core.keepConf = true;
+        core.IfType = 3;
+        core.ComPortNr = QStringLiteral("Simulator");
+        wire.b.open(QStringLiteral("station"), {});
+        sim::StationOptions so;
+        so.stationType = opts->simulator;
+        station = std::make_unique<sim::VirtualStation>(wire.b, clock, so);
+        station->setupDemo();
+        QObject::connect(&stationTimer, &QTimer::timeout, [&station] { station->poll(); });
+        stationTimer.start(2);
+    }
+
+    QFile traceFile(opts->trace);
+    std::unique_ptr<sim::TraceWriter> trace;
+    if (!opts->trace.isEmpty()) {
+        if (!traceFile.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text)) {
+            std::fprintf(stderr, "quorail: cannot write %s: %s\n", qPrintable(opts->trace),
+                         qPrintable(traceFile.errorString()));
+            return 1;
+        }
+        trace = std::make_unique<sim::TraceWriter>(&traceFile);
+        QObject::connect(&core.link, &Link::sent, [&](const QByteArray& m) {
+            trace->line(clock.now(), true, m);
+            traceFile.flush();
+        });
+        QObject::connect(&core.link, &Link::received, [&](const QByteArray& m) {
+            trace->line(clock.now(), false, m);
+            traceFile.flush();
+        });
+    }
+
     MainWin win(core);
     QObject::connect(&core, &Core::ended, &app, &QApplication::quit);
     win.show();
+    if (opts->connect || opts->simulator) {
+        QTimer::singleShot(0, &win, [&win] {
+            if (auto* b = win.findChild<QPushButton*>(QStringLiteral("OpenPortBut_1")))
+                b->click();
+        });
+    }
     return app.exec();
 }

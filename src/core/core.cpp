@@ -74,6 +74,8 @@ void Core::end_program()
 
 bool Core::save_conf()
 {
+    if (keepConf)
+        return true;
     QDir().mkpath(data.path());
     QString error;
     if (write_conf(data.file(kConfFile), ConfValues{IfType, ComPortNr}, &error))

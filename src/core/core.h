@@ -34,6 +34,8 @@ class Core : public QObject {
 
     // Writes conf.dat with the values in use; called after a successful connection.
     bool save_conf();
+    // A run against the built-in virtual station leaves conf.dat alone.
+    bool keepConf = false;
 
     // track power as last reported: 0 off, 1 on; others are ignored
     void show_power(int state);

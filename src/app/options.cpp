@@ -1,0 +1,100 @@
+#include "options.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <cstdio>
+
+namespace {
+int usage_error(const QString& text)
+{
+    std::fprintf(stderr, "quorail: %s\n", qPrintable(text));
+    return 2;
+}
+} // namespace
+
+std::optional<AppOptions> parse_options(const QStringList& argsIn, int* exitCode)
+{
+    // "--simulator=2" is spelled as the two options the parser knows.
+    QStringList args;
+    for (const QString& a : argsIn) {
+        if (a.startsWith(QLatin1String("--simulator="))) {
+            args << QStringLiteral("--simulator") << QStringLiteral("--station-type")
+                 << a.mid(int(qstrlen("--simulator=")));
+        } else {
+            args << a;
+        }
+    }
+
+    QCommandLineParser cli;
+    cli.setApplicationDescription(QStringLiteral(
+        "Quorail controls a model railway through a LocoNet command station.\n"
+        "Without options it starts disconnected with the interface and port of conf.dat."));
+    cli.addHelpOption();
+    cli.addVersionOption();
+    const QCommandLineOption confDir(QStringLiteral("conf-dir"),
+        QStringLiteral("Data folder (conf.dat, FS.DAT, zk.dat, Hilfe.txt, loco pictures); "
+                       "default: Conf beside the program."), QStringLiteral("DIR"));
+    const QCommandLineOption ifType(QStringLiteral("interface"),
+        QStringLiteral("Interface type for this run: 1 Zentrova 1 or Duocenta, 2 Interface 70810, "
+                       "3 Zentrova Basic/Zentrova 2/Interface 70820 (USB)."), QStringLiteral("1|2|3"));
+    const QCommandLineOption port(QStringLiteral("port"),
+        QStringLiteral("Port for this run: a number (1 = COM1 on Windows, /dev/ttyS0 elsewhere) "
+                       "or a device such as /dev/ttyUSB0."), QStringLiteral("PORT"));
+    const QCommandLineOption connect(QStringLiteral("connect"),
+        QStringLiteral("Press \"Verbinden\" once the window is shown."));
+    const QCommandLineOption simulator(QStringLiteral("simulator"),
+        QStringLiteral("Run against the built-in virtual command station with a demo layout; "
+                       "--simulator=TYPE picks its station type 1, 2 or 3 (default 2). "
+                       "conf.dat is left as it is."));
+    const QCommandLineOption stationType(QStringLiteral("station-type"),
+        QStringLiteral("Station type of the virtual station (same as --simulator=TYPE)."),
+        QStringLiteral("TYPE"));
+    const QCommandLineOption trace(QStringLiteral("trace"),
+        QStringLiteral("Log every LocoNet message (time, TX/RX, hex bytes) to FILE."),
+        QStringLiteral("FILE"));
+    cli.addOptions({confDir, ifType, port, connect, simulator, stationType, trace});
+
+    *exitCode = 0;
+    if (!cli.parse(args)) {
+        *exitCode = usage_error(cli.errorText());
+        return std::nullopt;
+    }
+    if (cli.isSet(QStringLiteral("help"))) {
+        std::printf("%s", qPrintable(cli.helpText()));
+        return std::nullopt;
+    }
+    if (cli.isSet(QStringLiteral("version"))) {
+        std::printf("%s %s\n", qPrintable(QCoreApplication::applicationName()),
+                    qPrintable(QCoreApplication::applicationVersion()));
+        return std::nullopt;
+    }
+    if (!cli.positionalArguments().isEmpty()) {
+        *exitCode = usage_error(QStringLiteral("unexpected argument: ") + cli.positionalArguments().first());
+        return std::nullopt;
+    }
+
+    AppOptions o;
+    o.confDir = cli.value(confDir);
+    if (cli.isSet(ifType)) {
+        bool ok = false;
+        const int n = cli.value(ifType).toInt(&ok);
+        if (!ok || n < 1 || n > 3) {
+            *exitCode = usage_error(QStringLiteral("--interface must be 1, 2 or 3"));
+            return std::nullopt;
+        }
+        o.ifType = n;
+    }
+    if (cli.isSet(port))
+        o.port = cli.value(port).trimmed();
+    o.connect = cli.isSet(connect);
+    if (cli.isSet(simulator) || cli.isSet(stationType)) {
+        bool ok = true;
+        o.simulator = cli.isSet(stationType) ? cli.value(stationType).toInt(&ok) : 2;
+        if (!ok || o.simulator < 1 || o.simulator > 3) {
+            *exitCode = usage_error(QStringLiteral("the station type must be 1, 2 or 3"));
+            return std::nullopt;
+        }
+    }
+    o.trace = cli.value(trace);
+    return o;
+}
