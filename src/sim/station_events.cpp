@@ -6,12 +6,19 @@
 #include "core/clock.h"
 #include "loconet/message.h"
 
+#include <algorithm>
+
 namespace sim {
 
-void VirtualStation::deviceSends(const QByteArray& message, double at)
+// The bus carries one message after the other: a device message never
+// overtakes one queued before it.
+double VirtualStation::deviceSends(const QByteArray& message, double at)
 {
+    at = std::max(at, lastDeviceMessage_);
+    lastDeviceMessage_ = at;
     tx_.queue(message, at);
     handle(message, at);
+    return at;
 }
 
 // A throttle without a slot for the address asks for it first; `at` moves
@@ -20,8 +27,8 @@ int VirtualStation::deviceTakesLoco(int address, double& at)
 {
     if (const int slot = slots_.find(address))
         return slot;
-    deviceSends(ln::frame({0xBF, (address >> 7) & 0x7F, address & 0x7F}), at);
-    at += options_.answerDelay;
+    at = deviceSends(ln::frame({0xBF, (address >> 7) & 0x7F, address & 0x7F}), at) +
+         options_.answerDelay;
     return slots_.find(address);
 }
 

@@ -92,7 +92,7 @@ class VirtualStation {
     void handle(const QByteArray& message, double at);
     void answer(const QByteArray& message, double due);
     void report(double now, bool outgoing, const QByteArray& message);
-    void deviceSends(const QByteArray& message, double at);
+    double deviceSends(const QByteArray& message, double at);
     int deviceTakesLoco(int address, double& at);
 
     void locoRequest(uint8_t opcode, int address, double at);
@@ -117,6 +117,7 @@ class VirtualStation {
     LncvModules lncv_;
     std::vector<int8_t> accessories_, sensors_;
     std::unique_ptr<DemoLayout> demo_;
+    double lastDeviceMessage_ = 0;
 };
 
 } // namespace sim
