@@ -3,6 +3,7 @@
 
 #include "core/core.h"
 #include "core/datadir.h"
+#include "core/shell.h"
 #include "loconet/memory_port.h"
 #include "loconet/serial_port.h"
 #include "options.h"
@@ -21,10 +22,7 @@ int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("quorail"));
-    QApplication::setApplicationVersion(QStringLiteral("%1.%2.%3")
-                                            .arg(QUORAIL_VERSION_MAJOR)
-                                            .arg(QUORAIL_VERSION_MINOR)
-                                            .arg(QUORAIL_VERSION_PATCH));
+    QApplication::setApplicationVersion(program_version());
     int exitCode = 0;
     const auto opts = parse_options(QApplication::arguments(), &exitCode);
     if (!opts)

@@ -61,3 +61,8 @@ int leading_number(const QString& text)
         return 0;
     return int(std::clamp<qlonglong>(v, INT_MIN, INT_MAX));
 }
+
+QString program_version()
+{
+    return QStringLiteral("%1.%2.%3").arg(QUORAIL_VERSION_MAJOR).arg(QUORAIL_VERSION_MINOR).arg(QUORAIL_VERSION_PATCH);
+}

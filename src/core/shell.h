@@ -17,3 +17,6 @@ bool is_number_text(const QString& text);
 
 // The number at the start of a text (leading blanks skipped); 0 when none.
 int leading_number(const QString& text);
+
+// "major.minor.revision" of this build.
+QString program_version();

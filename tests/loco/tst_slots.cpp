@@ -16,14 +16,6 @@ QByteArray extSlotData(int slot, int adr, int b9, int b10, int b11, int b12, int
                       b12, b13, b14, 0x01, 0, 0, 0, 0});
 }
 
-QByteArray peer(int cmd, std::array<int, 7> args)
-{
-    uint8_t m[15] = {0xE5, 0x0F, 0x01, 0x5A, 0x56, uint8_t(cmd)};
-    for (int k = 0; k < 7; ++k)
-        m[7 + k] = uint8_t(args[size_t(k)]);
-    ln::packHibits(m);
-    return ln::frame(QByteArray(reinterpret_cast<const char*>(m), 14));
-}
 
 int field(const SlotRec& r, const QString& name)
 {
@@ -303,7 +295,7 @@ void TestSlots::bindReadsFormatThenShows()
     // 200 = 128 + 72: byte 7 = 0x48 with bit 0 of the high-bit byte set.
     QCOMPARE(rig.takeWire(), QString("ED 0F 01 5A 56 0D 01 48 00 00 00 00 00 00 54"));
     rig.echo();
-    rig.sendRaw(peer(0x0B, {200, 0, 18, 0x05, 0, 0, 0}));
+    rig.sendRaw(peer_message(0x0B, {200, 0, 18, 0x05, 0, 0, 0}));
     rig.tick(2);
     QCOMPARE(s.ThrLoco[0].FmtName, QString("DCC - 28"));
     QCOMPARE(s.ThrLoco[0].Steps, 28);

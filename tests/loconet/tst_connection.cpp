@@ -16,14 +16,6 @@ QByteArray frameHex(const char* text)
     return ln::frame(QByteArray::fromHex(QByteArray(text).replace(' ', "")));
 }
 
-QByteArray peer(int cmd, std::array<int, 7> args)
-{
-    uint8_t m[15] = {0xE5, 0x0F, 0x01, 0x5A, 0x56, uint8_t(cmd)};
-    for (int k = 0; k < 7; ++k)
-        m[7 + k] = uint8_t(args[size_t(k)]);
-    ln::packHibits(m);
-    return ln::frame(QByteArray(reinterpret_cast<const char*>(m), 14));
-}
 
 const QString kSlot0Read = "BB 00 00";
 const QString kSerialReq = "ED 0F 01 5A 56 07 00 00 00 00 00 00 00 00";
@@ -34,8 +26,8 @@ struct Connected {
     explicit Connected(int ifType = 3) : rig(ifType), station(rig.bus)
     {
         station.answer(kSlot0Read, frameHex(kType2Off));
-        station.answer(kSerialReq, peer(0x09, {0x00, 0x00, 0x01, 0x23, 0x45, 0, 0}));
-        station.answer(kVersionReq, peer(0x08, {0x00, 0x20, 0, 0, 0, 0, 0}));
+        station.answer(kSerialReq, peer_message(0x09, {0x00, 0x00, 0x01, 0x23, 0x45, 0, 0}));
+        station.answer(kVersionReq, peer_message(0x08, {0x00, 0x20, 0, 0, 0, 0, 0}));
         rig.station = [this] { station.poll(); };
     }
     Rig rig;
@@ -137,12 +129,12 @@ void TestConnection::serialAndVersion_data()
     QTest::addColumn<QByteArray>("version");
     QTest::addColumn<QString>("serialText");
     QTest::addColumn<QString>("versionText");
-    QTest::newRow("12345, 1.550") << peer(0x09, {0x00, 0x00, 0x01, 0x23, 0x45, 0, 0})
-                                  << peer(0x08, {0x50, 0x15, 0, 0, 0, 0, 0}) << "12345" << "1.550";
-    QTest::newRow("2.000") << peer(0x09, {0x00, 0x00, 0x01, 0x23, 0x45, 0, 0})
-                           << peer(0x08, {0x00, 0x20, 0, 0, 0, 0, 0}) << "12345" << "2.000";
-    QTest::newRow("ten digits, high bits") << peer(0x09, {0x98, 0x76, 0x54, 0x32, 0x10, 0, 0})
-                                           << peer(0x08, {0x99, 0x99, 0, 0, 0, 0, 0})
+    QTest::newRow("12345, 1.550") << peer_message(0x09, {0x00, 0x00, 0x01, 0x23, 0x45, 0, 0})
+                                  << peer_message(0x08, {0x50, 0x15, 0, 0, 0, 0, 0}) << "12345" << "1.550";
+    QTest::newRow("2.000") << peer_message(0x09, {0x00, 0x00, 0x01, 0x23, 0x45, 0, 0})
+                           << peer_message(0x08, {0x00, 0x20, 0, 0, 0, 0, 0}) << "12345" << "2.000";
+    QTest::newRow("ten digits, high bits") << peer_message(0x09, {0x98, 0x76, 0x54, 0x32, 0x10, 0, 0})
+                                           << peer_message(0x08, {0x99, 0x99, 0, 0, 0, 0, 0})
                                            << "9876543210" << "9.999";
 }
 

@@ -64,3 +64,12 @@ void Rig::run(double seconds)
             station();
     }
 }
+
+QByteArray peer_message(int cmd, std::array<int, 7> args)
+{
+    uint8_t m[15] = {0xE5, 0x0F, 0x01, 0x5A, 0x56, uint8_t(cmd)};
+    for (int k = 0; k < 7; ++k)
+        m[7 + k] = uint8_t(args[size_t(k)]);
+    ln::packHibits(m);
+    return ln::frame(QByteArray(reinterpret_cast<const char*>(m), 14));
+}

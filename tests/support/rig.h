@@ -9,6 +9,7 @@
 
 #include <QStringList>
 #include <QTemporaryDir>
+#include <array>
 #include <functional>
 #include <memory>
 
@@ -47,3 +48,7 @@ class Rig {
   private:
     qsizetype echoed_ = 0, taken_ = 0;
 };
+
+// A 15-byte peer message E5 0F 01 5A 56 cmd with its arguments, high bits
+// packed into byte 6, checksum appended.
+QByteArray peer_message(int cmd, std::array<int, 7> args);
