@@ -38,7 +38,7 @@ QString hex(const QByteArray& bytes);
 class Msg {
   public:
     Msg() { d_.fill(0); }
-    explicit Msg(const uint8_t* row) { std::copy(row, row + 65, d_.begin()); }
+    explicit Msg(const uint8_t (&row)[65]) { std::copy(row, row + 65, d_.begin()); }
     explicit Msg(const QByteArray& bytes);
     uint8_t operator[](int k) const { return k >= 0 && k < 65 ? d_[size_t(k)] : 0; }
     uint8_t op() const { return d_[0]; }

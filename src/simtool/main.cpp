@@ -2,6 +2,7 @@
 // pseudo-terminal (whose path it prints first) or on a serial device.
 
 #include "core/clock.h"
+#include "core/shell.h"
 #include "loconet/serial_port.h"
 #include "sim/pty_port.h"
 #include "sim/trace_writer.h"
@@ -36,10 +37,7 @@ int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("quorail-sim"));
-    QCoreApplication::setApplicationVersion(QStringLiteral("%1.%2.%3")
-                                                .arg(QUORAIL_VERSION_MAJOR)
-                                                .arg(QUORAIL_VERSION_MINOR)
-                                                .arg(QUORAIL_VERSION_PATCH));
+    QCoreApplication::setApplicationVersion(program_version());
 
     QCommandLineParser cli;
     cli.setApplicationDescription(QStringLiteral(
