@@ -1,9 +1,401 @@
 #include "mainwin.h"
 
-#include "core/core.h"
+#include "help_key.h"
+#include "help_window.h"
+#include "lamp.h"
+#include "message_presenter.h"
+#include "port_field.h"
+#include "speed_pointer.h"
+#include "version_window.h"
+#include "zentrale_form.h"
 
-MainWin::MainWin(Core& core, QWidget* parent) : QMainWindow(parent), core_(core)
+#include "core/core.h"
+#include "core/shell.h"
+#include "loconet/identify.h"
+
+#include <QCloseEvent>
+#include <QFontDatabase>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace {
+const QString kTitle = QStringLiteral("Quorail");
+const QString kUsbFrame = QStringLiteral("Zentrale/Interface:");
+const QString kPortNr = QStringLiteral("PortNr.:");
+const QString kTrennen = QStringLiteral("Trennen");
+const QString kVerbinden = QStringLiteral("Verbinden");
+const QString kStopGoUnknown = QStringLiteral("- - -");
+const QString kStopGoNone = QStringLiteral("---");
+const QString kStop = QStringLiteral("STOP");
+const QString kGo = QStringLiteral("GO");
+const QString kSend = QStringLiteral("Sende LN Mes");
+const QString kLok = QStringLiteral("Lok:");
+const QString kAdresse = QStringLiteral("Adresse:");
+const QString kProgramminfo = QStringLiteral("Programminfo");
+const QStringList kTabs = {
+    QStringLiteral("Fahrpult 1"), QStringLiteral("Fahrpult 2"),  QStringLiteral("Magnetartikel"),
+    QStringLiteral("Rückmelder"), QStringLiteral("Fahrstraßen"),
+};
+
+constexpr int JobPowerOff = 3;
+constexpr int JobPowerOn = 4;
+constexpr int JobRawMessage = 40;
+constexpr int ZeigerInterval = 100; // ms
+
+QString indexed(const char* name, int i)
+{
+    return QStringLiteral("%1_%2").arg(QLatin1String(name)).arg(i);
+}
+
+QLabel* info_label(const char* name)
+{
+    auto* l = new QLabel;
+    l->setObjectName(QLatin1String(name));
+    l->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    l->setMinimumWidth(150);
+    return l;
+}
+} // namespace
+
+MainWin::MainWin(Core& core, QWidget* parent)
+    : QMainWindow(parent), core_(core), hilfe_(new HelpWindow(core, this)),
+      version_(new VersionWindow(core, this)), zentrale_(new ZentraleForm(core, this))
 {
     setObjectName(QStringLiteral("MainWin"));
-    setWindowTitle(QStringLiteral("Quorail"));
+    setWindowTitle(kTitle);
+    new MessagePresenter(core_.msgs, this);
+    new HelpKey([this] { show_help(); }, this);
+
+    build_menus();
+
+    MainTab = new QTabWidget;
+    MainTab->setObjectName(QStringLiteral("MainTab"));
+    for (int i = 0; i < kTabs.size(); ++i)
+        MainTab->addTab(i < 2 ? build_throttle_page(i) : new QWidget, kTabs[i]);
+
+    auto* top = new QHBoxLayout;
+    top->addWidget(build_connection());
+    auto* right = new QVBoxLayout;
+    right->addWidget(build_power());
+    right->addWidget(build_raw_message());
+    right->addStretch();
+    top->addLayout(right, 1);
+
+    auto* central = new QWidget;
+    auto* layout = new QVBoxLayout(central);
+    layout->addLayout(top);
+    layout->addWidget(MainTab, 1);
+    setCentralWidget(central);
+
+    connect(&core_, &Core::lock_ui, this, &MainWin::lock_ui);
+    connect(&core_, &Core::power_shown, this, &MainWin::show_power);
+    connect(&core_, &Core::station_changed, this, &MainWin::show_station);
+    connect(&core_.conn, &Connection::connected, this, &MainWin::connected);
+    connect(&core_.conn, &Connection::disconnected, this, &MainWin::disconnected);
+    connect(&core_.conn, &Connection::focus_loco_address, this, &MainWin::focus_loco_address);
+
+    // Started disconnected and locked; only the connection frame is usable.
+    OpenPortBut[0]->setEnabled(false);
+    OpenPortBut[1]->setEnabled(true);
+    lock_ui(true);
+    USB_Frame->setEnabled(true);
+    show_station();
+}
+
+void MainWin::build_menus()
+{
+    // One row per menu, item or separator; an item without a handler opens
+    // a window that does not exist yet and stays disabled.
+    enum Kind { Menu, Item, Separator };
+    struct Entry {
+        Kind kind;
+        const char* name;
+        const char* caption;
+        void (MainWin::*handler)();
+    };
+    static const Entry entries[] = {
+        {Menu, "DateiMenu", "Datei", nullptr},
+        {Item, "EndeMenu", "Beenden", &MainWin::ende_menu},
+        {Menu, "EinstellMenu", "Einstellungen", nullptr},
+        {Item, "GrundeinMenu", "Grundeinstellungen", nullptr},
+        {Item, "LokEinstMenu", "Lokdatenformat einzeln", nullptr},
+        {Item, "SOMenu", "Sonderoptionen", nullptr},
+        {Item, "VersionMenu", "Serien- und Versionsnummer", &MainWin::show_version_window},
+        {Item, "ResetMenu", "Zurücksetzen", nullptr},
+        {Separator, "aa", nullptr, nullptr},
+        {Item, "FaStrEdit", "Fahrstrassentabelle", nullptr},
+        {Separator, "bb", nullptr, nullptr},
+        {Menu, "ToolsMenu", "Werkzeuge", nullptr},
+        {Item, "DDCProgMenu", "DCC Decoder programmieren", nullptr},
+        {Item, "LNProgMenu", "LocoNet Module Programmieren", nullptr},
+        {Item, "LokDisp", "Lok Dispatch - FRED", nullptr},
+        {Menu, "OptMenu", "Optionen", nullptr},
+        {Item, "ZentraleMen", "Interface auswählen", &MainWin::show_zentrale_form},
+        {Item, "ZkNamenMenu", "Namen für Kennix-Zugkategorien", nullptr},
+        {Menu, "InfoHelpMenu", "?", nullptr},
+        {Item, "HelpMenu", "Hilfe", &MainWin::show_help},
+        {Item, "InfoMenu", "Info", &MainWin::show_info},
+    };
+
+    QMenu* menu = nullptr;
+    for (const Entry& e : entries) {
+        const QString name = QString::fromUtf8(e.name);
+        if (e.kind == Menu) {
+            menu = menuBar()->addMenu(QString::fromUtf8(e.caption));
+            menu->setObjectName(name);
+            menu->menuAction()->setObjectName(name + QStringLiteral("Action"));
+            continue;
+        }
+        QAction* action = e.kind == Separator ? menu->addSeparator()
+                                              : menu->addAction(QString::fromUtf8(e.caption));
+        action->setObjectName(name);
+        if (e.kind == Item) {
+            action->setEnabled(e.handler != nullptr);
+            if (e.handler)
+                connect(action, &QAction::triggered, this, e.handler);
+        }
+    }
+    EinstellMenu = menuBar()->findChild<QMenu*>(QStringLiteral("EinstellMenu"));
+    ToolsMenu = menuBar()->findChild<QMenu*>(QStringLiteral("ToolsMenu"));
+}
+
+QWidget* MainWin::build_connection()
+{
+    USB_Frame = new QGroupBox(kUsbFrame);
+    USB_Frame->setObjectName(QStringLiteral("USB_Frame"));
+
+    PortAdr = new PortField(core_.ComPortNr);
+    PortAdr->setObjectName(QStringLiteral("PortAdr"));
+    auto* portLabel = new QLabel(kPortNr);
+    portLabel->setBuddy(PortAdr);
+
+    const QString captions[] = {kTrennen, kVerbinden};
+    for (int i = 0; i < 2; ++i) {
+        OpenPortBut[i] = new QPushButton(captions[i]);
+        OpenPortBut[i]->setObjectName(indexed("OpenPortBut", i));
+    }
+    connect(OpenPortBut[0], &QPushButton::clicked, this,
+            [this] { core_.conn.disconnect_port(PortAdr->currentText()); });
+    connect(OpenPortBut[1], &QPushButton::clicked, this,
+            [this] { core_.conn.connect_port(PortAdr->currentText()); });
+
+    Interface_Info = info_label("Interface_Info");
+    Zentralen_Info = info_label("Zentralen_Info");
+
+    auto* grid = new QGridLayout(USB_Frame);
+    grid->addWidget(portLabel, 0, 0);
+    grid->addWidget(PortAdr, 0, 1);
+    grid->addWidget(OpenPortBut[1], 0, 2);
+    grid->addWidget(OpenPortBut[0], 0, 3);
+    grid->addWidget(Interface_Info, 1, 0, 1, 2);
+    grid->addWidget(Zentralen_Info, 1, 2, 1, 2);
+    return USB_Frame;
+}
+
+QWidget* MainWin::build_power()
+{
+    StopGoBut = new QPushButton(kStopGoUnknown);
+    StopGoBut->setObjectName(QStringLiteral("StopGoBut"));
+    QFont bold = StopGoBut->font();
+    bold.setBold(true);
+    StopGoBut->setFont(bold);
+    StopGoBut->setMinimumWidth(StopGoBut->fontMetrics().horizontalAdvance(kStop) * 3);
+    connect(StopGoBut, &QPushButton::clicked, this, &MainWin::stop_go_clicked);
+
+    StopGoAnz = new Lamp(colour::LightGrey);
+    StopGoAnz->setObjectName(QStringLiteral("StopGoAnz"));
+
+    auto* box = new QWidget;
+    auto* row = new QHBoxLayout(box);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->addWidget(StopGoBut);
+    row->addWidget(StopGoAnz);
+    row->addStretch();
+    return box;
+}
+
+QWidget* MainWin::build_raw_message()
+{
+    MesTxt = new QLineEdit;
+    MesTxt->setObjectName(QStringLiteral("MesTxt"));
+    MesTxt->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    auto* send = new QPushButton(kSend);
+    send->setObjectName(QStringLiteral("LN_MES_SEND"));
+    connect(send, &QPushButton::clicked, this, &MainWin::send_raw_message);
+
+    auto* box = new QWidget;
+    auto* row = new QHBoxLayout(box);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->addWidget(MesTxt, 1);
+    row->addWidget(send);
+    return box;
+}
+
+QWidget* MainWin::build_throttle_page(int i)
+{
+    LokAdr[i] = new QLineEdit;
+    LokAdr[i]->setObjectName(indexed("LokAdr", i));
+    LokAdr[i]->setFixedWidth(LokAdr[i]->fontMetrics().horizontalAdvance(u'0') * 8);
+
+    Zeiger[i] = new SpeedPointer;
+    Zeiger[i]->setObjectName(indexed("Zeiger", i));
+    Zeiger_Timer[i] = new QTimer(this);
+    Zeiger_Timer[i]->setObjectName(indexed("Zeiger_Timer", i));
+    Zeiger_Timer[i]->setInterval(ZeigerInterval);
+    connect(Zeiger_Timer[i], &QTimer::timeout, this, [this, i] { zeiger_timer(i); });
+    Zeiger_Timer[i]->start();
+
+    auto* frame = new QGroupBox(kLok);
+    frame->setObjectName(indexed("Lok_Frame", i));
+    auto* form = new QFormLayout;
+    form->addRow(kAdresse, LokAdr[i]);
+    auto* controls = new QVBoxLayout;
+    controls->addLayout(form);
+    controls->addStretch();
+    auto* inner = new QHBoxLayout(frame);
+    inner->addLayout(controls);
+    inner->addWidget(Zeiger[i], 0, Qt::AlignTop);
+    inner->addStretch(1);
+
+    auto* page = new QWidget;
+    auto* layout = new QHBoxLayout(page);
+    layout->addWidget(frame);
+    return page;
+}
+
+void MainWin::lock_ui(bool busy)
+{
+    const bool entering = busy && MainTab->isEnabled();
+    if (entering) {
+        QWidget* f = focusWidget();
+        if (f && (f == StopGoBut || MainTab->isAncestorOf(f)))
+            lockedFocus_ = f;
+    }
+    for (QMenu* menu : {EinstellMenu, ToolsMenu}) {
+        menu->setEnabled(!busy);
+        menu->menuAction()->setEnabled(!busy);
+    }
+    MainTab->setEnabled(!busy);
+    StopGoBut->setEnabled(!busy);
+    if (entering)
+        focusAfterLock_ = focusWidget();
+    if (!busy) {
+        if (lockedFocus_ && focusWidget() == focusAfterLock_)
+            lockedFocus_->setFocus();
+        lockedFocus_ = nullptr;
+    }
+}
+
+void MainWin::show_power(int state)
+{
+    if (state == 0) {
+        StopGoBut->setText(kGo);
+        StopGoAnz->setColour(colour::Red);
+    } else if (state == 1) {
+        StopGoBut->setText(kStop);
+        StopGoAnz->setColour(colour::Green);
+    }
+}
+
+void MainWin::show_station()
+{
+    // While the station is being identified its label keeps the old text.
+    if (core_.StationType != -1)
+        Zentralen_Info->setText(station_text(core_.StationType));
+    Interface_Info->setText(interface_text(core_.IfType));
+}
+
+void MainWin::zeiger_timer(int i)
+{
+    if (i == 0 || i == 1)
+        Zeiger[i]->step(SpeedFrac[i]);
+}
+
+void MainWin::show_window(QWidget* window)
+{
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+void MainWin::closeEvent(QCloseEvent* event)
+{
+    core_.end_program();
+    event->accept();
+}
+
+void MainWin::stop_go_clicked()
+{
+    // The caption follows the power message when it comes back from the bus.
+    const QString caption = StopGoBut->text();
+    if (caption == kStop)
+        core_.req.post(JobPowerOff);
+    else if (caption == kGo)
+        core_.req.post(JobPowerOn);
+}
+
+void MainWin::send_raw_message()
+{
+    core_.req.RawText = MesTxt->text();
+    core_.req.post(JobRawMessage);
+}
+
+void MainWin::connected()
+{
+    OpenPortBut[0]->setEnabled(true);
+    OpenPortBut[1]->setEnabled(false);
+}
+
+void MainWin::disconnected()
+{
+    OpenPortBut[0]->setEnabled(false);
+    OpenPortBut[1]->setEnabled(true);
+    StopGoBut->setText(kStopGoNone);
+    StopGoAnz->setColour(colour::LightGrey);
+    USB_Frame->setEnabled(true);
+}
+
+void MainWin::focus_loco_address()
+{
+    const int page = MainTab->currentIndex();
+    if (page != 0 && page != 1)
+        return;
+    // Asked for while locked, it takes effect when the lock ends.
+    if (MainTab->isEnabled())
+        LokAdr[page]->setFocus();
+    else
+        lockedFocus_ = LokAdr[page];
+}
+
+void MainWin::ende_menu()
+{
+    core_.end_program();
+}
+
+void MainWin::show_help()
+{
+    show_window(hilfe_);
+}
+
+void MainWin::show_info()
+{
+    core_.msgs.show(kProgramminfo, program_info_text(), MsgIcon::Information);
+}
+
+void MainWin::show_version_window()
+{
+    show_window(version_);
+}
+
+void MainWin::show_zentrale_form()
+{
+    show_window(zentrale_);
 }

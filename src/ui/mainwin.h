@@ -1,14 +1,88 @@
 #pragma once
+// The main window: connection frame, STOP/GO with its power lamp, raw
+// messages, the five pages of MainTab and the menu bar that opens every
+// other window. Handlers read a widget and call the core; the core's
+// signals redraw.
 
 #include <QMainWindow>
+#include <QPointer>
+#include <array>
 
 class Core;
+class HelpWindow;
+class Lamp;
+class PortField;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QTabWidget;
+class QTimer;
+class SpeedPointer;
+class VersionWindow;
+class ZentraleForm;
 
 class MainWin : public QMainWindow {
     Q_OBJECT
   public:
     explicit MainWin(Core& core, QWidget* parent = nullptr);
 
+    // Speed of throttle panel i as a fraction 0..1, drawn by its pointer.
+    double SpeedFrac[2] = {0, 0};
+
+    // Enables the request-sending parts of the window when not busy.
+    void lock_ui(bool busy);
+    void show_power(int state);
+    void show_station();
+    // One step of the speed pointer of panel i (Zeiger_Timer_i).
+    void zeiger_timer(int i);
+
+    // Shows a secondary window without blocking, or brings it up again.
+    static void show_window(QWidget* window);
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+
   private:
+    void build_menus();
+    QWidget* build_connection();
+    QWidget* build_power();
+    QWidget* build_raw_message();
+    QWidget* build_throttle_page(int i);
+
+    void stop_go_clicked();
+    void send_raw_message();
+    void connected();
+    void disconnected();
+    void focus_loco_address();
+    void ende_menu();
+    void show_help();
+    void show_info();
+    void show_version_window();
+    void show_zentrale_form();
+
     Core& core_;
+    HelpWindow* hilfe_;
+    VersionWindow* version_;
+    ZentraleForm* zentrale_;
+
+    QMenu* EinstellMenu = nullptr;
+    QMenu* ToolsMenu = nullptr;
+    QGroupBox* USB_Frame = nullptr;
+    PortField* PortAdr = nullptr;
+    std::array<QPushButton*, 2> OpenPortBut{};
+    QLabel* Interface_Info = nullptr;
+    QLabel* Zentralen_Info = nullptr;
+    QPushButton* StopGoBut = nullptr;
+    Lamp* StopGoAnz = nullptr;
+    QLineEdit* MesTxt = nullptr;
+    QTabWidget* MainTab = nullptr;
+    std::array<QLineEdit*, 2> LokAdr{};
+    std::array<SpeedPointer*, 2> Zeiger{};
+    std::array<QTimer*, 2> Zeiger_Timer{};
+    // The lock takes the focus from the controls it disables; it goes back
+    // to lockedFocus_ on unlock unless the user has moved it meanwhile.
+    QPointer<QWidget> lockedFocus_;
+    QPointer<QWidget> focusAfterLock_;
 };
