@@ -4,8 +4,10 @@
 #include <QObject>
 #include <QtGlobal>
 
-template <class T = QObject> T& find(const QObject& root, const QString& name) {
+template <class T = QObject> T& find(const QObject& root, const QString& name)
+{
     T* found = root.findChild<T*>(name);
-    if (!found) qFatal("no %s named %s", T::staticMetaObject.className(), qPrintable(name));
+    if (!found)
+        qFatal("no %s named %s", T::staticMetaObject.className(), qPrintable(name));
     return *found;
 }

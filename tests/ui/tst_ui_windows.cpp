@@ -1,0 +1,217 @@
+// The secondary windows of the shell (help, version, interface selection),
+// F1 in every window, and message boxes that never block.
+
+#include "support/rig.h"
+#include "support/ui_find.h"
+#include "ui/mainwin.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QtTest>
+
+namespace {
+// A window added later, with no code of its own for F1.
+class FutureWindow : public QWidget {
+  public:
+    QList<int> pressed;
+
+  protected:
+    void keyPressEvent(QKeyEvent* e) override { pressed << e->key(); }
+};
+
+void writeHelp(Rig& rig, const QByteArray& content)
+{
+    QFile f(rig.dir.filePath(QStringLiteral("Hilfe.txt")));
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(content);
+}
+
+// On the indicator: a click beside a short caption would miss the button.
+void choose(QRadioButton& option)
+{
+    QTest::mouseClick(&option, Qt::LeftButton, {}, QPoint(6, option.height() / 2));
+}
+
+QStringList helpLines(MainWin& win)
+{
+    QStringList lines;
+    const auto& list = find<QListWidget>(win, "HlpTxt");
+    for (int i = 0; i < list.count(); ++i)
+        lines << list.item(i)->text();
+    return lines;
+}
+} // namespace
+
+class TstWindows : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void helpShowsLinesBeforeEnde_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QStringList>("lines");
+        QTest::newRow("ende on third line")
+            << QByteArray("Erste Zeile\r\nZweite Zeile\r\n##ENDE##\r\nversteckt\r\n")
+            << QStringList{"Erste Zeile", "Zweite Zeile"};
+        QTest::newRow("no ende") << QByteArray("F1: Hilfe\r\n\r\n  eingerückt\r\nletzte")
+                                 << QStringList{"F1: Hilfe", "", "  eingerückt", "letzte"};
+    }
+    void helpShowsLinesBeforeEnde()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QStringList, lines);
+        Rig rig;
+        writeHelp(rig, file);
+        MainWin win(*rig.core);
+        find<QAction>(win, "HelpMenu").trigger();
+        QVERIFY(find<QWidget>(win, "Hilfe").isVisible());
+        QCOMPARE(helpLines(win), lines);
+    }
+
+    void helpWithoutFileIsEmptyAndReopensWithoutDuplicates()
+    {
+        Rig rig;
+        MainWin win(*rig.core);
+        auto& hilfe = find<QWidget>(win, "Hilfe");
+        find<QAction>(win, "HelpMenu").trigger();
+        QCOMPARE(helpLines(win), QStringList{});
+        hilfe.close();
+        QVERIFY(hilfe.isHidden());
+        writeHelp(rig, "eins\r\nzwei\r\n");
+        find<QAction>(win, "HelpMenu").trigger();
+        find<QAction>(win, "HelpMenu").trigger(); // already open: brought up only
+        QCOMPARE(helpLines(win), (QStringList{"eins", "zwei"}));
+    }
+
+    void f1OpensHelpFromAnyWindow_data()
+    {
+        QTest::addColumn<QString>("control"); // empty: a window added later
+        for (const char* c : {"MesTxt", "Iopt_1", "SeriLbl", "HlpTxt", ""})
+            QTest::newRow(*c ? c : "new window") << QString::fromLatin1(c);
+    }
+    void f1OpensHelpFromAnyWindow()
+    {
+        QFETCH(QString, control);
+        Rig rig;
+        MainWin win(*rig.core);
+        win.show();
+        FutureWindow future;
+        QWidget* target = control.isEmpty() ? &future : &find<QWidget>(win, control);
+        MainWin::show_window(target->window());
+        auto& hilfe = find<QWidget>(win, "Hilfe");
+        hilfe.hide();
+        QTest::keyClick(target, Qt::Key_F2);
+        QVERIFY(hilfe.isHidden());
+        QTest::keyClick(target, Qt::Key_F1);
+        QVERIFY(hilfe.isVisible());
+        // The press is left to the window: F1 also drives a throttle function.
+        if (control.isEmpty())
+            QCOMPARE(future.pressed, (QList<int>{Qt::Key_F2, Qt::Key_F1}));
+    }
+
+    void zentraleFormSetsInterfaceOnOkOnly_data()
+    {
+        QTest::addColumn<int>("before");
+        QTest::addColumn<int>("option");
+        QTest::addColumn<bool>("ok");
+        QTest::addColumn<int>("after");
+        QTest::addColumn<QString>("label");
+        QTest::newRow("OK Zentrova 1") << 3 << 0 << true << 1 << "ComPort->ZV";
+        QTest::newRow("OK 70810") << 3 << 1 << true << 2 << "ComPort->70810";
+        QTest::newRow("OK USB") << 1 << 2 << true << 3 << "USB->ZV/70820";
+        QTest::newRow("Cancel") << 2 << 0 << false << 2 << "ComPort->70810";
+    }
+    void zentraleFormSetsInterfaceOnOkOnly()
+    {
+        QFETCH(int, before);
+        QFETCH(int, option);
+        QFETCH(bool, ok);
+        QFETCH(int, after);
+        QFETCH(QString, label);
+        Rig rig(before);
+        MainWin win(*rig.core);
+        find<QAction>(win, "ZentraleMen").trigger();
+        auto& form = find<QWidget>(win, "ZentraleForm");
+        auto option_ = [&form](int i) -> QRadioButton& {
+            return find<QRadioButton>(form, QStringLiteral("Iopt_%1").arg(i));
+        };
+        QVERIFY(form.isVisible());
+        QVERIFY(option_(before - 1).isChecked());
+        choose(option_(option));
+        QVERIFY(option_(option).isChecked());
+        QTest::mouseClick(&find<QPushButton>(form, ok ? "OKButton" : "CancelButton"),
+                          Qt::LeftButton);
+        QCOMPARE(rig.core->IfType, after);
+        QCOMPARE(find<QLabel>(win, "Interface_Info").text(), label);
+        QVERIFY(form.isHidden());
+        // Shown again, it offers the type in use, not one left unconfirmed.
+        find<QAction>(win, "ZentraleMen").trigger();
+        QVERIFY(option_(after - 1).isChecked());
+    }
+
+    void versionWindowAsksAndShowsAnswers()
+    {
+        Rig rig;
+        MainWin win(*rig.core);
+        emit rig.core->lock_ui(false);
+        find<QAction>(win, "VersionMenu").trigger();
+        QPointer<QWidget> version = &find<QWidget>(win, "Version");
+        QCOMPARE(version->windowTitle(), QStringLiteral("Serienummer und Software-Version"));
+        QCOMPARE(rig.core->req.ReqJob, 47);
+        rig.tick();
+        QCOMPARE(rig.takeWire(), QStringLiteral("ED 0F 01 5A 56 07 00 00 00 00 00 00 00 00 17"));
+        rig.echo();
+        rig.tick();
+        rig.sendRaw(peer_message(0x09, {0x00, 0x00, 0x01, 0x23, 0x45, 0x00, 0x00}));
+        rig.tick(3);
+        QCOMPARE(rig.takeWire(), QStringLiteral("ED 0F 01 5A 56 06 00 00 00 00 00 00 00 00 16"));
+        rig.echo();
+        rig.tick();
+        rig.sendRaw(peer_message(0x08, {0x50, 0x15, 0x00, 0x00, 0x00, 0x00, 0x00}));
+        rig.tick(3);
+        QCOMPARE(find<QLabel>(*version, "SeriLbl").text(), QStringLiteral("12345"));
+        QCOMPARE(find<QLabel>(*version, "VersionLbl").text(), QStringLiteral("1.550"));
+        QVERIFY(rig.core->req.idle());
+        QVERIFY(rig.shown.isEmpty());
+
+        // Closed, it is only hidden and keeps what it showed.
+        version->close();
+        QVERIFY(version && version->isHidden());
+        QCOMPARE(find<QLabel>(*version, "SeriLbl").text(), QStringLiteral("12345"));
+        find<QAction>(win, "VersionMenu").trigger();
+        QCOMPARE(rig.core->req.ReqJob, 47);
+    }
+
+    void messageBoxesDoNotBlock()
+    {
+        Rig rig;
+        MainWin win(*rig.core);
+        rig.core->msgs.show(QStringLiteral("Fehler"), QStringLiteral("eins"), MsgIcon::Critical);
+        rig.core->msgs.show(QStringLiteral("Zentrova 1:"), QStringLiteral("zwei"), MsgIcon::None);
+        // Reaching this line means show() returned with both boxes open.
+        const QList<QMessageBox*> boxes = win.findChildren<QMessageBox*>();
+        QCOMPARE(boxes.size(), 2);
+        QCOMPARE(boxes[0]->windowTitle(), QStringLiteral("Fehler"));
+        QCOMPARE(boxes[0]->icon(), QMessageBox::Critical);
+        QCOMPARE(boxes[1]->text(), QStringLiteral("zwei"));
+        QCOMPARE(boxes[1]->icon(), QMessageBox::NoIcon);
+        QVERIFY(boxes[0]->isVisible() && boxes[1]->isVisible());
+        QCOMPARE(QApplication::activeModalWidget(), nullptr);
+
+        QPointer<QMessageBox> first = boxes[0];
+        QTest::mouseClick(first->button(QMessageBox::Ok), Qt::LeftButton);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(first.isNull());
+        QCOMPARE(win.findChildren<QMessageBox*>().size(), 1);
+    }
+};
+
+QTEST_MAIN(TstWindows)
+#include "tst_ui_windows.moc"
