@@ -110,6 +110,7 @@ void TestEndToEnd::overPseudoTerminal()
     core.conn.connect_port(pty.slavePath());
     QTRY_VERIFY_WITH_TIMEOUT(core.conn.state() == Connection::State::Connected, 20000);
     QCOMPARE(boxes, QStringList{});
+    QVERIFY(serial.cts()); // a pseudo-terminal has no CTS line: never hold the sender back
     QCOMPARE(core.StationType, 2);
     QCOMPARE(core.identify.StationSerial, 1234567890.0);
 

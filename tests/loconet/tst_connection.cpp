@@ -55,6 +55,7 @@ class TestConnection : public QObject {
     void portThatCannotOpen();
     void portVanishesWhileConnected();
     void disconnectShowsUnknown();
+    void virtualStationRunLeavesConfAlone();
     void zentrova1SetUp();
     void zentrova1NoReply();
     void portTexts_data();
@@ -250,6 +251,16 @@ void TestConnection::disconnectShowsUnknown()
     QVERIFY(!c.rig.port.isOpen());
     QVERIFY(!c.rig.core->MainTimer.isActive());
     QCOMPARE(c.conf(), QString("3\r\n1\r\n")); // only a connection writes it
+}
+
+void TestConnection::virtualStationRunLeavesConfAlone()
+{
+    Connected c;
+    c.rig.core->keepConf = true;
+    c.conn().connect_port("Simulator");
+    c.rig.run(2);
+    QCOMPARE(c.conn().state(), Connection::State::Connected);
+    QCOMPARE(c.conf(), QString());
 }
 
 void TestConnection::zentrova1SetUp()
