@@ -2,23 +2,14 @@
 // Accessory keyboard logic: the page of 16 accessories shown, the
 // switch-state poll of that page (job 1) and the indicators' colours.
 
+#include "core/colour.h"
+
 #include <QObject>
 
 class Core;
 namespace ln {
 class Msg;
 }
-
-// Indicator colours: 24-bit values with red in the low byte.
-namespace colour {
-constexpr int Red = 255;
-constexpr int Green = 65280;
-constexpr int Yellow = 65535;
-constexpr int White = 16777215;
-constexpr int Black = 0;
-constexpr int Grey = 136 + 136 * 256 + 136 * 65536;
-constexpr int LightGrey = 224 + 224 * 256 + 224 * 65536;
-} // namespace colour
 
 class Keyboard : public QObject {
     Q_OBJECT

@@ -9,6 +9,7 @@
 #include "version_window.h"
 #include "zentrale_form.h"
 
+#include "core/colour.h"
 #include "core/core.h"
 #include "core/shell.h"
 #include "loconet/identify.h"
