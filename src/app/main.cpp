@@ -35,8 +35,9 @@ int main(int argc, char** argv)
     MemoryPortPair wire;
     Port& port = opts->simulator ? static_cast<Port&>(wire.a) : serial;
 
-    const QString dataDir =
-        opts->confDir.isEmpty() ? DataDir::locate(QCoreApplication::applicationDirPath()) : opts->confDir;
+    const QString dataDir = opts->confDir.isEmpty()
+                                ? DataDir::locate(QCoreApplication::applicationDirPath())
+                                : opts->confDir;
     Core core(clock, port, dataDir);
     core.start();
     if (opts->ifType)

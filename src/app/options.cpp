@@ -31,25 +31,34 @@ std::optional<AppOptions> parse_options(const QStringList& argsIn, int* exitCode
         "Without options it starts disconnected with the interface and port of conf.dat."));
     cli.addHelpOption();
     cli.addVersionOption();
-    const QCommandLineOption confDir(QStringLiteral("conf-dir"),
+    const QCommandLineOption confDir(
+        QStringLiteral("conf-dir"),
         QStringLiteral("Data folder (conf.dat, FS.DAT, zk.dat, Hilfe.txt, loco pictures); "
-                       "default: Conf beside the program."), QStringLiteral("DIR"));
-    const QCommandLineOption ifType(QStringLiteral("interface"),
+                       "default: Conf beside the program."),
+        QStringLiteral("DIR"));
+    const QCommandLineOption ifType(
+        QStringLiteral("interface"),
         QStringLiteral("Interface type for this run: 1 Zentrova 1 or Duocenta, 2 Interface 70810, "
-                       "3 Zentrova Basic/Zentrova 2/Interface 70820 (USB)."), QStringLiteral("1|2|3"));
-    const QCommandLineOption port(QStringLiteral("port"),
+                       "3 Zentrova Basic/Zentrova 2/Interface 70820 (USB)."),
+        QStringLiteral("1|2|3"));
+    const QCommandLineOption port(
+        QStringLiteral("port"),
         QStringLiteral("Port for this run: a number (1 = COM1 on Windows, /dev/ttyS0 elsewhere) "
-                       "or a device such as /dev/ttyUSB0."), QStringLiteral("PORT"));
-    const QCommandLineOption connect(QStringLiteral("connect"),
-        QStringLiteral("Press \"Verbinden\" once the window is shown."));
-    const QCommandLineOption simulator(QStringLiteral("simulator"),
+                       "or a device such as /dev/ttyUSB0."),
+        QStringLiteral("PORT"));
+    const QCommandLineOption connect(
+        QStringLiteral("connect"), QStringLiteral("Press \"Verbinden\" once the window is shown."));
+    const QCommandLineOption simulator(
+        QStringLiteral("simulator"),
         QStringLiteral("Run against the built-in virtual command station with a demo layout; "
                        "--simulator=TYPE picks its station type 1, 2 or 3 (default 2). "
                        "conf.dat is left as it is."));
-    const QCommandLineOption stationType(QStringLiteral("station-type"),
+    const QCommandLineOption stationType(
+        QStringLiteral("station-type"),
         QStringLiteral("Station type of the virtual station (same as --simulator=TYPE)."),
         QStringLiteral("TYPE"));
-    const QCommandLineOption trace(QStringLiteral("trace"),
+    const QCommandLineOption trace(
+        QStringLiteral("trace"),
         QStringLiteral("Log every LocoNet message (time, TX/RX, hex bytes) to FILE."),
         QStringLiteral("FILE"));
     cli.addOptions({confDir, ifType, port, connect, simulator, stationType, trace});
@@ -69,7 +78,8 @@ std::optional<AppOptions> parse_options(const QStringList& argsIn, int* exitCode
         return std::nullopt;
     }
     if (!cli.positionalArguments().isEmpty()) {
-        *exitCode = usage_error(QStringLiteral("unexpected argument: ") + cli.positionalArguments().first());
+        *exitCode = usage_error(QStringLiteral("unexpected argument: ") +
+                                cli.positionalArguments().first());
         return std::nullopt;
     }
 

@@ -6,12 +6,12 @@
 #include <optional>
 
 struct AppOptions {
-    QString confDir;              // empty: Conf beside the program
-    std::optional<int> ifType;    // overrides conf.dat for this run
-    std::optional<QString> port;  // overrides conf.dat for this run
-    bool connect = false;         // press "Verbinden" once the window is shown
-    int simulator = 0;            // station type of the built-in virtual station; 0 = none
-    QString trace;                // traffic log file
+    QString confDir;             // empty: Conf beside the program
+    std::optional<int> ifType;   // overrides conf.dat for this run
+    std::optional<QString> port; // overrides conf.dat for this run
+    bool connect = false;        // press "Verbinden" once the window is shown
+    int simulator = 0;           // station type of the built-in virtual station; 0 = none
+    QString trace;               // traffic log file
 };
 
 // Parses the arguments; on --help, --version or an error prints and sets

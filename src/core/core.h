@@ -3,16 +3,16 @@
 // their start values, runs the main tick and ends the program. Constructed
 // with a clock, a port and the data folder, so tests build a fresh one each.
 
+#include "accessory/keyboard.h"
 #include "clock.h"
 #include "conf.h"
 #include "datadir.h"
-#include "messages.h"
-#include "accessory/keyboard.h"
 #include "loco/slots.h"
 #include "loconet/connection.h"
 #include "loconet/dispatch.h"
 #include "loconet/identify.h"
 #include "loconet/link.h"
+#include "messages.h"
 #include "requests/engine.h"
 
 #include <QObject>

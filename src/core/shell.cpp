@@ -7,7 +7,10 @@
 
 QString program_info_text(int major, int minor, int revision)
 {
-    return QStringLiteral("     Quorail    \r    Version: %1.%2.%3").arg(major).arg(minor).arg(revision);
+    return QStringLiteral("     Quorail    \r    Version: %1.%2.%3")
+        .arg(major)
+        .arg(minor)
+        .arg(revision);
 }
 
 QString program_info_text()
@@ -64,5 +67,8 @@ int leading_number(const QString& text)
 
 QString program_version()
 {
-    return QStringLiteral("%1.%2.%3").arg(QUORAIL_VERSION_MAJOR).arg(QUORAIL_VERSION_MINOR).arg(QUORAIL_VERSION_PATCH);
+    return QStringLiteral("%1.%2.%3")
+        .arg(QUORAIL_VERSION_MAJOR)
+        .arg(QUORAIL_VERSION_MINOR)
+        .arg(QUORAIL_VERSION_PATCH);
 }

@@ -151,8 +151,7 @@ bool Slots::lok_request()
             req_.ReqStep = Command;
         }
         return false;
-    default:
-        return true;
+    default: return true;
     }
 }
 

@@ -211,9 +211,7 @@ void Connection::step()
 {
     ReqEngine& req = core_.req;
     switch (state_) {
-    case State::SettingUp:
-        setup_zv1_step();
-        return;
+    case State::SettingUp: setup_zv1_step(); return;
     case State::Identifying:
         if (core_.StationType == -1 && req.ReqJob != 100)
             core_.StationType = 99; // the job was replaced: nothing identified
@@ -240,9 +238,7 @@ void Connection::step()
         emit core_.lock_ui(false);
         core_.save_conf();
         return;
-    default:
-        timer_.stop();
-        return;
+    default: timer_.stop(); return;
     }
 }
 

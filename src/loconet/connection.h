@@ -24,7 +24,14 @@ class Connection : public QObject {
   public:
     explicit Connection(Core& core);
 
-    enum class State { Disconnected, SettingUp, Identifying, PollingSwitches, AskingVersion, Connected };
+    enum class State {
+        Disconnected,
+        SettingUp,
+        Identifying,
+        PollingSwitches,
+        AskingVersion,
+        Connected
+    };
 
     // "Verbinden": takes the port text, sets up the port and starts the sequence.
     void connect_port(const QString& portText);

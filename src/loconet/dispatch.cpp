@@ -13,6 +13,20 @@ const QString kSoLesen = QStringLiteral("Fehler: SO lesen");
 const QString kLokFmtSchreiben = QStringLiteral("Fehler: Lokdatenformat schreiben");
 const QString kLokFmtLesen = QStringLiteral("Fehler: Lokdatenformat lesen");
 const QString kLncvLesen = QStringLiteral("Fehler: LNCV lesen");
+
+// What a refusing long acknowledge to a command message means; empty for
+// commands whose acknowledge code the running job evaluates itself.
+QString refusal_text(uint8_t cmd)
+{
+    switch (cmd) {
+    case 1: return kSoSchreiben;
+    case 2: return kSoLesen;
+    case 12: return kLokFmtSchreiben;
+    case 13: return kLokFmtLesen;
+    case 33: return kLncvLesen;
+    default: return {};
+    }
+}
 } // namespace
 
 void Dispatch::dispatch(const ln::Msg& m)
@@ -47,45 +61,24 @@ void Dispatch::error(const QString& text)
 void Dispatch::long_ack(const ln::Msg& m)
 {
     switch (LackOp) {
-    case 0xB0:
-        error(m[1] == 0x30 ? kMagArtNichtBearbeitet : kUngueltigB0);
-        break;
+    case 0xB0: error(m[1] == 0x30 ? kMagArtNichtBearbeitet : kUngueltigB0); break;
     case 0xBC:
         if (m[1] != 0x3C)
             error(kUngueltigBC);
         else if (sw_state_answer)
             sw_state_answer(m);
         break;
-    case 0xBF:
-        error(m[1] == 0x3F || m[1] == 0x3E ? kLokNichtAngemeldet : kUngueltigBF);
-        break;
+    case 0xBF: error(m[1] == 0x3F || m[1] == 0x3E ? kLokNichtAngemeldet : kUngueltigBF); break;
     case 0xED: {
         if (m[1] != 0x6D)
             break;
         LackCode = m[2];
-        const bool refused = m[2] != 0x7F;
-        switch (LackCmd) {
-        case 1:
-            if (refused) error(kSoSchreiben);
-            break;
-        case 2:
-            if (refused) error(kSoLesen);
-            break;
-        case 12:
-            if (refused) error(kLokFmtSchreiben);
-            break;
-        case 13:
-            if (refused) error(kLokFmtLesen);
-            break;
-        case 33:
-            error(kLncvLesen);
-            break;
-        default: // 32 (LNCV write): the request job reads LackCode
-            break;
-        }
+        // A read of an LNCV is answered by a peer message, never acknowledged.
+        const QString text = refusal_text(LackCmd);
+        if (!text.isEmpty() && (LackCmd == 33 || m[2] != 0x7F))
+            error(text);
         break;
     }
-    default:
-        break;
+    default: break;
     }
 }

@@ -17,8 +17,14 @@ const Pattern kPatterns[] = {
     {3, "E7 0E 00 02 42 03 00 07 00 00 15 5A 56"},
 };
 
-int hi(int b) { return (b >> 4) & 0x0F; }
-int lo(int b) { return b & 0x0F; }
+int hi(int b)
+{
+    return (b >> 4) & 0x0F;
+}
+int lo(int b)
+{
+    return b & 0x0F;
+}
 } // namespace
 
 QString station_text(int type)
@@ -115,12 +121,12 @@ bool Identify::version_job()
             req.ReqTime = now;
             StationVersion = -1;
         } else if (req.ReqStep == 2 && StationVersion != -1) {
-            emit version_shown(QString::number(qint64(StationSerial)), version_text(StationVersion));
+            emit version_shown(QString::number(qint64(StationSerial)),
+                               version_text(StationVersion));
             return true;
         }
         return false;
-    default:
-        return true;
+    default: return true;
     }
 }
 

@@ -62,6 +62,6 @@ class Link : public QObject {
     Dispatch& dispatch_;
     MessageService& msgs_;
     const int& ifType_;
-    int txPos_ = -1;      // CTS-paced sending: next byte to write; -1 = not begun
-    double txBegun_ = 0;  // when the CTS-paced send began
+    int txPos_ = -1;     // CTS-paced sending: next byte to write; -1 = not begun
+    double txBegun_ = 0; // when the CTS-paced send began
 };

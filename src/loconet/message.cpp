@@ -6,16 +6,12 @@ int opcodeLength(uint8_t opcode)
 {
     switch (opcode >> 4) {
     case 0x8:
-    case 0x9:
-        return 2;
+    case 0x9: return 2;
     case 0xA:
-    case 0xB:
-        return 4;
+    case 0xB: return 4;
     case 0xC:
-    case 0xD:
-        return 6;
-    default:
-        return -1;
+    case 0xD: return 6;
+    default: return -1;
     }
 }
 

@@ -44,7 +44,10 @@ class Msg {
     uint8_t op() const { return d_[0]; }
     // Length of the message by the opcode rule; 0 when byte 1 is no valid length.
     int length() const;
-    QByteArray bytes() const { return QByteArray(reinterpret_cast<const char*>(d_.data()), length()); }
+    QByteArray bytes() const
+    {
+        return QByteArray(reinterpret_cast<const char*>(d_.data()), length());
+    }
     uint8_t* data() { return d_.data(); }
 
   private:

@@ -11,11 +11,11 @@ bool SerialPort::apply(const PortSettings& s)
     const auto parity = s.parity == 'e'   ? QSerialPort::EvenParity
                         : s.parity == 'o' ? QSerialPort::OddParity
                                           : QSerialPort::NoParity;
-    const bool ok = port_.setBaudRate(s.baud) &&
-                    port_.setDataBits(QSerialPort::DataBits(s.dataBits)) &&
-                    port_.setParity(parity) &&
-                    port_.setStopBits(s.stopBits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop) &&
-                    port_.setFlowControl(QSerialPort::NoFlowControl);
+    const bool ok =
+        port_.setBaudRate(s.baud) && port_.setDataBits(QSerialPort::DataBits(s.dataBits)) &&
+        port_.setParity(parity) &&
+        port_.setStopBits(s.stopBits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop) &&
+        port_.setFlowControl(QSerialPort::NoFlowControl);
     if (!ok)
         return false;
     // Best effort: not every port has these lines.

@@ -76,7 +76,8 @@ DemoLayout::DemoLayout(VirtualStation& station, double start)
     modules.add(module(6382, 2, {{1, {1, 1, 2048}}, {2, {10, 1, 255}}, {7, version}}));
     // Pultrix devices: LNCV 10 is the loco they drive.
     for (int device : {5, 6})
-        modules.add(module(PultrixArticle, device, {{PultrixLocoLncv, {0, 0, 10000}}, {7, version}}));
+        modules.add(
+            module(PultrixArticle, device, {{PultrixLocoLncv, {0, 0, 10000}}, {7, version}}));
 }
 
 void DemoLayout::advance(double now)

@@ -51,9 +51,7 @@ LncvModules::Result LncvModules::request(const LncvRequest& r)
                 answers.append(answer(m.article, 0, m.address()));
             }
             break;
-        case LncvRequest::End:
-            m.programming = false;
-            break;
+        case LncvRequest::End: m.programming = false; break;
         case LncvRequest::Read:
             if (!m.programming)
                 break;

@@ -7,8 +7,8 @@ namespace sim {
 Decoder Decoder::standard(int address)
 {
     Decoder d;
-    d.cvs = {{1, address & 0x7F}, {2, 2},  {3, 8},   {4, 6},  {5, 255}, {6, 128},
-             {7, 42},             {8, 13}, {17, 192}, {18, 0}, {29, 6}};
+    d.cvs = {{1, address & 0x7F}, {2, 2},  {3, 8}, {4, 6}, {5, 255}, {6, 128}, {7, 42}, {8, 13},
+             {17, 192},           {18, 0}, {29, 6}};
     for (int i = 1; i <= 28; ++i) // linear speed table in CVs 67..94
         d.cvs[66 + i] = (i * 255 + 14) / 28;
     // Manufacturing data: format, article 12 34 56, serial 4711, made
@@ -37,7 +37,8 @@ QByteArray ProgrammingTrack::request(const QByteArray& message, uint8_t trk)
     // Direct byte mode on the service track; CVH: CV bits 7, 8, 9 and data bit 7.
     const int pcmd = write ? 0x68 : 0x28;
     const int cvh = ((cv >> 7) & 1) | (((cv >> 8) & 3) << 4) | (value & 0x80 ? 0x02 : 0);
-    return ln::frame({0xE7, 0x0E, Slot, pcmd, pstat, 0, 0, trk, cvh, cv & 0x7F, value & 0x7F, 0, 0});
+    return ln::frame(
+        {0xE7, 0x0E, Slot, pcmd, pstat, 0, 0, trk, cvh, cv & 0x7F, value & 0x7F, 0, 0});
 }
 
 uint8_t ProgrammingTrack::access(bool write, int cv, int& value)

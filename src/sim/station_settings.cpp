@@ -19,11 +19,15 @@ int formatOfOption10(int value)
 bool isFormat(int code)
 {
     switch (code) {
-    case MotorolaOld: case MotorolaNew: case Selectrix: case Dcc14:
-    case Dcc27: case Dcc28: case Dcc128: case Fmz:
-        return true;
-    default:
-        return false;
+    case MotorolaOld:
+    case MotorolaNew:
+    case Selectrix:
+    case Dcc14:
+    case Dcc27:
+    case Dcc28:
+    case Dcc128:
+    case Fmz: return true;
+    default: return false;
     }
 }
 

@@ -93,35 +93,22 @@ void VirtualStation::handle(const QByteArray& message, double at)
     const double due = at + options_.answerDelay;
     switch (m.op()) {
     case 0x82:
-    case 0x83:
-        power_ = m.op() == 0x83;
-        break;
-    case 0xA0:
-        slotByte(m[1], &LocoSlot::speed, m[2]);
-        break;
-    case 0xA1:
-        slotByte(m[1], &LocoSlot::dirf, m[2]);
-        break;
-    case 0xA2:
-        slotByte(m[1], &LocoSlot::snd, m[2]);
-        break;
-    case 0xA3:
-        slotByte(m[1], &LocoSlot::f9to12, m[2]);
-        break;
+    case 0x83: power_ = m.op() == 0x83; break;
+    case 0xA0: slotByte(m[1], &LocoSlot::speed, m[2]); break;
+    case 0xA1: slotByte(m[1], &LocoSlot::dirf, m[2]); break;
+    case 0xA2: slotByte(m[1], &LocoSlot::snd, m[2]); break;
+    case 0xA3: slotByte(m[1], &LocoSlot::f9to12, m[2]); break;
     case 0xB0:
         // Only a powered output moves the accessory; the off message follows it.
         if (m[2] & 0x10)
             accessories_[size_t((m[2] & 0x0F) << 7 | m[1])] = (m[2] & 0x20) ? 1 : 0;
         break;
     case 0xB2:
-        sensors_[size_t((m[2] & 0x0F) << 8 | m[1] << 1 | (m[2] & 0x20) >> 5)] = (m[2] & 0x10) ? 1 : 0;
+        sensors_[size_t((m[2] & 0x0F) << 8 | m[1] << 1 | (m[2] & 0x20) >> 5)] =
+            (m[2] & 0x10) ? 1 : 0;
         break;
-    case 0xB5:
-        slotByte(m[1], &LocoSlot::stat, m[2]);
-        break;
-    case 0xBA:
-        answer(slots_.move(m[1], m[2], trackStatus()), due);
-        break;
+    case 0xB5: slotByte(m[1], &LocoSlot::stat, m[2]); break;
+    case 0xBA: answer(slots_.move(m[1], m[2], trackStatus()), due); break;
     case 0xBB:
         if (m[1] == 0)
             answer(SlotTable::identity(options_.stationType, trackStatus()), due);
@@ -137,21 +124,14 @@ void VirtualStation::handle(const QByteArray& message, double at)
         break;
     }
     case 0xBE:
-    case 0xBF:
-        locoRequest(m.op(), m[1] << 7 | m[2], at);
-        break;
+    case 0xBF: locoRequest(m.op(), m[1] << 7 | m[2], at); break;
     case 0xD4:
         if (m[1] == 0x20 && SlotTable::isLoco(m[2]) && m[3] < 13)
             slots_[m[2]].groups[m[3]] = m[4];
         break;
-    case 0xE5:
-        peerControl(message);
-        break;
-    case 0xED:
-        command(message, at);
-        break;
-    default:
-        break;
+    case 0xE5: peerControl(message); break;
+    case 0xED: command(message, at); break;
+    default: break;
     }
 }
 
@@ -228,8 +208,8 @@ QByteArray VirtualStation::commandAnswer(const QByteArray& message)
         if (!settings_.setLoco(address, config))
             return ack(false);
         if (const int slot = slots_.find(address))
-            slots_[slot].stat = uint8_t((slots_[slot].stat & 0xF8) |
-                                        StationSettings::decoderType(config.format));
+            slots_[slot].stat =
+                uint8_t((slots_[slot].stat & 0xF8) | StationSettings::decoderType(config.format));
         return ack(true);
     }
     case 13: { // read a loco's data format
@@ -244,8 +224,7 @@ QByteArray VirtualStation::commandAnswer(const QByteArray& message)
         else if (d[0] == 1)
             settings_.resetLocos();
         return {};
-    default:
-        return {};
+    default: return {};
     }
 }
 

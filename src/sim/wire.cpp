@@ -36,8 +36,8 @@ QList<QByteArray> MessageAssembler::feed(const QByteArray& bytes)
 
 void Transmitter::queue(const QByteArray& message, double due)
 {
-    auto later = std::find_if(queue_.begin(), queue_.end(),
-                              [due](const Item& i) { return i.due > due; });
+    auto later =
+        std::find_if(queue_.begin(), queue_.end(), [due](const Item& i) { return i.due > due; });
     queue_.insert(later, Item{due, message});
 }
 

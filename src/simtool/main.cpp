@@ -40,19 +40,20 @@ int main(int argc, char** argv)
     QCoreApplication::setApplicationVersion(program_version());
 
     QCommandLineParser cli;
-    cli.setApplicationDescription(QStringLiteral(
-        "Virtual LocoNet command station for Quorail. Without --port it makes a\n"
-        "pseudo-terminal and prints the path of its slave side as the first line;\n"
-        "connect Quorail to that path (interface type 3). Runs until interrupted."));
+    cli.setApplicationDescription(
+        QStringLiteral("Virtual LocoNet command station for Quorail. Without --port it makes a\n"
+                       "pseudo-terminal and prints the path of its slave side as the first line;\n"
+                       "connect Quorail to that path (interface type 3). Runs until interrupted."));
     cli.addHelpOption();
     cli.addVersionOption();
     const QCommandLineOption port(QStringLiteral("port"),
                                   QStringLiteral("Use this serial device (115200 8N1) instead of a "
                                                  "pseudo-terminal."),
                                   QStringLiteral("DEVICE"));
-    const QCommandLineOption type(QStringLiteral("station-type"),
-                                  QStringLiteral("Station identity in slot 0: 1, 2 or 3 (default 2)."),
-                                  QStringLiteral("N"), QStringLiteral("2"));
+    const QCommandLineOption type(
+        QStringLiteral("station-type"),
+        QStringLiteral("Station identity in slot 0: 1, 2 or 3 (default 2)."), QStringLiteral("N"),
+        QStringLiteral("2"));
     const QCommandLineOption delay(QStringLiteral("delay"),
                                    QStringLiteral("Milliseconds between a message and its answer "
                                                   "(default 5)."),

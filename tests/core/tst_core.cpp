@@ -81,7 +81,7 @@ void TestCore::confAtStart()
     QCOMPARE(s.core->ComPortNr, port);
     QCOMPARE(s.boxes, 0);
     QCOMPARE(readFile(s.dir.filePath("conf.dat")), content); // start never writes it
-    QCOMPARE(s.ports.a.written(), QByteArray()); // nothing sent before connecting
+    QCOMPARE(s.ports.a.written(), QByteArray());             // nothing sent before connecting
 }
 
 void TestCore::missingConfStartsWithDefaultsAndWritesNothing()

@@ -106,7 +106,8 @@ void TestEndToEnd::overPseudoTerminal()
     Core core(clock, serial, dir.path());
     core.start();
     QStringList boxes;
-    connect(&core.msgs, &MessageService::shown, [&](const QString&, const QString& t) { boxes << t; });
+    connect(&core.msgs, &MessageService::shown,
+            [&](const QString&, const QString& t) { boxes << t; });
     core.conn.connect_port(pty.slavePath());
     QTRY_VERIFY_WITH_TIMEOUT(core.conn.state() == Connection::State::Connected, 20000);
     QCOMPARE(boxes, QStringList{});

@@ -12,19 +12,24 @@ QByteArray slotData(int slot, int adr, int spd = 0, int dirf = 0, int snd = 0, i
 
 QByteArray extSlotData(int slot, int adr, int b9, int b10, int b11, int b12, int b13, int b14)
 {
-    return ln::frame({0xE6, 0x15, 0x00, slot, 0x33, adr & 0x7F, adr >> 7, 0, 0x20, b9, b10, b11,
-                      b12, b13, b14, 0x01, 0, 0, 0, 0});
+    return ln::frame({0xE6, 0x15, 0x00, slot, 0x33, adr & 0x7F, adr >> 7, 0, 0x20, b9,
+                      b10,  b11,  b12,  b13,  b14,  0x01,       0,        0, 0,    0});
 }
-
 
 int field(const SlotRec& r, const QString& name)
 {
-    if (name == "Adr") return r.Adr;
-    if (name == "Stat") return r.Stat;
-    if (name == "Spd") return r.Spd;
-    if (name == "Dirf") return r.Dirf;
-    if (name == "Snd") return r.Snd;
-    if (name.startsWith("Ext")) return r.Ext[size_t(name.mid(3).toInt())];
+    if (name == "Adr")
+        return r.Adr;
+    if (name == "Stat")
+        return r.Stat;
+    if (name == "Spd")
+        return r.Spd;
+    if (name == "Dirf")
+        return r.Dirf;
+    if (name == "Snd")
+        return r.Snd;
+    if (name.startsWith("Ext"))
+        return r.Ext[size_t(name.mid(3).toInt())];
     return -1000;
 }
 } // namespace
@@ -69,19 +74,28 @@ void TestSlots::handlers_data()
     QTest::newRow("A0 speed") << QByteArrayList{ln::frame({0xA0, 5, 0x40})} << 5 << "Spd" << 0x40;
     QTest::newRow("A1 dirf") << QByteArrayList{ln::frame({0xA1, 5, 0x31})} << 5 << "Dirf" << 0x31;
     const QByteArray g7 = ln::frame({0xD4, 0x20, 5, 7, 0x70});
-    QTest::newRow("A2 keeps F9..F11") << QByteArrayList{g7, ln::frame({0xA2, 5, 0x05})} << 5 << "Ext7" << 0x75;
+    QTest::newRow("A2 keeps F9..F11")
+        << QByteArrayList{g7, ln::frame({0xA2, 5, 0x05})} << 5 << "Ext7" << 0x75;
     QTest::newRow("A2 snd") << QByteArrayList{ln::frame({0xA2, 5, 0x05})} << 5 << "Snd" << 0x05;
-    QTest::newRow("A3 F12 to Ext5 bit 4") << QByteArrayList{ln::frame({0xA3, 5, 0x08})} << 5 << "Ext5" << 0x10;
+    QTest::newRow("A3 F12 to Ext5 bit 4")
+        << QByteArrayList{ln::frame({0xA3, 5, 0x08})} << 5 << "Ext5" << 0x10;
     QTest::newRow("A3 F9..F11 to Ext7")
-        << QByteArrayList{ln::frame({0xA2, 5, 0x0A}), ln::frame({0xA3, 5, 0x07})} << 5 << "Ext7" << 0x7A;
+        << QByteArrayList{ln::frame({0xA2, 5, 0x0A}), ln::frame({0xA3, 5, 0x07})} << 5 << "Ext7"
+        << 0x7A;
     // F9..F12 by function groups end in the same bits as by 0xA3.
-    QTest::newRow("group 5 F12") << QByteArrayList{ln::frame({0xD4, 0x20, 5, 5, 0x10})} << 5 << "Ext5" << 0x10;
-    QTest::newRow("group 7 F9..F11") << QByteArrayList{ln::frame({0xA2, 5, 0x0A}), ln::frame({0xD4, 0x20, 5, 7, 0x7A})}
-                                     << 5 << "Ext7" << 0x7A;
-    QTest::newRow("group 8") << QByteArrayList{ln::frame({0xD4, 0x20, 5, 8, 0x41})} << 5 << "Ext8" << 0x41;
-    QTest::newRow("group 4 ignored") << QByteArrayList{ln::frame({0xD4, 0x20, 5, 4, 0x41})} << 5 << "Ext4" << 0;
-    QTest::newRow("group 13 ignored") << QByteArrayList{ln::frame({0xD4, 0x20, 5, 13, 0x41})} << 5 << "Ext13" << 0;
-    QTest::newRow("D4 other byte 1") << QByteArrayList{ln::frame({0xD4, 0x21, 5, 8, 0x41})} << 5 << "Ext8" << 0;
+    QTest::newRow("group 5 F12") << QByteArrayList{ln::frame({0xD4, 0x20, 5, 5, 0x10})} << 5
+                                 << "Ext5" << 0x10;
+    QTest::newRow("group 7 F9..F11")
+        << QByteArrayList{ln::frame({0xA2, 5, 0x0A}), ln::frame({0xD4, 0x20, 5, 7, 0x7A})} << 5
+        << "Ext7" << 0x7A;
+    QTest::newRow("group 8") << QByteArrayList{ln::frame({0xD4, 0x20, 5, 8, 0x41})} << 5 << "Ext8"
+                             << 0x41;
+    QTest::newRow("group 4 ignored")
+        << QByteArrayList{ln::frame({0xD4, 0x20, 5, 4, 0x41})} << 5 << "Ext4" << 0;
+    QTest::newRow("group 13 ignored")
+        << QByteArrayList{ln::frame({0xD4, 0x20, 5, 13, 0x41})} << 5 << "Ext13" << 0;
+    QTest::newRow("D4 other byte 1")
+        << QByteArrayList{ln::frame({0xD4, 0x21, 5, 8, 0x41})} << 5 << "Ext8" << 0;
     const QByteArray e6 = extSlotData(7, 1234, 0x10, 0x40 | 0x20, 0x15, 0x22, 0x33, 0x05);
     QTest::newRow("E6 address") << QByteArrayList{e6} << 7 << "Adr" << 1234;
     QTest::newRow("E6 dirf") << QByteArrayList{e6} << 7 << "Dirf" << 0x60;
@@ -90,13 +104,17 @@ void TestSlots::handlers_data()
     QTest::newRow("E6 Ext10 bit 7 clear")
         << QByteArrayList{extSlotData(7, 1, 0, 0x20, 0, 0, 0, 0x05)} << 7 << "Ext10" << 0x05;
     QTest::newRow("E6 byte 2 not 0 ignored")
-        << QByteArrayList{ln::frame({0xE6, 0x15, 0x01, 7, 0x33, 9, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0})}
+        << QByteArrayList{ln::frame(
+               {0xE6, 0x15, 0x01, 7, 0x33, 9, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0})}
         << 7 << "Adr" << 0;
-    const QByteArray toggle = ln::frame({0xED, 0x0F, 0x01, 0x5A, 0x56, 0x15, 0x00, 5, 0x0F, 0, 0, 0, 0, 0});
-    QTest::newRow("direction toggle") << QByteArrayList{ln::frame({0xA1, 5, 0x11}), toggle} << 5 << "Dirf" << 0x31;
+    const QByteArray toggle =
+        ln::frame({0xED, 0x0F, 0x01, 0x5A, 0x56, 0x15, 0x00, 5, 0x0F, 0, 0, 0, 0, 0});
+    QTest::newRow("direction toggle")
+        << QByteArrayList{ln::frame({0xA1, 5, 0x11}), toggle} << 5 << "Dirf" << 0x31;
     QTest::newRow("toggle twice") << QByteArrayList{toggle, toggle} << 5 << "Dirf" << 0;
     QTest::newRow("toggle slot above 127")
-        << QByteArrayList{ln::frame({0xED, 0x0F, 0x01, 0x5A, 0x56, 0x15, 0x01, 2, 0x0F, 0, 0, 0, 0, 0})}
+        << QByteArrayList{ln::frame(
+               {0xED, 0x0F, 0x01, 0x5A, 0x56, 0x15, 0x01, 2, 0x0F, 0, 0, 0, 0, 0})}
         << 2 << "Dirf" << 0;
 }
 
@@ -121,7 +139,8 @@ void TestSlots::slotZeroTouchesOnlySlotZero()
     s.ThrLoco[0].Adr = 0;
     s.ThrSlot[0] = 0;
     QSignalSpy shows(&s, &Slots::lok_show);
-    rig.sendRaw(ln::frame({0xE7, 0x0E, 0x00, 0x00, 0x00, 0x03, 0x00, 0x06, 0x00, 0x00, 0x00, 0x5A, 0x56}));
+    rig.sendRaw(
+        ln::frame({0xE7, 0x0E, 0x00, 0x00, 0x00, 0x03, 0x00, 0x06, 0x00, 0x00, 0x00, 0x5A, 0x56}));
     rig.tick();
     QCOMPARE(s.TrkStat, 0x06);
     QCOMPARE(s.SlotData[0].Adr, 0);

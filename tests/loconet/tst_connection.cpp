@@ -16,7 +16,6 @@ QByteArray frameHex(const char* text)
     return ln::frame(QByteArray::fromHex(QByteArray(text).replace(' ', "")));
 }
 
-
 const QString kSlot0Read = "BB 00 00";
 const QString kSerialReq = "ED 0F 01 5A 56 07 00 00 00 00 00 00 00 00";
 const QString kVersionReq = "ED 0F 01 5A 56 06 00 00 00 00 00 00 00 00";
@@ -131,12 +130,15 @@ void TestConnection::serialAndVersion_data()
     QTest::addColumn<QString>("serialText");
     QTest::addColumn<QString>("versionText");
     QTest::newRow("12345, 1.550") << peer_message(0x09, {0x00, 0x00, 0x01, 0x23, 0x45, 0, 0})
-                                  << peer_message(0x08, {0x50, 0x15, 0, 0, 0, 0, 0}) << "12345" << "1.550";
+                                  << peer_message(0x08, {0x50, 0x15, 0, 0, 0, 0, 0}) << "12345"
+                                  << "1.550";
     QTest::newRow("2.000") << peer_message(0x09, {0x00, 0x00, 0x01, 0x23, 0x45, 0, 0})
-                           << peer_message(0x08, {0x00, 0x20, 0, 0, 0, 0, 0}) << "12345" << "2.000";
-    QTest::newRow("ten digits, high bits") << peer_message(0x09, {0x98, 0x76, 0x54, 0x32, 0x10, 0, 0})
-                                           << peer_message(0x08, {0x99, 0x99, 0, 0, 0, 0, 0})
-                                           << "9876543210" << "9.999";
+                           << peer_message(0x08, {0x00, 0x20, 0, 0, 0, 0, 0}) << "12345"
+                           << "2.000";
+    QTest::newRow("ten digits, high bits")
+        << peer_message(0x09, {0x98, 0x76, 0x54, 0x32, 0x10, 0, 0})
+        << peer_message(0x08, {0x99, 0x99, 0, 0, 0, 0, 0}) << "9876543210"
+        << "9.999";
 }
 
 void TestConnection::serialAndVersion()
@@ -315,13 +317,18 @@ void TestConnection::portTexts_data()
     QTest::addColumn<QString>("device");
     QTest::addColumn<int>("number");
 #ifdef Q_OS_WIN
-    QTest::newRow("1") << "1" << "COM1" << 1;
-    QTest::newRow("COM2") << "COM2" << "COM2" << 2;
+    QTest::newRow("1") << "1"
+                       << "COM1" << 1;
+    QTest::newRow("COM2") << "COM2"
+                          << "COM2" << 2;
 #else
-    QTest::newRow("1") << "1" << "/dev/ttyS0" << 1;
-    QTest::newRow("ttyS1") << "/dev/ttyS1" << "/dev/ttyS1" << 2;
+    QTest::newRow("1") << "1"
+                       << "/dev/ttyS0" << 1;
+    QTest::newRow("ttyS1") << "/dev/ttyS1"
+                           << "/dev/ttyS1" << 2;
 #endif
-    QTest::newRow("usb") << "/dev/ttyUSB0" << "/dev/ttyUSB0" << 0;
+    QTest::newRow("usb") << "/dev/ttyUSB0"
+                         << "/dev/ttyUSB0" << 0;
     QTest::newRow("3") << "3" << port_device("3") << 3;
 }
 

@@ -14,7 +14,8 @@ struct Recorder {
     Recorder(Rig& rig, std::initializer_list<int> ops)
     {
         for (int op : ops)
-            rig.core->dispatch.on(uint8_t(op), [this](const ln::Msg& m) { seen << ln::hex(m.bytes()); });
+            rig.core->dispatch.on(uint8_t(op),
+                                  [this](const ln::Msg& m) { seen << ln::hex(m.bytes()); });
     }
 };
 } // namespace
@@ -45,13 +46,11 @@ void TestLink::assembly_data()
 {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QStringList>("messages");
-    QTest::newRow("data byte before any opcode")
-        << hexBytes("12 34 82 7D") << QStringList{"82 7D"};
+    QTest::newRow("data byte before any opcode") << hexBytes("12 34 82 7D") << QStringList{"82 7D"};
     QTest::newRow("new opcode abandons message")
         << hexBytes("B2 12 34 82 7D") << QStringList{"82 7D"};
     const char* slot = "E7 0E 03 00 05 00 20 07 00 00 00 00 00 0F";
-    QTest::newRow("slot data complete after 14 bytes")
-        << hexBytes(slot) << QStringList{slot};
+    QTest::newRow("slot data complete after 14 bytes") << hexBytes(slot) << QStringList{slot};
     QTest::newRow("length byte 0 ignored to next opcode")
         << hexBytes("E7 00 03 00 05 83 7C") << QStringList{"83 7C"};
     QTest::newRow("length byte above 64 ignored")
@@ -225,7 +224,8 @@ void TestLink::longAckOnlyRightAfterEcho()
     rig.echo();
     rig.sendRaw(after);
     rig.tick();
-    QCOMPARE(rig.texts(), shown ? QStringList{"Mag.Art.Message wurde nicht bearbeitet"} : QStringList{});
+    QCOMPARE(rig.texts(),
+             shown ? QStringList{"Mag.Art.Message wurde nicht bearbeitet"} : QStringList{});
 }
 
 void TestLink::longAckTexts_data()
@@ -237,22 +237,34 @@ void TestLink::longAckTexts_data()
     auto cmd = [](int c, int sig0 = 0x5A, int sig1 = 0x56) {
         return QByteArray::fromHex("ED0F01") + char(sig0) + char(sig1) + char(c) + QByteArray(8, 0);
     };
-    const QByteArray b0 = hexBytes("B0 13 30"), bc = hexBytes("BC 04 00"), bf = hexBytes("BF 00 03");
-    QTest::newRow("B0 refused") << b0 << hexBytes("B4 30 00") << "Mag.Art.Message wurde nicht bearbeitet" << -1;
-    QTest::newRow("B0 odd answer") << b0 << hexBytes("B4 31 00") << "ungültige Antwort auf B0!" << -1;
+    const QByteArray b0 = hexBytes("B0 13 30"), bc = hexBytes("BC 04 00"),
+                     bf = hexBytes("BF 00 03");
+    QTest::newRow("B0 refused") << b0 << hexBytes("B4 30 00")
+                                << "Mag.Art.Message wurde nicht bearbeitet" << -1;
+    QTest::newRow("B0 odd answer")
+        << b0 << hexBytes("B4 31 00") << "ungültige Antwort auf B0!" << -1;
     QTest::newRow("BC state") << bc << hexBytes("B4 3C 30") << "" << -1;
-    QTest::newRow("BC odd answer") << bc << hexBytes("B4 3D 30") << "ungültige Antwort auf BC!" << -1;
-    QTest::newRow("BF no slot 3F") << bf << hexBytes("B4 3F 00") << "Lok konnte nicht angemeldet werden!" << -1;
-    QTest::newRow("BF no slot 3E") << bf << hexBytes("B4 3E 00") << "Lok konnte nicht angemeldet werden!" << -1;
-    QTest::newRow("BF odd answer") << bf << hexBytes("B4 30 00") << "ungültige Antwort auf BF!" << -1;
-    QTest::newRow("BE not acknowledged") << hexBytes("BE 00 03") << hexBytes("B4 3E 00") << "" << -1;
+    QTest::newRow("BC odd answer")
+        << bc << hexBytes("B4 3D 30") << "ungültige Antwort auf BC!" << -1;
+    QTest::newRow("BF no slot 3F")
+        << bf << hexBytes("B4 3F 00") << "Lok konnte nicht angemeldet werden!" << -1;
+    QTest::newRow("BF no slot 3E")
+        << bf << hexBytes("B4 3E 00") << "Lok konnte nicht angemeldet werden!" << -1;
+    QTest::newRow("BF odd answer")
+        << bf << hexBytes("B4 30 00") << "ungültige Antwort auf BF!" << -1;
+    QTest::newRow("BE not acknowledged")
+        << hexBytes("BE 00 03") << hexBytes("B4 3E 00") << "" << -1;
     QTest::newRow("SO write ok") << cmd(1) << hexBytes("B4 6D 7F") << "" << 0x7F;
-    QTest::newRow("SO write refused") << cmd(1) << hexBytes("B4 6D 00") << "Fehler: SO schreiben" << 0;
+    QTest::newRow("SO write refused")
+        << cmd(1) << hexBytes("B4 6D 00") << "Fehler: SO schreiben" << 0;
     QTest::newRow("SO read refused") << cmd(2) << hexBytes("B4 6D 01") << "Fehler: SO lesen" << 1;
-    QTest::newRow("format write refused") << cmd(12) << hexBytes("B4 6D 00") << "Fehler: Lokdatenformat schreiben" << 0;
-    QTest::newRow("format read refused") << cmd(13) << hexBytes("B4 6D 00") << "Fehler: Lokdatenformat lesen" << 0;
+    QTest::newRow("format write refused")
+        << cmd(12) << hexBytes("B4 6D 00") << "Fehler: Lokdatenformat schreiben" << 0;
+    QTest::newRow("format read refused")
+        << cmd(13) << hexBytes("B4 6D 00") << "Fehler: Lokdatenformat lesen" << 0;
     QTest::newRow("format read ok") << cmd(13) << hexBytes("B4 6D 7F") << "" << 0x7F;
-    QTest::newRow("LNCV read any code") << cmd(33, 5, 0) << hexBytes("B4 6D 7F") << "Fehler: LNCV lesen" << 0x7F;
+    QTest::newRow("LNCV read any code")
+        << cmd(33, 5, 0) << hexBytes("B4 6D 7F") << "Fehler: LNCV lesen" << 0x7F;
     QTest::newRow("LNCV write code") << cmd(32, 5, 0) << hexBytes("B4 6D 02") << "" << 2;
     QTest::newRow("ED other opcode") << cmd(1) << hexBytes("B4 6C 00") << "" << -1;
 }
@@ -287,23 +299,43 @@ void TestLink::hexText_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("buffer"); // bytes before the checksum; empty = nothing sent
     QTest::addColumn<QString>("message");
-    QTest::newRow("several blanks") << "BB  00 00" << "BB 00 00" << "";
-    QTest::newRow("leading and trailing blanks") << "  82 " << "82" << "";
-    QTest::newRow("lower case") << "bb 0a 1" << "BB 0A 01" << "";
-    QTest::newRow("non-hex token reads 0") << "B2 ZZ 10" << "B2 00 10" << "";
-    QTest::newRow("leading zeros") << "0B2 000" << "B2 00" << "";
-    QTest::newRow("value above FF refused") << "B2 100 10" << ""
+    QTest::newRow("several blanks") << "BB  00 00"
+                                    << "BB 00 00"
+                                    << "";
+    QTest::newRow("leading and trailing blanks") << "  82 "
+                                                 << "82"
+                                                 << "";
+    QTest::newRow("lower case") << "bb 0a 1"
+                                << "BB 0A 01"
+                                << "";
+    QTest::newRow("non-hex token reads 0") << "B2 ZZ 10"
+                                           << "B2 00 10"
+                                           << "";
+    QTest::newRow("leading zeros") << "0B2 000"
+                                   << "B2 00"
+                                   << "";
+    QTest::newRow("value above FF refused")
+        << "B2 100 10"
+        << ""
         << "Der Wert 100 ist größer als FF; die Nachricht wird nicht gesendet.";
-    QTest::newRow("huge value refused") << "B2 123456789ABCDEF0123" << ""
+    QTest::newRow("huge value refused")
+        << "B2 123456789ABCDEF0123"
+        << ""
         << "Der Wert 123456789ABCDEF0123 ist größer als FF; die Nachricht wird nicht gesendet.";
     QString many = "E0";
     for (int i = 1; i < 64; ++i)
         many += " 00";
     QTest::newRow("64 values") << many << many << "";
-    QTest::newRow("65 values refused") << many + " 00" << ""
+    QTest::newRow("65 values refused")
+        << many + " 00"
+        << ""
         << "Die Nachricht hat mehr als 64 Werte und wird nicht gesendet.";
-    QTest::newRow("empty") << "" << "" << "";
-    QTest::newRow("blanks only") << "   " << "" << "";
+    QTest::newRow("empty") << ""
+                           << ""
+                           << "";
+    QTest::newRow("blanks only") << "   "
+                                 << ""
+                                 << "";
 }
 
 void TestLink::hexText()
@@ -316,7 +348,9 @@ void TestLink::hexText()
     QCOMPARE(link.hex_to_tx(text), !buffer.isEmpty());
     QCOMPARE(link.LnTxLast, buffer.isEmpty() ? -1 : int(buffer.split(' ').size()) - 1);
     if (!buffer.isEmpty())
-        QCOMPARE(ln::hex(QByteArray(reinterpret_cast<const char*>(link.LnTx.data()), link.LnTxLast + 1)), buffer);
+        QCOMPARE(
+            ln::hex(QByteArray(reinterpret_cast<const char*>(link.LnTx.data()), link.LnTxLast + 1)),
+            buffer);
     QCOMPARE(rig.texts(), message.isEmpty() ? QStringList{} : QStringList{message});
 }
 

@@ -39,12 +39,18 @@ void TestMessage::framedOnTheWire_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("wire");
-    QTest::newRow("power off") << "82" << "82 7D";
-    QTest::newRow("power on") << "83" << "83 7C";
-    QTest::newRow("slot 0 read") << "BB 00 00" << "BB 00 00 44";
-    QTest::newRow("switch 19 green on") << "B0 13 30" << "B0 13 30 6C";
-    QTest::newRow("function group") << "D4 20 05 07 33" << "D4 20 05 07 33 3A";
-    QTest::newRow("enter programming") << "E5 07 01 5A 56 41" << "E5 07 01 5A 56 41 51";
+    QTest::newRow("power off") << "82"
+                               << "82 7D";
+    QTest::newRow("power on") << "83"
+                              << "83 7C";
+    QTest::newRow("slot 0 read") << "BB 00 00"
+                                 << "BB 00 00 44";
+    QTest::newRow("switch 19 green on") << "B0 13 30"
+                                        << "B0 13 30 6C";
+    QTest::newRow("function group") << "D4 20 05 07 33"
+                                    << "D4 20 05 07 33 3A";
+    QTest::newRow("enter programming") << "E5 07 01 5A 56 41"
+                                       << "E5 07 01 5A 56 41 51";
 }
 
 void TestMessage::framedOnTheWire()

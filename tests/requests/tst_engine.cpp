@@ -21,10 +21,14 @@ void TestEngine::oneMessageJobs_data()
     QTest::addColumn<int>("step");
     QTest::addColumn<QString>("raw");
     QTest::addColumn<QString>("wire");
-    QTest::newRow("3 power off") << 3 << 0 << "" << "82 7D";
-    QTest::newRow("4 power on") << 4 << 0 << "" << "83 7C";
-    QTest::newRow("40 raw message") << 40 << 0 << "BB 00 00" << "BB 00 00 44";
-    QTest::newRow("40 empty text") << 40 << 0 << "" << "";
+    QTest::newRow("3 power off") << 3 << 0 << ""
+                                 << "82 7D";
+    QTest::newRow("4 power on") << 4 << 0 << ""
+                                << "83 7C";
+    QTest::newRow("40 raw message") << 40 << 0 << "BB 00 00"
+                                    << "BB 00 00 44";
+    QTest::newRow("40 empty text") << 40 << 0 << ""
+                                   << "";
     QTest::newRow("46 reset configuration") << 46 << 0 << ""
                                             << "ED 0F 01 5A 56 18 00 00 00 00 00 00 00 00 08";
     QTest::newRow("46 reset loco formats") << 46 << 1 << ""
@@ -100,8 +104,14 @@ void TestEngine::postingReplacesRunningJob()
     Rig rig;
     ReqEngine& req = rig.core->req;
     QStringList ran;
-    req.registerJob(70, [&] { ran << QString("70:%1").arg(req.ReqStep++); return false; });
-    req.registerJob(71, [&] { ran << QString("71:%1").arg(req.ReqStep); return true; });
+    req.registerJob(70, [&] {
+        ran << QString("70:%1").arg(req.ReqStep++);
+        return false;
+    });
+    req.registerJob(71, [&] {
+        ran << QString("71:%1").arg(req.ReqStep);
+        return true;
+    });
     req.post(70);
     rig.tick(2);
     req.post(71);

@@ -71,10 +71,10 @@ void TestSimProgramming::programmingTrack_data()
         << reply("28 00 00 00 0F 02 03 48 00 00");
     QTest::newRow("read-only CV 8") << true << QStringList{Enter} << prog("71 71 08 00 01 70")
                                     << reply("68 02 00 00 0F 00 08 00 00 00");
-    QTest::newRow("not in programming mode") << true << QStringList{} << prog("71 72 01 00 00 70")
-                                             << "";
-    QTest::newRow("after leaving") << true << QStringList{Enter, Leave} << prog("71 72 01 00 00 70")
-                                   << "";
+    QTest::newRow("not in programming mode")
+        << true << QStringList{} << prog("71 72 01 00 00 70") << "";
+    QTest::newRow("after leaving")
+        << true << QStringList{Enter, Leave} << prog("71 72 01 00 00 70") << "";
     QTest::newRow("enter has no answer") << true << QStringList{} << Enter << "";
 }
 
@@ -127,20 +127,21 @@ void TestSimProgramming::lncv_data()
 
     const QString answer = "E5 0F 05 00 00 1F 01 52 04 %1 00";
     QTest::newRow("start") << QStringList{} << Start << answer.arg("00 00 01 00");
-    QTest::newRow("start, other address") << QStringList{} << lncvReq("21 41 52 04 00 00 02 00 00")
-                                          << "";
-    QTest::newRow("start, other article") << QStringList{} << lncvReq("21 41 53 04 00 00 01 00 00")
-                                          << "";
+    QTest::newRow("start, other address")
+        << QStringList{} << lncvReq("21 41 52 04 00 00 02 00 00") << "";
+    QTest::newRow("start, other article")
+        << QStringList{} << lncvReq("21 41 53 04 00 00 01 00 00") << "";
     QTest::newRow("read before start") << QStringList{} << readLncv(1) << "";
     QTest::newRow("read") << QStringList{Start} << readLncv(1) << answer.arg("01 00 05 00");
     QTest::newRow("read, no such LNCV") << QStringList{Start} << readLncv(9) << "B4 6D 01";
-    QTest::newRow("write") << QStringList{Start} << lncvReq("20 01 52 04 01 00 0A 00 00") << "B4 6D 7F";
-    QTest::newRow("write, read-only") << QStringList{Start} << lncvReq("20 01 52 04 07 00 01 00 00")
-                                      << "B4 6D 02";
-    QTest::newRow("write, invalid value") << QStringList{Start}
-                                          << lncvReq("20 11 52 04 01 00 38 0B 00") << "B4 6D 03";
-    QTest::newRow("write, no such LNCV") << QStringList{Start} << lncvReq("20 01 52 04 09 00 01 00 00")
-                                         << "B4 6D 01";
+    QTest::newRow("write") << QStringList{Start} << lncvReq("20 01 52 04 01 00 0A 00 00")
+                           << "B4 6D 7F";
+    QTest::newRow("write, read-only")
+        << QStringList{Start} << lncvReq("20 01 52 04 07 00 01 00 00") << "B4 6D 02";
+    QTest::newRow("write, invalid value")
+        << QStringList{Start} << lncvReq("20 11 52 04 01 00 38 0B 00") << "B4 6D 03";
+    QTest::newRow("write, no such LNCV")
+        << QStringList{Start} << lncvReq("20 01 52 04 09 00 01 00 00") << "B4 6D 01";
     QTest::newRow("written value read back")
         << QStringList{Start, lncvReq("20 01 52 04 01 00 0A 00 00")} << readLncv(1)
         << answer.arg("01 00 0A 00");
@@ -178,7 +179,8 @@ void TestSimProgramming::pultrixTakesItsLoco()
     // The program writes loco 78 into LNCV 10 of article 7093 (0x1BB5).
     const QString write = "ED 0F 01 05 00 20 01 35 1B 0A 00 4E 00 00";
     QCOMPARE(ln::hex(b.talk(write)),
-             ln::hex(framed(write) + framedAll("B4 6D 7F|BF 00 4E|E7 0E 01 10 4E 00 00 07 00 00 00 00 00")));
+             ln::hex(framed(write) +
+                     framedAll("B4 6D 7F|BF 00 4E|E7 0E 01 10 4E 00 00 07 00 00 00 00 00")));
     // Having its loco, the device takes no further writes outside programming mode.
     QCOMPARE(ln::hex(b.talk(write)), ln::hex(framed(write)));
 }

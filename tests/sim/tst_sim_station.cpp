@@ -1,8 +1,8 @@
 // The virtual station's answers, its echo and timing, and the events it
 // plays for other devices, byte for byte on the wire.
 
-#include "sim_bench.h"
 #include "sim/trace_writer.h"
+#include "sim_bench.h"
 
 #include <QtTest>
 #include <functional>
@@ -56,26 +56,31 @@ void TestSimStation::answers_data()
     QTest::newRow("slot 0 type 2 off") << 2 << QStringList{PowerOff} << Slot0 << type2.arg("06");
     QTest::newRow("slot 0 type 3") << 3 << QStringList{} << Slot0 << type3.arg("07");
     QTest::newRow("slot 0 type 3 off") << 3 << QStringList{PowerOff} << Slot0 << type3.arg("06");
-    QTest::newRow("power back on") << 2 << QStringList{PowerOff, PowerOn} << Slot0 << type2.arg("07");
+    QTest::newRow("power back on")
+        << 2 << QStringList{PowerOff, PowerOn} << Slot0 << type2.arg("07");
     QTest::newRow("power has no answer") << 2 << QStringList{} << PowerOff << "";
 
     const QString loco3 = "E7 0E 01 10 03 00 00 07 00 00 00 00 00";
     QTest::newRow("loco request BF") << 2 << QStringList{} << Loco3 << loco3;
     QTest::newRow("loco request BE") << 3 << QStringList{} << "BE 00 03" << loco3;
-    QTest::newRow("BE unknown to type 1") << 1 << QStringList{} << "BE 00 03" << "";
+    QTest::newRow("BE unknown to type 1") << 1 << QStringList{} << "BE 00 03"
+                                          << "";
     QTest::newRow("address 200") << 2 << QStringList{} << "BF 01 48"
                                  << "E7 0E 01 10 48 00 00 07 00 01 00 00 00";
     QTest::newRow("next address next slot") << 2 << QStringList{Loco3} << "BF 00 05"
                                             << "E7 0E 02 10 05 00 00 07 00 00 00 00 00";
-    QTest::newRow("same address same slot") << 2 << QStringList{Loco3, "BF 00 05"} << Loco3 << loco3;
+    QTest::newRow("same address same slot")
+        << 2 << QStringList{Loco3, "BF 00 05"} << Loco3 << loco3;
     QTest::newRow("DCC 128 in slot status")
         << 2 << QStringList{cmd("0C 00 05 00 53 00 00 00 00")} << "BF 00 05"
         << "E7 0E 01 13 05 00 00 07 00 00 00 00 00";
     QTest::newRow("speed, dirf, snd kept")
         << 2 << QStringList{Loco3, "A0 01 20", "A1 01 30", "A2 01 05"} << "BB 01 00"
         << "E7 0E 01 10 03 20 30 07 00 00 05 00 00";
-    QTest::newRow("no such slot") << 2 << QStringList{} << "BB 7C 00" << "B4 3B 00";
-    QTest::newRow("slot status has no answer") << 2 << QStringList{Loco3} << "B5 01 13" << "";
+    QTest::newRow("no such slot") << 2 << QStringList{} << "BB 7C 00"
+                                  << "B4 3B 00";
+    QTest::newRow("slot status has no answer") << 2 << QStringList{Loco3} << "B5 01 13"
+                                               << "";
     QTest::newRow("freed slot is reused") << 2 << QStringList{Loco3, "B5 01 00"} << "BF 00 05"
                                           << "E7 0E 01 10 05 00 00 07 00 00 00 00 00";
     QTest::newRow("null move takes slot") << 2 << QStringList{Loco3} << "BA 01 01"
@@ -83,19 +88,25 @@ void TestSimStation::answers_data()
     QTest::newRow("dispatch put") << 2 << QStringList{Loco3, "B5 01 30"} << "BA 01 00" << loco3;
     QTest::newRow("dispatch get") << 2 << QStringList{Loco3, "BA 01 00"} << "BA 00 00"
                                   << "E7 0E 01 30 03 00 00 07 00 00 00 00 00";
-    QTest::newRow("dispatch get, none put") << 2 << QStringList{} << "BA 00 00" << "B4 3A 00";
-    QTest::newRow("move of a free slot") << 2 << QStringList{} << "BA 05 05" << "B4 3A 00";
+    QTest::newRow("dispatch get, none put") << 2 << QStringList{} << "BA 00 00"
+                                            << "B4 3A 00";
+    QTest::newRow("move of a free slot") << 2 << QStringList{} << "BA 05 05"
+                                         << "B4 3A 00";
     QTest::newRow("move to a free slot") << 2 << QStringList{Loco3} << "BA 01 07"
                                          << "E7 0E 07 10 03 00 00 07 00 00 00 00 00";
 
-    QTest::newRow("never switched is red") << 2 << QStringList{} << "BC 04 00" << "B4 3C 50";
-    QTest::newRow("switched green") << 2 << QStringList{"B0 04 30"} << "BC 04 00" << "B4 3C 30";
+    QTest::newRow("never switched is red") << 2 << QStringList{} << "BC 04 00"
+                                           << "B4 3C 50";
+    QTest::newRow("switched green") << 2 << QStringList{"B0 04 30"} << "BC 04 00"
+                                    << "B4 3C 30";
     QTest::newRow("switched back red") << 2 << QStringList{"B0 04 30", "B0 04 10"} << "BC 04 00"
                                        << "B4 3C 50";
     QTest::newRow("off message moves nothing") << 2 << QStringList{"B0 04 20"} << "BC 04 00"
                                                << "B4 3C 50";
-    QTest::newRow("accessory 2048") << 2 << QStringList{"B0 7F 3F"} << "BC 7F 0F" << "B4 3C 30";
-    QTest::newRow("switch has no answer") << 2 << QStringList{} << "B0 04 30" << "";
+    QTest::newRow("accessory 2048") << 2 << QStringList{"B0 7F 3F"} << "BC 7F 0F"
+                                    << "B4 3C 30";
+    QTest::newRow("switch has no answer") << 2 << QStringList{} << "B0 04 30"
+                                          << "";
 
     QTest::newRow("serial number") << 2 << QStringList{} << cmd("07 00 00 00 00 00 00 00 00")
                                    << "E5 0F 01 5A 56 09 10 12 34 56 78 10 00 00";
@@ -110,22 +121,22 @@ void TestSimStation::answers_data()
         << "E5 0F 01 5A 56 00 04 05 00 7F 00 00 00 00";
     QTest::newRow("option write") << 2 << QStringList{} << cmd("01 00 0E 00 1E 00 00 00 00")
                                   << "B4 6D 7F";
-    QTest::newRow("unknown option read") << 2 << QStringList{} << cmd("02 01 48 00 00 00 00 00 00")
-                                         << "B4 6D 00";
-    QTest::newRow("unknown option write") << 2 << QStringList{} << cmd("01 01 48 00 01 00 00 00 00")
-                                          << "B4 6D 00";
+    QTest::newRow("unknown option read")
+        << 2 << QStringList{} << cmd("02 01 48 00 00 00 00 00 00") << "B4 6D 00";
+    QTest::newRow("unknown option write")
+        << 2 << QStringList{} << cmd("01 01 48 00 01 00 00 00 00") << "B4 6D 00";
     QTest::newRow("format read") << 2 << QStringList{} << cmd("0D 00 03 00 00 00 00 00 00")
                                  << "E5 0F 01 5A 56 0B 00 03 00 12 00 00 00 00";
-    QTest::newRow("format read address 200") << 2 << QStringList{}
-                                             << cmd("0D 01 48 00 00 00 00 00 00")
-                                             << "E5 0F 01 5A 56 0B 01 48 00 12 00 00 00 00";
+    QTest::newRow("format read address 200")
+        << 2 << QStringList{} << cmd("0D 01 48 00 00 00 00 00 00")
+        << "E5 0F 01 5A 56 0B 01 48 00 12 00 00 00 00";
     QTest::newRow("format written and read")
         << 2 << QStringList{cmd("0C 00 03 00 53 05 00 00 00")} << cmd("0D 00 03 00 00 00 00 00 00")
         << "E5 0F 01 5A 56 0B 00 03 00 13 05 00 00 00";
     QTest::newRow("format write") << 2 << QStringList{} << cmd("0C 00 03 00 52 00 00 00 00")
                                   << "B4 6D 7F";
-    QTest::newRow("no such format") << 2 << QStringList{} << cmd("0C 00 03 00 45 00 00 00 00")
-                                    << "B4 6D 00";
+    QTest::newRow("no such format")
+        << 2 << QStringList{} << cmd("0C 00 03 00 45 00 00 00 00") << "B4 6D 00";
     QTest::newRow("option 10 is the default format")
         << 2 << QStringList{cmd("01 00 0A 00 06 00 00 00 00")} << cmd("0D 00 03 00 00 00 00 00 00")
         << "E5 0F 01 5A 56 0B 00 03 00 13 00 00 00 00";
@@ -135,8 +146,8 @@ void TestSimStation::answers_data()
     QTest::newRow("reset loco formats")
         << 2 << QStringList{cmd("0C 00 03 00 53 00 00 00 00"), cmd("18 00 01 00 00 00 00 00 00")}
         << cmd("0D 00 03 00 00 00 00 00 00") << "E5 0F 01 5A 56 0B 00 03 00 12 00 00 00 00";
-    QTest::newRow("reset has no answer") << 2 << QStringList{} << cmd("18 00 00 00 00 00 00 00 00")
-                                         << "";
+    QTest::newRow("reset has no answer")
+        << 2 << QStringList{} << cmd("18 00 00 00 00 00 00 00 00") << "";
 }
 
 void TestSimStation::answers()
@@ -168,7 +179,8 @@ void TestSimStation::fullTableRefuses()
     QFETCH(QString, refusal);
     SimBench b;
     const auto request = [&](int address) {
-        return QString::number(opcode, 16) + QString::asprintf(" %02X %02X", address >> 7, address & 0x7F);
+        return QString::number(opcode, 16) +
+               QString::asprintf(" %02X %02X", address >> 7, address & 0x7F);
     };
     for (int address = 1; address <= 119; ++address)
         b.talk(request(address), 0.01);
@@ -182,11 +194,16 @@ void TestSimStation::echoesExactlyWhatItHears_data()
 {
     QTest::addColumn<QString>("heard");
     QTest::addColumn<QString>("echoed");
-    QTest::newRow("bad checksum: echo, no answer") << "BB 00 00 00" << "BB 00 00 00";
-    QTest::newRow("stray data bytes dropped") << "12 34 82 7D" << "82 7D";
-    QTest::newRow("unfinished message dropped") << "B2 12 82 7D" << "82 7D";
-    QTest::newRow("impossible length dropped") << "E7 00 01 02 82 7D" << "82 7D";
-    QTest::newRow("two at once, in order") << "82 7D 83 7C" << "82 7D 83 7C";
+    QTest::newRow("bad checksum: echo, no answer") << "BB 00 00 00"
+                                                   << "BB 00 00 00";
+    QTest::newRow("stray data bytes dropped") << "12 34 82 7D"
+                                              << "82 7D";
+    QTest::newRow("unfinished message dropped") << "B2 12 82 7D"
+                                                << "82 7D";
+    QTest::newRow("impossible length dropped") << "E7 00 01 02 82 7D"
+                                               << "82 7D";
+    QTest::newRow("two at once, in order") << "82 7D 83 7C"
+                                           << "82 7D 83 7C";
 }
 
 void TestSimStation::echoesExactlyWhatItHears()
@@ -245,7 +262,8 @@ void TestSimStation::events_data()
     QTest::addColumn<QString>("wire");
     using S = VirtualStation;
     using D = sim::KennixDirection;
-    QTest::newRow("sensor 12 occupied") << Action([](S& s) { s.setSensor(12, true); }) << "B2 05 70";
+    QTest::newRow("sensor 12 occupied")
+        << Action([](S& s) { s.setSensor(12, true); }) << "B2 05 70";
     QTest::newRow("sensor 1 free") << Action([](S& s) { s.setSensor(1, false); }) << "B2 00 40";
     QTest::newRow("sensor 4096") << Action([](S& s) { s.setSensor(4096, true); }) << "B2 7F 7F";
     QTest::newRow("accessory 20 green")
@@ -253,25 +271,24 @@ void TestSimStation::events_data()
     QTest::newRow("accessory 2048 red")
         << Action([](S& s) { s.switchAccessory(2048, false); }) << "B0 7F 1F|B0 7F 0F";
     QTest::newRow("power off") << Action([](S& s) { s.setPower(false); }) << "82";
-    QTest::newRow("Kennix loco")
-        << Action([](S& s) { s.kennixLoco(133, 42, 3, D::S1toS2); }) << "E4 08 02 41 05 00 2A";
+    QTest::newRow("Kennix loco") << Action([](S& s) { s.kennixLoco(133, 42, 3, D::S1toS2); })
+                                 << "E4 08 02 41 05 00 2A";
     QTest::newRow("Kennix long loco, no direction")
         << Action([](S& s) { s.kennixLoco(2047, 1000, 1, D::None); }) << "E4 08 00 0F 7F 07 68";
     QTest::newRow("Kennix speed") << Action([](S& s) { s.kennixSpeed(5, 144); })
                                   << "E4 08 00 20 05 01 10";
-    QTest::newRow("Kennix clear") << Action([](S& s) { s.kennixClear(5); }) << "E4 08 01 20 05 00 02";
+    QTest::newRow("Kennix clear") << Action([](S& s) { s.kennixClear(5); })
+                                  << "E4 08 01 20 05 00 02";
     QTest::newRow("throttle asks for its loco first")
         << Action([](S& s) { s.throttleSpeed(78, 40); })
         << "BF 00 4E|E7 0E 01 10 4E 00 00 07 00 00 00 00 00|A0 01 28";
     QTest::newRow("throttle with a slot")
         << Action([](S& s) { s.throttleSpeed(78, 40), s.throttleDirf(78, 0x30); })
         << "BF 00 4E|E7 0E 01 10 4E 00 00 07 00 00 00 00 00|A0 01 28|A1 01 30";
-    QTest::newRow("Pultrix announcement")
-        << Action([](S& s) {
-               s.lncvModules().add(sim::LncvModule::make(sim::PultrixArticle, 5));
-               QVERIFY(s.announcePultrix(5));
-           })
-        << "E5 0F 05 00 00 1F 01 35 1B 00 00 05 00 00";
+    QTest::newRow("Pultrix announcement") << Action([](S& s) {
+        s.lncvModules().add(sim::LncvModule::make(sim::PultrixArticle, 5));
+        QVERIFY(s.announcePultrix(5));
+    }) << "E5 0F 05 00 00 1F 01 35 1B 00 00 05 00 00";
     QTest::newRow("no such Pultrix") << Action([](S& s) { QVERIFY(!s.announcePultrix(5)); }) << "";
 }
 
@@ -297,7 +314,8 @@ void TestSimStation::eventsChangeTheStationsState()
     QCOMPARE(b.station->sensorState(12), 1);
     QCOMPARE(b.station->sensorState(11), -1);
     QCOMPARE(ln::hex(b.talk("BC 04 00").mid(4)), ln::hex(framed("B4 3C 30")));
-    QCOMPARE(ln::hex(b.talk(Slot0).mid(4)), ln::hex(framed("E7 0E 00 00 00 03 00 06 00 00 00 5A 56")));
+    QCOMPARE(ln::hex(b.talk(Slot0).mid(4)),
+             ln::hex(framed("E7 0E 00 00 00 03 00 06 00 00 00 5A 56")));
 }
 
 void TestSimStation::demoRepeatsExactly()

@@ -4,7 +4,9 @@ Rig::Rig(int ifType)
 {
     core = std::make_unique<Core>(clock, port, dir.path());
     QObject::connect(&core->msgs, &MessageService::shown,
-                     [this](const QString& t, const QString& x, MsgIcon i) { shown.append({t, x, i}); });
+                     [this](const QString& t, const QString& x, MsgIcon i) {
+                         shown.append({t, x, i});
+                     });
     core->start();
     core->IfType = ifType;
     port.open(QStringLiteral("mem"), {});
