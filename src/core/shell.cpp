@@ -2,8 +2,6 @@
 
 #include <QFile>
 
-#include <algorithm>
-#include <climits>
 
 QString program_info_text(int major, int minor, int revision)
 {
@@ -36,33 +34,6 @@ QStringList read_help(const QString& path)
         lines << (text.contains(QChar::ReplacementCharacter) ? QString::fromLatin1(line) : text);
     }
     return lines;
-}
-
-bool is_number_text(const QString& text)
-{
-    if (text == QStringLiteral("-"))
-        return true;
-    for (QChar c : text)
-        if (c < u'0' || c > u'9')
-            return false;
-    return true;
-}
-
-int leading_number(const QString& text)
-{
-    qsizetype i = 0;
-    while (i < text.size() && text[i] == u' ')
-        ++i;
-    const qsizetype start = i;
-    if (i < text.size() && (text[i] == u'-' || text[i] == u'+'))
-        ++i;
-    while (i < text.size() && text[i].isDigit() && text[i] < u'\x80')
-        ++i;
-    bool ok = false;
-    const qlonglong v = text.mid(start, i - start).toLongLong(&ok);
-    if (!ok)
-        return 0;
-    return int(std::clamp<qlonglong>(v, INT_MIN, INT_MAX));
 }
 
 QString program_version()

@@ -12,11 +12,6 @@ QString program_info_text(); // for this build's version
 // Empty when the file cannot be read.
 QStringList read_help(const QString& path);
 
-// True for "-", the empty text, or digits only: a number field's text is valid.
-bool is_number_text(const QString& text);
-
-// The number at the start of a text (leading blanks skipped); 0 when none.
-int leading_number(const QString& text);
 
 // "major.minor.revision" of this build.
 QString program_version();

