@@ -2,7 +2,7 @@
 // (bytes through com_input, messages dispatched). A program, not a test:
 // run it before and after a change to the link and compare.
 
-#include "core/core.h"
+#include "application/application.h"
 #include "loconet/memory_port.h"
 #include "loconet/message.h"
 
@@ -17,7 +17,7 @@ int main(int argc, char** argv)
     QTemporaryDir dir;
     FakeClock clock;
     MemoryPortPair ports;
-    Core core(clock, ports.a, dir.path());
+    Application core(clock, ports.a, dir.path());
     core.start();
     ports.a.open("bench", {});
     ports.b.open("bus", {});

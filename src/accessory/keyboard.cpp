@@ -1,39 +1,43 @@
 #include "keyboard.h"
 
-#include "core/core.h"
+#include "core/clock.h"
+#include "core/messages.h"
+#include "loconet/dispatch.h"
+#include "loconet/link.h"
+#include "requests/engine.h"
 
 namespace {
 const QString kKeineAntwortMagArt = QStringLiteral("Keine Antwort auf Mag.Art.Abfrage erhalten!");
 }
 
-Keyboard::Keyboard(Core& core) : core_(core)
+Keyboard::Keyboard(const Services& s) : s_(s)
 {
-    core.req.registerJob(1, [this] { return state_poll(); });
-    core.dispatch.sw_state_answer = [this](const ln::Msg& m) { sw_state_answer(m); };
+    s.req.registerJob(1, [this] { return state_poll(); });
+    s.dispatch.sw_state_answer = [this](const ln::Msg& m) { sw_state_answer(m); };
 }
 
 void Keyboard::poll_page()
 {
-    core_.req.ReqAdr = KeybBase - 1;
-    core_.req.post(1);
+    s_.req.ReqAdr = KeybBase - 1;
+    s_.req.post(1);
 }
 
 bool Keyboard::state_poll()
 {
-    ReqEngine& req = core_.req;
-    const double now = core_.clock.now();
+    ReqEngine& req = s_.req;
+    const double now = s_.clock.now();
     if (req.ReqStep == 0) {
         req.ReqAdr += 1;
         if (req.ReqAdr > KeybBase + 15 || req.ReqAdr < 0 || req.ReqAdr > 2047)
             return true;
         const int a = req.ReqAdr;
-        core_.link.put({0xBC, a & 0x7F, (a / 128) & 0x0F});
+        s_.link.put({0xBC, a & 0x7F, (a / 128) & 0x0F});
         req.ReqStep = 1;
         req.ReqTime = now;
         return false;
     }
     if (now - req.ReqTime > AnswerTimeout) {
-        core_.msgs.show(titles::Fehler, kKeineAntwortMagArt, MsgIcon::Critical);
+        s_.msgs.show(titles::Fehler, kKeineAntwortMagArt, MsgIcon::Critical);
         return true;
     }
     return false;
@@ -41,7 +45,7 @@ bool Keyboard::state_poll()
 
 void Keyboard::sw_state_answer(const ln::Msg& m)
 {
-    ReqEngine& req = core_.req;
+    ReqEngine& req = s_.req;
     if (req.ReqAdr >= KeybBase && req.ReqAdr <= KeybBase + 15) {
         if (m[2] == 0x30)
             emit kb_anz(req.ReqAdr - KeybBase, colour::Green);

@@ -3,10 +3,10 @@
 // switch-state poll of that page (job 1) and the indicators' colours.
 
 #include "core/colour.h"
+#include "core/services.h"
 
 #include <QObject>
 
-class Core;
 namespace ln {
 class Msg;
 }
@@ -14,7 +14,7 @@ class Msg;
 class Keyboard : public QObject {
     Q_OBJECT
   public:
-    explicit Keyboard(Core& core);
+    explicit Keyboard(const Services& s);
 
     int KeybBase = 0; // 0-based address of the first accessory of the page
 
@@ -31,5 +31,5 @@ class Keyboard : public QObject {
     bool state_poll();
     void sw_state_answer(const ln::Msg& m);
 
-    Core& core_;
+    Services s_;
 };

@@ -1,7 +1,7 @@
 // Quorail: wires the core to a serial port (or the built-in virtual station)
 // and to the main window.
 
-#include "core/core.h"
+#include "application/application.h"
 #include "core/datadir.h"
 #include "core/shell.h"
 #include "loconet/memory_port.h"
@@ -38,19 +38,19 @@ int main(int argc, char** argv)
     const QString dataDir = opts->confDir.isEmpty()
                                 ? DataDir::locate(QCoreApplication::applicationDirPath())
                                 : opts->confDir;
-    Core core(clock, port, dataDir);
+    Application core(clock, port, dataDir);
     core.start();
     if (opts->ifType)
-        core.IfType = *opts->ifType;
+        core.state.IfType = *opts->ifType;
     if (opts->port)
-        core.ComPortNr = *opts->port;
+        core.state.ComPortNr = *opts->port;
 
     std::unique_ptr<sim::VirtualStation> station;
     QTimer stationTimer;
     if (opts->simulator) {
         core.keepConf = true;
-        core.IfType = 3;
-        core.ComPortNr = QStringLiteral("Simulator");
+        core.state.IfType = 3;
+        core.state.ComPortNr = QStringLiteral("Simulator");
         wire.b.open(QStringLiteral("station"), {});
         sim::StationOptions so;
         so.stationType = opts->simulator;
@@ -80,7 +80,7 @@ int main(int argc, char** argv)
     }
 
     MainWin win(core);
-    QObject::connect(&core, &Core::ended, &app, &QApplication::quit);
+    QObject::connect(&core, &Application::ended, &app, &QApplication::quit);
     win.show();
     if (opts->connect || opts->simulator) {
         QTimer::singleShot(0, &win, [&win] {

@@ -2,6 +2,8 @@
 
 #include "core/clock.h"
 #include "core/messages.h"
+#include "core/services.h"
+#include "core/station_state.h"
 #include "loconet/dispatch.h"
 #include "loconet/link.h"
 #include "requests/engine.h"
@@ -28,10 +30,9 @@ DataFormat data_format(int code)
     }
 }
 
-Slots::Slots(Link& link, ReqEngine& req, Dispatch& d, MessageService& msgs, const Clock& clock,
-             const int& stationType)
-    : link_(link), req_(req), msgs_(msgs), clock_(clock), stationType_(stationType)
+Slots::Slots(const Services& s) : s_(s)
 {
+    Dispatch& d = s.dispatch;
     d.on(0xA0, [this](const ln::Msg& m) { rx_speed(m); });
     d.on(0xA1, [this](const ln::Msg& m) { rx_dirf(m); });
     d.on(0xA2, [this](const ln::Msg& m) { rx_snd(m); });
@@ -41,7 +42,7 @@ Slots::Slots(Link& link, ReqEngine& req, Dispatch& d, MessageService& msgs, cons
     d.on(0xE6, [this](const ln::Msg& m) { rx_slot_ext(m); });
     d.on(0xED, [this](const ln::Msg& m) { rx_dir_toggle(m); });
     d.onPeer(0x0B, [this](const ln::Msg& m) { rx_lokcfg(m); });
-    req.registerJobs(30, 39, [this] { return lok_request(); });
+    s.req.registerJobs(30, 39, [this] { return lok_request(); });
 }
 
 void Slots::reset_panels()
@@ -56,7 +57,7 @@ void Slots::reset_panels()
 bool Slots::put_loco_request(int adr)
 {
     int op;
-    switch (stationType_) {
+    switch (s_.state.StationType) {
     case 1:
     case 99: op = 0xBF; break;
     case 2:
@@ -64,45 +65,45 @@ bool Slots::put_loco_request(int adr)
     case 4: op = 0xBE; break;
     default: return false; // identification still running
     }
-    return link_.put({op, (adr / 128) & 0x7F, adr & 0x7F});
+    return s_.link.put({op, (adr / 128) & 0x7F, adr & 0x7F});
 }
 
 bool Slots::put_lokcfg_read(int adr)
 {
-    return link_.put_command(0x0D, {adr & 0xFF, (adr / 256) & 0x3F, 0, 0, 0, 0, 0});
+    return s_.link.put_command(0x0D, {adr & 0xFF, (adr / 256) & 0x3F, 0, 0, 0, 0, 0});
 }
 
 void Slots::fail(const QString& text)
 {
-    msgs_.show(titles::Fehler, text, MsgIcon::Critical);
+    s_.msgs.show(titles::Fehler, text, MsgIcon::Critical);
 }
 
 bool Slots::lok_request()
 {
-    const size_t i = size_t(req_.ReqThr & 1);
-    const int action = req_.ReqJob - 30;
+    const size_t i = size_t(s_.req.ReqThr & 1);
+    const int action = s_.req.ReqJob - 30;
     SlotRec& loco = ThrLoco[i];
-    const double now = clock_.now();
-    req_.ThrBusy = true;
-    switch (req_.ReqStep) {
+    const double now = s_.clock.now();
+    s_.req.ThrBusy = true;
+    switch (s_.req.ReqStep) {
     case Request:
-        if (loco.Adr == req_.ReqAdr) {
-            req_.ReqStep = Command;
+        if (loco.Adr == s_.req.ReqAdr) {
+            s_.req.ReqStep = Command;
             return lok_request();
         }
-        if (!put_loco_request(req_.ReqAdr))
+        if (!put_loco_request(s_.req.ReqAdr))
             return false; // held until the station type is known
-        loco.Adr = req_.ReqAdr;
+        loco.Adr = s_.req.ReqAdr;
         ThrSlot[i] = -1;
-        req_.ReqTime = now;
-        req_.ReqStep = AwaitSlot;
+        s_.req.ReqTime = now;
+        s_.req.ReqStep = AwaitSlot;
         return false;
     case AwaitSlot:
         if (ThrSlot[i] != -1) {
-            req_.ReqStep = CfgRead;
+            s_.req.ReqStep = CfgRead;
             return lok_request();
         }
-        if (now - req_.ReqTime > AnswerTimeout) {
+        if (now - s_.req.ReqTime > AnswerTimeout) {
             fail(kKeineAntwortLok);
             return true;
         }
@@ -113,21 +114,21 @@ bool Slots::lok_request()
         const int s = ThrSlot[i];
         switch (action) {
         case 5:
-        case 8: link_.put({0xA1, s, loco.Dirf}); break;
-        case 6: link_.put({0xD4, 0x20, s, FnGroup, FnValue}); break;
-        case 7: link_.put({0xA2, s, loco.Snd}); break;
-        case 9: link_.put({0xA0, s, loco.Spd}); break;
+        case 8: s_.link.put({0xA1, s, loco.Dirf}); break;
+        case 6: s_.link.put({0xD4, 0x20, s, FnGroup, FnValue}); break;
+        case 7: s_.link.put({0xA2, s, loco.Snd}); break;
+        case 9: s_.link.put({0xA0, s, loco.Spd}); break;
         default: return true;
         }
-        req_.ReqStep = AwaitSent;
+        s_.req.ReqStep = AwaitSent;
         return false;
     }
     case AwaitSent:
-        if (!link_.txFree())
+        if (!s_.link.txFree())
             return false;
-        if (req_.ReqJob == 35) { // a direction change is always followed by speed 0
-            req_.ReqJob = 39;
-            req_.ReqStep = Request;
+        if (s_.req.ReqJob == 35) { // a direction change is always followed by speed 0
+            s_.req.ReqJob = 39;
+            s_.req.ReqStep = Request;
             loco.Spd = 0;
             return false;
         }
@@ -135,11 +136,11 @@ bool Slots::lok_request()
     case CfgRead:
         put_lokcfg_read(loco.Adr);
         LokCfgCode = -1;
-        req_.ReqTime = now;
-        req_.ReqStep = AwaitCfg;
+        s_.req.ReqTime = now;
+        s_.req.ReqStep = AwaitCfg;
         return false;
     case AwaitCfg:
-        if (now - req_.ReqTime > AnswerTimeout) {
+        if (now - s_.req.ReqTime > AnswerTimeout) {
             fail(kKeineAntwortCfg);
             return true;
         }
@@ -148,7 +149,7 @@ bool Slots::lok_request()
             loco.FmtName = f.name;
             loco.Steps = f.steps;
             emit lok_show(int(i));
-            req_.ReqStep = Command;
+            s_.req.ReqStep = Command;
         }
         return false;
     default: return true;

@@ -3,15 +3,12 @@
 // slot message on the bus, and the throttle requests that bind a loco
 // address to one of the two throttle panels and send one change.
 
+#include "core/services.h"
+
 #include <QObject>
 #include <QString>
 #include <array>
 
-class Clock;
-class Dispatch;
-class Link;
-class MessageService;
-class ReqEngine;
 namespace ln {
 class Msg;
 }
@@ -39,8 +36,7 @@ DataFormat data_format(int code);
 class Slots : public QObject {
     Q_OBJECT
   public:
-    Slots(Link& link, ReqEngine& req, Dispatch& dispatch, MessageService& msgs, const Clock& clock,
-          const int& stationType);
+    explicit Slots(const Services& s);
 
     static constexpr int Blank = 130; // never written by a message: clears a panel
 
@@ -87,9 +83,5 @@ class Slots : public QObject {
     void rx_lokcfg(const ln::Msg& m);
     void fail(const QString& text);
 
-    Link& link_;
-    ReqEngine& req_;
-    MessageService& msgs_;
-    const Clock& clock_;
-    const int& stationType_;
+    Services s_;
 };

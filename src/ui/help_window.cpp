@@ -1,6 +1,6 @@
 #include "help_window.h"
 
-#include "core/core.h"
+#include "application/application.h"
 #include "core/shell.h"
 
 #include <QListWidget>
@@ -12,7 +12,7 @@ const QString kTitle = QStringLiteral("Hilfe");
 const QString kHelpFile = QStringLiteral("Hilfe.txt");
 } // namespace
 
-HelpWindow::HelpWindow(Core& core, QWidget* parent)
+HelpWindow::HelpWindow(Application& core, QWidget* parent)
     : QWidget(parent, Qt::Window), core_(core), HlpTxt(new QListWidget)
 {
     setObjectName(QStringLiteral("Hilfe"));

@@ -3,13 +3,13 @@
 
 #include <QWidget>
 
-class Core;
+class Application;
 class QListWidget;
 
 class HelpWindow : public QWidget {
     Q_OBJECT
   public:
-    explicit HelpWindow(Core& core, QWidget* parent = nullptr);
+    explicit HelpWindow(Application& core, QWidget* parent = nullptr);
 
   protected:
     void showEvent(QShowEvent* event) override;
@@ -17,6 +17,6 @@ class HelpWindow : public QWidget {
   private:
     void fill();
 
-    Core& core_;
+    Application& core_;
     QListWidget* HlpTxt;
 };

@@ -9,10 +9,10 @@
 #include "version_window.h"
 #include "zentrale_form.h"
 
+#include "application/application.h"
+#include "connection/identify.h"
 #include "core/colour.h"
-#include "core/core.h"
 #include "core/shell.h"
-#include "loconet/identify.h"
 
 #include <QCloseEvent>
 #include <QFontDatabase>
@@ -66,7 +66,7 @@ QLabel* info_label(const char* name)
 }
 } // namespace
 
-MainWin::MainWin(Core& core, QWidget* parent)
+MainWin::MainWin(Application& core, QWidget* parent)
     : QMainWindow(parent), core_(core), hilfe_(new HelpWindow(core, this)),
       version_(new VersionWindow(core, this)), zentrale_(new ZentraleForm(core, this))
 {
@@ -79,8 +79,11 @@ MainWin::MainWin(Core& core, QWidget* parent)
 
     MainTab = new QTabWidget;
     MainTab->setObjectName(QStringLiteral("MainTab"));
-    for (int i = 0; i < kTabs.size(); ++i)
-        MainTab->addTab(i < 2 ? build_throttle_page(i) : new QWidget, kTabs[i]);
+    MainTab->addTab(build_throttle_page(0), kTabs[0]);
+    MainTab->addTab(build_throttle_page(1), kTabs[1]);
+    MainTab->addTab(new QWidget, kTabs[2]); // accessory keyboard
+    MainTab->addTab(new QWidget, kTabs[3]); // feedback
+    MainTab->addTab(new QWidget, kTabs[4]); // routes
 
     auto* top = new QHBoxLayout;
     top->addWidget(build_connection());
@@ -96,9 +99,9 @@ MainWin::MainWin(Core& core, QWidget* parent)
     layout->addWidget(MainTab, 1);
     setCentralWidget(central);
 
-    connect(&core_, &Core::lock_ui, this, &MainWin::lock_ui);
-    connect(&core_, &Core::power_shown, this, &MainWin::show_power);
-    connect(&core_, &Core::station_changed, this, &MainWin::show_station);
+    connect(&core_, &Application::lock_ui, this, &MainWin::lock_ui);
+    connect(&core_.state, &StationState::power_shown, this, &MainWin::show_power);
+    connect(&core_.state, &StationState::station_changed, this, &MainWin::show_station);
     connect(&core_.conn, &Connection::connected, this, &MainWin::connected);
     connect(&core_.conn, &Connection::disconnected, this, &MainWin::disconnected);
     connect(&core_.conn, &Connection::focus_loco_address, this, &MainWin::focus_loco_address);
@@ -173,7 +176,7 @@ QWidget* MainWin::build_connection()
     USB_Frame = new QGroupBox(kUsbFrame);
     USB_Frame->setObjectName(QStringLiteral("USB_Frame"));
 
-    PortAdr = new PortField(core_.ComPortNr);
+    PortAdr = new PortField(core_.state.ComPortNr);
     PortAdr->setObjectName(QStringLiteral("PortAdr"));
     auto* portLabel = new QLabel(kPortNr);
     portLabel->setBuddy(PortAdr);
@@ -309,9 +312,9 @@ void MainWin::show_power(int state)
 void MainWin::show_station()
 {
     // While the station is being identified its label keeps the old text.
-    if (core_.StationType != -1)
-        Zentralen_Info->setText(station_text(core_.StationType));
-    Interface_Info->setText(interface_text(core_.IfType));
+    if (core_.state.StationType != -1)
+        Zentralen_Info->setText(station_text(core_.state.StationType));
+    Interface_Info->setText(interface_text(core_.state.IfType));
 }
 
 void MainWin::zeiger_timer(int i)

@@ -8,7 +8,7 @@
 #include <QPointer>
 #include <array>
 
-class Core;
+class Application;
 class HelpWindow;
 class Lamp;
 class PortField;
@@ -26,7 +26,7 @@ class ZentraleForm;
 class MainWin : public QMainWindow {
     Q_OBJECT
   public:
-    explicit MainWin(Core& core, QWidget* parent = nullptr);
+    explicit MainWin(Application& core, QWidget* parent = nullptr);
 
     // Speed of throttle panel i as a fraction 0..1, drawn by its pointer.
     double SpeedFrac[2] = {0, 0};
@@ -62,7 +62,7 @@ class MainWin : public QMainWindow {
     void show_version_window();
     void show_zentrale_form();
 
-    Core& core_;
+    Application& core_;
     HelpWindow* hilfe_;
     VersionWindow* version_;
     ZentraleForm* zentrale_;

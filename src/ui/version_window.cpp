@@ -1,6 +1,6 @@
 #include "version_window.h"
 
-#include "core/core.h"
+#include "application/application.h"
 
 #include <QEvent>
 #include <QFormLayout>
@@ -23,7 +23,7 @@ QLabel* value_label(const char* name)
 }
 } // namespace
 
-VersionWindow::VersionWindow(Core& core, QWidget* parent)
+VersionWindow::VersionWindow(Application& core, QWidget* parent)
     : QWidget(parent, Qt::Window), core_(core), SeriLbl(value_label("SeriLbl")),
       VersionLbl(value_label("VersionLbl"))
 {

@@ -4,13 +4,13 @@
 
 #include <QWidget>
 
-class Core;
+class Application;
 class QLabel;
 
 class VersionWindow : public QWidget {
     Q_OBJECT
   public:
-    explicit VersionWindow(Core& core, QWidget* parent = nullptr);
+    explicit VersionWindow(Application& core, QWidget* parent = nullptr);
 
   protected:
     bool event(QEvent* event) override;
@@ -18,7 +18,7 @@ class VersionWindow : public QWidget {
   private:
     void show_version(const QString& serial, const QString& version);
 
-    Core& core_;
+    Application& core_;
     QLabel* SeriLbl;
     QLabel* VersionLbl;
 };

@@ -1,6 +1,6 @@
 #include "zentrale_form.h"
 
-#include "core/core.h"
+#include "application/application.h"
 
 #include <QDialogButtonBox>
 #include <QEvent>
@@ -21,7 +21,8 @@ const QString kOk = QStringLiteral("OK");
 const QString kCancel = QStringLiteral("Abbrechen");
 } // namespace
 
-ZentraleForm::ZentraleForm(Core& core, QWidget* parent) : QWidget(parent, Qt::Window), core_(core)
+ZentraleForm::ZentraleForm(Application& core, QWidget* parent)
+    : QWidget(parent, Qt::Window), core_(core)
 {
     setObjectName(QStringLiteral("ZentraleForm"));
     setWindowTitle(kTitle);
@@ -58,7 +59,7 @@ bool ZentraleForm::event(QEvent* event)
 
 void ZentraleForm::select_current()
 {
-    const int i = core_.IfType - 1;
+    const int i = core_.state.IfType - 1;
     if (i >= 0 && i < int(Iopt.size()))
         Iopt[i]->setChecked(true);
 }
@@ -67,6 +68,6 @@ void ZentraleForm::accept_choice()
 {
     for (int i = 0; i < int(Iopt.size()); ++i)
         if (Iopt[i]->isChecked())
-            core_.set_interface(i + 1);
+            core_.state.set_interface(i + 1);
     hide();
 }

@@ -4,13 +4,13 @@
 #include <QWidget>
 #include <array>
 
-class Core;
+class Application;
 class QRadioButton;
 
 class ZentraleForm : public QWidget {
     Q_OBJECT
   public:
-    explicit ZentraleForm(Core& core, QWidget* parent = nullptr);
+    explicit ZentraleForm(Application& core, QWidget* parent = nullptr);
 
   protected:
     bool event(QEvent* event) override;
@@ -19,6 +19,6 @@ class ZentraleForm : public QWidget {
     void select_current();
     void accept_choice();
 
-    Core& core_;
+    Application& core_;
     std::array<QRadioButton*, 3> Iopt{};
 };

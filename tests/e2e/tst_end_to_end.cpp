@@ -13,7 +13,7 @@ namespace {
 // Counts the sensor reports the program dispatches, in order.
 struct SensorLog {
     QList<int> numbers;
-    explicit SensorLog(Core& core)
+    explicit SensorLog(Application& core)
     {
         core.dispatch.on(0xB2, [this](const ln::Msg& m) {
             numbers << ((m[2] & 0x0F) * 256 + m[1] * 2 + ((m[2] & 0x20) >> 5)) + 1;
@@ -70,7 +70,7 @@ void TestEndToEnd::overPseudoTerminal()
 
     QTemporaryDir dir;
     SerialPort serial;
-    Core core(clock, serial, dir.path());
+    Application core(clock, serial, dir.path());
     core.start();
     QStringList boxes;
     connect(&core.msgs, &MessageService::shown,
@@ -79,13 +79,13 @@ void TestEndToEnd::overPseudoTerminal()
     QTRY_VERIFY_WITH_TIMEOUT(core.conn.state() == Connection::State::Connected, 20000);
     QCOMPARE(boxes, QStringList{});
     QVERIFY(serial.cts()); // a pseudo-terminal has no CTS line: never hold the sender back
-    QCOMPARE(core.StationType, 2);
+    QCOMPARE(core.state.StationType, 2);
     QCOMPARE(core.identify.StationSerial, 1234567890.0);
 
     core.req.post(4);
-    QTRY_COMPARE_WITH_TIMEOUT(core.PowerState, 1, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(core.state.PowerState, 1, 10000);
     core.req.post(3);
-    QTRY_COMPARE_WITH_TIMEOUT(core.PowerState, 0, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(core.state.PowerState, 0, 10000);
 
     core.req.RawText = "BB 00 00";
     core.loco.await_slot0();

@@ -215,7 +215,7 @@ void TestSlots::requestOpcodeByStationType()
     QFETCH(int, address);
     QFETCH(QString, wire);
     Rig rig;
-    rig.core->StationType = stationType;
+    rig.core->state.StationType = stationType;
     rig.core->req.ReqAdr = address;
     rig.core->req.ReqThr = 1;
     rig.core->req.post(30);
@@ -229,13 +229,13 @@ void TestSlots::requestOpcodeByStationType()
 void TestSlots::requestHeldWhileIdentifying()
 {
     Rig rig;
-    rig.core->StationType = -1;
+    rig.core->state.StationType = -1;
     rig.core->req.ReqAdr = 3;
     rig.core->req.post(30);
     rig.tick(5);
     QCOMPARE(rig.takeWire(), QString());
     QCOMPARE(rig.core->req.ReqJob, 30);
-    rig.core->StationType = 2;
+    rig.core->state.StationType = 2;
     rig.tick();
     QCOMPARE(rig.takeWire(), QString("BE 00 03 42"));
 }
@@ -298,7 +298,7 @@ void TestSlots::directionChangeFollowedBySpeedZero()
 void TestSlots::bindReadsFormatThenShows()
 {
     Rig rig;
-    rig.core->StationType = 2;
+    rig.core->state.StationType = 2;
     Slots& s = rig.core->loco;
     QSignalSpy shows(&s, &Slots::lok_show);
     rig.core->req.ReqAdr = 200;
@@ -342,7 +342,7 @@ void TestSlots::requestTimeouts()
     QFETCH(double, wait);
     QFETCH(QString, text);
     Rig rig;
-    rig.core->StationType = 1;
+    rig.core->state.StationType = 1;
     rig.core->req.ReqAdr = 3;
     rig.core->req.post(30);
     rig.tick();

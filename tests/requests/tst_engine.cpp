@@ -52,7 +52,7 @@ void TestEngine::oneMessageJobs()
 void TestEngine::lockPatternOfAOneTickJob()
 {
     Rig rig;
-    QSignalSpy lock(rig.core.get(), &Core::lock_ui);
+    QSignalSpy lock(rig.core.get(), &Application::lock_ui);
     rig.tick();
     QCOMPARE(lock.size(), 0); // idle: nothing
     rig.core->req.post(3);
@@ -66,7 +66,7 @@ void TestEngine::noStepWhileMessageInFlight()
 {
     Rig rig;
     ReqEngine& req = rig.core->req;
-    QSignalSpy lock(rig.core.get(), &Core::lock_ui);
+    QSignalSpy lock(rig.core.get(), &Application::lock_ui);
     int steps = 0;
     req.registerJob(77, [&] { return ++steps == 2; });
     rig.core->link.put({0x83});
@@ -91,7 +91,7 @@ void TestEngine::noStepWhileMessageInFlight()
 void TestEngine::unknownJobEndsAtOnce()
 {
     Rig rig;
-    QSignalSpy lock(rig.core.get(), &Core::lock_ui);
+    QSignalSpy lock(rig.core.get(), &Application::lock_ui);
     rig.core->req.post(99);
     rig.tick();
     QCOMPARE(rig.core->req.ReqJob, 0);
@@ -128,11 +128,11 @@ void TestEngine::tickSendsWhatTheEngineFilledAndThenReceives()
     rig.send({0x83});
     rig.tick();
     QCOMPARE(rig.takeWire(), QString("82 7D"));
-    QCOMPARE(rig.core->PowerState, 1);
+    QCOMPARE(rig.core->state.PowerState, 1);
     QVERIFY(rig.core->link.LnTxSent);
     rig.echo();
     rig.tick();
-    QCOMPARE(rig.core->PowerState, 0);
+    QCOMPARE(rig.core->state.PowerState, 0);
     QVERIFY(rig.core->link.txFree());
 }
 

@@ -2,13 +2,13 @@
 
 Rig::Rig(int ifType)
 {
-    core = std::make_unique<Core>(clock, port, dir.path());
+    core = std::make_unique<Application>(clock, port, dir.path());
     QObject::connect(&core->msgs, &MessageService::shown,
                      [this](const QString& t, const QString& x, MsgIcon i) {
                          shown.append({t, x, i});
                      });
     core->start();
-    core->IfType = ifType;
+    core->state.IfType = ifType;
     port.open(QStringLiteral("mem"), {});
     bus.open(QStringLiteral("bus"), {});
 }
@@ -36,7 +36,7 @@ void Rig::send(std::initializer_list<int> bytes)
 void Rig::sendRaw(const QByteArray& bytes)
 {
     bus.write(bytes);
-    if (core->IfType == 2)
+    if (core->state.IfType == 2)
         core->link.com_input();
 }
 
@@ -59,7 +59,7 @@ void Rig::run(double seconds)
     for (double t = 0; t < seconds - 1e-9; t += 0.01) {
         clock.advance(0.01);
         core->conn.step();
-        if (core->Timer1.isActive()) // the input poll of interface type 2
+        if (core->conn.Timer1.isActive()) // the input poll of interface type 2
             core->link.com_input();
         core->tick();
         if (station)

@@ -3,7 +3,7 @@
 // "bus" is the far end of the port: what the program writes arrives there,
 // what the test writes there arrives at the program.
 
-#include "core/core.h"
+#include "application/application.h"
 #include "loconet/memory_port.h"
 #include "loconet/message.h"
 
@@ -27,7 +27,7 @@ class Rig {
     MemoryPort& port = ports.a; // the program's side
     MemoryPort& bus = ports.b;  // the station's side
     QTemporaryDir dir;
-    std::unique_ptr<Core> core;
+    std::unique_ptr<Application> core;
     QList<Shown> shown;
 
     // Texts of the message boxes shown so far.

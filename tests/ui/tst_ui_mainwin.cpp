@@ -59,7 +59,7 @@ class TstMainWin : public QObject {
     void startsDisconnectedAndLocked()
     {
         Rig rig;
-        rig.core->ComPortNr = QStringLiteral("4");
+        rig.core->state.ComPortNr = QStringLiteral("4");
         MainWin win(*rig.core);
         QVERIFY(!find<QPushButton>(win, "OpenPortBut_0").isEnabled());
         QVERIFY(find<QPushButton>(win, "OpenPortBut_1").isEnabled());
@@ -163,8 +163,8 @@ class TstMainWin : public QObject {
     {
         Rig rig;
         MainWin win(*rig.core);
-        rig.core->StationType = 3;
-        emit rig.core->station_changed();
+        rig.core->state.StationType = 3;
+        emit rig.core->state.station_changed();
         emit rig.core->conn.connected();
         unlock(rig);
         rig.send({0x83});
@@ -190,7 +190,7 @@ class TstMainWin : public QObject {
         field.setEditText(QString());
         QTest::keyClicks(&field, QStringLiteral("7"));
         click(win, "OpenPortBut_1");
-        QCOMPARE(rig.core->ComPortNr, QStringLiteral("7"));
+        QCOMPARE(rig.core->state.ComPortNr, QStringLiteral("7"));
         QVERIFY(rig.core->conn.state() != Connection::State::Disconnected);
     }
 
@@ -272,7 +272,7 @@ class TstMainWin : public QObject {
         Rig rig;
         MainWin win(*rig.core);
         win.show();
-        QSignalSpy ended(rig.core.get(), &Core::ended);
+        QSignalSpy ended(rig.core.get(), &Application::ended);
         if (byMenu)
             find<QAction>(win, "EndeMenu").trigger();
         else

@@ -148,7 +148,7 @@ class TstWindows : public QObject {
         QVERIFY(option_(option).isChecked());
         QTest::mouseClick(&find<QPushButton>(form, ok ? "OKButton" : "CancelButton"),
                           Qt::LeftButton);
-        QCOMPARE(rig.core->IfType, after);
+        QCOMPARE(rig.core->state.IfType, after);
         QCOMPARE(find<QLabel>(win, "Interface_Info").text(), label);
         QVERIFY(form.isHidden());
         // Shown again, it offers the type in use, not one left unconfirmed.

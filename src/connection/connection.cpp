@@ -1,7 +1,12 @@
 #include "connection.h"
 
-#include "core/core.h"
-#include "port.h"
+#include "core/clock.h"
+#include "core/conf.h"
+#include "core/messages.h"
+#include "core/station_state.h"
+#include "loconet/link.h"
+#include "loconet/port.h"
+#include "requests/engine.h"
 
 namespace {
 const QString kVerbindungsfehler = QStringLiteral("Verbindungsfehler:");
@@ -42,18 +47,22 @@ int port_number(const QString& text)
     return 0;
 }
 
-Connection::Connection(Core& core) : core_(core)
+Connection::Connection(const Services& s, Port& port, QTimer& mainTimer)
+    : s_(s), port_(port), mainTimer_(mainTimer)
 {
     timer_.setInterval(10);
     connect(&timer_, &QTimer::timeout, this, &Connection::step);
-    connect(&core.port, &Port::failed, this, &Connection::port_failed);
+    connect(&port, &Port::failed, this, &Connection::port_failed);
+    Timer1.setObjectName(QStringLiteral("Timer1"));
+    Timer1.setInterval(100);
+    connect(&Timer1, &QTimer::timeout, &s.link, &Link::com_input);
 }
 
 bool Connection::open(const PortSettings& s)
 {
-    if (core_.port.open(port_device(core_.ComPortNr), s))
+    if (port_.open(port_device(s_.state.ComPortNr), s))
         return true;
-    fail_setup(kVerbindungsfehler, core_.port.errorString());
+    fail_setup(kVerbindungsfehler, port_.errorString());
     return false;
 }
 
@@ -61,22 +70,22 @@ void Connection::connect_port(const QString& portText)
 {
     if (busy())
         return;
-    core_.MainTimer.stop();
-    core_.ComPortNr = portText.trimmed();
-    if (!valid_port_text(core_.ComPortNr)) {
-        fail_setup(kVerbindungsfehler, kUngueltigerPort.arg(core_.ComPortNr));
+    mainTimer_.stop();
+    s_.state.ComPortNr = portText.trimmed();
+    if (!valid_port_text(s_.state.ComPortNr)) {
+        fail_setup(kVerbindungsfehler, kUngueltigerPort.arg(s_.state.ComPortNr));
         return;
     }
     // Whatever was in flight on an earlier connection is meaningless now.
-    core_.link.reset();
-    switch (core_.IfType) {
+    s_.link.reset();
+    switch (s_.state.IfType) {
     case 1:
         if (!open(kZv1Slow))
             return;
         state_ = State::SettingUp;
         zv1_ = Zv1::BreakOn;
-        core_.port.setBreak(true);
-        since_ = core_.clock.now();
+        port_.setBreak(true);
+        since_ = s_.clock.now();
         timer_.start();
         return;
     case 2:
@@ -97,35 +106,35 @@ bool Connection::setup_usb()
 
 bool Connection::setup_70810()
 {
-    const int n = port_number(core_.ComPortNr);
+    const int n = port_number(s_.state.ComPortNr);
     if (n != 1 && n != 2) {
         fail_setup(kFehler70810, kNurPort12);
         return false;
     }
     if (!open(k70810))
         return false;
-    core_.port.clear();
+    port_.clear();
     // The interface runs at the UART divisor 7 of 115200; the serial driver
     // sets that rate directly instead of reprogramming the UART.
     PortSettings s = k70810;
     s.baud = Rate70810;
     if (!open(s))
         return false;
-    core_.Timer1.start();
+    Timer1.start();
     return true;
 }
 
 void Connection::send_line(const QString& text)
 {
     pending_ = text.toLatin1() + '\r';
-    since_ = core_.clock.now();
+    since_ = s_.clock.now();
     waitReply_ = false;
 }
 
 void Connection::setup_zv1_step()
 {
-    Port& port = core_.port;
-    const double now = core_.clock.now();
+    Port& port = port_;
+    const double now = s_.clock.now();
     if (!pending_.isEmpty()) { // writing a set-up text under CTS control
         while (!pending_.isEmpty() && port.cts()) {
             port.write(pending_.left(1));
@@ -157,7 +166,7 @@ void Connection::setup_zv1_step()
             zv1_ = Zv1::LnMode;
             break;
         case Zv1::LnMode:
-            core_.Timer1.stop();
+            Timer1.stop();
             port.close();
             if (open(kZv1)) {
                 zv1_ = Zv1::Done;
@@ -197,11 +206,11 @@ void Connection::setup_zv1_step()
 
 void Connection::start_identification()
 {
-    core_.MainTimer.start();
-    ReqEngine& req = core_.req;
+    mainTimer_.start();
+    ReqEngine& req = s_.req;
     req.ReqStep = 0;
     req.ReqAdr = -1;
-    core_.StationType = -1;
+    s_.state.StationType = -1;
     req.post(100);
     state_ = State::Identifying;
     timer_.start();
@@ -209,17 +218,17 @@ void Connection::start_identification()
 
 void Connection::step()
 {
-    ReqEngine& req = core_.req;
+    ReqEngine& req = s_.req;
     switch (state_) {
     case State::SettingUp: setup_zv1_step(); return;
     case State::Identifying:
-        if (core_.StationType == -1 && req.ReqJob != 100)
-            core_.StationType = 99; // the job was replaced: nothing identified
-        if (core_.StationType == -1)
+        if (s_.state.StationType == -1 && req.ReqJob != 100)
+            s_.state.StationType = 99; // the job was replaced: nothing identified
+        if (s_.state.StationType == -1)
             return;
-        emit core_.station_changed();
-        core_.keyboard.KeybBase = 0;
-        core_.keyboard.poll_page();
+        emit s_.state.station_changed();
+        if (poll_switches)
+            poll_switches();
         emit focus_loco_address();
         state_ = State::PollingSwitches;
         return;
@@ -235,8 +244,6 @@ void Connection::step()
         timer_.stop();
         state_ = State::Connected;
         emit connected();
-        emit core_.lock_ui(false);
-        core_.save_conf();
         return;
     default: timer_.stop(); return;
     }
@@ -244,41 +251,39 @@ void Connection::step()
 
 void Connection::fail_setup(const QString& title, const QString& text)
 {
-    core_.msgs.show(title, text, MsgIcon::None);
+    s_.msgs.show(title, text, MsgIcon::None);
     timer_.stop();
     pending_.clear();
     waitReply_ = false;
-    core_.Timer1.stop();
-    core_.port.close();
+    Timer1.stop();
+    port_.close();
     state_ = State::Disconnected;
     emit disconnected();
 }
 
 void Connection::disconnect_port(const QString& portText)
 {
-    core_.ComPortNr = portText.trimmed();
+    s_.state.ComPortNr = portText.trimmed();
     close_down();
 }
 
 void Connection::close_down()
 {
-    core_.MainTimer.stop();
-    core_.Timer1.stop();
+    mainTimer_.stop();
+    Timer1.stop();
     timer_.stop();
     pending_.clear();
     waitReply_ = false;
-    core_.port.close();
+    port_.close();
     state_ = State::Disconnected;
-    emit core_.lock_ui(true);
     emit disconnected();
-    core_.StationType = 99;
-    emit core_.station_changed();
+    s_.state.set_station_type(99);
 }
 
 void Connection::port_failed(const QString& error)
 {
     if (state_ == State::Disconnected)
         return;
-    core_.msgs.show(kVerbindungsfehler, error, MsgIcon::None);
+    s_.msgs.show(kVerbindungsfehler, error, MsgIcon::None);
     close_down();
 }

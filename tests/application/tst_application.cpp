@@ -1,3 +1,4 @@
+#include "core/conf.h"
 #include "support/rig.h"
 
 #include <QDir>
@@ -25,19 +26,19 @@ struct Started {
     {
         if (conf)
             writeFile(dir.filePath(name), *conf);
-        core = std::make_unique<Core>(clock, ports.a, dir.path());
+        core = std::make_unique<Application>(clock, ports.a, dir.path());
         QObject::connect(&core->msgs, &MessageService::shown, [this] { ++boxes; });
         core->start();
     }
     QTemporaryDir dir;
     FakeClock clock;
     MemoryPortPair ports;
-    std::unique_ptr<Core> core;
+    std::unique_ptr<Application> core;
     int boxes = 0;
 };
 } // namespace
 
-class TestCore : public QObject {
+class TestApplication : public QObject {
     Q_OBJECT
   private slots:
     void confAtStart_data();
@@ -50,7 +51,7 @@ class TestCore : public QObject {
     void endProgramStopsOnce();
 };
 
-void TestCore::confAtStart_data()
+void TestApplication::confAtStart_data()
 {
     QTest::addColumn<QByteArray>("content");
     QTest::addColumn<int>("ifType");
@@ -66,44 +67,44 @@ void TestCore::confAtStart_data()
     QTest::newRow("binary garbage") << QByteArray("\x01\xff\x00\x80", 4) << 3 << "1";
 }
 
-void TestCore::confAtStart()
+void TestApplication::confAtStart()
 {
     QFETCH(QByteArray, content);
     QFETCH(int, ifType);
     QFETCH(QString, port);
     Started s(&content);
-    QCOMPARE(s.core->IfType, ifType);
-    QCOMPARE(s.core->ComPortNr, port);
+    QCOMPARE(s.core->state.IfType, ifType);
+    QCOMPARE(s.core->state.ComPortNr, port);
     QCOMPARE(s.boxes, 0);
     QCOMPARE(readFile(s.dir.filePath("conf.dat")), content); // start never writes it
     QCOMPARE(s.ports.a.written(), QByteArray());             // nothing sent before connecting
 }
 
-void TestCore::missingConfStartsWithDefaultsAndWritesNothing()
+void TestApplication::missingConfStartsWithDefaultsAndWritesNothing()
 {
     Started s(nullptr);
-    QCOMPARE(s.core->IfType, 3);
-    QCOMPARE(s.core->ComPortNr, QString("1"));
+    QCOMPARE(s.core->state.IfType, 3);
+    QCOMPARE(s.core->state.ComPortNr, QString("1"));
     QCOMPARE(s.boxes, 0);
     s.core->end_program();
     QVERIFY(!QFile::exists(s.dir.filePath("conf.dat")));
 }
 
-void TestCore::confRoundTrip_data()
+void TestApplication::confRoundTrip_data()
 {
     QTest::addColumn<QString>("fileName");
     QTest::newRow("lower case") << "conf.dat";
     QTest::newRow("other case is found") << "CONF.DAT";
 }
 
-void TestCore::confRoundTrip()
+void TestApplication::confRoundTrip()
 {
     QFETCH(QString, fileName);
     const QByteArray old("1\r\n1\r\n");
     Started s(&old, fileName);
-    QCOMPARE(s.core->IfType, 1);
-    s.core->IfType = 2;
-    s.core->ComPortNr = "COM7";
+    QCOMPARE(s.core->state.IfType, 1);
+    s.core->state.IfType = 2;
+    s.core->state.ComPortNr = "COM7";
     QVERIFY(s.core->save_conf());
     QCOMPARE(readFile(s.dir.filePath(fileName)), QByteArray("2\r\nCOM7\r\n"));
     QCOMPARE(QDir(s.dir.path()).entryList(QDir::Files).size(), 1);
@@ -114,13 +115,13 @@ void TestCore::confRoundTrip()
     QCOMPARE(back->ComPortNr, QString("COM7"));
 }
 
-void TestCore::unwritableConfIsReported()
+void TestApplication::unwritableConfIsReported()
 {
     QTemporaryDir dir;
     writeFile(dir.filePath("Conf"), "not a folder");
     FakeClock clock;
     MemoryPortPair ports;
-    Core core(clock, ports.a, dir.filePath("Conf"));
+    Application core(clock, ports.a, dir.filePath("Conf"));
     QSignalSpy boxes(&core.msgs, &MessageService::shown);
     core.start();
     QVERIFY(!core.save_conf());
@@ -129,27 +130,27 @@ void TestCore::unwritableConfIsReported()
     QCOMPARE(readFile(dir.filePath("Conf")), QByteArray("not a folder"));
 }
 
-void TestCore::startValuesAndLock()
+void TestApplication::startValuesAndLock()
 {
     QTemporaryDir dir;
     FakeClock clock;
     MemoryPortPair ports;
-    Core core(clock, ports.a, dir.path());
-    QSignalSpy lock(&core, &Core::lock_ui);
-    QSignalSpy station(&core, &Core::station_changed);
+    Application core(clock, ports.a, dir.path());
+    QSignalSpy lock(&core, &Application::lock_ui);
+    QSignalSpy station(&core.state, &StationState::station_changed);
     core.start();
     QCOMPARE(lock.size(), 1);
     QCOMPARE(lock[0][0].toBool(), true);
     QCOMPARE(station.size(), 1);
-    QCOMPARE(core.StationType, 99);
+    QCOMPARE(core.state.StationType, 99);
     QCOMPARE(core.loco.ThrLoco[1].Adr, -1); // no loco: a free slot (address 0) binds nothing
     QVERIFY(!core.MainTimer.isActive());
 }
 
-void TestCore::endProgramStopsOnce()
+void TestApplication::endProgramStopsOnce()
 {
     Rig rig;
-    QSignalSpy ended(rig.core.get(), &Core::ended);
+    QSignalSpy ended(rig.core.get(), &Application::ended);
     rig.core->MainTimer.start();
     rig.core->end_program();
     rig.core->end_program(); // closing the window after "Beenden"
@@ -158,5 +159,5 @@ void TestCore::endProgramStopsOnce()
     QCOMPARE(rig.port.written(), QByteArray()); // nothing is sent on the way out
 }
 
-QTEST_GUILESS_MAIN(TestCore)
-#include "tst_core.moc"
+QTEST_GUILESS_MAIN(TestApplication)
+#include "tst_application.moc"

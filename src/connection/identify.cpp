@@ -1,6 +1,12 @@
 #include "identify.h"
 
-#include "core/core.h"
+#include "core/clock.h"
+#include "core/messages.h"
+#include "core/station_state.h"
+#include "loco/slots.h"
+#include "loconet/dispatch.h"
+#include "loconet/link.h"
+#include "requests/engine.h"
 
 namespace {
 const QString kKeineAntwortSlot0 = QStringLiteral("Keine Antwort auf Slot 0 Anfrage erhalten!");
@@ -52,18 +58,18 @@ QString version_text(double v)
     return QString::number(v, 'f', 3);
 }
 
-Identify::Identify(Core& core) : core_(core)
+Identify::Identify(const Services& s, Slots& slotTable) : s_(s), slots_(slotTable)
 {
-    core.req.registerJob(100, [this] { return identify_job(); });
-    core.req.registerJob(47, [this] { return version_job(); });
-    core.dispatch.onPeer(0x09, [this](const ln::Msg& m) { rx_serial(m); });
-    core.dispatch.onPeer(0x08, [this](const ln::Msg& m) { rx_version(m); });
+    s.req.registerJob(100, [this] { return identify_job(); });
+    s.req.registerJob(47, [this] { return version_job(); });
+    s.dispatch.onPeer(0x09, [this](const ln::Msg& m) { rx_serial(m); });
+    s.dispatch.onPeer(0x08, [this](const ln::Msg& m) { rx_version(m); });
 }
 
 bool Identify::slot_match(const QString& pattern) const
 {
     const QStringList tokens = pattern.split(u' ', Qt::SkipEmptyParts);
-    const SlotRec& s0 = core_.loco.SlotData[0];
+    const SlotRec& s0 = slots_.SlotData[0];
     for (int i = 0; i < tokens.size() && i < int(s0.Ext.size()); ++i)
         if (i != 7 && tokens[i].toInt(nullptr, 16) != s0.Ext[size_t(i)])
             return false;
@@ -72,39 +78,39 @@ bool Identify::slot_match(const QString& pattern) const
 
 bool Identify::identify_job()
 {
-    ReqEngine& req = core_.req;
-    const double now = core_.clock.now();
+    ReqEngine& req = s_.req;
+    const double now = s_.clock.now();
     if (req.ReqStep == 0) {
-        core_.link.put({0xBB, 0x00, 0x00});
+        s_.link.put({0xBB, 0x00, 0x00});
         req.ReqStep = 1;
         req.ReqTime = now;
-        core_.dispatch.LackCode = -1;
-        core_.loco.await_slot0();
+        s_.dispatch.LackCode = -1;
+        slots_.await_slot0();
         return false;
     }
     if (now - req.ReqTime > Slot0Timeout) {
-        core_.msgs.show(titles::Fehler, kKeineAntwortSlot0, MsgIcon::Critical);
-        core_.StationType = 99;
+        s_.msgs.show(titles::Fehler, kKeineAntwortSlot0, MsgIcon::Critical);
+        s_.state.StationType = 99;
         return true;
     }
-    if (!core_.loco.slot0_arrived())
+    if (!slots_.slot0_arrived())
         return false;
-    core_.show_power(core_.loco.SlotData[0].Ext[7] & 1);
+    s_.state.show_power(slots_.SlotData[0].Ext[7] & 1);
     int type = 99;
     for (const Pattern& p : kPatterns)
         if (slot_match(QString::fromLatin1(p.bytes)))
             type = p.type;
-    core_.StationType = type;
+    s_.state.StationType = type;
     return true;
 }
 
 bool Identify::version_job()
 {
-    ReqEngine& req = core_.req;
-    const double now = core_.clock.now();
+    ReqEngine& req = s_.req;
+    const double now = s_.clock.now();
     switch (req.ReqStep) {
     case 0:
-        core_.link.put_command(7, {});
+        s_.link.put_command(7, {});
         req.ReqStep = 1;
         req.ReqTime = now;
         StationSerial = -1;
@@ -112,11 +118,11 @@ bool Identify::version_job()
     case 1:
     case 2:
         if (now - req.ReqTime > AnswerTimeout) {
-            core_.msgs.show(titles::Fehler, kKeineAntwortSerie, MsgIcon::Critical);
+            s_.msgs.show(titles::Fehler, kKeineAntwortSerie, MsgIcon::Critical);
             return true;
         }
         if (req.ReqStep == 1 && StationSerial != -1) {
-            core_.link.put_command(6, {});
+            s_.link.put_command(6, {});
             req.ReqStep = 2;
             req.ReqTime = now;
             StationVersion = -1;

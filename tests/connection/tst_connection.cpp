@@ -85,12 +85,12 @@ void TestConnection::identification()
         c.station.forget(kSlot0Read);
     else
         c.station.answer(kSlot0Read, frameHex(answer.toLatin1()));
-    QSignalSpy powerShown(c.rig.core.get(), &Core::power_shown);
+    QSignalSpy powerShown(&c.rig.core->state, &StationState::power_shown);
     c.conn().connect_port("4");
     c.rig.run(answer.isEmpty() ? 1.0 : 0.05);
-    QCOMPARE(c.rig.core->StationType, answer.isEmpty() ? -1 : type);
+    QCOMPARE(c.rig.core->state.StationType, answer.isEmpty() ? -1 : type);
     c.rig.run(3);
-    QCOMPARE(c.rig.core->StationType, type);
+    QCOMPARE(c.rig.core->state.StationType, type);
     QCOMPARE(powerShown.isEmpty() ? -1 : powerShown.last()[0].toInt(), power);
     QCOMPARE(c.rig.texts(), message.isEmpty() ? QStringList{} : QStringList{message});
     // Unknown or silent stations still leave a usable connection.
@@ -101,7 +101,7 @@ void TestConnection::identification()
 void TestConnection::sequenceOnTheWire()
 {
     Connected c;
-    QSignalSpy lock(c.rig.core.get(), &Core::lock_ui);
+    QSignalSpy lock(c.rig.core.get(), &Application::lock_ui);
     QSignalSpy connected(&c.conn(), &Connection::connected);
     c.conn().connect_port(" /dev/ttyUSB0 ");
     QCOMPARE(c.rig.port.name(), QString("/dev/ttyUSB0"));
@@ -171,7 +171,7 @@ void TestConnection::noVersionAnswer()
 void TestConnection::interface2NeedsPort1Or2()
 {
     Connected c(2);
-    c.rig.core->IfType = 2;
+    c.rig.core->state.IfType = 2;
     c.conn().connect_port("3");
     QCOMPARE(c.rig.shown.size(), 1);
     QCOMPARE(c.rig.shown[0].title, QString("Fehler 70810"));
@@ -191,9 +191,9 @@ void TestConnection::interface2RunsAtDivisor7Rate()
 #endif
     QCOMPARE(c.rig.port.settings().baud, 16457);
     QVERIFY(c.rig.port.settings().rts);
-    QVERIFY(c.rig.core->Timer1.isActive());
+    QVERIFY(c.rig.core->conn.Timer1.isActive());
     c.rig.run(2);
-    QCOMPARE(c.rig.core->StationType, 2);
+    QCOMPARE(c.rig.core->state.StationType, 2);
     QCOMPARE(c.conf(), QString("2\r\n1\r\n"));
 }
 
@@ -229,7 +229,7 @@ void TestConnection::portVanishesWhileConnected()
     QCOMPARE(disconnected.size(), 1);
     QCOMPARE(c.conn().state(), Connection::State::Disconnected);
     QVERIFY(!c.rig.core->MainTimer.isActive());
-    QCOMPARE(c.rig.core->StationType, 99);
+    QCOMPARE(c.rig.core->state.StationType, 99);
     c.rig.run(1); // no ticks, no further boxes
     QCOMPARE(c.rig.shown.size(), 1);
     c.conn().connect_port("1");
@@ -242,14 +242,14 @@ void TestConnection::disconnectShowsUnknown()
     Connected c;
     c.conn().connect_port("1");
     c.rig.run(2);
-    QSignalSpy lock(c.rig.core.get(), &Core::lock_ui);
-    QSignalSpy station(c.rig.core.get(), &Core::station_changed);
+    QSignalSpy lock(c.rig.core.get(), &Application::lock_ui);
+    QSignalSpy station(&c.rig.core->state, &StationState::station_changed);
     c.conn().disconnect_port("5");
-    QCOMPARE(c.rig.core->StationType, 99);
+    QCOMPARE(c.rig.core->state.StationType, 99);
     QCOMPARE(station.size(), 1);
     QCOMPARE(lock.size(), 1);
     QCOMPARE(lock[0][0].toBool(), true);
-    QCOMPARE(c.rig.core->ComPortNr, QString("5"));
+    QCOMPARE(c.rig.core->state.ComPortNr, QString("5"));
     QVERIFY(!c.rig.port.isOpen());
     QVERIFY(!c.rig.core->MainTimer.isActive());
     QCOMPARE(c.conf(), QString("3\r\n1\r\n")); // only a connection writes it
@@ -292,7 +292,7 @@ void TestConnection::zentrova1SetUp()
     c.rig.run(3);
     QCOMPARE(lines, (QStringList{"xB19200\r", "xRT255\r", "x&LN$3C96\r"}));
     QCOMPARE(bauds, (QList<int>{2400, 19200, 19200}));
-    QCOMPARE(c.rig.core->StationType, 2);
+    QCOMPARE(c.rig.core->state.StationType, 2);
     QCOMPARE(c.conn().state(), Connection::State::Connected);
 }
 

@@ -4,11 +4,14 @@
 // keyboard page (job 1) and serial number and version (job 47). Every wait
 // is a state advanced by step(), never a nested event loop.
 
+#include "core/services.h"
+
 #include <QObject>
 #include <QString>
 #include <QTimer>
+#include <functional>
 
-class Core;
+class Port;
 struct PortSettings;
 
 // The device a port text names: a number n is the n-th serial port of the
@@ -22,7 +25,8 @@ int port_number(const QString& portText);
 class Connection : public QObject {
     Q_OBJECT
   public:
-    explicit Connection(Core& core);
+    // The connection starts and stops the main timer it is given.
+    Connection(const Services& s, Port& port, QTimer& mainTimer);
 
     enum class State {
         Disconnected,
@@ -44,6 +48,10 @@ class Connection : public QObject {
     void step();
 
     // Effective rate of interface type 2: the UART divisor 7 of 115200.
+    // Posts the switch-state poll of the first keyboard page (job 1).
+    std::function<void()> poll_switches;
+    QTimer Timer1; // 100 ms input poll for interface type 2
+
     static constexpr int Rate70810 = 16457;
     static constexpr double ReplyTimeout = 5.0; // set-up texts of interface type 1
 
@@ -65,7 +73,9 @@ class Connection : public QObject {
     void port_failed(const QString& error);
     void close_down();
 
-    Core& core_;
+    Services s_;
+    Port& port_;
+    QTimer& mainTimer_;
     QTimer timer_;
     State state_ = State::Disconnected;
     Zv1 zv1_ = Zv1::Done;

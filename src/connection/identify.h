@@ -2,10 +2,12 @@
 // Identifying the command station: its slot-0 answer (job 100), its serial
 // number and software version (job 47), and the texts of the two labels.
 
+#include "core/services.h"
+
 #include <QObject>
 #include <QString>
 
-class Core;
+class Slots;
 namespace ln {
 class Msg;
 }
@@ -19,7 +21,7 @@ QString version_text(double version);
 class Identify : public QObject {
     Q_OBJECT
   public:
-    explicit Identify(Core& core);
+    Identify(const Services& s, Slots& slotTable);
 
     // True when the stored slot-0 message matches the pattern (byte 7, the
     // track status, is not compared).
@@ -41,5 +43,6 @@ class Identify : public QObject {
     void rx_serial(const ln::Msg& m);
     void rx_version(const ln::Msg& m);
 
-    Core& core_;
+    Services s_;
+    Slots& slots_;
 };
