@@ -323,6 +323,18 @@ void MainWin::zeiger_timer(int i)
         Zeiger[i]->step(SpeedFrac[i]);
 }
 
+void MainWin::keydown(int keyCode)
+{
+    constexpr int KeyT = 84;
+    const int page = MainTab->currentIndex();
+    if (keyCode == KeyT) {
+        MainTab->setCurrentIndex((page + 1) % MainTab->count());
+        return;
+    }
+    if (page >= 2 && keyCode >= '0' && keyCode <= '9' && keyEntry[size_t(page)])
+        keyEntry[size_t(page)](keyCode - '0');
+}
+
 void MainWin::show_window(QWidget* window)
 {
     window->show();

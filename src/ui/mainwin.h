@@ -7,6 +7,7 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <array>
+#include <functional>
 
 class Application;
 class HelpWindow;
@@ -37,6 +38,14 @@ class MainWin : public QMainWindow {
     void show_station();
     // One step of the speed pointer of panel i (Zeiger_Timer_i).
     void zeiger_timer(int i);
+
+    // Keyboard driving: a key pressed on the main window acts on the page
+    // MainTab shows (throttle keys on pages 0 and 1, a digit on pages 2..4
+    // opens that page's key-entry window, "T" goes to the next page).
+    void keydown(int keyCode);
+    // What a digit key does on pages 2..4 (key-entry windows); set by the
+    // code that builds those pages.
+    std::array<std::function<void(int digit)>, 5> keyEntry;
 
     // Shows a secondary window without blocking, or brings it up again.
     static void show_window(QWidget* window);
