@@ -1,5 +1,7 @@
 #include "keyboard.h"
 
+#include "accessory/pages.h"
+#include "accessory/wire.h"
 #include "core/clock.h"
 #include "core/messages.h"
 #include "loconet/dispatch.h"
@@ -8,18 +10,52 @@
 
 namespace {
 const QString kKeineAntwortMagArt = QStringLiteral("Keine Antwort auf Mag.Art.Abfrage erhalten!");
+const QString kPageEntry = QStringLiteral("Keyboard %1 Adr.: %2");
+const QString kKeyTip[2] = {QStringLiteral("Mag.Art. %1 rot"), QStringLiteral("Mag.Art. %1 grün")};
+
+constexpr int JobPoll = 1;
+constexpr int JobSwitch = 16; // + direction + 2 * output: 16..19
+constexpr int KeyR = 82, KeyG = 71;
+
+int switch_job_number(int dir, int on)
+{
+    return JobSwitch + dir + 2 * on;
 }
+} // namespace
 
 Keyboard::Keyboard(const Services& s) : s_(s)
 {
-    s.req.registerJob(1, [this] { return state_poll(); });
+    s.req.registerJob(JobPoll, [this] { return state_poll(); });
+    for (int job = JobSwitch; job < JobSwitch + 4; ++job)
+        s.req.registerJob(job, [this, job] { return switch_job(job); });
     s.dispatch.sw_state_answer = [this](const ln::Msg& m) { sw_state_answer(m); };
+    s.dispatch.on(0xB0, [this](const ln::Msg& m) { sw_report(m); });
+    Taste_Wadr.add_letter(KeyR, [this](int n) { switch_pulse(n, 0); });
+    Taste_Wadr.add_letter(KeyG, [this](int n) { switch_pulse(n, 1); });
+}
+
+void Keyboard::select_page(int index)
+{
+    const int old = KeybBase;
+    KeybBase = pages::clamp(index) * pages::Size;
+    if (KeybBase != old)
+        poll_page();
+    emit page_shown(KeybBase / pages::Size);
+}
+
+void Keyboard::first_page()
+{
+    // Typed switches still waiting belong to the old connection.
+    cancel_pulses();
+    KeybBase = 0;
+    emit page_shown(0);
+    poll_page();
 }
 
 void Keyboard::poll_page()
 {
     s_.req.ReqAdr = KeybBase - 1;
-    s_.req.post(1);
+    s_.req.post(JobPoll);
 }
 
 bool Keyboard::state_poll()
@@ -28,10 +64,10 @@ bool Keyboard::state_poll()
     const double now = s_.clock.now();
     if (req.ReqStep == 0) {
         req.ReqAdr += 1;
-        if (req.ReqAdr > KeybBase + 15 || req.ReqAdr < 0 || req.ReqAdr > 2047)
+        if (req.ReqAdr > KeybBase + 15 || req.ReqAdr < 0 || req.ReqAdr >= Accessories)
             return true;
-        const int a = req.ReqAdr;
-        s_.link.put({0xBC, a & 0x7F, (a / 128) & 0x0F});
+        const acc::Bytes m = acc::switch_query(req.ReqAdr);
+        s_.link.put({m[0], m[1], m[2]});
         req.ReqStep = 1;
         req.ReqTime = now;
         return false;
@@ -45,7 +81,11 @@ bool Keyboard::state_poll()
 
 void Keyboard::sw_state_answer(const ln::Msg& m)
 {
+    // Only the poll asks for states; an answer to a query sent otherwise
+    // (a raw message) must not steer another job's step.
     ReqEngine& req = s_.req;
+    if (req.ReqJob != JobPoll)
+        return;
     if (req.ReqAdr >= KeybBase && req.ReqAdr <= KeybBase + 15) {
         if (m[2] == 0x30)
             emit kb_anz(req.ReqAdr - KeybBase, colour::Green);
@@ -53,4 +93,102 @@ void Keyboard::sw_state_answer(const ln::Msg& m)
             emit kb_anz(req.ReqAdr - KeybBase, colour::Red);
     }
     req.ReqStep = 0; // the poll goes on with the next address
+}
+
+void Keyboard::sw_report(const ln::Msg& m)
+{
+    const acc::SwitchReport r = acc::read_switch(m);
+    if (!r.on)
+        return;
+    if (r.a >= KeybBase && r.a <= KeybBase + 15)
+        emit kb_anz(r.a - KeybBase, r.dir ? colour::Green : colour::Red);
+    emit route_trigger_ma(r.a, r.dir);
+}
+
+void Keyboard::post_switch(int a, int dir, int on)
+{
+    s_.req.ReqAdr = a;
+    s_.req.post(switch_job_number(dir, on));
+}
+
+void Keyboard::key(int i, int dir, bool on)
+{
+    if (i >= 0 && i < pages::Size)
+        post_switch(KeybBase + i, dir, on ? 1 : 0);
+}
+
+bool Keyboard::switch_job(int job)
+{
+    ReqEngine& req = s_.req;
+    // Step 1 runs once the message has gone out: nothing is awaited.
+    if (req.ReqStep != 0 || req.ReqAdr < 0 || req.ReqAdr >= Accessories)
+        return true;
+    const acc::Bytes m = acc::switch_request(req.ReqAdr, job & 1, (job & 2) >> 1);
+    s_.link.put({m[0], m[1], m[2]});
+    req.ReqStep = 1;
+    return false;
+}
+
+void Keyboard::switch_pulse(int number, int dir)
+{
+    if (number > 0 && number <= Accessories)
+        pulses_.push_back({number - 1, dir});
+}
+
+void Keyboard::cancel_pulses()
+{
+    pulses_.clear();
+    phase_ = Phase::Due;
+}
+
+void Keyboard::pulse_step()
+{
+    if (pulses_.empty())
+        return;
+    ReqEngine& req = s_.req;
+    const Pulse p = pulses_.front();
+    const double now = s_.clock.now();
+    switch (phase_) {
+    case Phase::Due:
+        if (req.idle()) {
+            post_switch(p.a, p.dir, 1);
+            phase_ = Phase::On;
+        }
+        break;
+    case Phase::On:
+        if (req.idle()) {
+            pauseStart_ = now;
+            phase_ = Phase::Pause;
+        }
+        break;
+    case Phase::Pause:
+        if (now - pauseStart_ >= PulsePause && req.idle()) {
+            post_switch(p.a, p.dir, 0);
+            phase_ = Phase::Off;
+        }
+        break;
+    case Phase::Off:
+        if (req.idle()) {
+            pulses_.pop_front();
+            phase_ = Phase::Due;
+        } else if (req.ReqJob != switch_job_number(p.dir, 0) || req.ReqAdr != p.a) {
+            phase_ = Phase::Pause; // replaced before it went out: post it again
+        }
+        break;
+    }
+}
+
+QString Keyboard::page_entry(int k)
+{
+    return kPageEntry.arg(k + 1).arg(pages::range_text(k * pages::Size));
+}
+
+QString Keyboard::range_text() const
+{
+    return pages::range_text(KeybBase);
+}
+
+QString Keyboard::key_tip(int i, int dir) const
+{
+    return kKeyTip[dir & 1].arg(KeybBase + i + 1);
 }

@@ -16,7 +16,7 @@ Application::Application(Clock& clk, Port& p, const QString& dataDir, QObject* p
     : QObject(parent), clock(clk), port(p), data(dataDir), dispatch(msgs),
       link(clk, p, dispatch, msgs, state.IfType),
       req(link), services{clk, msgs, state, data, link, dispatch, req}, loco(services),
-      keyboard(services), identify(services, loco), conn(services, p, MainTimer)
+      keyboard(services), feedback(services), identify(services, loco), conn(services, p, MainTimer)
 {
     MainTimer.setObjectName(QStringLiteral("MainTimer"));
     MainTimer.setInterval(10);
@@ -28,15 +28,15 @@ Application::Application(Clock& clk, Port& p, const QString& dataDir, QObject* p
             link.com_input();
     });
     connect(&req, &ReqEngine::lock_ui, this, &Application::lock_ui);
-    conn.poll_switches = [this] {
-        keyboard.KeybBase = 0;
-        keyboard.poll_page();
-    };
+    conn.poll_switches = [this] { keyboard.first_page(); };
     connect(&conn, &Connection::connected, this, [this] {
         emit lock_ui(false);
         save_conf();
     });
-    connect(&conn, &Connection::disconnected, this, [this] { emit lock_ui(true); });
+    connect(&conn, &Connection::disconnected, this, [this] {
+        keyboard.cancel_pulses();
+        emit lock_ui(true);
+    });
 
     register_basic_jobs(req, link);
     dispatch.on(0x82, [this](const ln::Msg&) { state.show_power(0); });
@@ -56,12 +56,14 @@ void Application::start()
     req.ReqJob = 0;
     req.ReqStep = 0;
     loco.reset_panels();
+    feedback.reset();
     emit lock_ui(true);
 }
 
 void Application::tick()
 {
     req.req_engine();
+    keyboard.pulse_step();
     // the route engine takes its turn here once routes exist
     link.ln_send();
     link.ln_receive();

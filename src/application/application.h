@@ -3,6 +3,7 @@
 // their start values, runs the main tick and ends the program. Constructed
 // with a clock, a port and the data folder, so tests build a fresh one each.
 
+#include "accessory/feedback.h"
 #include "accessory/keyboard.h"
 #include "connection/connection.h"
 #include "connection/identify.h"
@@ -49,6 +50,7 @@ class Application : public QObject {
     Services services;
     Slots loco; // the slot table and throttle requests
     Keyboard keyboard;
+    Feedback feedback;
     Identify identify;
     QTimer MainTimer; // 10 ms, runs tick() while connected
     Connection conn;
