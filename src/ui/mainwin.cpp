@@ -1,7 +1,10 @@
 #include "mainwin.h"
 
+#include "feedback_page.h"
 #include "help_key.h"
 #include "help_window.h"
+#include "key_code.h"
+#include "keyboard_page.h"
 #include "lamp.h"
 #include "message_presenter.h"
 #include "port_field.h"
@@ -18,6 +21,7 @@
 #include <QFontDatabase>
 #include <QFormLayout>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -81,8 +85,12 @@ MainWin::MainWin(Application& core, QWidget* parent)
     MainTab->setObjectName(QStringLiteral("MainTab"));
     MainTab->addTab(build_throttle_page(0), kTabs[0]);
     MainTab->addTab(build_throttle_page(1), kTabs[1]);
-    MainTab->addTab(new QWidget, kTabs[2]); // accessory keyboard
-    MainTab->addTab(new QWidget, kTabs[3]); // feedback
+    auto* keyboard = new KeyboardPage(core_, this);
+    MainTab->addTab(keyboard, kTabs[2]);
+    keyEntry[2] = [keyboard](int digit) { keyboard->key_entry(digit); };
+    auto* feedback = new FeedbackPage(core_, this);
+    MainTab->addTab(feedback, kTabs[3]);
+    keyEntry[3] = [feedback](int digit) { feedback->key_entry(digit); };
     MainTab->addTab(new QWidget, kTabs[4]); // routes
 
     auto* top = new QHBoxLayout;
@@ -333,6 +341,16 @@ void MainWin::keydown(int keyCode)
     }
     if (page >= 2 && keyCode >= '0' && keyCode <= '9' && keyEntry[size_t(page)])
         keyEntry[size_t(page)](keyCode - '0');
+}
+
+void MainWin::keyPressEvent(QKeyEvent* event)
+{
+    const int code = key_code(*event);
+    if (code < 0) {
+        QMainWindow::keyPressEvent(event);
+        return;
+    }
+    keydown(code);
 }
 
 void MainWin::show_window(QWidget* window)

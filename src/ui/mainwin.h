@@ -52,6 +52,8 @@ class MainWin : public QMainWindow {
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    // Keys no control took go to keydown.
+    void keyPressEvent(QKeyEvent* event) override;
 
   private:
     void build_menus();

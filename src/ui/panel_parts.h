@@ -1,0 +1,28 @@
+#pragma once
+// Pieces shared by the accessory keyboard and the feedback panel: the page
+// selector row and the sixteen framed cells in two rows of eight.
+
+#include <QString>
+#include <array>
+#include <functional>
+
+class QComboBox;
+class QFrame;
+class QLabel;
+class QLayout;
+class QPushButton;
+class QWidget;
+
+// The selector with its entries and the range label beside it.
+QLayout* page_selector_row(QComboBox* selector, const std::function<QString(int)>& entry,
+                           QLabel* range);
+// Sixteen framed cells named frameName_i, each with a number label
+// (numberName_i, handed back in numbers) above the widgets the cell
+// function lays into it.
+QLayout* sixteen_cells(const char* frameName, const char* numberName,
+                       std::array<QLabel*, 16>& numbers,
+                       const std::function<QLayout*(int i)>& cell);
+// A key filled with an indicator colour (24-bit, red in the low byte).
+void colour_key(QPushButton* key, int colour);
+// "Name_i".
+QString indexed_name(const char* name, int i);
