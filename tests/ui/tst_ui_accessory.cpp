@@ -1,0 +1,147 @@
+// The keyboard and feedback pages and their key-entry windows, on the real
+// widgets against the virtual station in memory.
+
+#include "sim/virtual_station.h"
+#include "support/rig.h"
+#include "support/ui_find.h"
+#include "ui/lamp.h"
+#include "ui/mainwin.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QtTest>
+
+namespace {
+struct Bench {
+    Rig rig;
+    sim::VirtualStation station{rig.bus, rig.clock};
+    MainWin win{*rig.core};
+    Bench()
+    {
+        rig.station = [this] { station.poll(); };
+        emit rig.core->lock_ui(false);
+    }
+    int anz(const QString& name) { return find<Lamp>(win, name).colour(); }
+    QString tip(const QString& name) { return find<QWidget>(win, name).toolTip(); }
+    void select(const char* combo, int index)
+    {
+        emit find<QComboBox>(win, combo).activated(index);
+        rig.run(1);
+        rig.takeWire();
+    }
+};
+QString framed(const char* hex)
+{
+    return ln::hex(ln::frame(QByteArray::fromHex(hex)));
+}
+} // namespace
+
+class TstUiAccessory : public QObject {
+    Q_OBJECT
+  private slots:
+    void pagesStartOnTheirFirstPage()
+    {
+        Bench b;
+        auto& kbCombo = find<QComboBox>(b.win, "KeybNrCo");
+        QCOMPARE(kbCombo.count(), 128);
+        QCOMPARE(kbCombo.itemText(127), "Keyboard 128 Adr.: 2033 - 2048");
+        QCOMPARE(find<QComboBox>(b.win, "RMNrCo").itemText(1), "Rückmelder: 17 - 32");
+        QCOMPARE(find<QLabel>(b.win, "KeyBAdrBereichTxt").text(), "1 - 16");
+        QCOMPARE(b.tip("KB_grn_0"), "Mag.Art. 1 grün");
+        QCOMPARE(b.tip("RMChgBut_15"), "Rückm.16 belegt aussenden");
+        QCOMPARE(b.anz("RM_Anz_0"), colour::White);
+    }
+
+    void greenKeyPowersTheCoilWhileHeld()
+    {
+        Bench b;
+        b.select("KeybNrCo", 1);
+        auto& key = find<QPushButton>(b.win, "KB_grn_3");
+        QTest::mousePress(&key, Qt::RightButton);
+        QTest::mouseRelease(&key, Qt::RightButton);
+        b.rig.run(0.1);
+        QCOMPARE(b.rig.takeWire(), QString());
+
+        QTest::mousePress(&key, Qt::LeftButton);
+        b.rig.tick(); // the running job locks the page...
+        QVERIFY(!key.isEnabled());
+        QTest::mouseRelease(&key, Qt::LeftButton); // ...yet the release is not lost
+        b.rig.run(0.1);
+        QCOMPARE(b.rig.takeWire(), framed("B0 13 30") + ' ' + framed("B0 13 20"));
+        QCOMPARE(b.anz("KB_Anz_3"), colour::Green);
+        QCOMPARE(b.station.accessoryState(20), 1);
+    }
+
+    void pageChangeShowsTheStationsDirections()
+    {
+        Bench b;
+        b.station.switchAccessory(20, true); // by another device, on a page not shown
+        b.rig.run(0.1);
+        QCOMPARE(b.anz("KB_Anz_3"), colour::LightGrey);
+        b.select("KeybNrCo", 1);
+        QCOMPARE(b.anz("KB_Anz_3"), colour::Green);
+        QCOMPARE(b.anz("KB_Anz_4"), colour::Red);
+        QCOMPARE(b.tip("KB_rot_3"), "Mag.Art. 20 rot");
+
+        find<QWidget>(b.win, "KB_rot_3").setToolTip("x");
+        b.select("KeybNrCo", 1); // the same page: no queries, texts rewritten
+        QCOMPARE(b.rig.takeWire(), QString());
+        QCOMPARE(b.tip("KB_rot_3"), "Mag.Art. 20 rot");
+
+        b.rig.core->keyboard.first_page(); // a new connection starts on page 1
+        QCOMPARE(find<QComboBox>(b.win, "KeybNrCo").currentIndex(), 0);
+        QCOMPARE(find<QLabel>(b.win, "KBNr_3").text(), "4");
+    }
+
+    void feedbackButtonSendsTheOppositeState()
+    {
+        Bench b;
+        find<QPushButton>(b.win, "RMChgBut_5").click();
+        b.rig.tick();
+        QCOMPARE(b.rig.takeWire(), framed("B2 02 70"));
+        QCOMPARE(b.rig.core->feedback.RmState[5], 0); // until the report comes back
+        b.rig.run(0.1);
+        QCOMPARE(b.rig.core->feedback.RmState[5], 1);
+        QCOMPARE(b.anz("RM_Anz_5"), colour::Red);
+        QCOMPARE(b.tip("RMChgBut_5"), "Rückm.6 frei aussenden");
+    }
+
+    void digitOpensThePagesKeyEntryWindow_data()
+    {
+        QTest::addColumn<int>("page");
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<QString>("number");
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<QString>("sent");
+        const auto row = [](int page, const char* window, const char* number, const char* keys,
+                            const QString& sent) {
+            QTest::newRow(window) << page << QString(window) << QString(number) << QString(keys)
+                                  << sent;
+        };
+        row(2, "Taste_Wadr", "wadr", "0g", framed("B0 13 30") + ' ' + framed("B0 13 20"));
+        row(3, "Taste_Radr", "Radr", "0f", framed("B2 09 60"));
+    }
+    void digitOpensThePagesKeyEntryWindow()
+    {
+        QFETCH(int, page);
+        QFETCH(QString, window);
+        QFETCH(QString, number);
+        QFETCH(QString, keys);
+        QFETCH(QString, sent);
+        Bench b;
+        find<QTabWidget>(b.win, "MainTab").setCurrentIndex(page);
+        b.win.keydown('2');
+        auto& w = find<QWidget>(b.win, window);
+        QVERIFY(w.isVisible());
+        QCOMPARE(find<QLabel>(w, number).text(), "2");
+        QTest::keyClicks(&w, keys);
+        QVERIFY(!w.isVisible());
+        b.rig.run(1);
+        QCOMPARE(b.rig.takeWire(), sent);
+    }
+};
+
+QTEST_MAIN(TstUiAccessory)
+#include "tst_ui_accessory.moc"
