@@ -95,11 +95,6 @@ QString Feedback::page_entry(int k)
     return kPageEntry.arg(pages::range_text(k * pages::Size));
 }
 
-QString Feedback::range_text() const
-{
-    return pages::range_text(RmBase);
-}
-
 QString Feedback::button_tip(int i) const
 {
     return kButtonTip.arg(RmBase + i + 1).arg(rm_text(RmBase + i));

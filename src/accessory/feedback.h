@@ -47,7 +47,6 @@ class Feedback : public QObject {
     QString rm_text(int s) const;
     // Entry k of RMNrCo.
     static QString page_entry(int k);
-    QString range_text() const;
     QString button_tip(int i) const;
     // Indicator colour of sensor s.
     int anz_colour(int s) const;

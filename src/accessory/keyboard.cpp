@@ -183,11 +183,6 @@ QString Keyboard::page_entry(int k)
     return kPageEntry.arg(k + 1).arg(pages::range_text(k * pages::Size));
 }
 
-QString Keyboard::range_text() const
-{
-    return pages::range_text(KeybBase);
-}
-
 QString Keyboard::key_tip(int i, int dir) const
 {
     return kKeyTip[dir & 1].arg(KeybBase + i + 1);

@@ -49,7 +49,6 @@ class Keyboard : public QObject {
 
     // Entry k of KeybNrCo.
     static QString page_entry(int k);
-    QString range_text() const;
     QString key_tip(int i, int dir) const;
 
   signals:

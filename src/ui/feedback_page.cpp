@@ -27,14 +27,14 @@ const KeyEntryLook kTasteRadr = {
 
 FeedbackPage::FeedbackPage(Application& core, QWidget* mainWin)
     : core_(core), Taste_Radr(new KeyEntryWindow(core.feedback.Taste_Radr, kTasteRadr, mainWin)),
-      RMNrCo(new QComboBox), RMAdrBereichTxt(new QLabel)
+      head_{new QComboBox, new QLabel}
 {
     setObjectName(QStringLiteral("FeedbackPage"));
-    RMNrCo->setObjectName(QStringLiteral("RMNrCo"));
-    RMAdrBereichTxt->setObjectName(QStringLiteral("RMAdrBereichTxt"));
+    head_.selector->setObjectName(QStringLiteral("RMNrCo"));
+    head_.range->setObjectName(QStringLiteral("RMAdrBereichTxt"));
 
     Feedback& fb = core_.feedback;
-    auto* cells = sixteen_cells("RMShape", "RMNr", numbers_, [this, &fb](int i) {
+    auto* cells = sixteen_cells("RMShape", "RMNr", head_, [this, &fb](int i) {
         auto* anz = RM_Anz[size_t(i)] = new Lamp(fb.anz_colour(fb.RmBase + i), Lamp::Shape::Rect);
         anz->setObjectName(indexed_name("RM_Anz", i));
         anz->setFixedSize(26, 26);
@@ -50,11 +50,12 @@ FeedbackPage::FeedbackPage(Application& core, QWidget* mainWin)
     });
 
     auto* layout = new QVBoxLayout(this);
-    layout->addLayout(page_selector_row(RMNrCo, &Feedback::page_entry, RMAdrBereichTxt));
+    layout->addLayout(page_selector_row(head_, &Feedback::page_entry));
     layout->addLayout(cells);
     layout->addStretch();
 
-    connect(RMNrCo, &QComboBox::activated, this, [&fb](int index) { fb.select_page(index); });
+    connect(head_.selector, &QComboBox::activated, this,
+            [&fb](int index) { fb.select_page(index); });
     connect(&fb, &Feedback::page_shown, this, &FeedbackPage::show_page);
     connect(&fb, &Feedback::rm_anz, this, &FeedbackPage::show_state);
     show_page(fb.RmBase / pages::Size);
@@ -68,10 +69,8 @@ void FeedbackPage::key_entry(int digit)
 void FeedbackPage::show_page(int index)
 {
     const Feedback& fb = core_.feedback;
-    RMNrCo->setCurrentIndex(index);
-    RMAdrBereichTxt->setText(fb.range_text());
+    head_.show(index);
     for (int i = 0; i < pages::Size; ++i) {
-        numbers_[size_t(i)]->setNum(fb.RmBase + i + 1);
         RMChgBut[size_t(i)]->setToolTip(fb.button_tip(i));
     }
 }

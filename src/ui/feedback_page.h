@@ -3,6 +3,8 @@
 // indicators with a button each that sends the opposite state, and the
 // key-entry window Taste_Radr that a digit typed on the page opens.
 
+#include "panel_parts.h"
+
 #include <QWidget>
 #include <array>
 
@@ -28,9 +30,7 @@ class FeedbackPage : public QWidget {
 
     Application& core_;
     KeyEntryWindow* Taste_Radr;
-    QComboBox* RMNrCo;
-    QLabel* RMAdrBereichTxt;
+    PageHead head_;
     std::array<Lamp*, 16> RM_Anz{};
     std::array<QPushButton*, 16> RMChgBut{};
-    std::array<QLabel*, 16> numbers_{};
 };

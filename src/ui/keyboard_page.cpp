@@ -31,13 +31,13 @@ constexpr int Unknown = colour::LightGrey; // no state seen yet
 
 KeyboardPage::KeyboardPage(Application& core, QWidget* mainWin)
     : core_(core), Taste_Wadr(new KeyEntryWindow(core.keyboard.Taste_Wadr, kTasteWadr, mainWin)),
-      KeybNrCo(new QComboBox), KeyBAdrBereichTxt(new QLabel)
+      head_{new QComboBox, new QLabel}
 {
     setObjectName(QStringLiteral("KeyboardPage"));
-    KeybNrCo->setObjectName(QStringLiteral("KeybNrCo"));
-    KeyBAdrBereichTxt->setObjectName(QStringLiteral("KeyBAdrBereichTxt"));
+    head_.selector->setObjectName(QStringLiteral("KeybNrCo"));
+    head_.range->setObjectName(QStringLiteral("KeyBAdrBereichTxt"));
 
-    auto* cells = sixteen_cells("KBShape", "KBNr", numbers_, [this](int i) {
+    auto* cells = sixteen_cells("KBShape", "KBNr", head_, [this](int i) {
         auto* row = new QHBoxLayout;
         row->setSpacing(6);
         for (int dir = 0; dir < 2; ++dir) {
@@ -57,12 +57,13 @@ KeyboardPage::KeyboardPage(Application& core, QWidget* mainWin)
     });
 
     auto* layout = new QVBoxLayout(this);
-    layout->addLayout(page_selector_row(KeybNrCo, &Keyboard::page_entry, KeyBAdrBereichTxt));
+    layout->addLayout(page_selector_row(head_, &Keyboard::page_entry));
     layout->addLayout(cells);
     layout->addStretch();
 
     Keyboard& kb = core_.keyboard;
-    connect(KeybNrCo, &QComboBox::activated, this, [&kb](int index) { kb.select_page(index); });
+    connect(head_.selector, &QComboBox::activated, this,
+            [&kb](int index) { kb.select_page(index); });
     connect(&kb, &Keyboard::page_shown, this, &KeyboardPage::show_page);
     connect(&kb, &Keyboard::kb_anz, this, &KeyboardPage::show_state);
     show_page(kb.KeybBase / pages::Size);
@@ -76,10 +77,8 @@ void KeyboardPage::key_entry(int digit)
 void KeyboardPage::show_page(int index)
 {
     const Keyboard& kb = core_.keyboard;
-    KeybNrCo->setCurrentIndex(index);
-    KeyBAdrBereichTxt->setText(kb.range_text());
+    head_.show(index);
     for (int i = 0; i < pages::Size; ++i) {
-        numbers_[size_t(i)]->setNum(kb.KeybBase + i + 1);
         for (int dir = 0; dir < 2; ++dir)
             keys_[size_t(dir)][size_t(i)]->setToolTip(kb.key_tip(i, dir));
     }

@@ -3,6 +3,8 @@
 // of red and green keys with their state indicators, and the key-entry
 // window Taste_Wadr that a digit typed on the page opens.
 
+#include "panel_parts.h"
+
 #include <QWidget>
 #include <array>
 
@@ -33,10 +35,8 @@ class KeyboardPage : public QWidget {
 
     Application& core_;
     KeyEntryWindow* Taste_Wadr;
-    QComboBox* KeybNrCo;
-    QLabel* KeyBAdrBereichTxt;
+    PageHead head_;
     std::array<std::array<QPushButton*, 16>, 2> keys_{}; // [0] KB_rot, [1] KB_grn
     std::array<Lamp*, 16> KB_Anz{};
-    std::array<QLabel*, 16> numbers_{};
     int heldIndex_ = -1, heldDir_ = 0;
 };

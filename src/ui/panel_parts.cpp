@@ -19,9 +19,19 @@ QString indexed_name(const char* name, int i)
     return QStringLiteral("%1_%2").arg(QLatin1String(name)).arg(i);
 }
 
-QLayout* page_selector_row(QComboBox* selector, const std::function<QString(int)>& entry,
-                           QLabel* range)
+void PageHead::show(int index)
 {
+    const int base = index * pages::Size;
+    selector->setCurrentIndex(index);
+    range->setText(pages::range_text(base));
+    for (int i = 0; i < pages::Size; ++i)
+        numbers[size_t(i)]->setNum(base + i + 1);
+}
+
+QLayout* page_selector_row(PageHead& head, const std::function<QString(int)>& entry)
+{
+    QComboBox* selector = head.selector;
+    QLabel* range = head.range;
     for (int k = 0; k < pages::Count; ++k)
         selector->addItem(entry(k));
     selector->setSizeAdjustPolicy(QComboBox::AdjustToContents);
@@ -36,15 +46,15 @@ QLayout* page_selector_row(QComboBox* selector, const std::function<QString(int)
     return row;
 }
 
-QLayout* sixteen_cells(const char* frameName, const char* numberName,
-                       std::array<QLabel*, 16>& numbers, const std::function<QLayout*(int i)>& cell)
+QLayout* sixteen_cells(const char* frameName, const char* numberName, PageHead& head,
+                       const std::function<QLayout*(int i)>& cell)
 {
     auto* grid = new QGridLayout;
     for (int i = 0; i < pages::Size; ++i) {
         auto* frame = new QFrame;
         frame->setObjectName(indexed_name(frameName, i));
         frame->setFrameStyle(QFrame::StyledPanel | QFrame::Raised);
-        auto* number = numbers[size_t(i)] = new QLabel;
+        auto* number = head.numbers[size_t(i)] = new QLabel;
         number->setObjectName(indexed_name(numberName, i));
         number->setAlignment(Qt::AlignCenter);
         auto* box = new QVBoxLayout(frame);

@@ -13,14 +13,22 @@ class QLayout;
 class QPushButton;
 class QWidget;
 
+// What names the page shown: its entry in the selector, the range label
+// beside it and the number above each cell.
+struct PageHead {
+    QComboBox* selector;
+    QLabel* range;
+    std::array<QLabel*, 16> numbers{};
+    // Shows page index (0..127).
+    void show(int index);
+};
+
 // The selector with its entries and the range label beside it.
-QLayout* page_selector_row(QComboBox* selector, const std::function<QString(int)>& entry,
-                           QLabel* range);
+QLayout* page_selector_row(PageHead& head, const std::function<QString(int)>& entry);
 // Sixteen framed cells named frameName_i, each with a number label
-// (numberName_i, handed back in numbers) above the widgets the cell
-// function lays into it.
-QLayout* sixteen_cells(const char* frameName, const char* numberName,
-                       std::array<QLabel*, 16>& numbers,
+// (numberName_i, kept in head) above the widgets the cell function lays
+// into it.
+QLayout* sixteen_cells(const char* frameName, const char* numberName, PageHead& head,
                        const std::function<QLayout*(int i)>& cell);
 // A key filled with an indicator colour (24-bit, red in the low byte).
 void colour_key(QPushButton* key, int colour);
