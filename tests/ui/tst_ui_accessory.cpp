@@ -131,8 +131,9 @@ class TstUiAccessory : public QObject {
         QFETCH(QString, keys);
         QFETCH(QString, sent);
         Bench b;
-        find<QTabWidget>(b.win, "MainTab").setCurrentIndex(page);
-        b.win.keydown('2');
+        auto& tabs = find<QTabWidget>(b.win, "MainTab");
+        tabs.setCurrentIndex(page);
+        QTest::keyClick(&tabs, Qt::Key_2); // not taken by the tabs: the window's keydown
         auto& w = find<QWidget>(b.win, window);
         QVERIFY(w.isVisible());
         QCOMPARE(find<QLabel>(w, number).text(), "2");
