@@ -16,6 +16,7 @@ Application::Application(Clock& clk, Port& p, const QString& dataDir, QObject* p
     : QObject(parent), clock(clk), port(p), data(dataDir), dispatch(msgs),
       link(clk, p, dispatch, msgs, state.IfType),
       req(link), services{clk, msgs, state, data, link, dispatch, req}, loco(services),
+      lokSettings(services, loco), lokDispatch(services, loco), options(services),
       keyboard(services), feedback(services), identify(services, loco), conn(services, p, MainTimer)
 {
     MainTimer.setObjectName(QStringLiteral("MainTimer"));

@@ -12,10 +12,13 @@
 #include "core/messages.h"
 #include "core/services.h"
 #include "core/station_state.h"
+#include "loco/loco_dispatch.h"
+#include "loco/loco_settings.h"
 #include "loco/slots.h"
 #include "loconet/dispatch.h"
 #include "loconet/link.h"
 #include "requests/engine.h"
+#include "station/special_options.h"
 
 #include <QObject>
 #include <QTimer>
@@ -49,6 +52,9 @@ class Application : public QObject {
     ReqEngine req;
     Services services;
     Slots loco; // the slot table and throttle requests
+    LocoSettings lokSettings;
+    LocoDispatch lokDispatch;
+    SpecialOptions options;
     Keyboard keyboard;
     Feedback feedback;
     Identify identify;

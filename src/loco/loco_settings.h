@@ -1,0 +1,57 @@
+#pragma once
+// The data format (track protocol and speed steps) that the command station
+// uses for one loco address: read (job 48) and written (job 49) for the
+// loco-settings window.
+
+#include "core/services.h"
+
+#include <QObject>
+#include <optional>
+
+class Slots;
+namespace ln {
+class Msg;
+}
+
+class LocoSettings : public QObject {
+    Q_OBJECT
+  public:
+    LocoSettings(const Services& s, Slots& slotTable);
+
+    static constexpr int MaxAddress = 16383; // fourteen bits on the wire
+    static constexpr int NoEntry = 5;        // the list's "-"
+    static constexpr double AnswerTimeout = 2.0;
+
+    // List entry for a code read; NoEntry for a format the list does not offer.
+    static int entry_of_code(int code);
+    // Code written for a list entry (the code read plus 64); -1 for "-".
+    static int code_of_entry(int entry);
+    // A loco address typed into the window; nullopt when it cannot be sent.
+    static std::optional<int> address(const QString& text);
+
+    int LokCfgAdr = 0;
+    int LokCfgCode = -1; // code of the answer, -1 while awaited; before a write the code to write
+    int LokCfgExtra = 0; // second data byte of the last answer for LokCfgAdr
+    bool LokCfgPending = false; // the window waits for an answer to show
+
+    // Asks for the format of adr; the answer selects its list entry.
+    void read(int adr);
+    // Writes the format of a list entry for adr and unbinds the throttle
+    // panels that show adr, so that they read the new format. False for "-".
+    bool write(int adr, int entry);
+    // The window was closed: a late answer no longer changes it.
+    void cancel() { LokCfgPending = false; }
+
+  signals:
+    void format_read(int entry);
+
+  private:
+    bool lokcfg_read();
+    bool lokcfg_write();
+    void rx_answer(const ln::Msg& m);
+
+    Services s_;
+    Slots& slots_;
+    bool awaiting_ = false;
+    int extraAdr_ = -1; // address LokCfgExtra belongs to
+};
