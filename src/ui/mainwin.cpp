@@ -1,13 +1,18 @@
 #include "mainwin.h"
 
+#include "dispatch_lok.h"
 #include "feedback_page.h"
+#include "grundeinst.h"
 #include "help_key.h"
 #include "help_window.h"
 #include "key_code.h"
 #include "keyboard_page.h"
 #include "lamp.h"
+#include "lokeinst.h"
 #include "message_presenter.h"
 #include "port_field.h"
+#include "reset_window.h"
+#include "so_window.h"
 #include "speed_pointer.h"
 #include "version_window.h"
 #include "zentrale_form.h"
@@ -72,7 +77,10 @@ QLabel* info_label(const char* name)
 
 MainWin::MainWin(Application& core, QWidget* parent)
     : QMainWindow(parent), core_(core), hilfe_(new HelpWindow(core, this)),
-      version_(new VersionWindow(core, this)), zentrale_(new ZentraleForm(core, this))
+      version_(new VersionWindow(core, this)), zentrale_(new ZentraleForm(core, this)),
+      so_(new SOWindow(core, this)), grundeinst_(new Grundeinst(core, this)),
+      reset_(new ResetWindow(core, this)), lokeinst_(new Lokeinst(core, this)),
+      dispatchLok_(new DispatchLok(core, this))
 {
     setObjectName(QStringLiteral("MainWin"));
     setWindowTitle(kTitle);
@@ -137,18 +145,18 @@ void MainWin::build_menus()
         {Menu, "DateiMenu", "Datei", nullptr},
         {Item, "EndeMenu", "Beenden", &MainWin::ende_menu},
         {Menu, "EinstellMenu", "Einstellungen", nullptr},
-        {Item, "GrundeinMenu", "Grundeinstellungen", nullptr},
-        {Item, "LokEinstMenu", "Lokdatenformat einzeln", nullptr},
-        {Item, "SOMenu", "Sonderoptionen", nullptr},
+        {Item, "GrundeinMenu", "Grundeinstellungen", &MainWin::show_grundeinst},
+        {Item, "LokEinstMenu", "Lokdatenformat einzeln", &MainWin::show_lokeinst},
+        {Item, "SOMenu", "Sonderoptionen", &MainWin::show_so_window},
         {Item, "VersionMenu", "Serien- und Versionsnummer", &MainWin::show_version_window},
-        {Item, "ResetMenu", "Zurücksetzen", nullptr},
+        {Item, "ResetMenu", "Zurücksetzen", &MainWin::show_reset},
         {Separator, "aa", nullptr, nullptr},
         {Item, "FaStrEdit", "Fahrstrassentabelle", nullptr},
         {Separator, "bb", nullptr, nullptr},
         {Menu, "ToolsMenu", "Werkzeuge", nullptr},
         {Item, "DDCProgMenu", "DCC Decoder programmieren", nullptr},
         {Item, "LNProgMenu", "LocoNet Module Programmieren", nullptr},
-        {Item, "LokDisp", "Lok Dispatch - FRED", nullptr},
+        {Item, "LokDisp", "Lok Dispatch - FRED", &MainWin::show_dispatch},
         {Menu, "OptMenu", "Optionen", nullptr},
         {Item, "ZentraleMen", "Interface auswählen", &MainWin::show_zentrale_form},
         {Item, "ZkNamenMenu", "Namen für Kennix-Zugkategorien", nullptr},
@@ -432,4 +440,29 @@ void MainWin::show_version_window()
 void MainWin::show_zentrale_form()
 {
     show_window(zentrale_);
+}
+
+void MainWin::show_so_window()
+{
+    show_window(so_);
+}
+
+void MainWin::show_grundeinst()
+{
+    grundeinst_->open();
+}
+
+void MainWin::show_reset()
+{
+    show_window(reset_);
+}
+
+void MainWin::show_lokeinst()
+{
+    lokeinst_->open();
+}
+
+void MainWin::show_dispatch()
+{
+    show_window(dispatchLok_);
 }

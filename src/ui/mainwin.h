@@ -10,8 +10,11 @@
 #include <functional>
 
 class Application;
+class DispatchLok;
+class Grundeinst;
 class HelpWindow;
 class Lamp;
+class Lokeinst;
 class PortField;
 class QGroupBox;
 class QLabel;
@@ -20,6 +23,8 @@ class QMenu;
 class QPushButton;
 class QTabWidget;
 class QTimer;
+class ResetWindow;
+class SOWindow;
 class SpeedPointer;
 class VersionWindow;
 class ZentraleForm;
@@ -72,11 +77,21 @@ class MainWin : public QMainWindow {
     void show_info();
     void show_version_window();
     void show_zentrale_form();
+    void show_so_window();
+    void show_grundeinst();
+    void show_reset();
+    void show_lokeinst();
+    void show_dispatch();
 
     Application& core_;
     HelpWindow* hilfe_;
     VersionWindow* version_;
     ZentraleForm* zentrale_;
+    SOWindow* so_;
+    Grundeinst* grundeinst_;
+    ResetWindow* reset_;
+    Lokeinst* lokeinst_;
+    DispatchLok* dispatchLok_;
 
     QMenu* EinstellMenu = nullptr;
     QMenu* ToolsMenu = nullptr;

@@ -1,0 +1,23 @@
+#pragma once
+// Handing a loco to a simple hand throttle (FRED) through the dispatch slot.
+
+#include <QWidget>
+
+class Application;
+class QLineEdit;
+class QPushButton;
+
+class DispatchLok : public QWidget {
+    Q_OBJECT
+  public:
+    explicit DispatchLok(Application& core, QWidget* parent = nullptr);
+
+  private:
+    void update_button();
+    void dispatch_clicked();
+
+    Application& core_;
+    QLineEdit* LokadrTxt;
+    QPushButton* DispBut;
+    bool running_ = false; // job 70 posted and not yet ended
+};

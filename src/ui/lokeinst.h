@@ -1,0 +1,30 @@
+#pragma once
+// The data format of a single loco: read whenever the address changes or
+// the window is opened, written on "Einstellung übernehmen".
+
+#include <QWidget>
+
+class Application;
+class QComboBox;
+class QLineEdit;
+
+class Lokeinst : public QWidget {
+    Q_OBJECT
+  public:
+    explicit Lokeinst(Application& core, QWidget* parent = nullptr);
+
+    // Shows the window and reads the format of the address it holds.
+    void open();
+
+  protected:
+    void hideEvent(QHideEvent* event) override;
+
+  private:
+    void address_changed();
+    void read_format();
+    void set_mode();
+
+    Application& core_;
+    QLineEdit* LokadrTxt;
+    QComboBox* LokdatenfCO;
+};

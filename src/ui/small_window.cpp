@@ -1,0 +1,34 @@
+#include "small_window.h"
+
+#include "core/colour.h"
+#include "lamp.h"
+
+#include <QFontDatabase>
+#include <QKeySequence>
+#include <QLineEdit>
+#include <QShortcut>
+#include <QStyle>
+
+void show_valid(QLineEdit* edit, bool valid)
+{
+    QPalette p = edit->palette();
+    p.setColor(QPalette::Text, lamp_colour(valid ? colour::Black : colour::Red));
+    edit->setPalette(p);
+}
+
+QLineEdit* number_edit(const char* name, int digits)
+{
+    auto* edit = new QLineEdit;
+    edit->setObjectName(QLatin1String(name));
+    edit->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    const int width = edit->fontMetrics().horizontalAdvance(QString(digits + 2, u'0'));
+    edit->setMinimumWidth(width + 2 * edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth));
+    return edit;
+}
+
+void hide_on_escape(QWidget* window)
+{
+    auto* esc = new QShortcut(QKeySequence(Qt::Key_Escape), window);
+    esc->setContext(Qt::WindowShortcut);
+    QObject::connect(esc, &QShortcut::activated, window, &QWidget::hide);
+}
