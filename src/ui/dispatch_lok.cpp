@@ -29,8 +29,7 @@ DispatchLok::DispatchLok(Application& core, QWidget* parent)
     layout->addLayout(form);
     layout->addWidget(DispBut);
     layout->setSizeConstraint(QLayout::SetFixedSize);
-    // The title is longer than the controls are wide.
-    setMinimumWidth(fontMetrics().horizontalAdvance(kTitle) * 2);
+    fit_title(layout, kTitle);
     hide_on_escape(this);
 
     connect(LokadrTxt, &QLineEdit::textChanged, this, &DispatchLok::update_button);

@@ -91,6 +91,7 @@ Grundeinst::Grundeinst(Application& core, QWidget* parent)
     layout->addWidget(StopModeChk);
     layout->addWidget(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
+    fit_title(layout, kTitle);
     hide_on_escape(this);
 
     for (int i = 0; i < 2; ++i) {

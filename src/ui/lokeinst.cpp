@@ -55,6 +55,7 @@ Lokeinst::Lokeinst(Application& core, QWidget* parent)
     layout->addWidget(frame);
     layout->addWidget(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
+    fit_title(layout, kTitle);
     hide_on_escape(this);
 
     connect(LokadrTxt, &QLineEdit::textChanged, this, &Lokeinst::address_changed);

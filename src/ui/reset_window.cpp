@@ -9,6 +9,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QStackedWidget>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -30,7 +31,8 @@ ResetWindow::ResetWindow(Application& core, QWidget* parent)
 {
     setObjectName(QStringLiteral("Reset"));
     setWindowTitle(kTitle);
-    auto* buttons = new QHBoxLayout;
+    auto* buttonRow = new QWidget;
+    auto* buttons = new QHBoxLayout(buttonRow);
     for (int i = 0; i < int(KonfBut.size()); ++i) {
         KonfBut[size_t(i)] = new QPushButton(kKonf[size_t(i)]);
         KonfBut[size_t(i)]->setObjectName(QStringLiteral("KonfBut_%1").arg(i));
@@ -43,16 +45,18 @@ ResetWindow::ResetWindow(Application& core, QWidget* parent)
     big.setBold(true);
     big.setPointSizeF(big.pointSizeF() * 1.5);
     WartenLbl->setFont(big);
-    WartenLbl->hide();
     TimerWarten->setObjectName(QStringLiteral("TimerWarten"));
     TimerWarten->setInterval(BlinkInterval);
     connect(TimerWarten, &QTimer::timeout, this, &ResetWindow::timer_warten);
 
+    // The notice takes the buttons' place; the window keeps its size.
+    pages_ = new QStackedWidget;
+    pages_->addWidget(buttonRow);
+    pages_->addWidget(WartenLbl);
     auto* layout = new QVBoxLayout(this);
-    layout->addLayout(buttons);
-    layout->addWidget(WartenLbl);
-    // Room for the notice while the buttons are hidden, so the window keeps its size.
-    setMinimumSize(sizeHint());
+    layout->addWidget(pages_);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    fit_title(layout, kTitle);
     hide_on_escape(this);
 }
 
@@ -63,23 +67,20 @@ void ResetWindow::konf_clicked(int index)
         return;
     }
     core_.req.post(JobReset, index); // 0 configuration, 1 loco data formats
-    for (QPushButton* b : KonfBut)
-        b->hide();
+    pages_->setCurrentWidget(WartenLbl);
     ticks_ = 0;
     TimerWarten->start();
 }
 
 void ResetWindow::timer_warten()
 {
-    WartenLbl->show();
+    pages_->setCurrentWidget(WartenLbl);
     blink_ = !blink_;
     QPalette p = WartenLbl->palette();
     p.setColor(QPalette::WindowText, lamp_colour(blink_ ? colour::Black : colour::Red));
     WartenLbl->setPalette(p);
     if (++ticks_ < WaitTicks)
         return;
-    for (QPushButton* b : KonfBut)
-        b->show();
-    WartenLbl->hide();
+    pages_->setCurrentIndex(0);
     TimerWarten->stop();
 }

@@ -8,6 +8,7 @@
 class Application;
 class QLabel;
 class QPushButton;
+class QStackedWidget;
 class QTimer;
 
 class ResetWindow : public QWidget {
@@ -27,6 +28,7 @@ class ResetWindow : public QWidget {
     Application& core_;
     std::array<QPushButton*, 3> KonfBut{};
     QLabel* WartenLbl;
+    QStackedWidget* pages_; // the buttons, or the notice in their place
     QTimer* TimerWarten;
     int ticks_ = 0;
     bool blink_ = false;

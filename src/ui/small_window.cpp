@@ -3,6 +3,7 @@
 #include "core/colour.h"
 #include "lamp.h"
 
+#include <QBoxLayout>
 #include <QFontDatabase>
 #include <QKeySequence>
 #include <QLineEdit>
@@ -31,4 +32,13 @@ void hide_on_escape(QWidget* window)
     auto* esc = new QShortcut(QKeySequence(Qt::Key_Escape), window);
     esc->setContext(Qt::WindowShortcut);
     QObject::connect(esc, &QShortcut::activated, window, &QWidget::hide);
+}
+
+void fit_title(QBoxLayout* layout, const QString& title)
+{
+    // Title bars draw bold, beside an icon and three buttons.
+    constexpr int Decoration = 140;
+    QFont bold = layout->parentWidget() ? layout->parentWidget()->font() : QFont();
+    bold.setBold(true);
+    layout->addStrut(QFontMetrics(bold).horizontalAdvance(title) + Decoration);
 }

@@ -44,6 +44,7 @@ SOWindow::SOWindow(Application& core, QWidget* parent)
     layout->addLayout(fields);
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
+    fit_title(layout, kTitle);
     hide_on_escape(this);
 
     connect(SO_NR_TXT, &QLineEdit::textChanged, this, &SOWindow::check_fields);
