@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <limits>
 
 namespace {
 const QString kTitle = QStringLiteral("Grundeinstellungen");
@@ -150,7 +151,8 @@ void Grundeinst::mag_zeit_changed(int index)
 void Grundeinst::mag_pak_changed()
 {
     show_valid(MagPakTxt, is_number_text(MagPakTxt->text()));
-    if (number_in(MagPakTxt->text(), base_settings::MaxPackets + 1, 999))
+    if (number_in(MagPakTxt->text(), base_settings::MaxPackets + 1,
+                  std::numeric_limits<int>::max()))
         MagPakTxt->setText(kMaxPackets);
 }
 
