@@ -203,17 +203,17 @@ class TstMainWin : public QObject {
         auto row = [](const char* name, const char* menu, int pos, const QString& caption,
                       bool works) { QTest::newRow(name) << menu << pos << caption << works; };
         row("EndeMenu", "DateiMenu", 0, "Beenden", true);
-        row("GrundeinMenu", "EinstellMenu", 0, "Grundeinstellungen", false);
-        row("LokEinstMenu", "EinstellMenu", 1, "Lokdatenformat einzeln", false);
-        row("SOMenu", "EinstellMenu", 2, "Sonderoptionen", false);
+        row("GrundeinMenu", "EinstellMenu", 0, "Grundeinstellungen", true);
+        row("LokEinstMenu", "EinstellMenu", 1, "Lokdatenformat einzeln", true);
+        row("SOMenu", "EinstellMenu", 2, "Sonderoptionen", true);
         row("VersionMenu", "EinstellMenu", 3, "Serien- und Versionsnummer", true);
-        row("ResetMenu", "EinstellMenu", 4, "Zurücksetzen", false);
+        row("ResetMenu", "EinstellMenu", 4, "Zurücksetzen", true);
         row("aa", "EinstellMenu", 5, "", true);
         row("FaStrEdit", "EinstellMenu", 6, "Fahrstrassentabelle", false);
         row("bb", "EinstellMenu", 7, "", true);
         row("DDCProgMenu", "ToolsMenu", 0, "DCC Decoder programmieren", false);
         row("LNProgMenu", "ToolsMenu", 1, "LocoNet Module Programmieren", false);
-        row("LokDisp", "ToolsMenu", 2, "Lok Dispatch - FRED", false);
+        row("LokDisp", "ToolsMenu", 2, "Lok Dispatch - FRED", true);
         row("ZentraleMen", "OptMenu", 0, "Interface auswählen", true);
         row("ZkNamenMenu", "OptMenu", 1, "Namen für Kennix-Zugkategorien", false);
         row("HelpMenu", "InfoHelpMenu", 0, "Hilfe", true);
