@@ -10,7 +10,7 @@
 namespace {
 QString framedHex(const QString& hex)
 {
-    return ln::hex(ln::frame(QByteArray::fromHex(hex.toLatin1())));
+    return hex.isEmpty() ? QString() : ln::hex(ln::frame(QByteArray::fromHex(hex.toLatin1())));
 }
 
 QByteArray formatAnswer(int adr, int code, int extra = 0)
@@ -114,55 +114,42 @@ class TestLocoSettings : public QObject {
         QCOMPARE(rig.texts(), QStringList{"Keine Antwort auf LokCfg-Read erhalten!"});
     }
 
-    void dispatchMarksCommonAndMoves_data()
+    // Status with the use bits "common", then the move to slot 0; each step
+    // gives up 2 s after the loco request.
+    void dispatch_data()
     {
-        QTest::addColumn<int>("stat");
-        QTest::addColumn<QString>("status");
-        QTest::newRow("in use") << 0x33 << "B5 07 13";
-        QTest::newRow("idle") << 0x2B << "B5 07 1B";
-        QTest::newRow("free") << 0x07 << "B5 07 17";
+        QTest::addColumn<int>("stat"); // -1: no slot data arrive
+        QTest::addColumn<int>("echoes");
+        QTest::addColumn<QStringList>("sent"); // after the loco request
+        QTest::addColumn<QStringList>("boxes");
+        const QStringList notSent = {"Message kann nicht gesendet werden!",
+                                     "Slot Status Write konnte nicht gesendet werden!"};
+        QTest::newRow("in use") << 0x33 << 2 << QStringList{"B5 07 13", "BA 07 00"}
+                                << QStringList{};
+        QTest::newRow("free") << 0x07 << 2 << QStringList{"B5 07 17", "BA 07 00"} << QStringList{};
+        QTest::newRow("no slot") << -1 << 0 << QStringList{"", ""}
+                                 << QStringList{"Keine Antwort auf Lokanfrage erhalten!"};
+        QTest::newRow("status not echoed") << 0x33 << 0 << QStringList{"B5 07 13", ""} << notSent;
+        QTest::newRow("move not echoed")
+            << 0x33 << 1 << QStringList{"B5 07 13", "BA 07 00"} << notSent;
     }
-    void dispatchMarksCommonAndMoves()
+    void dispatch()
     {
         QFETCH(int, stat);
-        QFETCH(QString, status);
+        QFETCH(int, echoes);
+        QFETCH(QStringList, sent);
+        QFETCH(QStringList, boxes);
         Rig rig;
         rig.core->lokDispatch.dispatch(3);
         QCOMPARE(sendAndEcho(rig), framedHex("BF 00 03"));
         slotData(rig, 5, 0x33, 4); // another loco's slot: the dispatch waits on
-        rig.tick(2);
-        QCOMPARE(rig.takeWire(), QString());
-        slotData(rig, 7, stat, 3);
-        rig.tick();
-        QCOMPARE(sendAndEcho(rig), framedHex(status));
-        QCOMPARE(sendAndEcho(rig), framedHex("BA 07 00"));
-        rig.tick();
-        QVERIFY(rig.core->req.idle());
-        QCOMPARE(rig.texts(), QStringList{});
-    }
-
-    void dispatchTimeouts_data()
-    {
-        QTest::addColumn<int>("echoes"); // messages the bus echoes
-        QTest::addColumn<QStringList>("boxes");
-        const QStringList notSent = {"Message kann nicht gesendet werden!",
-                                     "Slot Status Write konnte nicht gesendet werden!"};
-        QTest::newRow("no slot") << 1 << QStringList{"Keine Antwort auf Lokanfrage erhalten!"};
-        QTest::newRow("status not echoed") << 1 << notSent;
-        QTest::newRow("move not echoed") << 2 << notSent;
-    }
-    void dispatchTimeouts()
-    {
-        QFETCH(int, echoes);
-        QFETCH(QStringList, boxes);
-        Rig rig;
-        rig.core->lokDispatch.dispatch(3);
-        sendAndEcho(rig);
-        if (boxes.size() > 1) {
-            slotData(rig, 7, 0x33, 3);
-            rig.tick(2);
-            for (int i = 1; i < echoes; ++i)
-                sendAndEcho(rig);
+        if (stat >= 0)
+            slotData(rig, 7, stat, 3);
+        for (int i = 0; i < 2; ++i) {
+            rig.tick(3);
+            QCOMPARE(rig.takeWire(), framedHex(sent[i]));
+            if (i < echoes)
+                rig.echo();
         }
         rig.run(3.1);
         QVERIFY(rig.core->req.idle());
