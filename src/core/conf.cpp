@@ -1,7 +1,8 @@
 #include "conf.h"
 
-#include <QFile>
-#include <QSaveFile>
+#include "file_io.h"
+
+#include <QList>
 
 bool valid_port_text(const QString& t)
 {
@@ -17,11 +18,10 @@ bool valid_port_text(const QString& t)
 
 std::optional<ConfValues> read_conf(const QString& path)
 {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
+    const std::optional<QByteArray> content = read_file(path, 4096);
+    if (!content)
         return std::nullopt;
-    const QByteArray content = f.read(4096);
-    const QList<QByteArray> lines = content.split('\n');
+    const QList<QByteArray> lines = content->split('\n');
     if (lines.size() < 2)
         return std::nullopt;
     bool ok = false;
@@ -37,12 +37,6 @@ std::optional<ConfValues> read_conf(const QString& path)
 
 bool write_conf(const QString& path, const ConfValues& v, QString* error)
 {
-    QSaveFile f(path);
-    const QByteArray content =
-        QByteArray::number(v.IfType) + "\r\n" + v.ComPortNr.toUtf8() + "\r\n";
-    if (f.open(QIODevice::WriteOnly) && f.write(content) == content.size() && f.commit())
-        return true;
-    if (error)
-        *error = f.errorString();
-    return false;
+    return save_file(path, QByteArray::number(v.IfType) + "\r\n" + v.ComPortNr.toUtf8() + "\r\n",
+                     error);
 }
