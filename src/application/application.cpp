@@ -17,7 +17,8 @@ Application::Application(Clock& clk, Port& p, const QString& dataDir, QObject* p
       link(clk, p, dispatch, msgs, state.IfType),
       req(link), services{clk, msgs, state, data, link, dispatch, req}, loco(services),
       lokSettings(services, loco), lokDispatch(services, loco), options(services),
-      keyboard(services), feedback(services), identify(services, loco), conn(services, p, MainTimer)
+      keyboard(services), feedback(services), kennix(services), identify(services, loco),
+      conn(services, p, MainTimer)
 {
     MainTimer.setObjectName(QStringLiteral("MainTimer"));
     MainTimer.setInterval(10);
@@ -52,6 +53,8 @@ void Application::start()
         state.IfType = conf->IfType;
         state.ComPortNr = conf->ComPortNr;
     }
+    kennix.load_zk();
+    kennix.reset();
     state.set_station_type(99);
     link.reset();
     req.ReqJob = 0;
@@ -77,7 +80,8 @@ void Application::end_program()
     ended_ = true;
     MainTimer.stop();
     conn.Timer1.stop();
-    // savers of the route table and the category names follow here
+    // the route table's saver goes first once routes exist
+    kennix.save_zk();
     emit ended();
 }
 

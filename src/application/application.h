@@ -19,6 +19,7 @@
 #include "loconet/link.h"
 #include "requests/engine.h"
 #include "station/special_options.h"
+#include "trainid/kennix.h"
 
 #include <QObject>
 #include <QTimer>
@@ -57,6 +58,7 @@ class Application : public QObject {
     SpecialOptions options;
     Keyboard keyboard;
     Feedback feedback;
+    Kennix kennix; // train identification
     Identify identify;
     QTimer MainTimer; // 10 ms, runs tick() while connected
     Connection conn;

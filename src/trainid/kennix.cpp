@@ -1,0 +1,166 @@
+#include "kennix.h"
+
+#include "core/datadir.h"
+#include "core/file_io.h"
+#include "core/messages.h"
+#include "loconet/dispatch.h"
+
+#include <QDir>
+#include <QSize>
+#include <algorithm>
+
+namespace {
+const QString kZkFile = QStringLiteral("zk.dat");
+const QString kZkNichtGeschrieben = QStringLiteral("zk.dat konnte nicht geschrieben werden: %1");
+const QString kNone = QStringLiteral("-");
+const QString kS1S2 = QStringLiteral("S1 nach S2");
+const QString kS2S1 = QStringLiteral("S2 nach S1");
+const QString kKmh = QStringLiteral(" Km/h");
+
+constexpr int ReportLength = 8;
+
+void blank(KnxSlot& slot)
+{
+    slot.loco = 0;
+    slot.LadrTxt = slot.ZkTXT = slot.FRTxt = slot.SpeedTxt = kNone;
+}
+} // namespace
+
+Kennix::Kennix(const Services& s) : s_(s)
+{
+    reset();
+    s.dispatch.on(0xE4, [this](const ln::Msg& m) {
+        if (m[1] == ReportLength)
+            knx_report(m);
+    });
+}
+
+void Kennix::reset()
+{
+    KnxShow.fill(-1);
+    KnxWin.fill(KnxSlot{});
+    KnxClose = 0;
+    KnxAskSlot = 0;
+}
+
+void Kennix::load_zk()
+{
+    const auto content = read_file(s_.data.file(kZkFile), ZkMaxFileSize);
+    ZkName = content ? parse_zk(*content) : ZkNames{};
+}
+
+bool Kennix::save_zk()
+{
+    QDir().mkpath(s_.data.path());
+    QString error;
+    if (save_file(s_.data.file(kZkFile), format_zk(ZkName), &error))
+        return true;
+    s_.msgs.show(titles::Fehler, kZkNichtGeschrieben.arg(error));
+    return false;
+}
+
+QPoint Kennix::tile_position(int k, QSize window, int screenWidth)
+{
+    const int w = std::max(window.width(), 1);
+    const int perRow = std::max(screenWidth / w, 1);
+    return {(k - 1) % perRow * w, (k - 1) / perRow * window.height()};
+}
+
+void Kennix::save_position(int k, QPoint pos)
+{
+    if (k >= 1 && k <= Windows)
+        KnxWin[size_t(k)].pos = pos;
+}
+
+bool Kennix::query_unload(int k, QPoint pos)
+{
+    if (k < 1 || k > Windows || KnxWin[size_t(k)].receiver < 0)
+        return false;
+    save_position(k, pos);
+    if (KnxAskSlot != 0) {
+        emit close_question(KnxAskSlot); // one question at a time: bring it up again
+        return false;
+    }
+    KnxAskSlot = k;
+    KnxClose = 0;
+    emit close_question(k);
+    return true;
+}
+
+void Kennix::answer_close(int answer)
+{
+    const int k = KnxAskSlot;
+    if (k == 0)
+        return;
+    KnxAskSlot = 0;
+    KnxClose = answer;
+    if (answer == NoAnswer)
+        return;
+    KnxSlot& slot = KnxWin[size_t(k)];
+    if (answer == Nein) {
+        KnxShow[size_t(slot.receiver)] = 0;
+        KnxClose = 0;
+    }
+    slot.receiver = KnxSlot::Freed;
+    emit window_closed(k);
+}
+
+int Kennix::slot_of(int receiver) const
+{
+    for (int k = 1; k <= Windows; ++k)
+        if (KnxWin[size_t(k)].receiver == receiver)
+            return k;
+    return 0;
+}
+
+// Takes the lowest free slot for the receiver, its texts all "-";
+// 0 when all 20 are taken.
+int Kennix::open_window(int receiver, Place* place)
+{
+    for (int k = 1; k <= Windows; ++k) {
+        KnxSlot& slot = KnxWin[size_t(k)];
+        if (slot.receiver >= 0)
+            continue;
+        *place = slot.receiver == KnxSlot::NeverUsed ? Place::Tile : Place::Saved;
+        slot.receiver = receiver;
+        blank(slot);
+        return k;
+    }
+    return 0;
+}
+
+void Kennix::knx_report(const ln::Msg& m)
+{
+    const int kind = (m[3] >> 5) & 3;
+    const int receiver = (m[3] & 0x0F) * 128 + m[4];
+    if (KnxShow[size_t(receiver)] == 0)
+        return;
+
+    const bool speed = kind == 1 && m[2] == 0;
+    const bool clear = kind == 1 && m[2] == 1 && m[6] == 2;
+    if (kind == 1 && !speed && !clear)
+        return;
+
+    int k = slot_of(receiver);
+    if (clear) {
+        if (k == 0)
+            return;
+        blank(KnxWin[size_t(k)]);
+        emit window_shown(k, Place::Saved);
+        return;
+    }
+    Place place = Place::Keep;
+    if (k == 0 && (k = open_window(receiver, &place)) == 0)
+        return; // all 20 windows are taken
+
+    KnxSlot& slot = KnxWin[size_t(k)];
+    if (speed) {
+        slot.SpeedTxt = QString::number((m[5] & 3) * 128 + m[6]) + kKmh;
+    } else {
+        slot.loco = m[5] * 128 + m[6];
+        slot.LadrTxt = QString::number(slot.loco);
+        slot.ZkTXT = ZkName[size_t(m[2] & 3)];
+        slot.FRTxt = kind == 2 ? kS1S2 : kind == 3 ? kS2S1 : kNone;
+    }
+    emit window_shown(k, place);
+}

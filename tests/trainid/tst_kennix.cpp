@@ -1,0 +1,168 @@
+// Kennix receiver reports and their window slots, and the category names
+// in zk.dat.
+
+#include "core/file_io.h"
+#include "sim/demo_layout.h"
+#include "sim/virtual_station.h"
+#include "support/rig.h"
+#include "trainid/zk_file.h"
+
+#include <QDir>
+#include <QFile>
+#include <QtTest>
+
+namespace {
+using Place = Kennix::Place;
+const ZkNames kNames = {"Personenzug", "Güterzug", "Schnellzug", "Rangierfahrt"};
+
+// Records which windows the core showed and how it placed them.
+struct Watched : Rig {
+    Watched()
+    {
+        core->kennix.ZkName = kNames;
+        QObject::connect(&core->kennix, &Kennix::window_shown, [this](int k, Place p) {
+            const char* how[] = {"keep", "tile", "saved"};
+            log << QStringLiteral("%1 %2").arg(k).arg(how[int(p)]);
+        });
+    }
+    // Receiver r saw loco 42.
+    void loco(int r)
+    {
+        send({0xE4, 0x08, 2, 0x40 | r >> 7, r & 0x7F, 0, 42});
+        tick();
+    }
+    QStringList slot(int k) const
+    {
+        const KnxSlot& s = core->kennix.KnxWin[size_t(k)];
+        return {QString::number(s.receiver), s.LadrTxt, s.ZkTXT, s.FRTxt, s.SpeedTxt};
+    }
+    QStringList log;
+};
+
+} // namespace
+
+class TstKennix : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void reports_data()
+    {
+        QTest::addColumn<QStringList>("messages"); // hex, checksum added
+        QTest::addColumn<QStringList>("slot1");    // receiver and the four texts
+        QTest::addColumn<QStringList>("log");
+        QTest::newRow("long address, no direction")
+            << QStringList{"E4 08 00 0F 7F 07 68"}
+            << QStringList{"2047", "1000", "Personenzug", "-", "-"} << QStringList{"1 tile"};
+        QTest::newRow("S2 nach S1, category 4")
+            << QStringList{"E4 08 03 60 05 00 03"}
+            << QStringList{"5", "3", "Rangierfahrt", "S2 nach S1", "-"} << QStringList{"1 tile"};
+        QTest::newRow("speed opens a window")
+            << QStringList{"E4 08 00 21 05 01 10"} << QStringList{"133", "-", "-", "-", "144 Km/h"}
+            << QStringList{"1 tile"};
+        QTest::newRow("loco report, then its speed")
+            << QStringList{"E4 08 02 41 05 00 2A", "E4 08 00 21 05 7F 7F"}
+            << QStringList{"133", "42", "Schnellzug", "S1 nach S2", "511 Km/h"}
+            << QStringList{"1 tile", "1 keep"};
+        QTest::newRow("clear with a window")
+            << QStringList{"E4 08 02 41 05 00 2A", "E4 08 01 21 05 00 02"}
+            << QStringList{"133", "-", "-", "-", "-"} << QStringList{"1 tile", "1 saved"};
+        QTest::newRow("ignored: clear without a window, other kind 1, other length")
+            << QStringList{"E4 08 01 21 05 00 02", "E4 08 01 21 05 00 03", "E4 08 02 21 05 00 02",
+                           "E4 0A 02 41 05 00 2A 00 00"}
+            << QStringList{"-2", "", "", "", ""} << QStringList{};
+        // Receiver 0 is a receiver like any other, not an unused slot.
+        QTest::newRow("receiver 0, then receiver 1")
+            << QStringList{"E4 08 00 40 00 00 07", "E4 08 00 40 01 00 08"}
+            << QStringList{"0", "7", "Personenzug", "S1 nach S2", "-"}
+            << QStringList{"1 tile", "2 tile"};
+    }
+    void reports()
+    {
+        QFETCH(QStringList, messages);
+        QFETCH(QStringList, slot1);
+        QFETCH(QStringList, log);
+        Watched w;
+        for (const QString& m : messages) {
+            w.sendRaw(ln::frame(QByteArray::fromHex(m.toLatin1())));
+            w.tick();
+        }
+        QCOMPARE(w.slot(1), slot1);
+        QCOMPARE(w.log, log);
+    }
+
+    void twentyWindowsAtMost()
+    {
+        Watched w;
+        for (int r = 1; r <= 21; ++r)
+            w.loco(r);
+        QCOMPARE(w.log.size(), 20);
+        QCOMPARE(w.slot(20).first(), "20");
+        w.core->kennix.query_unload(3, {});
+        w.core->kennix.answer_close(Kennix::Ja);
+        w.log.clear();
+        w.loco(21);
+        QCOMPARE(w.log, QStringList{"3 saved"});
+    }
+
+    void demoTrainsOpenWindowsAsTheyPass()
+    {
+        Watched w;
+        sim::VirtualStation station(w.bus, w.clock);
+        station.setupDemo();
+        w.station = [&] { station.poll(); };
+        w.core->conn.connect_port("1");
+        w.run(sim::DemoLayout::Cycle);
+        QCOMPARE(w.log.filter("tile").size(), 5);
+        QCOMPARE(w.slot(1), (QStringList{"1", "-", "-", "-", "-"})); // cleared
+        QCOMPARE(w.slot(3), (QStringList{"2", "78", "Güterzug", "S2 nach S1", "38 Km/h"}));
+        QCOMPARE(w.slot(5), (QStringList{"133", "5", "Schnellzug", "S1 nach S2", "96 Km/h"}));
+    }
+
+    void tilesAcrossTheScreen()
+    {
+        QCOMPARE(Kennix::tile_position(5, {200, 100}, 1100), QPoint(800, 0));
+        QCOMPARE(Kennix::tile_position(6, {200, 100}, 1100), QPoint(0, 100));
+    }
+
+    void zkFileReadsTolerantly_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QStringList>("names");
+        QTest::newRow("four quoted lines")
+            << QByteArray("\"Personenzug\"\r\n\"G\xc3\xbcterzug\"\r\n\" IC \"\r\n\"\"\r\n")
+            << QStringList{"Personenzug", "Güterzug", " IC ", ""};
+        QTest::newRow("Latin-1, LF only")
+            << QByteArray("\"G\xfcterzug\"\n\"B\"\n") << QStringList{"Güterzug", "B", "", ""};
+        QTest::newRow("unquoted, trailing text, open quote")
+            << QByteArray("  Nahverkehr \r\n\"A\",x\r\n\"offen\r\n\"D\"\r\n\"E\"\r\n")
+            << QStringList{"Nahverkehr", "A", "offen", "D"};
+        QTest::newRow("empty") << QByteArray() << QStringList{"", "", "", ""};
+    }
+    void zkFileReadsTolerantly()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(QStringList, names);
+        const ZkNames read = parse_zk(content);
+        QCOMPARE(QStringList(read.begin(), read.end()), names);
+    }
+
+    void zkFileRoundTripAtStartAndEnd()
+    {
+        Rig rig;
+        const QString path = rig.dir.filePath("zk.dat");
+        QCOMPARE(rig.core->kennix.ZkName, ZkNames{}); // no file: empty names
+        rig.core->kennix.set_names({"Güterzug", "mit \"Quote\"", "", "D"});
+        rig.core->end_program();
+        QCOMPARE(read_file(path, 1000),
+                 QByteArray("\"G\xc3\xbcterzug\"\r\n\"mit Quote\"\r\n\"\"\r\n\"D\"\r\n"));
+        rig.core->start();
+        QCOMPARE(rig.core->kennix.ZkName, (ZkNames{"Güterzug", "mit Quote", "", "D"}));
+
+        QVERIFY(QFile::remove(path) && QDir(rig.dir.path()).mkdir("zk.dat"));
+        QVERIFY(!rig.core->kennix.save_zk());
+        QVERIFY(rig.texts().value(0).startsWith("zk.dat konnte nicht geschrieben werden: "));
+    }
+};
+
+QTEST_GUILESS_MAIN(TstKennix)
+#include "tst_kennix.moc"
