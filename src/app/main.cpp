@@ -13,6 +13,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
 #include <cstdio>
@@ -80,7 +81,24 @@ int main(int argc, char** argv)
     }
 
     MainWin win(core);
-    QObject::connect(&core, &Application::ended, &app, &QApplication::quit);
+    // A report from the savers at the end (a file that could not be written)
+    // must not vanish with the program: it stays until the user closes it.
+    // It leaves the main window it belonged to, which closes.
+    QObject::connect(&core, &Application::ended, &app, [] {
+        bool reportOpen = false;
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (qobject_cast<QMessageBox*>(w) && w->isVisible()) {
+                w->setParent(nullptr, w->windowFlags());
+                w->show();
+                w->activateWindow();
+                reportOpen = true;
+            } else {
+                w->hide();
+            }
+        }
+        if (!reportOpen)
+            QApplication::quit();
+    });
     win.show();
     if (opts->connect || opts->simulator) {
         QTimer::singleShot(0, &win, [&win] {

@@ -5,6 +5,7 @@
 #include "grundeinst.h"
 #include "help_key.h"
 #include "help_window.h"
+#include "kennix_windows.h"
 #include "key_code.h"
 #include "keyboard_page.h"
 #include "lamp.h"
@@ -16,6 +17,7 @@
 #include "speed_pointer.h"
 #include "version_window.h"
 #include "zentrale_form.h"
+#include "zk_namen.h"
 
 #include "application/application.h"
 #include "connection/identify.h"
@@ -80,12 +82,13 @@ MainWin::MainWin(Application& core, QWidget* parent)
       version_(new VersionWindow(core, this)), zentrale_(new ZentraleForm(core, this)),
       so_(new SOWindow(core, this)), grundeinst_(new Grundeinst(core, this)),
       reset_(new ResetWindow(core, this)), lokeinst_(new Lokeinst(core, this)),
-      dispatchLok_(new DispatchLok(core, this))
+      dispatchLok_(new DispatchLok(core, this)), zknamen_(new ZkNamen(core.kennix, this))
 {
     setObjectName(QStringLiteral("MainWin"));
     setWindowTitle(kTitle);
     new MessagePresenter(core_.msgs, this);
     new HelpKey([this] { show_help(); }, this);
+    new KennixWindows(core_.kennix, this);
 
     build_menus();
 
@@ -159,7 +162,7 @@ void MainWin::build_menus()
         {Item, "LokDisp", "Lok Dispatch - FRED", &MainWin::show_dispatch},
         {Menu, "OptMenu", "Optionen", nullptr},
         {Item, "ZentraleMen", "Interface auswählen", &MainWin::show_zentrale_form},
-        {Item, "ZkNamenMenu", "Namen für Kennix-Zugkategorien", nullptr},
+        {Item, "ZkNamenMenu", "Namen für Kennix-Zugkategorien", &MainWin::show_zk_namen},
         {Menu, "InfoHelpMenu", "?", nullptr},
         {Item, "HelpMenu", "Hilfe", &MainWin::show_help},
         {Item, "InfoMenu", "Info", &MainWin::show_info},
@@ -465,4 +468,9 @@ void MainWin::show_lokeinst()
 void MainWin::show_dispatch()
 {
     show_window(dispatchLok_);
+}
+
+void MainWin::show_zk_namen()
+{
+    show_window(zknamen_);
 }

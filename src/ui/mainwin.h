@@ -28,6 +28,7 @@ class SOWindow;
 class SpeedPointer;
 class VersionWindow;
 class ZentraleForm;
+class ZkNamen;
 
 class MainWin : public QMainWindow {
     Q_OBJECT
@@ -82,6 +83,7 @@ class MainWin : public QMainWindow {
     void show_reset();
     void show_lokeinst();
     void show_dispatch();
+    void show_zk_namen();
 
     Application& core_;
     HelpWindow* hilfe_;
@@ -92,6 +94,7 @@ class MainWin : public QMainWindow {
     ResetWindow* reset_;
     Lokeinst* lokeinst_;
     DispatchLok* dispatchLok_;
+    ZkNamen* zknamen_;
 
     QMenu* EinstellMenu = nullptr;
     QMenu* ToolsMenu = nullptr;

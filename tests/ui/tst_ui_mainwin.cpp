@@ -215,7 +215,7 @@ class TstMainWin : public QObject {
         row("LNProgMenu", "ToolsMenu", 1, "LocoNet Module Programmieren", false);
         row("LokDisp", "ToolsMenu", 2, "Lok Dispatch - FRED", true);
         row("ZentraleMen", "OptMenu", 0, "Interface auswählen", true);
-        row("ZkNamenMenu", "OptMenu", 1, "Namen für Kennix-Zugkategorien", false);
+        row("ZkNamenMenu", "OptMenu", 1, "Namen für Kennix-Zugkategorien", true);
         row("HelpMenu", "InfoHelpMenu", 0, "Hilfe", true);
         row("InfoMenu", "InfoHelpMenu", 1, "Info", true);
     }
