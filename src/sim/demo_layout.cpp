@@ -29,6 +29,8 @@ const std::vector<Event>& schedule()
         {3.0, false, [](S& s) { s.announcePultrix(5); }},
         {4.0, true, [](S& s) { s.setSensor(2, true); }},
         {5.0, true, [](S& s) { s.setSensor(1, false); }},
+        {6.0, true, [](S& s) { s.kennixLoco(3, 3, 1, D::S1toS2); }},
+        {6.5, true, [](S& s) { s.kennixSpeed(3, 58); }},
         {7.0, true, [](S& s) { s.switchAccessory(3, true); }},
         {8.0, true, [](S& s) { s.setSensor(3, true); }},
         {9.0, true, [](S& s) { s.setSensor(2, false); }},
@@ -40,9 +42,14 @@ const std::vector<Event>& schedule()
         {14.5, true, [](S& s) { s.kennixSpeed(2, 38); }},
         {16.0, true, [](S& s) { s.switchAccessory(3, false); }},
         {17.0, true, [](S& s) { s.setSensor(4, false); }},
+        {18.0, true, [](S& s) { s.kennixLoco(4, 78, 2, D::S2toS1); }},
+        {18.5, true, [](S& s) { s.kennixSpeed(4, 41); }},
         {20.0, true, [](S& s) { s.throttleSpeed(78, 0); }},
         {22.0, true, [](S& s) { s.kennixClear(1); }},
         {24.0, true, [](S& s) { s.setSensor(12, true); }},
+        {25.0, true, [](S& s) { s.kennixLoco(133, 5, 3, D::S1toS2); }},
+        {25.5, true, [](S& s) { s.kennixSpeed(133, 96); }},
+        {26.0, true, [](S& s) { s.kennixClear(3); }},
         {27.0, true, [](S& s) { s.setSensor(12, false); }},
     };
     return events;
