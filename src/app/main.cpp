@@ -6,8 +6,8 @@
 #include "core/shell.h"
 #include "loconet/memory_port.h"
 #include "loconet/serial_port.h"
+#include "loconet/trace.h"
 #include "options.h"
-#include "sim/trace_writer.h"
 #include "sim/virtual_station.h"
 #include "ui/mainwin.h"
 
@@ -21,13 +21,29 @@
 
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("quorail"));
-    QApplication::setApplicationVersion(program_version());
+    QCoreApplication::setApplicationName(QStringLiteral("quorail"));
+    QCoreApplication::setApplicationVersion(program_version());
+    // Help, version and option errors need no display: they are dealt with
+    // before the window system is asked for.
+    std::optional<AppOptions> opts;
     int exitCode = 0;
-    const auto opts = parse_options(QApplication::arguments(), &exitCode);
+    {
+        QCoreApplication bare(argc, argv);
+        opts = parse_options(QCoreApplication::arguments(), &exitCode);
+    }
     if (!opts)
         return exitCode;
+
+    // Outlives the core, which writes to it up to the end.
+    QFile traceFile(opts->trace);
+    ln::TraceWriter trace(&traceFile);
+    if (!opts->trace.isEmpty() &&
+        !traceFile.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text)) {
+        std::fprintf(stderr, "quorail: cannot write %s: %s\n", qPrintable(opts->trace),
+                     qPrintable(traceFile.errorString()));
+        return 1;
+    }
+    QApplication app(argc, argv);
 
     SteadyClock clock;
     // A real port, or one end of an in-memory pair whose other end is the
@@ -41,6 +57,8 @@ int main(int argc, char** argv)
                                 : opts->confDir;
     Application core(clock, port, dataDir);
     core.start();
+    if (traceFile.isOpen())
+        core.link.setTrace(&trace);
     if (opts->ifType)
         core.state.IfType = *opts->ifType;
     if (opts->port)
@@ -59,25 +77,6 @@ int main(int argc, char** argv)
         station->setupDemo();
         QObject::connect(&stationTimer, &QTimer::timeout, [&station] { station->poll(); });
         stationTimer.start(2);
-    }
-
-    QFile traceFile(opts->trace);
-    std::unique_ptr<sim::TraceWriter> trace;
-    if (!opts->trace.isEmpty()) {
-        if (!traceFile.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text)) {
-            std::fprintf(stderr, "quorail: cannot write %s: %s\n", qPrintable(opts->trace),
-                         qPrintable(traceFile.errorString()));
-            return 1;
-        }
-        trace = std::make_unique<sim::TraceWriter>(&traceFile);
-        QObject::connect(&core.link, &Link::sent, [&](const QByteArray& m) {
-            trace->line(clock.now(), true, m);
-            traceFile.flush();
-        });
-        QObject::connect(&core.link, &Link::received, [&](const QByteArray& m) {
-            trace->line(clock.now(), false, m);
-            traceFile.flush();
-        });
     }
 
     MainWin win(core);

@@ -13,8 +13,8 @@ const QString kConfNichtGeschrieben =
 } // namespace
 
 Application::Application(Clock& clk, Port& p, const QString& dataDir, QObject* parent)
-    : QObject(parent), clock(clk), port(p), data(dataDir), dispatch(msgs),
-      link(clk, p, dispatch, msgs, state.IfType),
+    : QObject(parent), clock(clk), port(p), data(dataDir), dispatch(clk, msgs),
+      link(clk, p, dispatch, msgs),
       req(link), services{clk, msgs, state, data, link, dispatch, req}, loco(services),
       lokSettings(services, loco), lokDispatch(services, loco), options(services),
       keyboard(services), feedback(services), kennix(services), identify(services, loco),
@@ -22,13 +22,10 @@ Application::Application(Clock& clk, Port& p, const QString& dataDir, QObject* p
 {
     MainTimer.setObjectName(QStringLiteral("MainTimer"));
     MainTimer.setInterval(10);
+    MainTimer.setTimerType(Qt::PreciseTimer); // each late tick delays the next request
     connect(&MainTimer, &QTimer::timeout, this, &Application::tick);
-    // Interface type 2 is polled by Timer1; the others signal their input.
-    // While the port is being set up its replies belong to the set-up.
-    connect(&port, &Port::readyRead, this, [this] {
-        if (state.IfType != 2 && conn.state() != Connection::State::SettingUp)
-            link.com_input();
-    });
+    // Input is dispatched as it arrives, whatever the interface type.
+    connect(&port, &Port::readyRead, this, &Application::take_input);
     connect(&req, &ReqEngine::lock_ui, this, &Application::lock_ui);
     conn.poll_switches = [this] { keyboard.first_page(); };
     connect(&conn, &Connection::connected, this, [this] {
@@ -67,10 +64,20 @@ void Application::start()
 void Application::tick()
 {
     req.req_engine();
+    // A job the connect sequence waited for ended just now: its next job
+    // runs at the next tick.
+    conn.advance();
     keyboard.pulse_step();
     // the route engine takes its turn here once routes exist
     link.ln_send();
-    link.ln_receive();
+    take_input(); // what a port without a receive signal holds
+}
+
+void Application::take_input()
+{
+    // While the port is being set up its replies belong to the set-up.
+    if (conn.state() != Connection::State::SettingUp)
+        link.com_input();
 }
 
 void Application::end_program()

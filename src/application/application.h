@@ -33,7 +33,8 @@ class Application : public QObject {
 
     // Start-up: conf.dat, start values, locked and disconnected.
     void start();
-    // One tick of the main loop: request engine, route engine, send, receive.
+    // One tick of the main loop: request engine, connect sequence, route
+    // engine, send, receive.
     void tick();
     // Stops the main timer, saves what is kept across runs and ends.
     void end_program();
@@ -68,5 +69,7 @@ class Application : public QObject {
     void ended();
 
   private:
+    void take_input();
+
     bool ended_ = false;
 };

@@ -15,6 +15,7 @@ const QString kNurPort12 = QStringLiteral("Nur ComPort 1 oder 2 möglich!");
 const QString kZentrova1 = QStringLiteral("Zentrova 1:");
 const QString kZeichenNichtMoeglich = QStringLiteral("Zeichenübertragung nicht möglich!");
 const QString kUngueltigerPort = QStringLiteral("Ungültige Portangabe: \"%1\"");
+const QString kPortFehler = QStringLiteral("Port %1: %2");
 
 const PortSettings kUsb{115200, 8, 'n', 1, false, false};
 const PortSettings k70810{19200, 8, 'n', 1, false, true};
@@ -60,9 +61,10 @@ Connection::Connection(const Services& s, Port& port, QTimer& mainTimer)
 
 bool Connection::open(const PortSettings& s)
 {
-    if (port_.open(port_device(s_.state.ComPortNr), s))
+    const QString device = port_device(s_.state.ComPortNr);
+    if (port_.open(device, s))
         return true;
-    fail_setup(kVerbindungsfehler, port_.errorString());
+    fail_setup(kVerbindungsfehler, kPortFehler.arg(device, port_.errorString()));
     return false;
 }
 
@@ -78,6 +80,7 @@ void Connection::connect_port(const QString& portText)
     }
     // Whatever was in flight on an earlier connection is meaningless now.
     s_.link.reset();
+    s_.link.PortType = s_.state.IfType;
     switch (s_.state.IfType) {
     case 1:
         if (!open(kZv1Slow))
@@ -206,6 +209,7 @@ void Connection::setup_zv1_step()
 
 void Connection::start_identification()
 {
+    timer_.stop();
     mainTimer_.start();
     ReqEngine& req = s_.req;
     req.ReqStep = 0;
@@ -213,14 +217,18 @@ void Connection::start_identification()
     s_.state.StationType = -1;
     req.post(100);
     state_ = State::Identifying;
-    timer_.start();
 }
 
 void Connection::step()
 {
+    if (state_ == State::SettingUp)
+        setup_zv1_step();
+}
+
+void Connection::advance()
+{
     ReqEngine& req = s_.req;
     switch (state_) {
-    case State::SettingUp: setup_zv1_step(); return;
     case State::Identifying:
         if (s_.state.StationType == -1 && req.ReqJob != 100)
             s_.state.StationType = 99; // the job was replaced: nothing identified
@@ -241,11 +249,10 @@ void Connection::step()
     case State::AskingVersion:
         if (req.ReqJob == 47)
             return;
-        timer_.stop();
         state_ = State::Connected;
         emit connected();
         return;
-    default: timer_.stop(); return;
+    default: return;
     }
 }
 
@@ -284,6 +291,7 @@ void Connection::port_failed(const QString& error)
 {
     if (state_ == State::Disconnected)
         return;
-    s_.msgs.show(kVerbindungsfehler, error, MsgIcon::None);
+    s_.msgs.show(kVerbindungsfehler, kPortFehler.arg(port_device(s_.state.ComPortNr), error),
+                 MsgIcon::None);
     close_down();
 }

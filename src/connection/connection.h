@@ -44,14 +44,18 @@ class Connection : public QObject {
     State state() const { return state_; }
     bool busy() const { return state_ != State::Disconnected && state_ != State::Connected; }
 
-    // Advances the sequence; driven by its own 10 ms timer while it runs.
+    // Advances the port set-up of interface type 1; driven by its own 10 ms
+    // timer while it runs.
     void step();
+    // Moves the sequence on once the job it waits for has ended; called by
+    // the main tick right after the request engine.
+    void advance();
 
-    // Effective rate of interface type 2: the UART divisor 7 of 115200.
     // Posts the switch-state poll of the first keyboard page (job 1).
     std::function<void()> poll_switches;
     QTimer Timer1; // 100 ms input poll for interface type 2
 
+    // Effective rate of interface type 2: the UART divisor 7 of 115200.
     static constexpr int Rate70810 = 16457;
     static constexpr double ReplyTimeout = 5.0; // set-up texts of interface type 1
 
@@ -76,7 +80,7 @@ class Connection : public QObject {
     Services s_;
     Port& port_;
     QTimer& mainTimer_;
-    QTimer timer_;
+    QTimer timer_; // set-up of interface type 1
     State state_ = State::Disconnected;
     Zv1 zv1_ = Zv1::Done;
     double since_ = 0;   // start of the current wait

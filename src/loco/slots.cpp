@@ -87,7 +87,8 @@ bool Slots::lok_request()
     s_.req.ThrBusy = true;
     switch (s_.req.ReqStep) {
     case Request:
-        if (loco.Adr == s_.req.ReqAdr) {
+        // A loco whose request went unanswered has no slot: ask again.
+        if (loco.Adr == s_.req.ReqAdr && ThrSlot[i] != -1) {
             s_.req.ReqStep = Command;
             return lok_request();
         }
@@ -135,6 +136,7 @@ bool Slots::lok_request()
         return true;
     case CfgRead:
         put_lokcfg_read(loco.Adr);
+        LokCfgAdr = loco.Adr;
         LokCfgCode = -1;
         s_.req.ReqTime = now;
         s_.req.ReqStep = AwaitCfg;
@@ -302,14 +304,18 @@ void Slots::rx_dir_toggle(const ln::Msg& m)
 void Slots::rx_lokcfg(const ln::Msg& m)
 {
     const int adr = m[7] + 256 * m[8];
-    LokCfgCode = m[9] & 0x1F;
-    LokCfgExtra = m[10];
+    const int code = m[9] & 0x1F;
+    // Another device's answer for another loco is no answer to our read.
+    if (LokCfgAdr < 0 || adr == LokCfgAdr) {
+        LokCfgCode = code;
+        LokCfgExtra = m[10];
+    }
     for (int s = 1; s <= 120; ++s) {
         SlotRec& r = SlotData[size_t(s)];
         if (r.Adr != adr)
             continue;
-        const DataFormat f = data_format(LokCfgCode);
-        r.FmtCode = LokCfgCode;
+        const DataFormat f = data_format(code);
+        r.FmtCode = code;
         r.FmtName = f.name;
         r.Steps = f.steps;
         for (size_t i = 0; i < 2; ++i)

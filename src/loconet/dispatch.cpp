@@ -1,13 +1,11 @@
 #include "dispatch.h"
 
+#include "core/clock.h"
 #include "core/messages.h"
 
 namespace {
 const QString kMagArtNichtBearbeitet = QStringLiteral("Mag.Art.Message wurde nicht bearbeitet");
-const QString kUngueltigB0 = QStringLiteral("ungültige Antwort auf B0!");
-const QString kUngueltigBC = QStringLiteral("ungültige Antwort auf BC!");
 const QString kLokNichtAngemeldet = QStringLiteral("Lok konnte nicht angemeldet werden!");
-const QString kUngueltigBF = QStringLiteral("ungültige Antwort auf BF!");
 const QString kSoSchreiben = QStringLiteral("Fehler: SO schreiben");
 const QString kSoLesen = QStringLiteral("Fehler: SO lesen");
 const QString kLokFmtSchreiben = QStringLiteral("Fehler: Lokdatenformat schreiben");
@@ -29,12 +27,24 @@ QString refusal_text(uint8_t cmd)
 }
 } // namespace
 
+void Dispatch::await_ack(uint8_t op, uint8_t cmd)
+{
+    LackWait = true;
+    LackOp = op;
+    LackCmd = cmd;
+    LackTime = clock_.now();
+}
+
 void Dispatch::dispatch(const ln::Msg& m)
 {
     const uint8_t op = m.op();
     if (op == 0xB4) {
-        if (LackWait)
+        if (LackWait && clock_.now() - LackTime > LackTimeout)
+            LackWait = false; // unanswered: a late B4 may be another device's
+        if (LackWait && m[1] == (LackOp & 0x7F)) {
+            LackWait = false;
             long_ack(m);
+        }
         return;
     }
     if (op == 0xE5)
@@ -61,17 +71,14 @@ void Dispatch::error(const QString& text)
 void Dispatch::long_ack(const ln::Msg& m)
 {
     switch (LackOp) {
-    case 0xB0: error(m[1] == 0x30 ? kMagArtNichtBearbeitet : kUngueltigB0); break;
+    case 0xB0: error(kMagArtNichtBearbeitet); break;
     case 0xBC:
-        if (m[1] != 0x3C)
-            error(kUngueltigBC);
-        else if (sw_state_answer)
+        if (sw_state_answer)
             sw_state_answer(m);
         break;
-    case 0xBF: error(m[1] == 0x3F || m[1] == 0x3E ? kLokNichtAngemeldet : kUngueltigBF); break;
+    case 0xBE:
+    case 0xBF: error(kLokNichtAngemeldet); break;
     case 0xED: {
-        if (m[1] != 0x6D)
-            break;
         LackCode = m[2];
         // A read of an LNCV is answered by a peer message, never acknowledged.
         const QString text = refusal_text(LackCmd);

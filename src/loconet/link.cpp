@@ -4,19 +4,64 @@
 #include "core/messages.h"
 #include "dispatch.h"
 #include "port.h"
+#include "trace.h"
 
-#include <QRegularExpression>
+#include <QScopedValueRollback>
+#include <algorithm>
 
 namespace {
 const QString kNichtGesendet = QStringLiteral("Message kann nicht gesendet werden!");
 const QString kZuVieleWerte =
     QStringLiteral("Die Nachricht hat mehr als 64 Werte und wird nicht gesendet.");
-const QString kWertZuGross =
-    QStringLiteral("Der Wert %1 ist größer als FF; die Nachricht wird nicht gesendet.");
+const QString kKeinWert =
+    QStringLiteral("\"%1\" ist kein Wert aus ein oder zwei Hexziffern (00 bis FF); "
+                   "die Nachricht wird nicht gesendet.");
+
+QByteArray bytes_of(const uint8_t* b, int n)
+{
+    return QByteArray(reinterpret_cast<const char*>(b), n);
+}
+
+// Blank-separated tokens of a text.
+QStringList tokens_of(const QString& text)
+{
+    QStringList tokens;
+    QString token;
+    for (const QChar c : text) {
+        if (!c.isSpace()) {
+            token += c;
+        } else if (!token.isEmpty()) {
+            tokens << token;
+            token.clear();
+        }
+    }
+    if (!token.isEmpty())
+        tokens << token;
+    return tokens;
+}
+
+// A byte written as one or two hex digits; -1 for anything else.
+int hex_byte(const QString& token)
+{
+    if (token.size() > 2)
+        return -1;
+    int v = 0;
+    for (const QChar c : token) {
+        const char d = c.toLatin1(); // 0 for characters beyond Latin-1, surrogates included
+        const int digit = d >= '0' && d <= '9'   ? d - '0'
+                          : d >= 'a' && d <= 'f' ? d - 'a' + 10
+                          : d >= 'A' && d <= 'F' ? d - 'A' + 10
+                                                 : -1;
+        if (digit < 0)
+            return -1;
+        v = v * 16 + digit;
+    }
+    return v;
+}
 } // namespace
 
-Link::Link(Clock& clock, Port& port, Dispatch& dispatch, MessageService& msgs, const int& ifType)
-    : clock_(clock), port_(port), dispatch_(dispatch), msgs_(msgs), ifType_(ifType)
+Link::Link(Clock& clock, Port& port, Dispatch& dispatch, MessageService& msgs)
+    : clock_(clock), port_(port), dispatch_(dispatch), msgs_(msgs)
 {
 }
 
@@ -25,9 +70,7 @@ void Link::reset()
     LnTxLast = -1;
     LnTxSent = false;
     txPos_ = -1;
-    LnRxWr = LnRxRd = 0;
-    LnRxBusy = LnRxFull = false;
-    LnRxEmpty = true;
+    rxBusy_ = false;
     dispatch_.LackWait = false;
 }
 
@@ -59,9 +102,7 @@ bool Link::put_command(int cmd, std::array<int, 7> args, int sig0, int sig1)
 
 bool Link::hex_to_tx(const QString& text)
 {
-    static const QRegularExpression blanks(QStringLiteral("\\s+"));
-    static const QRegularExpression hexDigits(QStringLiteral("^[0-9A-Fa-f]+$"));
-    const QStringList tokens = text.split(blanks, Qt::SkipEmptyParts);
+    const QStringList tokens = tokens_of(text);
     if (tokens.isEmpty() || !txFree())
         return false;
     if (tokens.size() > 64) {
@@ -70,18 +111,11 @@ bool Link::hex_to_tx(const QString& text)
     }
     std::array<uint8_t, 64> bytes{};
     for (int i = 0; i < tokens.size(); ++i) {
-        const QString& t = tokens[i];
-        if (!hexDigits.match(t).hasMatch())
-            continue; // not hexadecimal: reads as 0
-        qsizetype first = 0;
-        while (first < t.size() - 1 && t[first] == u'0')
-            ++first;
-        const QString digits = t.mid(first);
-        if (digits.size() > 2) {
-            msgs_.show(titles::Fehler, kWertZuGross.arg(t));
+        const int v = hex_byte(tokens[i]);
+        if (v < 0) {
+            msgs_.show(titles::Fehler, kKeinWert.arg(tokens[i]));
             return false;
         }
-        const uint v = digits.toUInt(nullptr, 16);
         bytes[size_t(i)] = uint8_t(v);
     }
     std::copy(bytes.begin(), bytes.begin() + tokens.size(), LnTx.begin());
@@ -114,7 +148,7 @@ void Link::ln_send()
         txBegun_ = now;
     }
     const char* bytes = reinterpret_cast<const char*>(LnTx.data());
-    if (ifType_ != 1) {
+    if (PortType != 1) {
         port_.write(QByteArray(bytes, end + 1));
     } else {
         // The older station paces us with CTS; whatever it holds back is
@@ -132,11 +166,18 @@ void Link::ln_send()
     txPos_ = -1;
     LnTxSent = true;
     LnTxTime = now;
-    emit sent(QByteArray(bytes, end + 1));
+    if (trace_)
+        trace_->line(now, ln::Traffic::Tx, bytes_of(LnTx.data(), end + 1));
 }
 
 void Link::com_input()
 {
+    // A handler that makes the port deliver more bytes (an in-memory peer
+    // answers at once) must not dispatch them before the current message
+    // is done: the running loop reads them next, in order.
+    if (receiving_)
+        return;
+    QScopedValueRollback<bool> guard(receiving_, true);
     while (port_.isOpen() && port_.bytesAvailable() > 0) {
         const QByteArray data = port_.readAll();
         if (data.isEmpty())
@@ -148,84 +189,52 @@ void Link::com_input()
 
 void Link::receive_byte(uint8_t b)
 {
-    if (b & 0x80) {
-        LnRxBusy = true;
-        if (!LnRxFull) {
-            if ((LnRxWr + 1) % 32 == LnRxRd)
-                LnRxFull = true;
-            else
-                LnRxSlot = (LnRxWr + 1) % 32;
-        }
-        // In a full ring the new message replaces the newest waiting one;
-        // that one stops counting as waiting so it is never taken half-written.
-        if (LnRxFull && LnRxSlot == LnRxWr && !LnRxEmpty) {
-            LnRxWr = (LnRxWr + 31) % 32;
-            if (LnRxWr == LnRxRd)
-                LnRxEmpty = true;
-        }
-        LnRxPos = -1;
-        LnRxLen = ln::opcodeLength(b);
+    if (b & 0x80) { // an opcode abandons whatever was unfinished
+        rx_ = ln::Msg();
+        rxBusy_ = true;
+        rxPos_ = -1;
+        rxLen_ = ln::opcodeLength(b);
     }
-    if (!LnRxBusy)
+    if (!rxBusy_)
         return; // data byte outside a message
-    ++LnRxPos;
-    if (LnRxPos > 64) { // never complete (length byte 1): drop it before the row ends
-        LnRxBusy = false;
-        return;
+    ++rxPos_;
+    if (rxPos_ == 1 && rxLen_ == -1) {
+        rxLen_ = b;
+        if (b < 2 || b > ln::MaxLen) { // no such message: ignored to the next opcode
+            rxBusy_ = false;
+            return;
+        }
     }
-    if (LnRxPos == 1 && LnRxLen == -1) {
-        LnRxLen = b;
-        if (b == 0 || b > ln::MaxLen)
-            LnRxBusy = false;
-    }
-    LnRx[LnRxSlot][LnRxPos] = b;
-    if (LnRxBusy && LnRxPos == LnRxLen - 1) {
-        LnRxWr = LnRxSlot;
-        LnRxEmpty = false;
-        LnRxBusy = false;
-        emit received(QByteArray(reinterpret_cast<const char*>(LnRx[LnRxSlot]), LnRxLen));
+    rx_.data()[rxPos_] = b;
+    if (rxPos_ == rxLen_ - 1) {
+        rxBusy_ = false;
+        take();
     }
 }
 
-void Link::ln_receive()
+void Link::take()
 {
-    // Every waiting message is taken in arrival order, each with the full
-    // per-message rules, so a burst between two ticks is not lost.
-    while (!LnRxEmpty) {
-        if (LnRxRd == LnRxWr) { // nothing waits after all
-            LnRxEmpty = true;
-            break;
-        }
-        LnRxRd = (LnRxRd + 1) % 32;
-        LnRxFull = false;
-        const ln::Msg m(LnRx[LnRxRd]);
-        if (m.op() == 0x81) { // busy: skipped entirely
-            if (LnRxWr == LnRxRd)
-                LnRxEmpty = true;
-            continue;
-        }
-        dispatch_.dispatch(m);
-        dispatch_.LackWait = false;
-        if (LnTxSent) {
-            bool echo = true;
-            for (int k = 0; k <= LnTxLast + 1; ++k)
-                if (m[k] != LnTx[size_t(k)]) {
-                    echo = false;
-                    break;
-                }
-            if (echo) {
-                LnTxSent = false;
-                const uint8_t op = LnTx[0];
-                if (op == 0xB0 || op == 0xBC || op == 0xBF || op == 0xED) {
-                    dispatch_.LackWait = true;
-                    dispatch_.LackOp = op;
-                    if (op == 0xED)
-                        dispatch_.LackCmd = LnTx[5];
-                }
-                LnTxLast = -1;
-            }
-        }
-        if (LnRxWr == LnRxRd)
-            LnRxEmpty = true;
+    const bool intact = ln::checksum(rx_.data(), rxLen_) == 0;
+    if (trace_)
+        trace_->line(clock_.now(), intact ? ln::Traffic::Rx : ln::Traffic::Bad,
+                     bytes_of(rx_.data(), rxLen_));
+    if (!intact) { // corrupted on the way: acting on it could switch the wrong thing
+        ++LnRxBad;
+        return;
     }
+    if (rx_.op() == 0x81) // busy: nothing to dispatch, never an echo or an answer
+        return;
+    dispatch_.dispatch(rx_);
+    if (!LnTxSent || !is_echo())
+        return;
+    LnTxSent = false;
+    const uint8_t op = LnTx[0];
+    if (op == 0xB0 || op == 0xBC || op == 0xBE || op == 0xBF || op == 0xED)
+        dispatch_.await_ack(op, LnTx[5]);
+    LnTxLast = -1;
+}
+
+bool Link::is_echo() const
+{
+    return rxLen_ == LnTxLast + 2 && std::equal(LnTx.begin(), LnTx.begin() + rxLen_, rx_.data());
 }

@@ -1,7 +1,9 @@
 #pragma once
 // The LocoNet link: one transmit buffer whose message is written to the port
-// and freed when its echo returns, and a ring of 32 slots into which received
-// bytes are assembled as messages.
+// and freed when its echo returns, and the receive side, which assembles the
+// port's bytes into messages and dispatches each one as soon as it is
+// complete. Nothing waits in a ring, so no burst and no stall of the program
+// can overwrite a message before it has been dispatched.
 
 #include "message.h"
 
@@ -13,13 +15,17 @@ class Clock;
 class Dispatch;
 class MessageService;
 class Port;
+namespace ln {
+class TraceWriter;
+}
 
 class Link : public QObject {
     Q_OBJECT
   public:
-    Link(Clock& clock, Port& port, Dispatch& dispatch, MessageService& msgs, const int& ifType);
+    Link(Clock& clock, Port& port, Dispatch& dispatch, MessageService& msgs);
 
-    // Start values of the transmit buffer, the ring and the acknowledge expectation.
+    // Start values of the transmit buffer, the receive side and the
+    // acknowledge expectation.
     void reset();
 
     // Transmit buffer. A producer fills it only while it is free.
@@ -33,35 +39,46 @@ class Link : public QObject {
     // The 15-byte command message: ED 0F 01 sig0 sig1 cmd, args in 7..13.
     bool put_command(int cmd, std::array<int, 7> args, int sig0 = 0x5A, int sig1 = 0x56);
     void pack_hibits() { ln::packHibits(LnTx.data()); }
-    // Fills the buffer from blank-separated hex values; false (and nothing
-    // changed) for an empty or refused text.
+    // Fills the buffer from blank-separated hex values of one or two digits;
+    // false (and nothing changed) for an empty text or one that is refused
+    // with a message box.
     bool hex_to_tx(const QString& text);
 
-    // Receive ring.
-    uint8_t LnRx[33][65]{};
-    int LnRxWr = 0, LnRxRd = 0, LnRxSlot = 0, LnRxPos = -1, LnRxLen = -1;
-    bool LnRxBusy = false, LnRxEmpty = true, LnRxFull = false;
+    // Interface type the port was opened for; type 1 writes byte by byte
+    // while CTS is on. Set when connecting, so choosing another type while
+    // connected changes nothing until the next connection.
+    int PortType = 3;
 
+    // Messages refused because their bytes do not XOR to FF.
+    int LnRxBad = 0;
+
+    // Writes the filled buffer (checksum added) or gives up after the echo time-out.
     void ln_send();
-    void ln_receive();
+    // Takes in what the port holds and dispatches every message it completes.
     void com_input();
+
+    // Every message in and out is logged while a trace is attached.
+    void setTrace(ln::TraceWriter* trace) { trace_ = trace; }
 
     static constexpr double EchoTimeout = 3.0;
 
-  signals:
-    // A whole message went out to the port / came in from it (traffic log).
-    void sent(const QByteArray& bytes);
-    void received(const QByteArray& bytes);
-
   private:
     void receive_byte(uint8_t b);
+    void take(); // one complete message: checksum, dispatch, echo
+    bool is_echo() const;
     void give_up(); // message that cannot be sent: box, buffer freed
 
     Clock& clock_;
     Port& port_;
     Dispatch& dispatch_;
     MessageService& msgs_;
-    const int& ifType_;
+    ln::TraceWriter* trace_ = nullptr;
     int txPos_ = -1;     // CTS-paced sending: next byte to write; -1 = not begun
     double txBegun_ = 0; // when the CTS-paced send began
+
+    ln::Msg rx_;     // the message being assembled
+    int rxPos_ = -1; // index of the byte stored last
+    int rxLen_ = 0;  // expected length; -1 until byte 1 is read
+    bool rxBusy_ = false;
+    bool receiving_ = false; // com_input is running: a nested call leaves the bytes to it
 };

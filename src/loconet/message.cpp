@@ -48,6 +48,14 @@ bool checksumOk(const QByteArray& m)
     return !m.isEmpty() && checksum(m) == 0;
 }
 
+bool isWholeMessage(const uint8_t* b, int n)
+{
+    if (n < 2 || !(b[0] & 0x80))
+        return false;
+    const int len = opcodeLength(b[0]);
+    return (len > 0 ? len : b[1]) == n && checksum(b, n) == 0;
+}
+
 void packHibits(uint8_t* msg)
 {
     msg[6] = 0;

@@ -25,6 +25,9 @@ QByteArray frame(const QByteArray& bytesWithoutChecksum);
 
 // True when the XOR of all bytes is 0xFF.
 bool checksumOk(const QByteArray& message);
+// True when the bytes are one whole message: the length its opcode (or
+// byte 1) gives, checksum included and correct.
+bool isWholeMessage(const uint8_t* bytes, int count);
 
 // Bytes 7..13 of a 15-byte command message: bit 7 moves to bit k of byte 6.
 void packHibits(uint8_t* msg);
@@ -34,11 +37,10 @@ void unpackHibits(uint8_t* msg);
 // "E7 0E 00" style text, two hex digits per byte.
 QString hex(const QByteArray& bytes);
 
-// A received message as a value: 65 bytes (the ring's row), bounds-safe.
+// A received message as a value: 65 bytes, bounds-safe.
 class Msg {
   public:
     Msg() { d_.fill(0); }
-    explicit Msg(const uint8_t (&row)[65]) { std::copy(row, row + 65, d_.begin()); }
     explicit Msg(const QByteArray& bytes);
     uint8_t operator[](int k) const { return k >= 0 && k < 65 ? d_[size_t(k)] : 0; }
     uint8_t op() const { return d_[0]; }
@@ -49,6 +51,7 @@ class Msg {
         return QByteArray(reinterpret_cast<const char*>(d_.data()), length());
     }
     uint8_t* data() { return d_.data(); }
+    const uint8_t* data() const { return d_.data(); }
 
   private:
     std::array<uint8_t, 65> d_;

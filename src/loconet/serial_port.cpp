@@ -1,5 +1,25 @@
 #include "serial_port.h"
 
+#include <cerrno>
+
+namespace {
+const QString kBelegt = QStringLiteral("Der Port wird von einem anderen Programm benutzt.");
+}
+
+QString port_error_text(QSerialPort::SerialPortError error, const QString& systemText)
+{
+    if (error != QSerialPort::PermissionError)
+        return systemText;
+#ifdef Q_OS_WIN
+    return kBelegt; // a COM port admits one program; a second is denied access
+#else
+    // Another program holds the port's lock file, or opened it exclusively.
+    if (systemText.contains(QLatin1String("locking")) || systemText == qt_error_string(EBUSY))
+        return kBelegt;
+    return systemText;
+#endif
+}
+
 SerialPort::SerialPort(QObject* parent) : Port(parent)
 {
     connect(&port_, &QSerialPort::readyRead, this, &Port::readyRead);
@@ -34,7 +54,7 @@ bool SerialPort::open(const QString& name, const PortSettings& s)
         name_ = name;
         noPinout_ = false;
         if (!port_.open(QIODevice::ReadWrite)) {
-            error_ = port_.errorString();
+            error_ = port_error_text(port_.error(), port_.errorString());
             return false;
         }
     }

@@ -8,6 +8,10 @@
 
 #include <QSerialPort>
 
+// The reason a port could not be opened or failed, as the user reads it: a
+// port held by another program says so; anything else is the system's text.
+QString port_error_text(QSerialPort::SerialPortError error, const QString& systemText);
+
 class SerialPort : public Port {
     Q_OBJECT
   public:

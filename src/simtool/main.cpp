@@ -4,8 +4,8 @@
 #include "core/clock.h"
 #include "core/shell.h"
 #include "loconet/serial_port.h"
+#include "loconet/trace.h"
 #include "sim/pty_port.h"
-#include "sim/trace_writer.h"
 #include "sim/virtual_station.h"
 
 #include <QCommandLineParser>
@@ -103,15 +103,14 @@ int main(int argc, char** argv)
     sim::VirtualStation station(*link, clock, options);
 
     QFile traceFile;
-    std::unique_ptr<sim::TraceWriter> traceWriter;
+    std::unique_ptr<ln::TraceWriter> traceWriter;
     if (cli.isSet(trace)) {
         traceFile.setFileName(cli.value(trace));
         if (!traceFile.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text))
             return fail(cli.value(trace) + QStringLiteral(": ") + traceFile.errorString());
-        traceWriter = std::make_unique<sim::TraceWriter>(&traceFile);
+        traceWriter = std::make_unique<ln::TraceWriter>(&traceFile);
         station.setMonitor([&](double t, bool outgoing, const QByteArray& m) {
-            traceWriter->line(t, outgoing, m);
-            traceFile.flush(); // readable while the station runs
+            traceWriter->line(t, outgoing ? ln::Traffic::Tx : ln::Traffic::Rx, m);
         });
     }
     if (cli.isSet(demo))

@@ -1,8 +1,12 @@
 #include "help_window.h"
 
+#include "secondary_window.h"
+
 #include "application/application.h"
 #include "core/shell.h"
 
+#include <QDir>
+#include <QFile>
 #include <QListWidget>
 #include <QShowEvent>
 #include <QVBoxLayout>
@@ -10,6 +14,7 @@
 namespace {
 const QString kTitle = QStringLiteral("Hilfe");
 const QString kHelpFile = QStringLiteral("Hilfe.txt");
+const QString kNichtGefunden = QStringLiteral("Die Hilfedatei %1 wurde nicht gefunden.");
 } // namespace
 
 HelpWindow::HelpWindow(Application& core, QWidget* parent)
@@ -22,6 +27,7 @@ HelpWindow::HelpWindow(Application& core, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(HlpTxt);
     resize(640, 480);
+    fit_secondary(this);
 }
 
 void HelpWindow::showEvent(QShowEvent* event)
@@ -35,5 +41,9 @@ void HelpWindow::showEvent(QShowEvent* event)
 void HelpWindow::fill()
 {
     HlpTxt->clear();
-    HlpTxt->addItems(read_help(core_.data.file(kHelpFile)));
+    const QString path = core_.data.file(kHelpFile);
+    if (!QFile::exists(path))
+        HlpTxt->addItem(kNichtGefunden.arg(QDir::toNativeSeparators(path)));
+    else
+        HlpTxt->addItems(read_help(path));
 }

@@ -49,6 +49,7 @@ const QString kStopGoNone = QStringLiteral("---");
 const QString kStop = QStringLiteral("STOP");
 const QString kGo = QStringLiteral("GO");
 const QString kSend = QStringLiteral("Sende LN Mes");
+const QString kSendNurVerbunden = QStringLiteral("Erst nach \"Verbinden\" möglich");
 const QString kLok = QStringLiteral("Lok:");
 const QString kAdresse = QStringLiteral("Adresse:");
 const QString kProgramminfo = QStringLiteral("Programminfo");
@@ -250,15 +251,17 @@ QWidget* MainWin::build_raw_message()
     MesTxt = new QLineEdit;
     MesTxt->setObjectName(QStringLiteral("MesTxt"));
     MesTxt->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    auto* send = new QPushButton(kSend);
-    send->setObjectName(QStringLiteral("LN_MES_SEND"));
-    connect(send, &QPushButton::clicked, this, &MainWin::send_raw_message);
+    LN_MES_SEND = new QPushButton(kSend);
+    LN_MES_SEND->setObjectName(QStringLiteral("LN_MES_SEND"));
+    connect(LN_MES_SEND, &QPushButton::clicked, this, &MainWin::send_raw_message);
+    connect(MesTxt, &QLineEdit::returnPressed, this, &MainWin::send_raw_message);
+    show_send_state(false);
 
     auto* box = new QWidget;
     auto* row = new QHBoxLayout(box);
     row->setContentsMargins(0, 0, 0, 0);
     row->addWidget(MesTxt, 1);
-    row->addWidget(send);
+    row->addWidget(LN_MES_SEND);
     return box;
 }
 
@@ -389,18 +392,28 @@ void MainWin::stop_go_clicked()
 
 void MainWin::send_raw_message()
 {
+    if (!LN_MES_SEND->isEnabled())
+        return; // not connected: nothing would go out
     core_.req.RawText = MesTxt->text();
     core_.req.post(JobRawMessage);
+}
+
+void MainWin::show_send_state(bool connected)
+{
+    LN_MES_SEND->setEnabled(connected);
+    LN_MES_SEND->setToolTip(connected ? QString() : kSendNurVerbunden);
 }
 
 void MainWin::connected()
 {
     OpenPortBut[0]->setEnabled(true);
     OpenPortBut[1]->setEnabled(false);
+    show_send_state(true);
 }
 
 void MainWin::disconnected()
 {
+    show_send_state(false);
     OpenPortBut[0]->setEnabled(false);
     OpenPortBut[1]->setEnabled(true);
     StopGoBut->setText(kStopGoNone);

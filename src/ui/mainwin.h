@@ -70,6 +70,7 @@ class MainWin : public QMainWindow {
 
     void stop_go_clicked();
     void send_raw_message();
+    void show_send_state(bool connected);
     void connected();
     void disconnected();
     void focus_loco_address();
@@ -106,6 +107,7 @@ class MainWin : public QMainWindow {
     QPushButton* StopGoBut = nullptr;
     Lamp* StopGoAnz = nullptr;
     QLineEdit* MesTxt = nullptr;
+    QPushButton* LN_MES_SEND = nullptr;
     QTabWidget* MainTab = nullptr;
     std::array<QLineEdit*, 2> LokAdr{};
     std::array<SpeedPointer*, 2> Zeiger{};

@@ -1,10 +1,12 @@
 #include "version_window.h"
 
+#include "secondary_window.h"
+
 #include "application/application.h"
 
-#include <QEvent>
 #include <QFormLayout>
 #include <QLabel>
+#include <QShowEvent>
 
 namespace {
 const QString kTitle = QStringLiteral("Serienummer und Software-Version");
@@ -32,17 +34,17 @@ VersionWindow::VersionWindow(Application& core, QWidget* parent)
     auto* form = new QFormLayout(this);
     form->addRow(kSerial, SeriLbl);
     form->addRow(kVersion, VersionLbl);
-    form->setSizeConstraint(QLayout::SetFixedSize);
+    fit_secondary(this);
     connect(&core_.identify, &Identify::version_shown, this, &VersionWindow::show_version);
 }
 
-bool VersionWindow::event(QEvent* event)
+void VersionWindow::showEvent(QShowEvent* event)
 {
-    // Posting twice before the engine's next turn is harmless: the job
-    // simply starts at step 0.
-    if (event->type() == QEvent::Show || event->type() == QEvent::WindowActivate)
+    // Opened, not merely brought to the front again: that would replace
+    // whatever job is running.
+    if (!event->spontaneous())
         core_.req.post(JobVersion);
-    return QWidget::event(event);
+    QWidget::showEvent(event);
 }
 
 void VersionWindow::show_version(const QString& serial, const QString& version)

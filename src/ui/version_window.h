@@ -1,6 +1,6 @@
 #pragma once
 // Serial number and software version of the command station: asked for
-// whenever the window is opened or brought to the front.
+// whenever the window is opened.
 
 #include <QWidget>
 
@@ -13,7 +13,7 @@ class VersionWindow : public QWidget {
     explicit VersionWindow(Application& core, QWidget* parent = nullptr);
 
   protected:
-    bool event(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
   private:
     void show_version(const QString& serial, const QString& version);

@@ -1,5 +1,7 @@
 #include "zentrale_form.h"
 
+#include "secondary_window.h"
+
 #include "application/application.h"
 
 #include <QDialogButtonBox>
@@ -47,7 +49,7 @@ ZentraleForm::ZentraleForm(Application& core, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(frame);
     layout->addWidget(buttons);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
+    fit_secondary(this);
 }
 
 bool ZentraleForm::event(QEvent* event)

@@ -45,7 +45,9 @@ class TestConnection : public QObject {
   private slots:
     void identification_data();
     void identification();
+    void sequenceOnTheWire_data();
     void sequenceOnTheWire();
+    void interfaceChoiceAppliesAtNextConnect();
     void serialAndVersion_data();
     void serialAndVersion();
     void noVersionAnswer();
@@ -98,9 +100,24 @@ void TestConnection::identification()
     QCOMPARE(c.conf(), QString("3\r\n4\r\n"));
 }
 
+// Other devices' messages between each echo and its answer: a slot and a
+// configuration answer for other locos, a sensor report, another device's
+// refused loco request.
+void TestConnection::sequenceOnTheWire_data()
+{
+    QTest::addColumn<QByteArray>("noise");
+    QTest::newRow("quiet bus") << QByteArray();
+    QTest::newRow("others talk between echo and answer")
+        << ln::frame({0xE7, 0x0E, 9, 0x33, 5, 0, 0, 7, 0, 0, 0, 0, 0}) +
+               peer_message(0x0B, {5, 0, 19, 0, 0, 0, 0}) + ln::frame({0xB2, 1, 0x10}) +
+               ln::frame({0xB4, 0x3F, 0});
+}
+
 void TestConnection::sequenceOnTheWire()
 {
+    QFETCH(QByteArray, noise);
     Connected c;
+    c.station.noise = noise;
     QSignalSpy lock(c.rig.core.get(), &Application::lock_ui);
     QSignalSpy connected(&c.conn(), &Connection::connected);
     c.conn().connect_port(" /dev/ttyUSB0 ");
@@ -110,7 +127,14 @@ void TestConnection::sequenceOnTheWire()
     QVERIFY(!c.rig.port.settings().rts);
     QVERIFY(c.rig.core->MainTimer.isActive());
     QCOMPARE(c.conf(), QString()); // not before the sequence ends
-    c.rig.run(2);
+    // Each request goes out in the tick after the answer to the one before:
+    // 20 exchanges and 2 changes of job.
+    int ticks = 0;
+    while (connected.isEmpty() && ticks < 200) {
+        c.rig.run(0.01);
+        ++ticks;
+    }
+    QCOMPARE(ticks, 22);
     QStringList expected{"BB 00 00 44"};
     for (int a = 0; a < 16; ++a)
         expected << ln::hex(ln::frame({0xBC, a, 0}));
@@ -121,6 +145,27 @@ void TestConnection::sequenceOnTheWire()
     QCOMPARE(lock.last()[0].toBool(), false);
     QCOMPARE(c.conf(), QString("3\r\n/dev/ttyUSB0\r\n"));
     QVERIFY(c.rig.shown.isEmpty());
+    QCOMPARE(c.rig.core->state.StationType, 2);
+    QCOMPARE(c.rig.core->identify.StationVersion, 2.0);
+}
+
+void TestConnection::interfaceChoiceAppliesAtNextConnect()
+{
+    Connected c;
+    c.conn().connect_port("1");
+    c.rig.run(2);
+    c.rig.core->state.set_interface(2); // would wait for an input poll
+    c.rig.core->req.post(4);
+    c.rig.run(0.05);
+    QCOMPARE(c.rig.core->state.PowerState, 1); // sent, echoed, dispatched
+    c.rig.core->state.set_interface(1);        // would wait for CTS
+    c.rig.port.setCts(false);
+    c.rig.core->req.post(3);
+    c.rig.run(0.05);
+    QCOMPARE(c.rig.core->state.PowerState, 0);
+    c.conn().disconnect_port("1");
+    c.conn().connect_port("1");
+    QCOMPARE(c.rig.port.settings().baud, 2400); // now the set-up of type 1
 }
 
 void TestConnection::serialAndVersion_data()
@@ -206,7 +251,7 @@ void TestConnection::portThatCannotOpen()
     c.conn().connect_port("9");
     QCOMPARE(c.rig.shown.size(), 1);
     QCOMPARE(c.rig.shown[0].title, QString("Verbindungsfehler:"));
-    QCOMPARE(c.rig.shown[0].text, QString("No such file or directory"));
+    QCOMPARE(c.rig.shown[0].text, "Port " + port_device("9") + ": No such file or directory");
     QCOMPARE(c.rig.shown[0].icon, MsgIcon::None);
     QCOMPARE(disconnected.size(), 1);
     QVERIFY(!c.rig.core->MainTimer.isActive());
@@ -224,7 +269,7 @@ void TestConnection::portVanishesWhileConnected()
     c.rig.run(2);
     QSignalSpy disconnected(&c.conn(), &Connection::disconnected);
     c.rig.port.vanish("Input/output error");
-    QCOMPARE(c.rig.texts(), QStringList{"Input/output error"});
+    QCOMPARE(c.rig.texts(), QStringList{"Port " + port_device("1") + ": Input/output error"});
     QCOMPARE(c.rig.shown[0].title, QString("Verbindungsfehler:"));
     QCOMPARE(disconnected.size(), 1);
     QCOMPARE(c.conn().state(), Connection::State::Disconnected);

@@ -1,11 +1,13 @@
+#include "loconet/trace.h"
 #include "support/rig.h"
 
+#include <QTemporaryFile>
 #include <QtTest>
 
 namespace {
-QByteArray hexBytes(const char* text)
+QByteArray framed(std::initializer_list<int> bytes)
 {
-    return QByteArray::fromHex(QByteArray(text).replace(' ', ""));
+    return ln::frame(bytes);
 }
 
 // Records every dispatched message of the given opcodes.
@@ -18,6 +20,11 @@ struct Recorder {
                                   [this](const ln::Msg& m) { seen << ln::hex(m.bytes()); });
     }
 };
+
+QString hexOf(const QByteArray& m)
+{
+    return ln::hex(m);
+}
 } // namespace
 
 class TestLink : public QObject {
@@ -25,120 +32,103 @@ class TestLink : public QObject {
   private slots:
     void assembly_data();
     void assembly();
-    void fullRingReplacesNewestWaiting();
-    void burstBetweenTicksIsNotLost();
-    void echoFreesBufferInSameTick();
-    void otherMessageIsNotTheEcho();
+    void thousandReportsInOneReadAreAllDispatchedInOrder();
+    void echo_data();
+    void echo();
     void echoTimeout_data();
     void echoTimeout();
     void ctsPacedSending();
     void ctsStuckOffGivesUp();
-    void longAckOnlyRightAfterEcho_data();
-    void longAckOnlyRightAfterEcho();
-    void longAckTexts_data();
-    void longAckTexts();
+    void longAck_data();
+    void longAck();
     void hexText_data();
     void hexText();
+    void traceShowsWhatWasProcessed();
 };
 
-// Bytes as they arrive from the port, and the messages the dispatch sees.
+// Bytes as they arrive from the port; the messages dispatched at once (no
+// tick) and how many were refused for their checksum.
 void TestLink::assembly_data()
 {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QStringList>("messages");
-    QTest::newRow("data byte before any opcode") << hexBytes("12 34 82 7D") << QStringList{"82 7D"};
+    QTest::addColumn<int>("bad");
+    const QByteArray off = framed({0x82}), on = framed({0x83}), report = framed({0xB2, 5, 0x30});
+    QTest::newRow("data byte before any opcode") << "\x12\x34" + off << QStringList{"82 7D"} << 0;
     QTest::newRow("new opcode abandons message")
-        << hexBytes("B2 12 34 82 7D") << QStringList{"82 7D"};
-    const char* slot = "E7 0E 03 00 05 00 20 07 00 00 00 00 00 0F";
-    QTest::newRow("slot data complete after 14 bytes") << hexBytes(slot) << QStringList{slot};
+        << report.left(3) + off << QStringList{"82 7D"} << 0;
+    const QByteArray slot = framed({0xE7, 0x0E, 3, 0, 5, 0, 0x20, 7, 0, 0, 0, 0, 0});
+    QTest::newRow("slot data complete after 14 bytes") << slot << QStringList{hexOf(slot)} << 0;
     QTest::newRow("length byte 0 ignored to next opcode")
-        << hexBytes("E7 00 03 00 05 83 7C") << QStringList{"83 7C"};
+        << QByteArray::fromHex("E700030005") + on << QStringList{"83 7C"} << 0;
     QTest::newRow("length byte above 64 ignored")
-        << hexBytes("E7 41 03 00 05 83 7C") << QStringList{"83 7C"};
-    QByteArray endless = hexBytes("E7 01");
-    endless.append(200, '\x11');
-    endless += hexBytes("82 7D");
-    QTest::newRow("length 1 never completes") << endless << QStringList{"82 7D"};
-    QTest::newRow("split over two reads")
-        << hexBytes("B2 05 30 7A B2 05") << QStringList{"B2 05 30 7A"};
+        << QByteArray::fromHex("E741030005") + on << QStringList{"83 7C"} << 0;
+    QTest::newRow("length 1 never completes")
+        << QByteArray::fromHex("E701") + QByteArray(200, '\x11') + off << QStringList{"82 7D"} << 0;
+    QTest::newRow("unfinished at the end of a read")
+        << report + report.left(2) << QStringList{hexOf(report)} << 0;
+    QByteArray corrupt = report;
+    corrupt[1] = 6;
+    QTest::newRow("bad checksum refused") << corrupt + off << QStringList{"82 7D"} << 1;
+    QTest::newRow("busy message not dispatched")
+        << framed({0x81}) + off << QStringList{"82 7D"} << 0;
 }
 
 void TestLink::assembly()
 {
     QFETCH(QByteArray, bytes);
     QFETCH(QStringList, messages);
+    QFETCH(int, bad);
     Rig rig;
-    Recorder rec(rig, {0x82, 0x83, 0xB2, 0xE7});
+    Recorder rec(rig, {0x81, 0x82, 0x83, 0xB2, 0xE7});
     rig.sendRaw(bytes);
-    rig.tick();
     QCOMPARE(rec.seen, messages);
+    QCOMPARE(rig.core->link.LnRxBad, bad);
 }
 
-void TestLink::fullRingReplacesNewestWaiting()
+void TestLink::thousandReportsInOneReadAreAllDispatchedInOrder()
 {
     Rig rig;
     Recorder rec(rig, {0xB2});
-    Link& link = rig.core->link;
-    for (int s = 1; s <= 32; ++s)
-        rig.send({0xB2, s, 0x10});
-    QVERIFY(link.LnRxFull);
-    rig.tick();
-    QCOMPARE(rec.seen.size(), 31);
-    QCOMPARE(rec.seen[29], ln::hex(ln::frame({0xB2, 30, 0x10})));
-    QCOMPARE(rec.seen[30], ln::hex(ln::frame({0xB2, 32, 0x10}))); // the 31st was replaced
-    // After a dispatch the next message gets a fresh slot again.
-    rig.send({0xB2, 33, 0x10});
-    QCOMPARE(link.LnRxWr, 0);
-    rig.tick();
-    QCOMPARE(rec.seen.last(), ln::hex(ln::frame({0xB2, 33, 0x10})));
-}
-
-void TestLink::burstBetweenTicksIsNotLost()
-{
-    Rig rig;
-    Recorder rec(rig, {0xB2});
+    QByteArray burst;
     QStringList expected;
-    for (int chunk = 0; chunk < 4; ++chunk) {
-        QByteArray burst;
-        for (int k = 0; k < 25; ++k) {
-            const int s = chunk * 25 + k;
-            const QByteArray m = ln::frame({0xB2, s & 0x7F, 0x10 | (s >> 7)});
-            burst += m;
-            expected << ln::hex(m);
-        }
-        rig.sendRaw(burst);
-        rig.tick();
+    for (int s = 0; s < 1000; ++s) {
+        const QByteArray m = framed({0xB2, s & 0x7F, 0x10 | (s >> 7)});
+        burst += m;
+        expected << hexOf(m);
     }
+    rig.sendRaw(burst);
     QCOMPARE(rec.seen, expected);
 }
 
-void TestLink::echoFreesBufferInSameTick()
+// What arrives after B0 13 30 went out: whether it is the echo that frees
+// the buffer; every intact message is dispatched either way.
+void TestLink::echo_data()
 {
-    Rig rig;
-    Recorder rec(rig, {0x82});
-    rig.core->req.post(3);
-    rig.tick();
-    QCOMPARE(rig.takeWire(), QString("82 7D"));
-    QVERIFY(rig.core->link.LnTxSent);
-    rig.echo();
-    rig.tick();
-    QCOMPARE(rig.core->link.LnTxLast, -1);
-    QVERIFY(!rig.core->link.LnTxSent);
-    QCOMPARE(rec.seen, QStringList{"82 7D"}); // also dispatched like any message
+    QTest::addColumn<QByteArray>("arrives");
+    QTest::addColumn<bool>("freed");
+    const QByteArray sent = framed({0xB0, 0x13, 0x30});
+    QTest::newRow("the echo") << sent << true;
+    QTest::newRow("another message") << framed({0xB0, 0x13, 0x20}) << false;
+    QTest::newRow("longer message, same start") << framed({0xE7, 0x0E, 0x13, 0x30}) << false;
+    QByteArray corrupt = sent;
+    corrupt[3] = char(corrupt[3] ^ 1);
+    QTest::newRow("the echo corrupted") << corrupt << false;
 }
 
-void TestLink::otherMessageIsNotTheEcho()
+void TestLink::echo()
 {
+    QFETCH(QByteArray, arrives);
+    QFETCH(bool, freed);
     Rig rig;
+    Recorder rec(rig, {0xB0});
     rig.core->link.put({0xB0, 0x13, 0x30});
     rig.tick();
-    rig.send({0xB0, 0x13, 0x20});
-    rig.tick();
-    QVERIFY(rig.core->link.LnTxSent);
-    QCOMPARE(rig.core->link.LnTxLast, 2);
-    rig.echo();
-    rig.tick();
-    QCOMPARE(rig.core->link.LnTxLast, -1);
+    rig.sendRaw(arrives);
+    QCOMPARE(rig.core->link.txFree(), freed);
+    QCOMPARE(rig.core->link.LnTxSent, !freed);
+    if (freed)
+        QCOMPARE(rec.seen, QStringList{hexOf(arrives)});
 }
 
 void TestLink::echoTimeout_data()
@@ -180,9 +170,7 @@ void TestLink::ctsPacedSending()
     rig.clock.advance(1.0);
     rig.tick();
     QCOMPARE(rig.takeWire(), QString("BB 00 00 44"));
-    QVERIFY(rig.core->link.LnTxSent);
     rig.echo();
-    rig.tick();
     QVERIFY(rig.core->link.txFree());
 }
 
@@ -202,76 +190,63 @@ void TestLink::ctsStuckOffGivesUp()
     QCOMPARE(rig.takeWire(), QString());
 }
 
-// What arrives after the echo of a switch request; whether the
-// "not processed" box is shown.
-void TestLink::longAckOnlyRightAfterEcho_data()
+// A request goes out and is echoed; other traffic, then a long acknowledge
+// arrive. Which box is shown and what the acknowledge code becomes.
+void TestLink::longAck_data()
 {
-    QTest::addColumn<QByteArray>("after");
-    QTest::addColumn<bool>("shown");
-    const QByteArray ack = ln::frame({0xB4, 0x30, 0x00});
-    QTest::newRow("right after the echo") << ack << true;
-    QTest::newRow("busy message in between") << ln::frame({0x81}) + ack << true;
-    QTest::newRow("second message after the echo") << ln::frame({0xB2, 1, 0x10}) + ack << false;
-}
-
-void TestLink::longAckOnlyRightAfterEcho()
-{
-    QFETCH(QByteArray, after);
-    QFETCH(bool, shown);
-    Rig rig;
-    rig.core->link.put({0xB0, 0x13, 0x30});
-    rig.tick();
-    rig.echo();
-    rig.sendRaw(after);
-    rig.tick();
-    QCOMPARE(rig.texts(),
-             shown ? QStringList{"Mag.Art.Message wurde nicht bearbeitet"} : QStringList{});
-}
-
-void TestLink::longAckTexts_data()
-{
-    QTest::addColumn<QByteArray>("sent");
+    QTest::addColumn<QString>("sent");
+    QTest::addColumn<QByteArray>("between");
+    QTest::addColumn<double>("wait");
     QTest::addColumn<QByteArray>("ack");
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("lackCode");
-    auto cmd = [](int c, int sig0 = 0x5A, int sig1 = 0x56) {
-        return QByteArray::fromHex("ED0F01") + char(sig0) + char(sig1) + char(c) + QByteArray(8, 0);
+    const QString b0 = "B0 13 30", bf = "BF 00 03";
+    const QByteArray none, refused = framed({0xB4, 0x30, 0x00});
+    const QString notProcessed = "Mag.Art.Message wurde nicht bearbeitet";
+    const QString noSlot = "Lok konnte nicht angemeldet werden!";
+    QTest::newRow("B0 refused") << b0 << none << 0.0 << refused << notProcessed << -1;
+    QTest::newRow("sensor report between")
+        << b0 << framed({0xB2, 1, 0x10}) << 0.0 << refused << notProcessed << -1;
+    QTest::newRow("busy between") << b0 << framed({0x81}) << 0.0 << refused << notProcessed << -1;
+    QTest::newRow("B4 for another opcode between")
+        << b0 << framed({0xB4, 0x3C, 0x30}) << 0.0 << refused << notProcessed << -1;
+    QTest::newRow("only a B4 for another opcode")
+        << b0 << none << 0.0 << framed({0xB4, 0x31, 0x00}) << "" << -1;
+    QTest::newRow("2.01 s late") << b0 << none << 2.01 << refused << "" << -1;
+    QTest::newRow("nothing asked") << "83" << none << 0.0 << refused << "" << -1;
+    QTest::newRow("BC state") << "BC 04 00" << framed({0xB2, 1, 0x10}) << 0.0
+                              << framed({0xB4, 0x3C, 0x30}) << "" << -1;
+    QTest::newRow("BF no slot") << bf << none << 0.0 << framed({0xB4, 0x3F, 0}) << noSlot << -1;
+    QTest::newRow("BE no slot") << "BE 00 03" << none << 0.0 << framed({0xB4, 0x3E, 0}) << noSlot
+                                << -1;
+    QTest::newRow("BF, B4 for BE") << bf << none << 0.0 << framed({0xB4, 0x3E, 0}) << "" << -1;
+    auto cmd = [](int c, const char* sig = "5A 56") {
+        return QString("ED 0F 01 %1 %2 00 00 00 00 00 00 00 00")
+            .arg(sig)
+            .arg(c, 2, 16, QChar('0'))
+            .toUpper();
     };
-    const QByteArray b0 = hexBytes("B0 13 30"), bc = hexBytes("BC 04 00"),
-                     bf = hexBytes("BF 00 03");
-    QTest::newRow("B0 refused") << b0 << hexBytes("B4 30 00")
-                                << "Mag.Art.Message wurde nicht bearbeitet" << -1;
-    QTest::newRow("B0 odd answer")
-        << b0 << hexBytes("B4 31 00") << "ungültige Antwort auf B0!" << -1;
-    QTest::newRow("BC state") << bc << hexBytes("B4 3C 30") << "" << -1;
-    QTest::newRow("BC odd answer")
-        << bc << hexBytes("B4 3D 30") << "ungültige Antwort auf BC!" << -1;
-    QTest::newRow("BF no slot 3F")
-        << bf << hexBytes("B4 3F 00") << "Lok konnte nicht angemeldet werden!" << -1;
-    QTest::newRow("BF no slot 3E")
-        << bf << hexBytes("B4 3E 00") << "Lok konnte nicht angemeldet werden!" << -1;
-    QTest::newRow("BF odd answer")
-        << bf << hexBytes("B4 30 00") << "ungültige Antwort auf BF!" << -1;
-    QTest::newRow("BE not acknowledged")
-        << hexBytes("BE 00 03") << hexBytes("B4 3E 00") << "" << -1;
-    QTest::newRow("SO write ok") << cmd(1) << hexBytes("B4 6D 7F") << "" << 0x7F;
+    const QByteArray ackOk = framed({0xB4, 0x6D, 0x7F}), ackNo = framed({0xB4, 0x6D, 0x00});
+    QTest::newRow("SO write ok") << cmd(1) << none << 0.0 << ackOk << "" << 0x7F;
     QTest::newRow("SO write refused")
-        << cmd(1) << hexBytes("B4 6D 00") << "Fehler: SO schreiben" << 0;
-    QTest::newRow("SO read refused") << cmd(2) << hexBytes("B4 6D 01") << "Fehler: SO lesen" << 1;
+        << cmd(1) << framed({0xB4, 0x30, 0}) << 0.0 << ackNo << "Fehler: SO schreiben" << 0;
+    QTest::newRow("SO read refused")
+        << cmd(2) << none << 0.0 << framed({0xB4, 0x6D, 0x01}) << "Fehler: SO lesen" << 1;
     QTest::newRow("format write refused")
-        << cmd(12) << hexBytes("B4 6D 00") << "Fehler: Lokdatenformat schreiben" << 0;
+        << cmd(12) << none << 0.0 << ackNo << "Fehler: Lokdatenformat schreiben" << 0;
     QTest::newRow("format read refused")
-        << cmd(13) << hexBytes("B4 6D 00") << "Fehler: Lokdatenformat lesen" << 0;
-    QTest::newRow("format read ok") << cmd(13) << hexBytes("B4 6D 7F") << "" << 0x7F;
+        << cmd(13) << none << 0.0 << ackNo << "Fehler: Lokdatenformat lesen" << 0;
     QTest::newRow("LNCV read any code")
-        << cmd(33, 5, 0) << hexBytes("B4 6D 7F") << "Fehler: LNCV lesen" << 0x7F;
-    QTest::newRow("LNCV write code") << cmd(32, 5, 0) << hexBytes("B4 6D 02") << "" << 2;
-    QTest::newRow("ED other opcode") << cmd(1) << hexBytes("B4 6C 00") << "" << -1;
+        << cmd(33, "05 00") << none << 0.0 << ackOk << "Fehler: LNCV lesen" << 0x7F;
+    QTest::newRow("LNCV write code")
+        << cmd(32, "05 00") << none << 0.0 << framed({0xB4, 0x6D, 0x02}) << "" << 2;
 }
 
-void TestLink::longAckTexts()
+void TestLink::longAck()
 {
-    QFETCH(QByteArray, sent);
+    QFETCH(QString, sent);
+    QFETCH(QByteArray, between);
+    QFETCH(double, wait);
     QFETCH(QByteArray, ack);
     QFETCH(QString, text);
     QFETCH(int, lackCode);
@@ -279,60 +254,55 @@ void TestLink::longAckTexts()
     int answered = -1;
     rig.core->dispatch.sw_state_answer = [&](const ln::Msg& m) { answered = m[2]; };
     rig.core->dispatch.LackCode = -1;
-    rig.core->req.RawText = ln::hex(sent);
+    rig.core->req.RawText = sent;
     rig.core->req.post(40);
     rig.tick();
     rig.echo();
-    rig.sendRaw(ln::frame(ack));
-    rig.tick();
+    rig.sendRaw(between);
+    rig.clock.advance(wait);
+    rig.sendRaw(ack);
     QCOMPARE(rig.texts(), text.isEmpty() ? QStringList{} : QStringList{text});
     if (!text.isEmpty()) {
         QCOMPARE(rig.shown[0].title, QString("LocoNet Fehler"));
         QCOMPARE(rig.shown[0].icon, MsgIcon::Critical);
     }
     QCOMPARE(rig.core->dispatch.LackCode, lackCode);
-    QCOMPARE(answered, QTest::currentDataTag() == QByteArray("BC state") ? 0x30 : -1);
+    QCOMPARE(answered, sent.startsWith("BC") ? 0x30 : -1);
 }
 
+// Text typed; the buffer it gives (empty: nothing); the token a refusal names.
 void TestLink::hexText_data()
 {
     QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("buffer"); // bytes before the checksum; empty = nothing sent
-    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("buffer");
+    QTest::addColumn<QString>("refused");
     QTest::newRow("several blanks") << "BB  00 00"
                                     << "BB 00 00"
                                     << "";
-    QTest::newRow("leading and trailing blanks") << "  82 "
-                                                 << "82"
-                                                 << "";
-    QTest::newRow("lower case") << "bb 0a 1"
-                                << "BB 0A 01"
-                                << "";
-    QTest::newRow("non-hex token reads 0") << "B2 ZZ 10"
-                                           << "B2 00 10"
+    QTest::newRow("tabs and outer blanks") << " 82\t01 "
+                                           << "82 01"
                                            << "";
-    QTest::newRow("leading zeros") << "0B2 000"
-                                   << "B2 00"
-                                   << "";
-    QTest::newRow("value above FF refused")
-        << "B2 100 10"
-        << ""
-        << "Der Wert 100 ist größer als FF; die Nachricht wird nicht gesendet.";
-    QTest::newRow("huge value refused")
-        << "B2 123456789ABCDEF0123"
-        << ""
-        << "Der Wert 123456789ABCDEF0123 ist größer als FF; die Nachricht wird nicht gesendet.";
+    QTest::newRow("lower case, one digit") << "bb 0a 1"
+                                           << "BB 0A 01"
+                                           << "";
+    QTest::newRow("not hexadecimal") << "B2 ZZ 10"
+                                     << ""
+                                     << "ZZ";
+    QTest::newRow("three digits") << "0B2 00"
+                                  << ""
+                                  << "0B2";
+    QTest::newRow("above FF") << "B2 100 10"
+                              << ""
+                              << "100";
+    const QString lone = QString("B2 1") + QChar(0xD800) + " 10";
+    QTest::newRow("lone surrogate") << lone << "" << lone.mid(3, 2);
     QString many = "E0";
     for (int i = 1; i < 64; ++i)
         many += " 00";
     QTest::newRow("64 values") << many << many << "";
-    QTest::newRow("65 values refused")
-        << many + " 00"
-        << ""
-        << "Die Nachricht hat mehr als 64 Werte und wird nicht gesendet.";
-    QTest::newRow("empty") << ""
-                           << ""
-                           << "";
+    QTest::newRow("65 values refused") << many + " 00"
+                                       << ""
+                                       << "";
     QTest::newRow("blanks only") << "   "
                                  << ""
                                  << "";
@@ -342,16 +312,43 @@ void TestLink::hexText()
 {
     QFETCH(QString, text);
     QFETCH(QString, buffer);
-    QFETCH(QString, message);
+    QFETCH(QString, refused);
     Rig rig;
     Link& link = rig.core->link;
     QCOMPARE(link.hex_to_tx(text), !buffer.isEmpty());
     QCOMPARE(link.LnTxLast, buffer.isEmpty() ? -1 : int(buffer.split(' ').size()) - 1);
     if (!buffer.isEmpty())
-        QCOMPARE(
-            ln::hex(QByteArray(reinterpret_cast<const char*>(link.LnTx.data()), link.LnTxLast + 1)),
-            buffer);
-    QCOMPARE(rig.texts(), message.isEmpty() ? QStringList{} : QStringList{message});
+        QCOMPARE(ln::hex(QByteArray(reinterpret_cast<const char*>(link.LnTx.data()), 64))
+                     .left(buffer.size()),
+                 buffer);
+    QStringList expected;
+    if (!refused.isEmpty())
+        expected << "\"" + refused +
+                        "\" ist kein Wert aus ein oder zwei Hexziffern (00 bis FF); die Nachricht "
+                        "wird nicht gesendet.";
+    else if (text.count(' ') >= 64)
+        expected << "Die Nachricht hat mehr als 64 Werte und wird nicht gesendet.";
+    QCOMPARE(rig.texts(), expected);
+}
+
+void TestLink::traceShowsWhatWasProcessed()
+{
+    Rig rig;
+    QTemporaryFile file;
+    QVERIFY(file.open());
+    ln::TraceWriter trace(&file);
+    rig.core->link.setTrace(&trace);
+    rig.clock.set(12.5);
+    QByteArray corrupt = framed({0xB2, 1, 0x10});
+    corrupt[2] = 0x30;
+    rig.sendRaw(framed({0xB2, 1, 0x10}) + corrupt);
+    rig.core->link.put({0x82});
+    rig.tick();
+    QFile reader(file.fileName()); // what a crash now would leave
+    QVERIFY(reader.open(QIODevice::ReadOnly));
+    QCOMPARE(QString::fromLatin1(reader.readAll()).split('\n', Qt::SkipEmptyParts),
+             (QStringList{"   12.500  RX  B2 01 10 5C", "   12.500  BAD  B2 01 30 5C",
+                          "   12.500  TX  82 7D"}));
 }
 
 QTEST_GUILESS_MAIN(TestLink)

@@ -12,7 +12,6 @@ class TestEngine : public QObject {
     void noStepWhileMessageInFlight();
     void unknownJobEndsAtOnce();
     void postingReplacesRunningJob();
-    void tickSendsWhatTheEngineFilledAndThenReceives();
 };
 
 void TestEngine::oneMessageJobs_data()
@@ -29,6 +28,12 @@ void TestEngine::oneMessageJobs_data()
                                     << "BB 00 00 44";
     QTest::newRow("40 empty text") << 40 << 0 << ""
                                    << "";
+    QTest::newRow("40 typed with its checksum") << 40 << 0 << "B0 13 30 6C"
+                                                << "B0 13 30 6C";
+    QTest::newRow("40 typed with a wrong checksum") << 40 << 0 << "82 7C"
+                                                    << "82 7C 01";
+    QTest::newRow("40 refused value") << 40 << 0 << "B0 13 3G"
+                                      << "";
     QTest::newRow("46 reset configuration") << 46 << 0 << ""
                                             << "ED 0F 01 5A 56 18 00 00 00 00 00 00 00 00 08";
     QTest::newRow("46 reset loco formats") << 46 << 1 << ""
@@ -75,8 +80,7 @@ void TestEngine::noStepWhileMessageInFlight()
     rig.tick(3); // 83 sent, no echo: the job waits
     QCOMPARE(steps, 0);
     QCOMPARE(lock.size(), 3);
-    rig.echo();
-    rig.tick(); // echo frees the buffer after the engine's turn
+    rig.echo(); // frees the buffer on arrival
     rig.tick();
     QCOMPARE(steps, 1);
     rig.tick();
@@ -117,23 +121,6 @@ void TestEngine::postingReplacesRunningJob()
     req.post(71);
     rig.tick();
     QCOMPARE(ran, (QStringList{"70:0", "70:1", "71:0"}));
-}
-
-// The engine fills the buffer, the same tick writes it, then dispatches
-// what had arrived; the echo matches only on a later tick.
-void TestEngine::tickSendsWhatTheEngineFilledAndThenReceives()
-{
-    Rig rig;
-    rig.core->req.post(3);
-    rig.send({0x83});
-    rig.tick();
-    QCOMPARE(rig.takeWire(), QString("82 7D"));
-    QCOMPARE(rig.core->state.PowerState, 1);
-    QVERIFY(rig.core->link.LnTxSent);
-    rig.echo();
-    rig.tick();
-    QCOMPARE(rig.core->state.PowerState, 0);
-    QVERIFY(rig.core->link.txFree());
 }
 
 QTEST_GUILESS_MAIN(TestEngine)

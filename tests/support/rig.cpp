@@ -9,6 +9,7 @@ Rig::Rig(int ifType)
                      });
     core->start();
     core->state.IfType = ifType;
+    core->link.PortType = ifType;
     port.open(QStringLiteral("mem"), {});
     bus.open(QStringLiteral("bus"), {});
 }
@@ -35,9 +36,7 @@ void Rig::send(std::initializer_list<int> bytes)
 
 void Rig::sendRaw(const QByteArray& bytes)
 {
-    bus.write(bytes);
-    if (core->state.IfType == 2)
-        core->link.com_input();
+    bus.write(bytes); // dispatched on arrival
 }
 
 void Rig::echo()
@@ -58,9 +57,7 @@ void Rig::run(double seconds)
 {
     for (double t = 0; t < seconds - 1e-9; t += 0.01) {
         clock.advance(0.01);
-        core->conn.step();
-        if (core->conn.Timer1.isActive()) // the input poll of interface type 2
-            core->link.com_input();
+        core->conn.step(); // the set-up timer of interface type 1
         core->tick();
         if (station)
             station();

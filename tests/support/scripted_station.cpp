@@ -12,7 +12,7 @@ void ScriptedStation::poll()
         const QByteArray m = pending_.left(len);
         pending_.remove(0, len);
         heard << ln::hex(m);
-        QByteArray out = echo ? m : QByteArray();
+        QByteArray out = (echo ? m : QByteArray()) + noise;
         const QString key = ln::hex(m.left(len - 1));
         if (replies_.contains(key))
             out += replies_[key];

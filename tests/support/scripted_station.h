@@ -18,6 +18,8 @@ class ScriptedStation {
     // Answers every switch-state query with this code (0 = no answer).
     int switchState = 0x30;
     bool echo = true;
+    // Other devices' messages that reach the bus after each echo.
+    QByteArray noise;
 
     // Messages received so far, hex with checksum.
     QStringList heard;

@@ -138,23 +138,36 @@ class TstMainWin : public QObject {
         QCOMPARE(rig.texts(), QStringList{"Keine Antwort Anfrage Seriennummer erhalten!"});
     }
 
-    void rawMessageIsSentWithChecksum_data()
+    // Text typed into the raw message field, sent by Enter or the button,
+    // connected or not; what goes on the wire.
+    void rawMessage_data()
     {
         QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("enter");
+        QTest::addColumn<bool>("connected");
         QTest::addColumn<QString>("wire");
-        QTest::newRow("slot 0 read, double blank") << "BB  00 00"
-                                                   << "BB 00 00 44";
-        QTest::newRow("switch request") << "B0 13 30"
-                                        << "B0 13 30 6C";
+        QTest::newRow("button, double blank") << "BB  00 00" << false << true << "BB 00 00 44";
+        QTest::newRow("Enter, checksum typed") << "B0 13 30 6C" << true << true << "B0 13 30 6C";
+        QTest::newRow("not connected, button") << "82" << false << false << "";
+        QTest::newRow("not connected, Enter") << "82" << true << false << "";
     }
-    void rawMessageIsSentWithChecksum()
+    void rawMessage()
     {
         QFETCH(QString, text);
+        QFETCH(bool, enter);
+        QFETCH(bool, connected);
         QFETCH(QString, wire);
         Rig rig;
         MainWin win(*rig.core);
-        QTest::keyClicks(&find<QLineEdit>(win, "MesTxt"), text);
-        click(win, "LN_MES_SEND");
+        if (connected)
+            emit rig.core->conn.connected();
+        auto& field = find<QLineEdit>(win, "MesTxt");
+        QTest::keyClicks(&field, text);
+        QCOMPARE(find<QPushButton>(win, "LN_MES_SEND").isEnabled(), connected);
+        if (enter)
+            QTest::keyClick(&field, Qt::Key_Return);
+        else
+            click(win, "LN_MES_SEND");
         rig.tick();
         QCOMPARE(rig.takeWire(), wire);
     }

@@ -6,6 +6,7 @@
 #include "ui/mainwin.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QKeyEvent>
 #include <QLabel>
@@ -75,13 +76,16 @@ class TstWindows : public QObject {
         QCOMPARE(helpLines(win), lines);
     }
 
-    void helpWithoutFileIsEmptyAndReopensWithoutDuplicates()
+    void helpWithoutFileSaysWhereItLookedAndReopensWithoutDuplicates()
     {
         Rig rig;
         MainWin win(*rig.core);
         auto& hilfe = find<QWidget>(win, "Hilfe");
         find<QAction>(win, "HelpMenu").trigger();
-        QCOMPARE(helpLines(win), QStringList{});
+        QCOMPARE(helpLines(win),
+                 QStringList{"Die Hilfedatei " +
+                             QDir::toNativeSeparators(rig.dir.filePath("Hilfe.txt")) +
+                             " wurde nicht gefunden."});
         hilfe.close();
         QVERIFY(hilfe.isHidden());
         writeHelp(rig, "eins\r\nzwei\r\n");
@@ -167,6 +171,10 @@ class TstWindows : public QObject {
         QCOMPARE(rig.core->req.ReqJob, 47);
         rig.tick();
         QCOMPARE(rig.takeWire(), QStringLiteral("ED 0F 01 5A 56 07 00 00 00 00 00 00 00 00 17"));
+        // Brought to the front again, it does not start the job anew.
+        QEvent activate(QEvent::WindowActivate);
+        QApplication::sendEvent(version, &activate);
+        QCOMPARE(rig.core->req.ReqStep, 1);
         rig.echo();
         rig.tick();
         rig.sendRaw(peer_message(0x09, {0x00, 0x00, 0x01, 0x23, 0x45, 0x00, 0x00}));
@@ -187,6 +195,37 @@ class TstWindows : public QObject {
         QCOMPARE(find<QLabel>(*version, "SeriLbl").text(), QStringLiteral("12345"));
         find<QAction>(win, "VersionMenu").trigger();
         QCOMPARE(rig.core->req.ReqJob, 47);
+    }
+
+    void secondaryWindowsBelongToTheMainWindow_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QString>("window");
+        QTest::newRow("version") << "VersionMenu"
+                                 << "Version";
+        QTest::newRow("interface") << "ZentraleMen"
+                                   << "ZentraleForm";
+        QTest::newRow("help") << "HelpMenu"
+                              << "Hilfe";
+        QTest::newRow("info") << "InfoMenu"
+                              << "MsgBox";
+    }
+    void secondaryWindowsBelongToTheMainWindow()
+    {
+        QFETCH(QString, action);
+        QFETCH(QString, window);
+        Rig rig;
+        MainWin win(*rig.core);
+        win.show();
+        find<QAction>(win, action).trigger();
+        QPointer<QWidget> w = &find<QWidget>(win, window);
+        QVERIFY(w->isVisible());
+        QCOMPARE(w->windowHandle()->transientParent(), win.windowHandle());
+        QVERIFY(w->width() > w->fontMetrics().horizontalAdvance(w->windowTitle()) + 100);
+        w->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w));
+        QTest::keyClick(w, Qt::Key_Escape);
+        QVERIFY(!w || w->isHidden());
     }
 
     void messageBoxesDoNotBlock()

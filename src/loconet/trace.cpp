@@ -1,0 +1,28 @@
+#include "trace.h"
+
+#include "message.h"
+
+#include <QFileDevice>
+
+namespace ln {
+
+QString TraceWriter::format(double seconds, Traffic what, const QByteArray& message)
+{
+    static const QLatin1String tags[] = {QLatin1String("RX"), QLatin1String("TX"),
+                                         QLatin1String("BAD")};
+    return QStringLiteral("%1  %2  %3")
+        .arg(seconds, 9, 'f', 3)
+        .arg(tags[int(what)])
+        .arg(hex(message));
+}
+
+void TraceWriter::line(double seconds, Traffic what, const QByteArray& message)
+{
+    if (!out_)
+        return;
+    out_->write(format(seconds, what, message).toLatin1() + '\n');
+    if (auto* file = qobject_cast<QFileDevice*>(out_))
+        file->flush();
+}
+
+} // namespace ln
