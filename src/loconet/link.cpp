@@ -22,39 +22,18 @@ QByteArray bytes_of(const uint8_t* b, int n)
     return QByteArray(reinterpret_cast<const char*>(b), n);
 }
 
-// Blank-separated tokens of a text.
-QStringList tokens_of(const QString& text)
-{
-    QStringList tokens;
-    QString token;
-    for (const QChar c : text) {
-        if (!c.isSpace()) {
-            token += c;
-        } else if (!token.isEmpty()) {
-            tokens << token;
-            token.clear();
-        }
-    }
-    if (!token.isEmpty())
-        tokens << token;
-    return tokens;
-}
-
 // A byte written as one or two hex digits; -1 for anything else.
 int hex_byte(const QString& token)
 {
+    static const QString digits = QStringLiteral("0123456789ABCDEF");
     if (token.size() > 2)
         return -1;
     int v = 0;
     for (const QChar c : token) {
-        const char d = c.toLatin1(); // 0 for characters beyond Latin-1, surrogates included
-        const int digit = d >= '0' && d <= '9'   ? d - '0'
-                          : d >= 'a' && d <= 'f' ? d - 'a' + 10
-                          : d >= 'A' && d <= 'F' ? d - 'A' + 10
-                                                 : -1;
-        if (digit < 0)
+        const int d = int(digits.indexOf(c.toUpper()));
+        if (d < 0)
             return -1;
-        v = v * 16 + digit;
+        v = v * 16 + d;
     }
     return v;
 }
@@ -102,7 +81,8 @@ bool Link::put_command(int cmd, std::array<int, 7> args, int sig0, int sig1)
 
 bool Link::hex_to_tx(const QString& text)
 {
-    const QStringList tokens = tokens_of(text);
+    // No regular expression: one gives up on text that is not valid UTF-16.
+    const QStringList tokens = text.simplified().split(u' ', Qt::SkipEmptyParts);
     if (tokens.isEmpty() || !txFree())
         return false;
     if (tokens.size() > 64) {

@@ -18,7 +18,7 @@ const QString kNichtGefunden = QStringLiteral("Die Hilfedatei %1 wurde nicht gef
 } // namespace
 
 HelpWindow::HelpWindow(Application& core, QWidget* parent)
-    : QWidget(parent, Qt::Window), core_(core), HlpTxt(new QListWidget)
+    : QWidget(parent, Qt::Dialog), core_(core), HlpTxt(new QListWidget)
 {
     setObjectName(QStringLiteral("Hilfe"));
     setWindowTitle(kTitle);

@@ -1,6 +1,7 @@
 #pragma once
-// What every secondary window of the main window shares: Escape closes
-// (hides) it, and it is wide enough for its title.
+// What every secondary window of the main window shares: made as a
+// (non-modal) dialog of the main window, so the window manager keeps it over
+// the main window; Escape closes (hides) it; it is wide enough for its title.
 
 class QWidget;
 

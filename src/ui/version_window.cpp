@@ -26,7 +26,7 @@ QLabel* value_label(const char* name)
 } // namespace
 
 VersionWindow::VersionWindow(Application& core, QWidget* parent)
-    : QWidget(parent, Qt::Window), core_(core), SeriLbl(value_label("SeriLbl")),
+    : QWidget(parent, Qt::Dialog), core_(core), SeriLbl(value_label("SeriLbl")),
       VersionLbl(value_label("VersionLbl"))
 {
     setObjectName(QStringLiteral("Version"));

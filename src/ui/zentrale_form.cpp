@@ -24,7 +24,7 @@ const QString kCancel = QStringLiteral("Abbrechen");
 } // namespace
 
 ZentraleForm::ZentraleForm(Application& core, QWidget* parent)
-    : QWidget(parent, Qt::Window), core_(core)
+    : QWidget(parent, Qt::Dialog), core_(core)
 {
     setObjectName(QStringLiteral("ZentraleForm"));
     setWindowTitle(kTitle);

@@ -1,5 +1,6 @@
 #include "app/options.h"
 
+#include <QProcess>
 #include <QtTest>
 
 class TestOptions : public QObject {
@@ -7,6 +8,8 @@ class TestOptions : public QObject {
   private slots:
     void parse_data();
     void parse();
+    void answersWithoutADisplay_data();
+    void answersWithoutADisplay();
 };
 
 // Arguments after the program name; what comes out ("error" when refused).
@@ -36,7 +39,7 @@ void TestOptions::parse()
     const auto o = parse_options(QStringList{"quorail"} + args, &exitCode);
     if (result == "error") {
         QVERIFY(!o);
-        QVERIFY(exitCode != 0);
+        QCOMPARE(exitCode, 2);
         return;
     }
     QVERIFY(o);
@@ -46,6 +49,36 @@ void TestOptions::parse()
                  .arg(int(o->connect))
                  .arg(o->simulator),
              result);
+}
+
+// The program itself, with no display to show a window on.
+void TestOptions::answersWithoutADisplay_data()
+{
+    QTest::addColumn<QString>("option");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("output");
+    QTest::newRow("help") << "--help" << 0 << "--conf-dir";
+    QTest::newRow("version") << "--version" << 0 << "quorail 0.1.0";
+    QTest::newRow("bad value") << "--interface=7" << 2 << "--interface must be 1, 2 or 3";
+    QTest::newRow("unknown option") << "--frobnicate" << 2 << "frobnicate";
+}
+
+void TestOptions::answersWithoutADisplay()
+{
+    QFETCH(QString, option);
+    QFETCH(int, exitCode);
+    QFETCH(QString, output);
+    QProcess quorail;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        env.remove(name);
+    quorail.setProcessEnvironment(env);
+    quorail.start(QUORAIL_PROGRAM, {option});
+    QVERIFY(quorail.waitForFinished(10000));
+    QCOMPARE(quorail.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(quorail.exitCode(), exitCode);
+    QVERIFY(QString::fromLocal8Bit(quorail.readAll() + quorail.readAllStandardError())
+                .contains(output));
 }
 
 QTEST_GUILESS_MAIN(TestOptions)

@@ -1,105 +1,161 @@
-// Quorail's core against the virtual station: in memory on the fake clock,
-// and over a pseudo-terminal through the real serial port code.
+// Quorail's core against the virtual station over a pseudo-terminal, through
+// the real serial port code. The station runs on a thread of its own, so a
+// stall of the program's thread does not stop the bus, as on a real layout.
 
+#include "application/application.h"
 #include "loconet/serial_port.h"
+#include "loconet/trace.h"
 #include "sim/pty_port.h"
 #include "sim/virtual_station.h"
-#include "support/rig.h"
 
-#include <QSignalSpy>
+#include <QTemporaryFile>
+#include <QThread>
 #include <QtTest>
 
 namespace {
-// Counts the sensor reports the program dispatches, in order.
+// The sensor reports the program dispatches, in order (sensors up to 2000).
 struct SensorLog {
     QList<int> numbers;
     explicit SensorLog(Application& core)
     {
         core.dispatch.on(0xB2, [this](const ln::Msg& m) {
-            numbers << ((m[2] & 0x0F) * 256 + m[1] * 2 + ((m[2] & 0x20) >> 5)) + 1;
+            const int n = (m[2] & 0x0F) * 256 + m[1] * 2 + ((m[2] & 0x20) >> 5) + 1;
+            if (n <= 2000)
+                numbers << n;
         });
     }
 };
 
-QList<int> oneTo(int n)
-{
-    QList<int> l;
-    for (int i = 1; i <= n; ++i)
-        l << i;
-    return l;
-}
+// The virtual station and its pseudo-terminal on a thread of their own.
+class StationThread {
+  public:
+    StationThread(const Clock& clock, sim::StationOptions options)
+    {
+        auto* context = new QObject;
+        context->moveToThread(&thread_);
+        QObject::connect(&thread_, &QThread::finished, context, &QObject::deleteLater);
+        context_ = context;
+        thread_.start();
+        run([&] {
+            pty = new sim::PtyPort;
+            if (!pty->open())
+                return;
+            station = new sim::VirtualStation(*pty, clock, options);
+            auto* timer = new QTimer(pty);
+            QObject::connect(timer, &QTimer::timeout, [this] { station->poll(); });
+            timer->start(1);
+        });
+    }
+    ~StationThread()
+    {
+        run([this] {
+            delete station;
+            delete pty;
+        });
+        thread_.quit();
+        thread_.wait();
+    }
+    // Runs f on the station's thread and waits for it.
+    template <typename F> void run(F f)
+    {
+        QMetaObject::invokeMethod(context_, f, Qt::BlockingQueuedConnection);
+    }
+
+    sim::PtyPort* pty = nullptr;
+    sim::VirtualStation* station = nullptr;
+
+  private:
+    QThread thread_;
+    QObject* context_;
+};
 } // namespace
 
 class TestEndToEnd : public QObject {
     Q_OBJECT
   private slots:
-    void burstAtWireRate();
     void overPseudoTerminal();
 };
 
-void TestEndToEnd::burstAtWireRate()
-{
-    Rig rig;
-    sim::StationOptions options;
-    options.pace = true;
-    sim::VirtualStation station(rig.bus, rig.clock, options);
-    rig.station = [&] { station.poll(); };
-    rig.core->conn.connect_port("1");
-    rig.run(3);
-    SensorLog log(*rig.core);
-    for (int n = 1; n <= 100; ++n)
-        station.setSensor(n, true);
-    rig.run(0.1);
-    QVERIFY(log.numbers.size() < 100); // paced: 400 bytes take about a quarter second
-    rig.run(0.5);
-    QCOMPARE(log.numbers, oneTo(100));
-}
-
 void TestEndToEnd::overPseudoTerminal()
 {
-    sim::PtyPort pty;
-    if (!pty.open())
-        QSKIP("no pseudo-terminals here");
     SteadyClock clock;
     sim::StationOptions options;
     options.pace = true;
-    sim::VirtualStation station(pty, clock, options);
-    QTimer stationTimer;
-    connect(&stationTimer, &QTimer::timeout, [&] { station.poll(); });
-    stationTimer.start(2);
+    options.answerDelay = 0.05; // time for other devices to talk before each answer
+    StationThread bus(clock, options);
+    if (!bus.station)
+        QSKIP("no pseudo-terminals here");
+    const QString path = bus.pty->slavePath();
 
     QTemporaryDir dir;
     SerialPort serial;
     Application core(clock, serial, dir.path());
     core.start();
+    QTemporaryFile traceFile;
+    QVERIFY(traceFile.open());
+    ln::TraceWriter trace(&traceFile);
+    core.link.setTrace(&trace);
     QStringList boxes;
     connect(&core.msgs, &MessageService::shown,
             [&](const QString&, const QString& t) { boxes << t; });
-    core.conn.connect_port(pty.slavePath());
+
+    // Another device reports sensors all through the connect sequence.
+    QTimer* chatter = nullptr;
+    bus.run([&] {
+        chatter = new QTimer(bus.pty);
+        QObject::connect(chatter, &QTimer::timeout, [&bus, n = 0]() mutable {
+            bus.station->setSensor(2001 + n % 40, n / 40 % 2 == 0);
+            ++n;
+        });
+        chatter->start(5);
+    });
+    core.conn.connect_port(path);
     QTRY_VERIFY_WITH_TIMEOUT(core.conn.state() == Connection::State::Connected, 20000);
+    bus.run([&] { chatter->stop(); });
     QCOMPARE(boxes, QStringList{});
-    QVERIFY(serial.cts()); // a pseudo-terminal has no CTS line: never hold the sender back
     QCOMPARE(core.state.StationType, 2);
     QCOMPARE(core.identify.StationSerial, 1234567890.0);
 
-    core.req.post(4);
-    QTRY_COMPARE_WITH_TIMEOUT(core.state.PowerState, 1, 10000);
-    core.req.post(3);
-    QTRY_COMPARE_WITH_TIMEOUT(core.state.PowerState, 0, 10000);
-
-    core.req.RawText = "BB 00 00";
-    core.loco.await_slot0();
-    core.req.post(40);
-    QTRY_VERIFY_WITH_TIMEOUT(core.loco.slot0_arrived(), 10000);
-
+    // 300 reports at wire pace; the program stalls for 300 ms in the middle.
     SensorLog log(core);
-    for (int n = 1; n <= 100; ++n)
-        station.setSensor(n, n % 2);
-    QTRY_COMPARE_WITH_TIMEOUT(log.numbers.size(), 100, 20000);
-    QCOMPARE(log.numbers, oneTo(100));
+    bus.run([&] {
+        for (int n = 1; n <= 300; ++n)
+            bus.station->setSensor(n, true);
+    });
+    QTRY_VERIFY_WITH_TIMEOUT(log.numbers.size() >= 50, 10000);
+    QThread::msleep(300);
+    QTRY_COMPARE_WITH_TIMEOUT(log.numbers.size(), 300, 20000);
+    QList<int> oneTo300;
+    for (int n = 1; n <= 300; ++n)
+        oneTo300 << n;
+    QCOMPARE(log.numbers, oneTo300);
+
+    // A corrupted report is refused; the intact one after it is taken.
+    bus.run([&] {
+        QByteArray corrupt = ln::frame({0xB2, 0x00, 0x10});
+        corrupt[1] = 0x01;
+        bus.pty->write(corrupt + ln::frame({0xB2, 0x01, 0x10}));
+    });
+    QTRY_COMPARE_WITH_TIMEOUT(log.numbers.size(), 301, 10000);
+    QCOMPARE(log.numbers.last(), 3);
+    QCOMPARE(core.link.LnRxBad, 1);
     QCOMPARE(boxes, QStringList{});
 
-    core.conn.disconnect_port(pty.slavePath());
+    // Every message was logged as processed, the corrupted one as refused.
+    QFile reader(traceFile.fileName());
+    QVERIFY(reader.open(QIODevice::ReadOnly));
+    const QString logged = QString::fromLatin1(reader.readAll());
+    QVERIFY(logged.contains("  TX  BB 00 00 44\n"));
+    QCOMPARE(logged.count("  BAD  "), 1);
+    QVERIFY(logged.contains("  BAD  B2 01 10 5D\n"));
+    QVERIFY(logged.count("  RX  B2 ") >= 301);
+
+    // A second program is told that the port is taken.
+    SerialPort second;
+    QVERIFY(!second.open(path, {}));
+    QCOMPARE(second.errorString(), QString("Der Port wird von einem anderen Programm benutzt."));
+
+    core.conn.disconnect_port(path);
     QVERIFY(!serial.isOpen());
 }
 

@@ -220,7 +220,9 @@ class TstWindows : public QObject {
         find<QAction>(win, action).trigger();
         QPointer<QWidget> w = &find<QWidget>(win, window);
         QVERIFY(w->isVisible());
+        // A dialog of the main window: the window manager keeps it over it.
         QCOMPARE(w->windowHandle()->transientParent(), win.windowHandle());
+        QCOMPARE(w->windowType(), Qt::Dialog);
         QVERIFY(w->width() > w->fontMetrics().horizontalAdvance(w->windowTitle()) + 100);
         w->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(w));

@@ -1,0 +1,92 @@
+// Times the connect sequence and its switch-state poll of 16 addresses in
+// real time, on the program's own timers, against the virtual station paced
+// at LocoNet's wire rate and answering at once, and prints each against the
+// time its bytes alone take on the wire (request, echo and answer).
+
+#include "application/application.h"
+#include "loconet/memory_port.h"
+#include "sim/virtual_station.h"
+#include "sim/wire.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace {
+// Bytes on the wire: slot 0 read (4 + 4 + 14), 16 switch-state queries
+// (4 + 4 + 4 each), serial number and version (15 + 15 + 15 each).
+constexpr double PollBytes = 16 * 12;
+constexpr double ConnectBytes = 22 + PollBytes + 2 * 45;
+
+struct Times {
+    double connect = 0, poll = 0;
+};
+
+Times connect_once(SteadyClock& clock)
+{
+    MemoryPortPair ports;
+    ports.b.open(QStringLiteral("station"), {});
+    sim::StationOptions options;
+    options.pace = true;
+    options.answerDelay = 0;
+    sim::VirtualStation station(ports.b, clock, options);
+    QTimer stationTimer;
+    stationTimer.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&stationTimer, &QTimer::timeout, [&] { station.poll(); });
+    QObject::connect(&ports.b, &Port::readyRead, [&] { station.poll(); });
+    stationTimer.start(1);
+
+    QTemporaryDir dir;
+    Application core(clock, ports.a, dir.path());
+    core.start();
+    core.keepConf = true;
+
+    // The poll runs from its first query reaching the station to the end of its job.
+    double pollStart = -1, pollEnd = -1;
+    station.setMonitor([&](double, bool outgoing, const QByteArray& m) {
+        if (!outgoing && uint8_t(m[0]) == 0xBC && pollStart < 0)
+            pollStart = clock.now();
+    });
+    QObject::connect(&core, &Application::lock_ui, [&](bool busy) {
+        if (!busy && pollStart >= 0 && pollEnd < 0)
+            pollEnd = clock.now();
+    });
+    QEventLoop loop;
+    QObject::connect(&core.conn, &Connection::connected, &loop, &QEventLoop::quit);
+    const double start = clock.now();
+    core.conn.connect_port(QStringLiteral("bench"));
+    loop.exec();
+    return {clock.now() - start, pollEnd - pollStart};
+}
+
+double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    SteadyClock clock;
+    const double connectFloor = ConnectBytes / sim::WireBytesPerSecond * 1000;
+    const double pollFloor = PollBytes / sim::WireBytesPerSecond * 1000;
+    std::printf("wire floor: connect %.1f ms, 16-address poll %.1f ms\n", connectFloor, pollFloor);
+    std::vector<double> connects, polls;
+    for (int run = 1; run <= 7; ++run) {
+        const Times t = connect_once(clock);
+        connects.push_back(t.connect * 1000);
+        polls.push_back(t.poll * 1000);
+        std::printf("run %d: connect %6.1f ms (%.2fx), poll %6.1f ms (%.2fx)\n", run,
+                    connects.back(), connects.back() / connectFloor, polls.back(),
+                    polls.back() / pollFloor);
+    }
+    std::printf("median: connect %6.1f ms (%.2fx), poll %6.1f ms (%.2fx)\n", median(connects),
+                median(connects) / connectFloor, median(polls), median(polls) / pollFloor);
+    return 0;
+}
