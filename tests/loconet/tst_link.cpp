@@ -1,8 +1,10 @@
+#include "loconet/serial_port.h"
 #include "loconet/trace.h"
 #include "support/rig.h"
 
 #include <QTemporaryFile>
 #include <QtTest>
+#include <cerrno>
 
 namespace {
 QByteArray framed(std::initializer_list<int> bytes)
@@ -37,8 +39,10 @@ class TestLink : public QObject {
     void echo();
     void echoTimeout_data();
     void echoTimeout();
+    void ctsPacedSending_data();
     void ctsPacedSending();
-    void ctsStuckOffGivesUp();
+    void portErrorTexts_data();
+    void portErrorTexts();
     void longAck_data();
     void longAck();
     void hexText_data();
@@ -159,35 +163,62 @@ void TestLink::echoTimeout()
     }
 }
 
+// CTS is off when the message is due and comes on after offFor seconds.
+void TestLink::ctsPacedSending_data()
+{
+    QTest::addColumn<double>("offFor");
+    QTest::addColumn<bool>("givenUp");
+    QTest::newRow("1 s") << 1.0 << false;
+    QTest::newRow("3 s") << 3.0 << false;
+    QTest::newRow("3.01 s") << 3.01 << true;
+}
+
 void TestLink::ctsPacedSending()
 {
+    QFETCH(double, offFor);
+    QFETCH(bool, givenUp);
     Rig rig(1);
     rig.port.setCts(false);
     rig.core->link.put({0xBB, 0x00, 0x00});
     rig.tick();
-    QCOMPARE(rig.takeWire(), QString());
-    rig.port.setCts(true);
-    rig.clock.advance(1.0);
+    rig.clock.advance(offFor);
     rig.tick();
-    QCOMPARE(rig.takeWire(), QString("BB 00 00 44"));
+    rig.port.setCts(true);
+    rig.tick();
+    QCOMPARE(rig.takeWire(), givenUp ? QString() : QString("BB 00 00 44"));
+    QCOMPARE(rig.texts(),
+             givenUp ? QStringList{"Message kann nicht gesendet werden!"} : QStringList{});
     rig.echo();
     QVERIFY(rig.core->link.txFree());
 }
 
-void TestLink::ctsStuckOffGivesUp()
+// What the serial port reports when it cannot be opened; what the user reads.
+void TestLink::portErrorTexts_data()
 {
-    Rig rig(1);
-    rig.port.setCts(false);
-    rig.core->link.put({0x82});
-    rig.tick();
-    rig.clock.advance(3.0);
-    rig.tick();
-    QVERIFY(!rig.core->link.txFree());
-    rig.clock.advance(0.01);
-    rig.tick();
-    QVERIFY(rig.core->link.txFree());
-    QCOMPARE(rig.texts(), QStringList{"Message kann nicht gesendet werden!"});
-    QCOMPARE(rig.takeWire(), QString());
+    QTest::addColumn<int>("error");
+    QTest::addColumn<QString>("system");
+    QTest::addColumn<QString>("shown");
+    const QString inUse = "Der Port wird von einem anderen Programm benutzt.";
+#ifdef Q_OS_WIN
+    QTest::newRow("access denied") << int(QSerialPort::PermissionError) << "Access is denied."
+                                   << inUse;
+#else
+    QTest::newRow("opened exclusively")
+        << int(QSerialPort::PermissionError) << qt_error_string(EBUSY) << inUse;
+    QTest::newRow("no permission") << int(QSerialPort::PermissionError) << "Permission denied"
+                                   << "Permission denied";
+#endif
+    QTest::newRow("no such port") << int(QSerialPort::DeviceNotFoundError)
+                                  << "No such file or directory"
+                                  << "No such file or directory";
+}
+
+void TestLink::portErrorTexts()
+{
+    QFETCH(int, error);
+    QFETCH(QString, system);
+    QFETCH(QString, shown);
+    QCOMPARE(port_error_text(QSerialPort::SerialPortError(error), system), shown);
 }
 
 // A request goes out and is echoed; other traffic, then a long acknowledge
