@@ -306,7 +306,7 @@ void Slots::rx_lokcfg(const ln::Msg& m)
     const int adr = m[7] + 256 * m[8];
     const int code = m[9] & 0x1F;
     // Another device's answer for another loco is no answer to our read.
-    if (LokCfgAdr < 0 || adr == LokCfgAdr) {
+    if (adr == LokCfgAdr) {
         LokCfgCode = code;
         LokCfgExtra = m[10];
     }

@@ -45,7 +45,7 @@ class Slots : public QObject {
     std::array<SlotRec, 2> ThrLoco{};
     SlotRec ReqLoco;
     int TrkStat = 0;
-    int LokCfgAdr = -1; // address whose configuration answer is awaited; -1 = any
+    int LokCfgAdr = -1; // address whose configuration answer a throttle request awaits
     int LokCfgCode = -1;
     int LokCfgExtra = 0;
     int FnGroup = 0;

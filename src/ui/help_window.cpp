@@ -1,6 +1,6 @@
 #include "help_window.h"
 
-#include "secondary_window.h"
+#include "small_window.h"
 
 #include "application/application.h"
 #include "core/shell.h"
@@ -18,6 +18,7 @@ const QString kNichtGefunden = QStringLiteral("Die Hilfedatei %1 wurde nicht gef
 } // namespace
 
 HelpWindow::HelpWindow(Application& core, QWidget* parent)
+    // A dialog of the main window: the window manager keeps it over it.
     : QWidget(parent, Qt::Dialog), core_(core), HlpTxt(new QListWidget)
 {
     setObjectName(QStringLiteral("Hilfe"));
@@ -27,7 +28,7 @@ HelpWindow::HelpWindow(Application& core, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(HlpTxt);
     resize(640, 480);
-    fit_secondary(this);
+    hide_on_escape(this);
 }
 
 void HelpWindow::showEvent(QShowEvent* event)

@@ -1,6 +1,6 @@
 #include "message_presenter.h"
 
-#include "secondary_window.h"
+#include "small_window.h"
 
 #include <QGridLayout>
 #include <QMessageBox>
@@ -37,7 +37,7 @@ void MessagePresenter::present(const QString& title, const QString& text, MsgIco
     box->setWindowModality(Qt::NonModal);
     // A message box sizes itself to its text; a spacer keeps the title whole.
     if (auto* grid = qobject_cast<QGridLayout*>(box->layout()))
-        grid->addItem(new QSpacerItem(title_bar_width(box), 0), grid->rowCount(), 0, 1,
-                      grid->columnCount());
+        grid->addItem(new QSpacerItem(title_bar_width(box->font(), title), 0), grid->rowCount(), 0,
+                      1, grid->columnCount());
     box->show();
 }

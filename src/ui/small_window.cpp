@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QShortcut>
 #include <QStyle>
+#include <QWidget>
 
 void show_valid(QLineEdit* edit, bool valid)
 {
@@ -36,9 +37,15 @@ void hide_on_escape(QWidget* window)
 
 void fit_title(QBoxLayout* layout, const QString& title)
 {
+    const QWidget* window = layout->parentWidget();
+    layout->addStrut(title_bar_width(window ? window->font() : QFont(), title));
+}
+
+int title_bar_width(const QFont& font, const QString& title)
+{
     // Title bars draw bold, beside an icon and three buttons.
     constexpr int Decoration = 140;
-    QFont bold = layout->parentWidget() ? layout->parentWidget()->font() : QFont();
+    QFont bold = font;
     bold.setBold(true);
-    layout->addStrut(QFontMetrics(bold).horizontalAdvance(title) + Decoration);
+    return QFontMetrics(bold).horizontalAdvance(title) + Decoration;
 }

@@ -1,8 +1,10 @@
 #pragma once
-// Pieces shared by the small settings windows: number fields that turn red
-// while their text cannot be used, and Escape closing the window.
+// Pieces shared by the small windows of the main window: number fields that
+// turn red while their text cannot be used, Escape closing the window, and
+// room for the title.
 
 class QBoxLayout;
+class QFont;
 class QLineEdit;
 class QString;
 class QWidget;
@@ -16,3 +18,5 @@ void hide_on_escape(QWidget* window);
 // Makes a window's vertical layout wide enough for its title, which the
 // title bar would otherwise cut short.
 void fit_title(QBoxLayout* layout, const QString& title);
+// The width a title needs in a title bar, for windows of this font.
+int title_bar_width(const QFont& font, const QString& title);

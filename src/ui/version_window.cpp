@@ -1,12 +1,13 @@
 #include "version_window.h"
 
-#include "secondary_window.h"
+#include "small_window.h"
 
 #include "application/application.h"
 
 #include <QFormLayout>
 #include <QLabel>
 #include <QShowEvent>
+#include <QVBoxLayout>
 
 namespace {
 const QString kTitle = QStringLiteral("Serienummer und Software-Version");
@@ -26,15 +27,19 @@ QLabel* value_label(const char* name)
 } // namespace
 
 VersionWindow::VersionWindow(Application& core, QWidget* parent)
+    // A dialog of the main window: the window manager keeps it over it.
     : QWidget(parent, Qt::Dialog), core_(core), SeriLbl(value_label("SeriLbl")),
       VersionLbl(value_label("VersionLbl"))
 {
     setObjectName(QStringLiteral("Version"));
     setWindowTitle(kTitle);
-    auto* form = new QFormLayout(this);
+    auto* layout = new QVBoxLayout(this);
+    auto* form = new QFormLayout;
     form->addRow(kSerial, SeriLbl);
     form->addRow(kVersion, VersionLbl);
-    fit_secondary(this);
+    layout->addLayout(form);
+    fit_title(layout, kTitle);
+    hide_on_escape(this);
     connect(&core_.identify, &Identify::version_shown, this, &VersionWindow::show_version);
 }
 

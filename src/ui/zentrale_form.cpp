@@ -1,6 +1,6 @@
 #include "zentrale_form.h"
 
-#include "secondary_window.h"
+#include "small_window.h"
 
 #include "application/application.h"
 
@@ -24,6 +24,7 @@ const QString kCancel = QStringLiteral("Abbrechen");
 } // namespace
 
 ZentraleForm::ZentraleForm(Application& core, QWidget* parent)
+    // A dialog of the main window: the window manager keeps it over it.
     : QWidget(parent, Qt::Dialog), core_(core)
 {
     setObjectName(QStringLiteral("ZentraleForm"));
@@ -49,7 +50,8 @@ ZentraleForm::ZentraleForm(Application& core, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(frame);
     layout->addWidget(buttons);
-    fit_secondary(this);
+    fit_title(layout, kTitle);
+    hide_on_escape(this);
 }
 
 bool ZentraleForm::event(QEvent* event)
