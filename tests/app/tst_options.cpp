@@ -60,7 +60,6 @@ void TestOptions::answersWithoutADisplay_data()
     QTest::newRow("help") << "--help" << 0 << "--conf-dir";
     QTest::newRow("version") << "--version" << 0 << "quorail 0.1.0";
     QTest::newRow("bad value") << "--interface=7" << 2 << "--interface must be 1, 2 or 3";
-    QTest::newRow("unknown option") << "--frobnicate" << 2 << "frobnicate";
 }
 
 void TestOptions::answersWithoutADisplay()

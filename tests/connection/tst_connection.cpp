@@ -50,12 +50,11 @@ class TestConnection : public QObject {
     void interfaceChoiceAppliesAtNextConnect();
     void serialAndVersion_data();
     void serialAndVersion();
-    void noVersionAnswer();
     void interface2NeedsPort1Or2();
     void interface2RunsAtDivisor7Rate();
     void portThatCannotOpen();
-    void portVanishesWhileConnected();
-    void disconnectShowsUnknown();
+    void endOfConnection_data();
+    void endOfConnection();
     void virtualStationRunLeavesConfAlone();
     void zentrova1SetUp();
     void zentrova1NoReply();
@@ -68,12 +67,15 @@ void TestConnection::identification_data()
     QTest::addColumn<QString>("answer"); // empty: no answer
     QTest::addColumn<int>("type");
     QTest::addColumn<int>("power");
-    QTest::addColumn<QString>("message");
-    QTest::newRow("type 1, power on") << kType1 << 1 << 1 << "";
-    QTest::newRow("type 2, power off") << kType2Off << 2 << 0 << "";
-    QTest::newRow("type 3") << kType3 << 3 << 1 << "";
-    QTest::newRow("other identity") << kOther << 99 << 1 << "";
-    QTest::newRow("no answer") << "" << 99 << -1 << "Keine Antwort auf Slot 0 Anfrage erhalten!";
+    QTest::addColumn<QStringList>("messages");
+    QTest::newRow("type 1, power on") << kType1 << 1 << 1 << QStringList{};
+    QTest::newRow("type 2, power off") << kType2Off << 2 << 0 << QStringList{};
+    QTest::newRow("type 3") << kType3 << 3 << 1 << QStringList{};
+    QTest::newRow("other identity") << kOther << 99 << 1 << QStringList{};
+    // Silent to the slot-0 read and the version request.
+    QTest::newRow("no answers") << "" << 99 << -1
+                                << QStringList{"Keine Antwort auf Slot 0 Anfrage erhalten!",
+                                               "Keine Antwort Anfrage Seriennummer erhalten!"};
 }
 
 void TestConnection::identification()
@@ -81,12 +83,14 @@ void TestConnection::identification()
     QFETCH(QString, answer);
     QFETCH(int, type);
     QFETCH(int, power);
-    QFETCH(QString, message);
+    QFETCH(QStringList, messages);
     Connected c;
-    if (answer.isEmpty())
+    if (answer.isEmpty()) {
         c.station.forget(kSlot0Read);
-    else
+        c.station.forget(kVersionReq);
+    } else {
         c.station.answer(kSlot0Read, frameHex(answer.toLatin1()));
+    }
     QSignalSpy powerShown(&c.rig.core->state, &StationState::power_shown);
     c.conn().connect_port("4");
     c.rig.run(answer.isEmpty() ? 1.0 : 0.05);
@@ -94,7 +98,7 @@ void TestConnection::identification()
     c.rig.run(3);
     QCOMPARE(c.rig.core->state.StationType, type);
     QCOMPARE(powerShown.isEmpty() ? -1 : powerShown.last()[0].toInt(), power);
-    QCOMPARE(c.rig.texts(), message.isEmpty() ? QStringList{} : QStringList{message});
+    QCOMPARE(c.rig.texts(), messages);
     // Unknown or silent stations still leave a usable connection.
     QCOMPARE(c.conn().state(), Connection::State::Connected);
     QCOMPARE(c.conf(), QString("3\r\n4\r\n"));
@@ -203,16 +207,6 @@ void TestConnection::serialAndVersion()
     QCOMPARE(shown[0][1].toString(), versionText);
 }
 
-void TestConnection::noVersionAnswer()
-{
-    Connected c;
-    c.station.forget(kVersionReq);
-    c.conn().connect_port("1");
-    c.rig.run(5);
-    QCOMPARE(c.rig.texts(), QStringList{"Keine Antwort Anfrage Seriennummer erhalten!"});
-    QCOMPARE(c.conn().state(), Connection::State::Connected);
-}
-
 void TestConnection::interface2NeedsPort1Or2()
 {
     Connected c(2);
@@ -262,42 +256,43 @@ void TestConnection::portThatCannotOpen()
     QCOMPARE(c.conn().state(), Connection::State::Connected);
 }
 
-void TestConnection::portVanishesWhileConnected()
+// "Trennen", or the port vanishes (cable pulled): the same state afterwards.
+void TestConnection::endOfConnection_data()
 {
-    Connected c;
-    c.conn().connect_port("1");
-    c.rig.run(2);
-    QSignalSpy disconnected(&c.conn(), &Connection::disconnected);
-    c.rig.port.vanish("Input/output error");
-    QCOMPARE(c.rig.texts(), QStringList{"Port " + port_device("1") + ": Input/output error"});
-    QCOMPARE(c.rig.shown[0].title, QString("Verbindungsfehler:"));
-    QCOMPARE(disconnected.size(), 1);
-    QCOMPARE(c.conn().state(), Connection::State::Disconnected);
-    QVERIFY(!c.rig.core->MainTimer.isActive());
-    QCOMPARE(c.rig.core->state.StationType, 99);
-    c.rig.run(1); // no ticks, no further boxes
-    QCOMPARE(c.rig.shown.size(), 1);
-    c.conn().connect_port("1");
-    c.rig.run(2);
-    QCOMPARE(c.conn().state(), Connection::State::Connected);
+    QTest::addColumn<bool>("vanish");
+    QTest::addColumn<QStringList>("texts");
+    QTest::newRow("Trennen") << false << QStringList{};
+    QTest::newRow("port vanishes")
+        << true << QStringList{"Port " + port_device("1") + ": Input/output error"};
 }
 
-void TestConnection::disconnectShowsUnknown()
+void TestConnection::endOfConnection()
 {
+    QFETCH(bool, vanish);
+    QFETCH(QStringList, texts);
     Connected c;
     c.conn().connect_port("1");
     c.rig.run(2);
     QSignalSpy lock(c.rig.core.get(), &Application::lock_ui);
     QSignalSpy station(&c.rig.core->state, &StationState::station_changed);
-    c.conn().disconnect_port("5");
+    if (vanish)
+        c.rig.port.vanish("Input/output error");
+    else
+        c.conn().disconnect_port("5");
+    QCOMPARE(c.rig.core->state.ComPortNr, QString(vanish ? "1" : "5"));
+    QCOMPARE(c.conn().state(), Connection::State::Disconnected);
     QCOMPARE(c.rig.core->state.StationType, 99);
     QCOMPARE(station.size(), 1);
     QCOMPARE(lock.size(), 1);
     QCOMPARE(lock[0][0].toBool(), true);
-    QCOMPARE(c.rig.core->state.ComPortNr, QString("5"));
     QVERIFY(!c.rig.port.isOpen());
     QVERIFY(!c.rig.core->MainTimer.isActive());
+    c.rig.run(1); // no ticks, no further boxes
+    QCOMPARE(c.rig.texts(), texts);
     QCOMPARE(c.conf(), QString("3\r\n1\r\n")); // only a connection writes it
+    c.conn().connect_port("1");
+    c.rig.run(2);
+    QCOMPARE(c.conn().state(), Connection::State::Connected);
 }
 
 void TestConnection::virtualStationRunLeavesConfAlone()

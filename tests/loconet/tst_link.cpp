@@ -7,11 +7,6 @@
 #include <cerrno>
 
 namespace {
-QByteArray framed(std::initializer_list<int> bytes)
-{
-    return ln::frame(bytes);
-}
-
 // Records every dispatched message of the given opcodes.
 struct Recorder {
     QStringList seen;
@@ -22,11 +17,6 @@ struct Recorder {
                                   [this](const ln::Msg& m) { seen << ln::hex(m.bytes()); });
     }
 };
-
-QString hexOf(const QByteArray& m)
-{
-    return ln::hex(m);
-}
 } // namespace
 
 class TestLink : public QObject {
@@ -57,12 +47,13 @@ void TestLink::assembly_data()
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QStringList>("messages");
     QTest::addColumn<int>("bad");
-    const QByteArray off = framed({0x82}), on = framed({0x83}), report = framed({0xB2, 5, 0x30});
+    const QByteArray off = ln::frame({0x82}), on = ln::frame({0x83}),
+                     report = ln::frame({0xB2, 5, 0x30});
     QTest::newRow("data byte before any opcode") << "\x12\x34" + off << QStringList{"82 7D"} << 0;
     QTest::newRow("new opcode abandons message")
         << report.left(3) + off << QStringList{"82 7D"} << 0;
-    const QByteArray slot = framed({0xE7, 0x0E, 3, 0, 5, 0, 0x20, 7, 0, 0, 0, 0, 0});
-    QTest::newRow("slot data complete after 14 bytes") << slot << QStringList{hexOf(slot)} << 0;
+    const QByteArray slot = ln::frame({0xE7, 0x0E, 3, 0, 5, 0, 0x20, 7, 0, 0, 0, 0, 0});
+    QTest::newRow("slot data complete after 14 bytes") << slot << QStringList{ln::hex(slot)} << 0;
     QTest::newRow("length byte 0 ignored to next opcode")
         << QByteArray::fromHex("E700030005") + on << QStringList{"83 7C"} << 0;
     QTest::newRow("length byte above 64 ignored")
@@ -70,12 +61,12 @@ void TestLink::assembly_data()
     QTest::newRow("length 1 never completes")
         << QByteArray::fromHex("E701") + QByteArray(200, '\x11') + off << QStringList{"82 7D"} << 0;
     QTest::newRow("unfinished at the end of a read")
-        << report + report.left(2) << QStringList{hexOf(report)} << 0;
+        << report + report.left(2) << QStringList{ln::hex(report)} << 0;
     QByteArray corrupt = report;
     corrupt[1] = 6;
     QTest::newRow("bad checksum refused") << corrupt + off << QStringList{"82 7D"} << 1;
     QTest::newRow("busy message not dispatched")
-        << framed({0x81}) + off << QStringList{"82 7D"} << 0;
+        << ln::frame({0x81}) + off << QStringList{"82 7D"} << 0;
 }
 
 void TestLink::assembly()
@@ -97,9 +88,9 @@ void TestLink::thousandReportsInOneReadAreAllDispatchedInOrder()
     QByteArray burst;
     QStringList expected;
     for (int s = 0; s < 1000; ++s) {
-        const QByteArray m = framed({0xB2, s & 0x7F, 0x10 | (s >> 7)});
+        const QByteArray m = ln::frame({0xB2, s & 0x7F, 0x10 | (s >> 7)});
         burst += m;
-        expected << hexOf(m);
+        expected << ln::hex(m);
     }
     rig.sendRaw(burst);
     QCOMPARE(rec.seen, expected);
@@ -111,10 +102,10 @@ void TestLink::echo_data()
 {
     QTest::addColumn<QByteArray>("arrives");
     QTest::addColumn<bool>("freed");
-    const QByteArray sent = framed({0xB0, 0x13, 0x30});
+    const QByteArray sent = ln::frame({0xB0, 0x13, 0x30});
     QTest::newRow("the echo") << sent << true;
-    QTest::newRow("another message") << framed({0xB0, 0x13, 0x20}) << false;
-    QTest::newRow("longer message, same start") << framed({0xE7, 0x0E, 0x13, 0x30}) << false;
+    QTest::newRow("another message") << ln::frame({0xB0, 0x13, 0x20}) << false;
+    QTest::newRow("longer message, same start") << ln::frame({0xE7, 0x0E, 0x13, 0x30}) << false;
     QByteArray corrupt = sent;
     corrupt[3] = char(corrupt[3] ^ 1);
     QTest::newRow("the echo corrupted") << corrupt << false;
@@ -132,7 +123,7 @@ void TestLink::echo()
     QCOMPARE(rig.core->link.txFree(), freed);
     QCOMPARE(rig.core->link.LnTxSent, !freed);
     if (freed)
-        QCOMPARE(rec.seen, QStringList{hexOf(arrives)});
+        QCOMPARE(rec.seen, QStringList{ln::hex(arrives)});
 }
 
 void TestLink::echoTimeout_data()
@@ -200,8 +191,8 @@ void TestLink::portErrorTexts_data()
     QTest::addColumn<QString>("shown");
     const QString inUse = "Der Port wird von einem anderen Programm benutzt.";
 #ifdef Q_OS_WIN
-    QTest::newRow("access denied") << int(QSerialPort::PermissionError) << "Access is denied."
-                                   << inUse;
+    QTest::newRow("access denied")
+        << int(QSerialPort::PermissionError) << "Access is denied." << inUse;
 #else
     QTest::newRow("opened exclusively")
         << int(QSerialPort::PermissionError) << qt_error_string(EBUSY) << inUse;
@@ -232,37 +223,38 @@ void TestLink::longAck_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("lackCode");
     const QString b0 = "B0 13 30", bf = "BF 00 03";
-    const QByteArray none, refused = framed({0xB4, 0x30, 0x00});
+    const QByteArray none, refused = ln::frame({0xB4, 0x30, 0x00});
     const QString notProcessed = "Mag.Art.Message wurde nicht bearbeitet";
     const QString noSlot = "Lok konnte nicht angemeldet werden!";
     QTest::newRow("B0 refused") << b0 << none << 0.0 << refused << notProcessed << -1;
     QTest::newRow("sensor report between")
-        << b0 << framed({0xB2, 1, 0x10}) << 0.0 << refused << notProcessed << -1;
-    QTest::newRow("busy between") << b0 << framed({0x81}) << 0.0 << refused << notProcessed << -1;
+        << b0 << ln::frame({0xB2, 1, 0x10}) << 0.0 << refused << notProcessed << -1;
+    QTest::newRow("busy between") << b0 << ln::frame({0x81}) << 0.0 << refused << notProcessed
+                                  << -1;
     QTest::newRow("B4 for another opcode between")
-        << b0 << framed({0xB4, 0x3C, 0x30}) << 0.0 << refused << notProcessed << -1;
+        << b0 << ln::frame({0xB4, 0x3C, 0x30}) << 0.0 << refused << notProcessed << -1;
     QTest::newRow("only a B4 for another opcode")
-        << b0 << none << 0.0 << framed({0xB4, 0x31, 0x00}) << "" << -1;
+        << b0 << none << 0.0 << ln::frame({0xB4, 0x31, 0x00}) << "" << -1;
     QTest::newRow("2.01 s late") << b0 << none << 2.01 << refused << "" << -1;
     QTest::newRow("nothing asked") << "83" << none << 0.0 << refused << "" << -1;
-    QTest::newRow("BC state") << "BC 04 00" << framed({0xB2, 1, 0x10}) << 0.0
-                              << framed({0xB4, 0x3C, 0x30}) << "" << -1;
-    QTest::newRow("BF no slot") << bf << none << 0.0 << framed({0xB4, 0x3F, 0}) << noSlot << -1;
-    QTest::newRow("BE no slot") << "BE 00 03" << none << 0.0 << framed({0xB4, 0x3E, 0}) << noSlot
+    QTest::newRow("BC state") << "BC 04 00" << ln::frame({0xB2, 1, 0x10}) << 0.0
+                              << ln::frame({0xB4, 0x3C, 0x30}) << "" << -1;
+    QTest::newRow("BF no slot") << bf << none << 0.0 << ln::frame({0xB4, 0x3F, 0}) << noSlot << -1;
+    QTest::newRow("BE no slot") << "BE 00 03" << none << 0.0 << ln::frame({0xB4, 0x3E, 0}) << noSlot
                                 << -1;
-    QTest::newRow("BF, B4 for BE") << bf << none << 0.0 << framed({0xB4, 0x3E, 0}) << "" << -1;
+    QTest::newRow("BF, B4 for BE") << bf << none << 0.0 << ln::frame({0xB4, 0x3E, 0}) << "" << -1;
     auto cmd = [](int c, const char* sig = "5A 56") {
         return QString("ED 0F 01 %1 %2 00 00 00 00 00 00 00 00")
             .arg(sig)
             .arg(c, 2, 16, QChar('0'))
             .toUpper();
     };
-    const QByteArray ackOk = framed({0xB4, 0x6D, 0x7F}), ackNo = framed({0xB4, 0x6D, 0x00});
+    const QByteArray ackOk = ln::frame({0xB4, 0x6D, 0x7F}), ackNo = ln::frame({0xB4, 0x6D, 0x00});
     QTest::newRow("SO write ok") << cmd(1) << none << 0.0 << ackOk << "" << 0x7F;
     QTest::newRow("SO write refused")
-        << cmd(1) << framed({0xB4, 0x30, 0}) << 0.0 << ackNo << "Fehler: SO schreiben" << 0;
+        << cmd(1) << ln::frame({0xB4, 0x30, 0}) << 0.0 << ackNo << "Fehler: SO schreiben" << 0;
     QTest::newRow("SO read refused")
-        << cmd(2) << none << 0.0 << framed({0xB4, 0x6D, 0x01}) << "Fehler: SO lesen" << 1;
+        << cmd(2) << none << 0.0 << ln::frame({0xB4, 0x6D, 0x01}) << "Fehler: SO lesen" << 1;
     QTest::newRow("format write refused")
         << cmd(12) << none << 0.0 << ackNo << "Fehler: Lokdatenformat schreiben" << 0;
     QTest::newRow("format read refused")
@@ -270,7 +262,7 @@ void TestLink::longAck_data()
     QTest::newRow("LNCV read any code")
         << cmd(33, "05 00") << none << 0.0 << ackOk << "Fehler: LNCV lesen" << 0x7F;
     QTest::newRow("LNCV write code")
-        << cmd(32, "05 00") << none << 0.0 << framed({0xB4, 0x6D, 0x02}) << "" << 2;
+        << cmd(32, "05 00") << none << 0.0 << ln::frame({0xB4, 0x6D, 0x02}) << "" << 2;
 }
 
 void TestLink::longAck()
@@ -370,9 +362,9 @@ void TestLink::traceShowsWhatWasProcessed()
     ln::TraceWriter trace(&file);
     rig.core->link.setTrace(&trace);
     rig.clock.set(12.5);
-    QByteArray corrupt = framed({0xB2, 1, 0x10});
+    QByteArray corrupt = ln::frame({0xB2, 1, 0x10});
     corrupt[2] = 0x30;
-    rig.sendRaw(framed({0xB2, 1, 0x10}) + corrupt);
+    rig.sendRaw(ln::frame({0xB2, 1, 0x10}) + corrupt);
     rig.core->link.put({0x82});
     rig.tick();
     QFile reader(file.fileName()); // what a crash now would leave

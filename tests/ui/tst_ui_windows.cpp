@@ -201,14 +201,12 @@ class TstWindows : public QObject {
     {
         QTest::addColumn<QString>("action");
         QTest::addColumn<QString>("window");
-        QTest::newRow("version") << "VersionMenu"
-                                 << "Version";
-        QTest::newRow("interface") << "ZentraleMen"
-                                   << "ZentraleForm";
-        QTest::newRow("help") << "HelpMenu"
-                              << "Hilfe";
-        QTest::newRow("info") << "InfoMenu"
-                              << "MsgBox";
+        const char* rows[][2] = {{"VersionMenu", "Version"},
+                                 {"ZentraleMen", "ZentraleForm"},
+                                 {"HelpMenu", "Hilfe"},
+                                 {"InfoMenu", "MsgBox"}};
+        for (const auto& r : rows)
+            QTest::newRow(r[1]) << QString(r[0]) << QString(r[1]);
     }
     void secondaryWindowsBelongToTheMainWindow()
     {
