@@ -17,8 +17,8 @@ Application::Application(Clock& clk, Port& p, const QString& dataDir, QObject* p
       link(clk, p, dispatch, msgs),
       req(link), services{clk, msgs, state, data, link, dispatch, req}, loco(services),
       lokSettings(services, loco), lokDispatch(services, loco), options(services),
-      keyboard(services), feedback(services), kennix(services), identify(services, loco),
-      conn(services, p, MainTimer)
+      keyboard(services), feedback(services), kennix(services), prog(services),
+      identify(services, loco), conn(services, p, MainTimer)
 {
     MainTimer.setObjectName(QStringLiteral("MainTimer"));
     MainTimer.setInterval(10);

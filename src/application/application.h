@@ -17,6 +17,7 @@
 #include "loco/slots.h"
 #include "loconet/dispatch.h"
 #include "loconet/link.h"
+#include "programming/programming.h"
 #include "requests/engine.h"
 #include "station/special_options.h"
 #include "trainid/kennix.h"
@@ -59,7 +60,8 @@ class Application : public QObject {
     SpecialOptions options;
     Keyboard keyboard;
     Feedback feedback;
-    Kennix kennix; // train identification
+    Kennix kennix;    // train identification
+    Programming prog; // CVs on the programming track
     Identify identify;
     QTimer MainTimer; // 10 ms, runs tick() while connected
     Connection conn;
