@@ -1,5 +1,6 @@
 #include "mainwin.h"
 
+#include "dcc_prog.h"
 #include "dispatch_lok.h"
 #include "feedback_page.h"
 #include "grundeinst.h"
@@ -158,7 +159,7 @@ void MainWin::build_menus()
         {Item, "FaStrEdit", "Fahrstrassentabelle", nullptr},
         {Separator, "bb", nullptr, nullptr},
         {Menu, "ToolsMenu", "Werkzeuge", nullptr},
-        {Item, "DDCProgMenu", "DCC Decoder programmieren", nullptr},
+        {Item, "DDCProgMenu", "DCC Decoder programmieren", &MainWin::show_dcc_prog},
         {Item, "LNProgMenu", "LocoNet Module Programmieren", nullptr},
         {Item, "LokDisp", "Lok Dispatch - FRED", &MainWin::show_dispatch},
         {Menu, "OptMenu", "Optionen", nullptr},
@@ -486,4 +487,12 @@ void MainWin::show_dispatch()
 void MainWin::show_zk_namen()
 {
     show_window(zknamen_);
+}
+
+void MainWin::show_dcc_prog()
+{
+    if (!dccProg_)
+        dccProg_ = new DCCProg(
+            core_, [this] { show_help(); }, this);
+    show_window(dccProg_);
 }

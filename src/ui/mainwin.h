@@ -10,6 +10,7 @@
 #include <functional>
 
 class Application;
+class DCCProg;
 class DispatchLok;
 class Grundeinst;
 class HelpWindow;
@@ -85,6 +86,7 @@ class MainWin : public QMainWindow {
     void show_lokeinst();
     void show_dispatch();
     void show_zk_namen();
+    void show_dcc_prog();
 
     Application& core_;
     HelpWindow* hilfe_;
@@ -96,6 +98,7 @@ class MainWin : public QMainWindow {
     Lokeinst* lokeinst_;
     DispatchLok* dispatchLok_;
     ZkNamen* zknamen_;
+    QPointer<DCCProg> dccProg_; // given up when closed with its frame
 
     QMenu* EinstellMenu = nullptr;
     QMenu* ToolsMenu = nullptr;
