@@ -7,8 +7,27 @@ namespace sim {
 Decoder Decoder::standard(int address)
 {
     Decoder d;
-    d.cvs = {{1, address & 0x7F}, {2, 2},  {3, 8}, {4, 6}, {5, 255}, {6, 128}, {7, 42}, {8, 13},
-             {17, 192},           {18, 0}, {29, 6}};
+    d.cvs = {{1, address & 0x7F},
+             {2, 2},
+             {3, 8},
+             {4, 6},
+             {5, 255},
+             {6, 128},
+             {7, 42},
+             {8, 13},
+             {13, 0},
+             {17, 192},
+             {18, 0},
+             {19, 0},
+             {29, 6}};
+    // Function mapping F0f..F12 as the DCC defaults have it, and a few
+    // decoder-specific settings for a CV table to work on.
+    const int mapping[] = {1, 2, 4, 8, 2, 4, 8, 16, 4, 8, 16, 4, 8, 16};
+    for (int i = 0; i < 14; ++i)
+        d.cvs[33 + i] = mapping[i];
+    const int specific[][2] = {{49, 4}, {50, 0}, {51, 32}, {52, 64}, {57, 40}};
+    for (const auto& [cv, value] : specific)
+        d.cvs[cv] = value;
     for (int i = 1; i <= 28; ++i) // linear speed table in CVs 67..94
         d.cvs[66 + i] = (i * 255 + 14) / 28;
     // Manufacturing data: format, article 12 34 56, serial 4711, made

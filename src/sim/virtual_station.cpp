@@ -173,7 +173,7 @@ void VirtualStation::command(const QByteArray& message, double at)
         return; // not for the station
     } else if (message.size() == 15) {
         answer(commandAnswer(message), due);
-    } else if (message.size() == 31) {
+    } else if (message.size() == 31 && !options_.programmingSilent) {
         answer(prog_.request(message, trackStatus()), due + options_.programmingTime);
     }
 }

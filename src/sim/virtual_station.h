@@ -28,6 +28,7 @@ struct StationOptions {
     int stationType = 2;              // 1, 2 or 3: the identity slot 0 shows
     double answerDelay = 0.005;       // seconds from a message to its answer
     double programmingTime = 0.1;     // seconds a CV read or write takes on the track
+    bool programmingSilent = false;   // the programming track never answers
     bool pace = false;                // write at LocoNet's 16457 baud
     qint64 serialNumber = 1234567890; // up to ten decimal digits
     int version = 0;                  // thousandths (2000 = 2.000); 0 = by station type

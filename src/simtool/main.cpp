@@ -66,7 +66,14 @@ int main(int argc, char** argv)
     const QCommandLineOption trace(QStringLiteral("trace"),
                                    QStringLiteral("Log every message (time, RX/TX, hex) to FILE."),
                                    QStringLiteral("FILE"));
-    cli.addOptions({port, type, delay, pace, demo, trace});
+    const QCommandLineOption progTime(
+        QStringLiteral("prog-time"),
+        QStringLiteral("Milliseconds a CV read or write takes on the programming track "
+                       "(default 100; above 5000 the program gives up waiting)."),
+        QStringLiteral("MS"), QStringLiteral("100"));
+    const QCommandLineOption progSilent(QStringLiteral("prog-silent"),
+                                        QStringLiteral("The programming track never answers."));
+    cli.addOptions({port, type, delay, pace, demo, trace, progTime, progSilent});
     cli.process(app);
 
     sim::StationOptions options;
@@ -79,6 +86,11 @@ int main(int argc, char** argv)
         return fail(QStringLiteral("--delay must be a number of milliseconds"));
     options.answerDelay = delayMs / 1000.0;
     options.pace = cli.isSet(pace);
+    const int progMs = cli.value(progTime).toInt(&ok);
+    if (!ok || progMs < 0)
+        return fail(QStringLiteral("--prog-time must be a number of milliseconds"));
+    options.programmingTime = progMs / 1000.0;
+    options.programmingSilent = cli.isSet(progSilent);
 
     std::unique_ptr<Port> link;
     if (cli.isSet(port)) {
