@@ -39,6 +39,7 @@ class TestSimProgramming : public QObject {
     void programmingTrack();
     void manufacturingDataReadable();
     void replyTakesProgrammingTime();
+    void silentTrackNeverAnswers();
     void lncv_data();
     void lncv();
     void pultrixTakesItsLoco();
@@ -60,8 +61,8 @@ void TestSimProgramming::programmingTrack_data()
                                  << reply("28 00 00 00 0F 10 2C 63 00 00");
     QTest::newRow("value 255 via CVH") << true << QStringList{Enter} << prog("71 72 05 00 00 70")
                                        << reply("28 00 00 00 0F 02 05 7F 00 00");
-    QTest::newRow("CV the decoder lacks") << true << QStringList{Enter} << prog("71 72 32 00 00 70")
-                                          << reply("28 02 00 00 0F 00 32 00 00 00");
+    QTest::newRow("CV the decoder lacks") << true << QStringList{Enter} << prog("71 72 3C 00 00 70")
+                                          << reply("28 02 00 00 0F 00 3C 00 00 00");
     QTest::newRow("no loco") << false << QStringList{Enter} << prog("71 72 01 00 00 70")
                              << reply("28 04 00 00 0F 00 01 00 00 00");
     QTest::newRow("write 200 to CV 3") << true << QStringList{Enter} << prog("79 71 03 00 48 70")
@@ -117,6 +118,16 @@ void TestSimProgramming::replyTakesProgrammingTime()
     b.ports.a.write(framed(prog("71 72 01 00 00 70")));
     QCOMPARE(b.run(0.1).size(), 31); // only the echo
     QCOMPARE(b.run(0.01).size(), 14);
+}
+
+void TestSimProgramming::silentTrackNeverAnswers()
+{
+    sim::StationOptions options;
+    options.programmingSilent = true;
+    SimBench b(options);
+    b.station->programmingTrack().setDecoder(sim::Decoder::standard(3));
+    b.prepare({Enter});
+    QCOMPARE(b.talk(prog("71 72 01 00 00 70"), 6.0).size(), 31); // only the echo
 }
 
 void TestSimProgramming::lncv_data()
