@@ -224,7 +224,7 @@ class TstMainWin : public QObject {
         row("aa", "EinstellMenu", 5, "", true);
         row("FaStrEdit", "EinstellMenu", 6, "Fahrstrassentabelle", false);
         row("bb", "EinstellMenu", 7, "", true);
-        row("DDCProgMenu", "ToolsMenu", 0, "DCC Decoder programmieren", false);
+        row("DDCProgMenu", "ToolsMenu", 0, "DCC Decoder programmieren", true);
         row("LNProgMenu", "ToolsMenu", 1, "LocoNet Module Programmieren", false);
         row("LokDisp", "ToolsMenu", 2, "Lok Dispatch - FRED", true);
         row("ZentraleMen", "OptMenu", 0, "Interface auswählen", true);
