@@ -31,6 +31,12 @@ QList<QStringView> lines_of(const QString& text)
     return lines;
 }
 
+// A file of its kind starts with its name as the first item.
+bool headed(const QList<QStringView>& lines, const QString& name)
+{
+    return !lines.isEmpty() && last_item(lines[0]) == name;
+}
+
 QString quoted(const QString& s)
 {
     return QLatin1Char('"') + s + QLatin1Char('"');
@@ -95,7 +101,7 @@ std::optional<CvFile> parse_cv(const QByteArray& bytes)
 {
     const QString text = decode(bytes);
     const QList<QStringView> lines = lines_of(text);
-    if (lines.isEmpty() || last_item(lines[0]) != kCvDatei)
+    if (!headed(lines, kCvDatei))
         return std::nullopt;
     CvFile f;
     if (lines.size() > 1 && !lines[1].trimmed().isEmpty())
@@ -124,7 +130,7 @@ std::optional<ListFile> parse_list(const QByteArray& bytes)
 {
     const QString text = decode(bytes);
     const QList<QStringView> lines = lines_of(text);
-    if (lines.isEmpty() || last_item(lines[0]) != kLstDatei)
+    if (!headed(lines, kLstDatei))
         return std::nullopt;
     ListFile f;
     if (lines.size() > 1)

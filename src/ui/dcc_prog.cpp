@@ -4,6 +4,7 @@
 #include "lamp.h"
 #include "mainwin.h"
 #include "neue_cv_zeile.h"
+#include "panel_parts.h"
 
 #include "application/application.h"
 #include "core/number_text.h"
@@ -89,11 +90,6 @@ constexpr int BlinkInterval = 400; // ms
 constexpr int MaxAddress = 1023;
 constexpr int MaxValue = 255;
 constexpr int MaxLongAddress = 10239;
-
-QString indexed(const char* name, int i)
-{
-    return QStringLiteral("%1_%2").arg(QLatin1String(name)).arg(i);
-}
 
 QLineEdit* number_box(const QString& name, int digits)
 {
@@ -260,7 +256,7 @@ QWidget* DCCProg::build_single()
     auto* bitRow = new QHBoxLayout(bits);
     for (int i = 7; i >= 0; --i) { // the high bit on the left, as in the table
         CVBit[size_t(i)] = new QCheckBox(QStringLiteral("Bit%1").arg(i));
-        CVBit[size_t(i)]->setObjectName(indexed("CVBit", i));
+        CVBit[size_t(i)]->setObjectName(indexed_name("CVBit", i));
         connect(CVBit[size_t(i)], &QCheckBox::clicked, this, &DCCProg::bit_clicked);
         bitRow->addWidget(CVBit[size_t(i)]);
     }
@@ -283,7 +279,7 @@ QWidget* DCCProg::build_std()
 {
     auto* form = new QFormLayout;
     for (int i = 1; i <= 6; ++i) {
-        CVTxt[size_t(i)] = number_box(indexed("CVTxt", i), i == 1 ? 5 : 3);
+        CVTxt[size_t(i)] = number_box(indexed_name("CVTxt", i), i == 1 ? 5 : 3);
         connect(CVTxt[size_t(i)], &QLineEdit::textChanged, this, &DCCProg::check_fields);
         form->addRow(kStdLabels[i], CVTxt[size_t(i)]);
     }
@@ -325,7 +321,7 @@ QWidget* DCCProg::build_cv29()
     auto* grid = new QGridLayout(group);
     for (int i = 0; i < 8; ++i) {
         CV29Bit[size_t(i)] = new QCheckBox(kCv29Captions[i]);
-        CV29Bit[size_t(i)]->setObjectName(indexed("CV29Bit", i));
+        CV29Bit[size_t(i)]->setObjectName(indexed_name("CV29Bit", i));
         grid->addWidget(CV29Bit[size_t(i)], i % 4, i / 4);
     }
     connect(CV29Bit[5], &QCheckBox::clicked, this, [this] {
