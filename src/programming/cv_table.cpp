@@ -285,7 +285,7 @@ QList<CvTable::Entry> CvTable::user_list() const
         if (!selected(row))
             continue;
         const QString v = row == editRow_ ? editText_ : cell(row, ColValue);
-        list.append({cv(row), text_value(v)});
+        list.append({cv(row), v.isEmpty() || v == kUnknown ? -1 : text_value(v)});
     }
     return list;
 }

@@ -64,7 +64,7 @@ class CvTable : public QAbstractTableModel {
 
     struct Entry {
         int cv;
-        int value; // "-" and "" count as 0
+        int value; // -1 for "-" or an empty cell
     };
     // The selected rows, top to bottom.
     QList<Entry> user_list() const;

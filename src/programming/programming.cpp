@@ -27,8 +27,8 @@ const QString kSchreibfehler = QStringLiteral("Programmiergleis: Schreibfehler")
 const QString kKurzschluss = QStringLiteral("Programmiergleis: Kurzschluss");
 const QString kKeineLok = QStringLiteral("Programmiergleis: keine Lok");
 const QString kUnbekannterFehler = QStringLiteral("Programmiergleis: unbekannter Fehler");
-const QString kCvNummer = QStringLiteral("Die CV-Nummer %1 liegt nicht zwischen 1 und 1023.");
-const QString kWertUngueltig = QStringLiteral("CV %1: ungültiger Wert %2 (erlaubt: 0 bis %3)");
+const QString kCvNummer = QStringLiteral("Bitte eine CV-Nummer von 1 bis 1023 eingeben.");
+const QString kWertUngueltig = QStringLiteral("CV %1: ungültiger Wert \"%2\" (erlaubt: 0 bis %3)");
 const QString kUnbekannt = QStringLiteral("-");
 const QString kHinweis = QStringLiteral("Hinweis");
 const QString kKennlinie =
@@ -41,9 +41,10 @@ QString invalid_value(int cv, const QString& text, int max)
     return kWertUngueltig.arg(QString::number(cv), text, QString::number(max));
 }
 
-bool cv_number_ok(int cv)
+// A field left at "-" or empty means "leave this CV as it is".
+bool unset(const QString& text)
 {
-    return cv >= 1 && cv <= 1023;
+    return text.isEmpty() || text == kUnbekannt;
 }
 } // namespace
 
@@ -127,32 +128,31 @@ bool Programming::start(int job, int list)
     return true;
 }
 
-bool Programming::read_one(int cv)
+bool Programming::read_one(const QString& cvText)
 {
     if (active_)
         return false;
-    if (!cv_number_ok(cv)) {
-        fail(kCvNummer.arg(cv));
+    const auto cv = number_in(cvText, 1, 1023);
+    if (!cv) {
+        fail(kCvNummer);
         return false;
     }
-    ProgCv = cv;
+    ProgCv = *cv;
     return start(ReadOne);
 }
 
-bool Programming::write_one(int cv, int v)
+bool Programming::write_one(const QString& cvText, const QString& valueText)
 {
     if (active_)
         return false;
-    if (!cv_number_ok(cv)) {
-        fail(kCvNummer.arg(cv));
+    const auto cv = number_in(cvText, 1, 1023);
+    const auto v = number_in(valueText, 0, 255);
+    if (!cv || !v) {
+        fail(!cv ? kCvNummer : invalid_value(*cv, valueText, 255));
         return false;
     }
-    if (v < 0 || v > 255) {
-        fail(invalid_value(cv, QString::number(v), 255));
-        return false;
-    }
-    ProgCv = cv;
-    ProgAnswer = v;
+    ProgCv = *cv;
+    ProgAnswer = *v;
     return start(WriteOne);
 }
 
@@ -170,30 +170,33 @@ bool Programming::write_list(int list)
     return start(WriteList, list);
 }
 
-bool Programming::write_std(const std::array<QString, 7>& cvTxt, bool longAddress, int cv29)
+bool Programming::write_std(const std::array<QString, 7>& cvTxt, bool longAddress,
+                            std::optional<int> cv29)
 {
     if (active_)
         return false;
-    std::array<int, 7> v{};
+    std::array<std::optional<int>, 7> v{};
     for (int i = 1; i <= 6; ++i) {
         const QString& text = cvTxt[size_t(i)];
         const int max = i == 1 && longAddress ? 10239 : 255;
-        if (!number_text_in(text, 0, max)) {
+        v[size_t(i)] = number_in(text, 0, max);
+        if (!unset(text) && !v[size_t(i)]) {
             fail(invalid_value(i, text, max));
             return false;
         }
-        v[size_t(i)] = number_in(text, 0, max).value_or(0); // "-" is written as 0
     }
-    if (longAddress) {
+    if (v[1] && longAddress) {
         // CV 1 keeps its last known value: the long address lives in 17/18.
-        set_value(18, v[1] & 255);
-        set_value(17, ((v[1] / 256) & 63) + 192);
-    } else {
-        set_value(1, v[1]);
+        set_value(18, *v[1] & 255);
+        set_value(17, ((*v[1] / 256) & 63) + 192);
+    } else if (v[1]) {
+        set_value(1, *v[1]);
     }
     for (int i = 2; i <= 6; ++i)
-        set_value(i, v[size_t(i)]);
-    set_value(29, cv29 & 0xFF);
+        if (v[size_t(i)])
+            set_value(i, *v[size_t(i)]);
+    if (cv29)
+        set_value(29, *cv29 & 0xFF);
     emit show_cv_list();
     return write_list(StdList);
 }
@@ -207,12 +210,13 @@ bool Programming::fill_user_list(const CvTable& table, bool withValues)
                 fail(invalid_value(e.cv, QString::number(e.value), 255));
                 return false;
             }
+    // A row whose value is "-" or empty keeps the CV's value (and an unknown one is not written).
     int n = 0;
     for (const CvTable::Entry& e : entries) {
         if (n >= ListSize)
             break;
         CvList[UserList][size_t(n++)] = e.cv;
-        if (withValues)
+        if (withValues && e.value >= 0)
             set_value(e.cv, e.value);
     }
     CvListLast[UserList] = n - 1;
@@ -282,16 +286,20 @@ bool Programming::step(int job)
             s_.req.ReqStep = Request;
         return false;
     case Request: {
-        const bool inRange =
-            CvListNr >= 0 && CvListNr <= 3 && CvListPos >= 0 && CvListPos < ListSize;
-        const int cv = !list ? ProgCv : inRange ? CvList[size_t(CvListNr)][size_t(CvListPos)] : 0;
+        if (list && write)
+            CvListPos = next_write(CvListPos);
+        if (list && CvListPos > CvListLast[size_t(CvListNr)]) {
+            status(write ? kSchreibenBeendet : kLesenBeendet);
+            return finish_list();
+        }
+        const int cv = list ? CvList[size_t(CvListNr)][size_t(CvListPos)] : ProgCv;
         status((write ? kSchreibeCv : kLeseCv) + QString::number(cv));
         int v = 0;
         if (write) {
             v = list ? value(cv) : ProgAnswer;
             ProgWrSave = v;
         }
-        put_request(write, cv, v == CvUnknown ? 0 : v);
+        put_request(write, cv, v);
         s_.req.ReqStep = AwaitAnswer;
         s_.req.ReqTime = s_.clock.now();
         ProgAnswer = write ? WriteAwaited : ReadAwaited;
@@ -336,29 +344,31 @@ bool Programming::await_list(bool write)
     }
     if (ProgAnswer == (write ? WriteAwaited : ReadAwaited))
         return false;
-    const auto& list = CvList[size_t(CvListNr)];
-    const int last = CvListLast[size_t(CvListNr)];
     const bool ok = write ? ProgAnswer == Written : ProgAnswer >= 0 && ProgAnswer <= 255;
     if (!ok) {
         fail(prog_error(ProgAnswer, write ? ProgColumn::ListWrite : ProgColumn::Read).box);
         return finish_list();
     }
-    if (write) {
+    if (!write)
+        set_value(CvList[size_t(CvListNr)][size_t(CvListPos)], ProgAnswer);
+    // The next CV follows without leaving programming mode; the request
+    // step ends the job after the last one.
+    ++CvListPos;
+    s_.req.ReqStep = Request;
+    return false;
+}
+
+int Programming::next_write(int pos) const
+{
+    const auto& list = CvList[size_t(CvListNr)];
+    for (; pos <= CvListLast[size_t(CvListNr)]; ++pos) {
+        const int cv = list[size_t(pos)];
         // CV 7 and 8 are read-only in a decoder (version, manufacturer);
         // only a list that starts with one writes it (a reset via CV 8).
-        do
-            ++CvListPos;
-        while (CvListPos <= last && (list[size_t(CvListPos)] == 7 || list[size_t(CvListPos)] == 8));
-    } else {
-        set_value(list[size_t(CvListPos)], ProgAnswer);
-        ++CvListPos;
+        if (value(cv) != CvUnknown && (pos == 0 || (cv != 7 && cv != 8)))
+            break;
     }
-    if (CvListPos <= last) {
-        s_.req.ReqStep = Request;
-        return false;
-    }
-    status(write ? kSchreibenBeendet : kLesenBeendet);
-    return finish_list();
+    return pos;
 }
 
 bool Programming::await_one(bool write)

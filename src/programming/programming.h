@@ -86,14 +86,17 @@ class Programming : public QObject {
 
     bool job_running() const { return active_; }
     // Each start refuses (false) while a programming job runs or when its
-    // input is out of range (with a message); otherwise the buttons lock.
-    bool read_one(int cv);
-    bool write_one(int cv, int value);
+    // input cannot be read or is out of range (with a message); otherwise
+    // the buttons lock. Single CVs come as the fields' texts.
+    bool read_one(const QString& cvText);
+    bool write_one(const QString& cvText, const QString& valueText);
     bool read_list(int list);
+    // A list write sends only known values: a CV whose value is unknown is
+    // left alone rather than written as 0.
     bool write_list(int list);
-    // Standard CVs from the fields: CVTxt(1..6) as typed, the long-address
-    // box and the CV29 bits. Unreadable text refuses the write.
-    bool write_std(const std::array<QString, 7>& cvTxt, bool longAddress, int cv29);
+    // Standard CVs from the fields: CVTxt(1..6) as typed ("-" or empty:
+    // left as it is), the long-address box and CV 29 (unset: left alone).
+    bool write_std(const std::array<QString, 7>& cvTxt, bool longAddress, std::optional<int> cv29);
     // The table's selected rows as list 2; false (no job) when none is selected.
     bool read_user_list(const CvTable& table);
     bool write_user_list(const CvTable& table);
@@ -142,6 +145,7 @@ class Programming : public QObject {
     bool step(int job);
     void put_request(bool write, int cv, int value);
     bool await_list(bool write);
+    int next_write(int pos) const;
     bool await_one(bool write);
     bool finish_list();
     bool finish_one();

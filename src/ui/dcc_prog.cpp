@@ -29,7 +29,6 @@
 #include <QTableView>
 #include <QTimer>
 #include <QVBoxLayout>
-#include <limits>
 
 namespace {
 const QString kCaption = QStringLiteral("DCC Programmierung");
@@ -98,16 +97,6 @@ QLineEdit* number_box(const QString& name, int digits)
     e->setMaxLength(digits);
     e->setFixedWidth(e->fontMetrics().horizontalAdvance(u'0') * (digits + 3));
     return e;
-}
-
-// A field's number: "-" and empty count as 0, as they are written; text
-// that is no number gives -1, which every start refuses with a message.
-int field_value(const QLineEdit* e)
-{
-    const QString t = e->text();
-    if (t.isEmpty() || t == u'-')
-        return 0;
-    return number_in(t, 0, std::numeric_limits<int>::max()).value_or(-1);
 }
 
 QLabel* value_label(const char* name)
@@ -323,6 +312,7 @@ QWidget* DCCProg::build_cv29()
         CV29Bit[size_t(i)] = new QCheckBox(kCv29Captions[i]);
         CV29Bit[size_t(i)]->setObjectName(indexed_name("CV29Bit", i));
         grid->addWidget(CV29Bit[size_t(i)], i % 4, i / 4);
+        connect(CV29Bit[size_t(i)], &QCheckBox::clicked, this, [this] { cv29Set_ = true; });
     }
     connect(CV29Bit[5], &QCheckBox::clicked, this, [this] {
         show_address();
@@ -464,6 +454,7 @@ void DCCProg::show_std_cvs()
     const StdCvs s = prog_.std_cvs();
     for (int i = 0; i < 8; ++i)
         CV29Bit[size_t(i)]->setChecked(s.cv29 & (1 << i));
+    cv29Set_ = prog_.value(29) != CvUnknown;
     show_address();
     for (int i = 2; i <= 6; ++i)
         CVTxt[size_t(i)]->setText(s.cv[size_t(i)]);
@@ -532,7 +523,7 @@ void DCCProg::value_changed()
     if (bitGuard_)
         return;
     check_fields();
-    const int v = field_value(CVValTxt);
+    const int v = number_in(CVValTxt->text(), 0, MaxValue).value_or(0);
     valueGuard_ = true;
     for (int i = 0; i < 8; ++i)
         CVBit[size_t(i)]->setChecked(v > 0 && (v & (1 << i)));
@@ -565,12 +556,12 @@ void DCCProg::list_clicked(int row)
 
 void DCCProg::read_one()
 {
-    prog_.read_one(field_value(CVAdrTxt));
+    prog_.read_one(CVAdrTxt->text());
 }
 
 void DCCProg::write_one()
 {
-    prog_.write_one(field_value(CVAdrTxt), field_value(CVValTxt));
+    prog_.write_one(CVAdrTxt->text(), CVValTxt->text());
 }
 
 void DCCProg::write_std()
@@ -578,10 +569,13 @@ void DCCProg::write_std()
     std::array<QString, 7> texts;
     for (int i = 1; i <= 6; ++i)
         texts[size_t(i)] = CVTxt[size_t(i)]->text();
-    int cv29 = 0;
-    for (int i = 0; i < 8; ++i)
-        if (CV29Bit[size_t(i)]->isChecked())
-            cv29 |= 1 << i;
+    std::optional<int> cv29;
+    if (cv29Set_) {
+        cv29 = 0;
+        for (int i = 0; i < 8; ++i)
+            if (CV29Bit[size_t(i)]->isChecked())
+                *cv29 |= 1 << i;
+    }
     prog_.write_std(texts, CV29Bit[5]->isChecked(), cv29);
 }
 

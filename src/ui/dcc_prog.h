@@ -119,4 +119,7 @@ class DCCProg : public QMainWindow {
     bool fieldsOk_ = true;    // every number field is valid
     bool bitGuard_ = false;   // CVValTxt is being set from the bit boxes
     bool valueGuard_ = false; // the bit boxes are being set from CVValTxt
+    // CV 29 is written only once it is known or a box has been clicked:
+    // unknown, the boxes show zeros that are no value of the decoder.
+    bool cv29Set_ = false;
 };

@@ -124,7 +124,7 @@ void TestCvTable::bitsSelectionAndUserList()
     QCOMPARE(list.size(), 2);
     QCOMPARE(list[0].cv, 29);
     QCOMPARE(list[0].value, 135);
-    QCOMPARE(list[1].value, 0); // "-" counts as 0
+    QCOMPARE(list[1].value, -1); // "-": the CV is left alone
 }
 
 void TestCvTable::dragStaysWithinRange_data()

@@ -111,7 +111,8 @@ void TestProgramming::requestBytes()
     QFETCH(int, value);
     QFETCH(QString, bytes5to10);
     Bench b;
-    QVERIFY(write ? b.prog.write_one(cv, value) : b.prog.read_one(cv));
+    const QString cvText = QString::number(cv);
+    QVERIFY(write ? b.prog.write_one(cvText, QString::number(value)) : b.prog.read_one(cvText));
     const QByteArray body = QByteArray::fromHex(
         ("ED 1F 01 5A 56 " + bytes5to10 + " 00 00 00 00 10" + QString(" 00").repeated(14))
             .toLatin1());
@@ -191,10 +192,11 @@ void TestProgramming::answerCodes()
     Bench b;
     QSignalSpy shown(&b.prog, &Programming::single_value_shown);
     b.prog.CvList[Programming::UserList][0] = 5;
+    b.prog.set_value(5, 7);
     b.prog.CvListLast[Programming::UserList] = 0;
     switch (job) {
-    case Programming::ReadOne: b.prog.read_one(5); break;
-    case Programming::WriteOne: b.prog.write_one(5, 9); break;
+    case Programming::ReadOne: b.prog.read_one("5"); break;
+    case Programming::WriteOne: b.prog.write_one("5", "9"); break;
     case Programming::ReadList: b.prog.read_list(Programming::UserList); break;
     default: b.prog.write_list(Programming::UserList); break;
     }
@@ -206,7 +208,7 @@ void TestProgramming::answerCodes()
     QCOMPARE(shown.isEmpty() ? QString() : shown.last().at(0).toString(), value);
     QCOMPARE(b.rig.takeWire(), Leave);
     QVERIFY(b.released());
-    QCOMPARE(b.prog.value(5), CvUnknown);
+    QCOMPARE(b.prog.value(5), 7); // a failure changes no value
 }
 
 void TestProgramming::listReadStopsOnTimeoutKeepingValues()
@@ -233,6 +235,8 @@ void TestProgramming::listWriteSkips7And8ExceptFirst_data()
     QTest::newRow("7 and 8 inside and at the end")
         << QList<int>{3, 7, 8, 29, 8, 7} << QList<int>{3, 29};
     QTest::newRow("8 first is written") << QList<int>{8, 7, 3, 8} << QList<int>{8, 3};
+    QTest::newRow("unknown values are left alone") << QList<int>{2, 3, 7, 29} << QList<int>{3, 29};
+    QTest::newRow("nothing known") << QList<int>{2} << QList<int>{};
 }
 
 void TestProgramming::listWriteSkips7And8ExceptFirst()
@@ -244,12 +248,14 @@ void TestProgramming::listWriteSkips7And8ExceptFirst()
     Track t(decoder);
     t.userList(list);
     for (int cv : list)
-        t.prog.set_value(cv, 9);
+        if (cv != 2)
+            t.prog.set_value(cv, 9);
     QVERIFY(t.prog.write_list(Programming::UserList));
     t.rig.run(2);
     QCOMPARE(t.requested, written);
     QCOMPARE(t.prog.DCCProgStat, " Schreibvorgang beendet ");
-    QCOMPARE(t.station.programmingTrack().decoder()->cvs[written.last()], 9);
+    QCOMPARE(t.station.programmingTrack().decoder()->cvs[2], 2);
+    QVERIFY(t.rig.port.written().endsWith(ln::frame({0xE5, 0x07, 0x01, 0x5A, 0x56, 0x40})));
 }
 
 void TestProgramming::abortEndsListJobButNotSingle()
@@ -263,7 +269,7 @@ void TestProgramming::abortEndsListJobButNotSingle()
     QCOMPARE(t.requested.size(), 1);
     QVERIFY(!t.prog.job_running());
 
-    QVERIFY(t.prog.read_one(29));
+    QVERIFY(t.prog.read_one("29"));
     t.rig.run(0.05);
     t.prog.abort();
     t.rig.run(1);
@@ -306,13 +312,16 @@ void TestProgramming::standardFieldsAndListLines()
     QCOMPARE(s.cv29, 0);
     QCOMPARE(s.manufacturer, "-");
 
-    // Long address 1234: CV 17 = 0xC4, CV 18 = 0xD2; CV 1 keeps its value.
+    // Long address 1234: CV 17 = 0xC4, CV 18 = 0xD2; CV 1 keeps its value,
+    // "-" and empty fields leave their CVs alone.
     b.prog.set_value(1, 3);
+    b.prog.set_value(4, 7);
     QVERIFY(b.prog.write_std({"", "1234", "-", "5", "", "", ""}, true, 0x26));
     QCOMPARE(b.prog.value(17), 196);
     QCOMPARE(b.prog.value(18), 210);
     QCOMPARE(b.prog.value(1), 3);
-    QCOMPARE(b.prog.value(2), 0); // "-" is written as 0
+    QCOMPARE(b.prog.value(2), CvUnknown);
+    QCOMPARE(b.prog.value(4), 7);
     s = b.prog.std_cvs();
     QCOMPARE(s.address, "1234");
     QCOMPARE(b.prog.address_text(false), "3");
@@ -329,14 +338,18 @@ void TestProgramming::standardFieldsAndListLines()
 void TestProgramming::onlyOneJobAtATime()
 {
     Bench b;
-    QVERIFY(b.prog.read_one(1));
+    QVERIFY(b.prog.read_one("1"));
     QVERIFY(!b.prog.read_list(Programming::StdList));
     QVERIFY(!b.prog.write_std({"", "3", "", "", "", "", ""}, false, 0));
-    // Out-of-range input never reaches the wire.
+    // Input that is no CV or value never reaches the wire, not even as 0.
     Bench c;
-    QVERIFY(!c.prog.read_one(0));
-    QVERIFY(!c.prog.write_one(3, 256));
-    QCOMPARE(c.rig.shown.size(), 2);
+    for (const char* cv : {"0", "-", "", "1024", "x"})
+        QVERIFY(!c.prog.read_one(cv));
+    QVERIFY(!c.prog.write_one("3", "256"));
+    QVERIFY(!c.prog.write_one("3", "-"));
+    QVERIFY(!c.prog.write_std({"", "3", "300", "", "", "", ""}, false, std::nullopt));
+    QCOMPARE(c.rig.shown.size(), 8);
+    QCOMPARE(c.rig.takeWire(), "");
     CvTable none;
     QVERIFY(!c.prog.read_user_list(none)); // no row selected: no job, buttons stay
     QVERIFY(c.buttons.isEmpty());

@@ -164,7 +164,7 @@ void TestDccProg::tableRowsByDialogAndKeys()
     QVERIFY(w.table().selected(1));
     in<QPushButton>(w, "DecWrUserList").click();
     QVERIFY(in(w, "DecWrUserList").isEnabled());
-    QCOMPARE(b.rig.shown.last().text, "CV 49: ungültiger Wert 300 (erlaubt: 0 bis 255)");
+    QCOMPARE(b.rig.shown.last().text, "CV 49: ungültiger Wert \"300\" (erlaubt: 0 bis 255)");
 
     // Delete removes a row only when the whole row is selected.
     view.setCurrentIndex(w.table().index(0, CvTable::ColText));
