@@ -210,7 +210,7 @@ bool Programming::fill_user_list(const CvTable& table, bool withValues)
                 fail(invalid_value(e.cv, QString::number(e.value), 255));
                 return false;
             }
-    // A row whose value is "-" or empty keeps the CV's value (and an unknown one is not written).
+    // Rows showing "-" or nothing keep their CV's value; unknown ones are not written.
     int n = 0;
     for (const CvTable::Entry& e : entries) {
         if (n >= ListSize)

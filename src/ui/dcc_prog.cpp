@@ -526,7 +526,7 @@ void DCCProg::value_changed()
     const int v = number_in(CVValTxt->text(), 0, MaxValue).value_or(0);
     valueGuard_ = true;
     for (int i = 0; i < 8; ++i)
-        CVBit[size_t(i)]->setChecked(v > 0 && (v & (1 << i)));
+        CVBit[size_t(i)]->setChecked((v & (1 << i)) != 0);
     valueGuard_ = false;
 }
 
