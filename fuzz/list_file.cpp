@@ -2,6 +2,7 @@
 
 #include "programming/cv_files.h"
 
+#include <cstdint>
 #include <cstdlib>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)

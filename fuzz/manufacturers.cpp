@@ -2,6 +2,8 @@
 
 #include "programming/cv_files.h"
 
+#include <cstdint>
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     std::array<QString, 257> names;

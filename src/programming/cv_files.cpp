@@ -80,13 +80,18 @@ QString last_item(QStringView line)
     return first_item(line);
 }
 
-QString decode(const QByteArray& bytes)
+static std::optional<QString> from_utf8(const QByteArray& bytes)
 {
     auto utf8 = QStringDecoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    const QString text = utf8(bytes);
-    if (!utf8.hasError())
-        return text;
-    return QString::fromLatin1(bytes);
+    QString text = utf8(bytes);
+    if (utf8.hasError())
+        return std::nullopt;
+    return text;
+}
+
+QString decode(const QByteArray& bytes)
+{
+    return from_utf8(bytes).value_or(QString::fromLatin1(bytes));
 }
 
 QByteArray encode(const QString& text)
@@ -94,7 +99,9 @@ QByteArray encode(const QString& text)
     for (QChar c : text)
         if (c.unicode() > 0xFF)
             return text.toUtf8();
-    return text.toLatin1();
+    // Latin-1 bytes that happen to be valid UTF-8 would read back as other text.
+    const QByteArray latin = text.toLatin1();
+    return from_utf8(latin) ? text.toUtf8() : latin;
 }
 
 std::optional<CvFile> parse_cv(const QByteArray& bytes)

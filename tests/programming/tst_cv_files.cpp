@@ -110,6 +110,8 @@ void TestCvFiles::listFileRoundTrip_data()
                                                      "5,\"Anfahr, \"weich\"\"\r\n");
     QTest::newRow("umlauts, empty")
         << "Kühn" << Rows{{"3", ""}} << QByteArray("LST-Datei\r\nK\xfchn\r\n3,\"\"\r\n");
+    QTest::newRow("Latin-1 that would read as UTF-8")
+        << "Ã¼" << Rows{} << QByteArray("LST-Datei\r\n\xc3\x83\xc2\xbc\r\n");
 }
 
 void TestCvFiles::listFileRoundTrip()
