@@ -16,8 +16,8 @@ Application::Application(Clock& clk, Port& p, const QString& dataDir, QObject* p
     : QObject(parent), clock(clk), port(p), data(dataDir), dispatch(clk, msgs),
       link(clk, p, dispatch, msgs),
       req(link), services{clk, msgs, state, data, link, dispatch, req}, loco(services),
-      lokSettings(services, loco), lokDispatch(services, loco), options(services),
-      keyboard(services), feedback(services), kennix(services), prog(services),
+      throttle(services, loco), lokSettings(services, loco), lokDispatch(services, loco),
+      options(services), keyboard(services), feedback(services), kennix(services), prog(services),
       identify(services, loco), conn(services, p, MainTimer)
 {
     MainTimer.setObjectName(QStringLiteral("MainTimer"));
@@ -26,7 +26,12 @@ Application::Application(Clock& clk, Port& p, const QString& dataDir, QObject* p
     connect(&MainTimer, &QTimer::timeout, this, &Application::tick);
     // Input is dispatched as it arrives, whatever the interface type.
     connect(&port, &Port::readyRead, this, &Application::take_input);
-    connect(&req, &ReqEngine::lock_ui, this, &Application::lock_ui);
+    // A throttle request locks nothing: the panels keep driving while it runs
+    // (a newer one replaces it) and STOP stays in reach.
+    connect(&req, &ReqEngine::lock_ui, this, [this](bool busy) {
+        if (!busy || !Slots::throttle_job(req.ReqJob))
+            emit lock_ui(busy);
+    });
     conn.poll_switches = [this] { keyboard.first_page(); };
     connect(&conn, &Connection::connected, this, [this] {
         emit lock_ui(false);

@@ -15,6 +15,7 @@
 #include "loco/loco_dispatch.h"
 #include "loco/loco_settings.h"
 #include "loco/slots.h"
+#include "loco/throttle.h"
 #include "loconet/dispatch.h"
 #include "loconet/link.h"
 #include "programming/programming.h"
@@ -55,6 +56,7 @@ class Application : public QObject {
     ReqEngine req;
     Services services;
     Slots loco; // the slot table and throttle requests
+    Throttle throttle;
     LocoSettings lokSettings;
     LocoDispatch lokDispatch;
     SpecialOptions options;

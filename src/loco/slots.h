@@ -39,6 +39,8 @@ class Slots : public QObject {
     explicit Slots(const Services& s);
 
     static constexpr int Blank = 130; // never written by a message: clears a panel
+    // Request kinds 30..39 drive the throttle panels.
+    static constexpr bool throttle_job(int job) { return job >= 30 && job <= 39; }
 
     std::array<SlotRec, 131> SlotData{};
     std::array<int, 2> ThrSlot{-1, -1};

@@ -1,0 +1,85 @@
+#pragma once
+// Driving a loco from the two throttle panels: what each panel action puts
+// on the bus (as a throttle request of the slot table) and what a panel
+// shows of its loco. The panels are thin windows over this.
+
+#include "core/services.h"
+
+#include <QObject>
+#include <QString>
+#include <array>
+
+class Slots;
+struct SlotRec;
+
+// Speed step shown for LocoNet speed value v (0..127) of a loco with that
+// many speed steps; -1 for a step count that has no column.
+int speed_step(int v, int steps);
+// LocoNet speed of a digit key 0..9: 0, 14, 28, ... 127 (never the
+// emergency stop 1).
+int digit_speed(int digit);
+// Picture file of a loco state: lights (F0), F1, F2 as 0/1, direction
+// 0 forward or 1 reverse.
+QString lok_picture_name(int f0, int f1, int f2, int dir);
+// Picture of a panel without a loco, and of a state without its own picture.
+inline const QString LokBlankPicture = QStringLiteral("Lok0.bmp");
+// Loco address typed into a panel: the number the text starts with; 0 when
+// there is none or it is no loco address (1..16383).
+int lok_address(const QString& text);
+// Function n (0..28) of a slot record is on.
+bool function_on(const SlotRec& loco, int n);
+
+// What a panel shows of its loco. An indicator colour of -1 and a null
+// speed text leave the control as it is.
+struct PanelView {
+    std::array<int, 29> fkt{};
+    QString picture;
+    int scroll = 0;
+    QString format;
+    QString speed;
+};
+
+class Throttle : public QObject {
+    Q_OBJECT
+  public:
+    Throttle(const Services& s, Slots& table);
+
+    static constexpr int Functions = 29; // F0..F28 per panel
+    static constexpr int MaxAddress = 16383;
+
+    // The address typed on each panel, kept by the panel's address field.
+    std::array<int, 2> LokAdr{};
+    // Speed of each panel as a fraction 0..1, drawn by its speed pointer.
+    std::array<double, 2> SpeedFrac{};
+
+    // A key in the address field of panel i: the panel forgets its loco at
+    // once; Enter also binds the loco typed. True when a loco is being bound.
+    bool address_key(int i, const QString& text, bool enter);
+    // The speed bar of panel i took value 0..126; scrolling while it is
+    // dragged. False when the panel has no address: the bar goes back to 0.
+    bool change_fst(int i, int value, bool scrolling);
+    void set_dir(int d, int i);
+    void chge_dir(int i);
+    // Turns the loco round without a speed command. True when the panel shows
+    // speed 0 now.
+    bool picture_click(int i);
+    // Function button 29 * panel + function.
+    void FCmd_Click(int index);
+    // The driving keys of throttle page i (digits, Escape, F1..F12, the
+    // direction keys); other keys do nothing.
+    void keydown(int i, int keyCode);
+
+    PanelView view(int i) const;
+
+  signals:
+    void panel_reset(int i);
+    void panel_shown(int i, const PanelView& view);
+
+  private:
+    void start(int i, int kind);
+    void lok_show(int i);
+    void lok_reset(int i);
+
+    Services s_;
+    Slots& slots_;
+};
