@@ -19,6 +19,11 @@ int key_code(const QKeyEvent& event)
     case Qt::Key_Escape: return 27;
     case Qt::Key_Space: return 32;
     case Qt::Key_Delete: return 46;
+    // The throttles' direction keys: "-" and the "<" key beside the left shift.
+    case Qt::Key_Minus:
+    case Qt::Key_Underscore: return 189;
+    case Qt::Key_Less:
+    case Qt::Key_Greater: return 226;
     default: return -1;
     }
 }

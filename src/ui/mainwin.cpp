@@ -12,10 +12,11 @@
 #include "lamp.h"
 #include "lokeinst.h"
 #include "message_presenter.h"
+#include "panel_parts.h"
 #include "port_field.h"
 #include "reset_window.h"
 #include "so_window.h"
-#include "speed_pointer.h"
+#include "throttle_panel.h"
 #include "version_window.h"
 #include "zentrale_form.h"
 #include "zk_namen.h"
@@ -25,9 +26,10 @@
 #include "core/colour.h"
 #include "core/shell.h"
 
+#include <QApplication>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QFontDatabase>
-#include <QFormLayout>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -36,7 +38,6 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTabWidget>
-#include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
@@ -51,8 +52,6 @@ const QString kStop = QStringLiteral("STOP");
 const QString kGo = QStringLiteral("GO");
 const QString kSend = QStringLiteral("Sende LN Mes");
 const QString kSendNurVerbunden = QStringLiteral("Erst nach \"Verbinden\" möglich");
-const QString kLok = QStringLiteral("Lok:");
-const QString kAdresse = QStringLiteral("Adresse:");
 const QString kProgramminfo = QStringLiteral("Programminfo");
 const QStringList kTabs = {
     QStringLiteral("Fahrpult 1"), QStringLiteral("Fahrpult 2"),  QStringLiteral("Magnetartikel"),
@@ -62,12 +61,11 @@ const QStringList kTabs = {
 constexpr int JobPowerOff = 3;
 constexpr int JobPowerOn = 4;
 constexpr int JobRawMessage = 40;
-constexpr int ZeigerInterval = 100; // ms
 
-QString indexed(const char* name, int i)
-{
-    return QStringLiteral("%1_%2").arg(QLatin1String(name)).arg(i);
-}
+// Key codes the window handles itself.
+constexpr int KeyPause = 19;
+constexpr int KeyA = 65;
+constexpr int KeyT = 84;
 
 QLabel* info_label(const char* name)
 {
@@ -96,8 +94,10 @@ MainWin::MainWin(Application& core, QWidget* parent)
 
     MainTab = new QTabWidget;
     MainTab->setObjectName(QStringLiteral("MainTab"));
-    MainTab->addTab(build_throttle_page(0), kTabs[0]);
-    MainTab->addTab(build_throttle_page(1), kTabs[1]);
+    for (int i = 0; i < 2; ++i) {
+        Fahrpult[i] = new ThrottlePanel(core_, i);
+        MainTab->addTab(Fahrpult[i], kTabs[i]);
+    }
     auto* keyboard = new KeyboardPage(core_, this);
     MainTab->addTab(keyboard, kTabs[2]);
     keyEntry[2] = [keyboard](int digit) { keyboard->key_entry(digit); };
@@ -205,7 +205,7 @@ QWidget* MainWin::build_connection()
     const QString captions[] = {kTrennen, kVerbinden};
     for (int i = 0; i < 2; ++i) {
         OpenPortBut[i] = new QPushButton(captions[i]);
-        OpenPortBut[i]->setObjectName(indexed("OpenPortBut", i));
+        OpenPortBut[i]->setObjectName(indexed_name("OpenPortBut", i));
     }
     connect(OpenPortBut[0], &QPushButton::clicked, this,
             [this] { core_.conn.disconnect_port(PortAdr->currentText()); });
@@ -266,38 +266,6 @@ QWidget* MainWin::build_raw_message()
     return box;
 }
 
-QWidget* MainWin::build_throttle_page(int i)
-{
-    LokAdr[i] = new QLineEdit;
-    LokAdr[i]->setObjectName(indexed("LokAdr", i));
-    LokAdr[i]->setFixedWidth(LokAdr[i]->fontMetrics().horizontalAdvance(u'0') * 8);
-
-    Zeiger[i] = new SpeedPointer;
-    Zeiger[i]->setObjectName(indexed("Zeiger", i));
-    Zeiger_Timer[i] = new QTimer(this);
-    Zeiger_Timer[i]->setObjectName(indexed("Zeiger_Timer", i));
-    Zeiger_Timer[i]->setInterval(ZeigerInterval);
-    connect(Zeiger_Timer[i], &QTimer::timeout, this, [this, i] { zeiger_timer(i); });
-    Zeiger_Timer[i]->start();
-
-    auto* frame = new QGroupBox(kLok);
-    frame->setObjectName(indexed("Lok_Frame", i));
-    auto* form = new QFormLayout;
-    form->addRow(kAdresse, LokAdr[i]);
-    auto* controls = new QVBoxLayout;
-    controls->addLayout(form);
-    controls->addStretch();
-    auto* inner = new QHBoxLayout(frame);
-    inner->addLayout(controls);
-    inner->addWidget(Zeiger[i], 0, Qt::AlignTop);
-    inner->addStretch(1);
-
-    auto* page = new QWidget;
-    auto* layout = new QHBoxLayout(page);
-    layout->addWidget(frame);
-    return page;
-}
-
 void MainWin::lock_ui(bool busy)
 {
     const bool entering = busy && MainTab->isEnabled();
@@ -340,32 +308,45 @@ void MainWin::show_station()
     Interface_Info->setText(interface_text(core_.state.IfType));
 }
 
-void MainWin::zeiger_timer(int i)
-{
-    if (i == 0 || i == 1)
-        Zeiger[i]->step(SpeedFrac[i]);
-}
-
 void MainWin::keydown(int keyCode)
 {
-    constexpr int KeyT = 84;
+    // While a job holds the window locked, a key must not start a request
+    // that would replace it.
+    if (!MainTab->isEnabled())
+        return;
     const int page = MainTab->currentIndex();
     if (keyCode == KeyT) {
         MainTab->setCurrentIndex((page + 1) % MainTab->count());
         return;
     }
-    if (page >= 2 && keyCode >= '0' && keyCode <= '9' && keyEntry[size_t(page)])
+    if (page == 0 || page == 1) {
+        if (keyCode == KeyA)
+            Fahrpult[page]->address_field()->setFocus(Qt::ShortcutFocusReason);
+        else if (keyCode == KeyPause && core_.throttle.LokAdr[size_t(page)] > 0)
+            stop_go_clicked();
+        else
+            core_.throttle.keydown(page, keyCode);
+        return;
+    }
+    if (keyCode >= '0' && keyCode <= '9' && keyEntry[size_t(page)])
         keyEntry[size_t(page)](keyCode - '0');
 }
 
 void MainWin::keyPressEvent(QKeyEvent* event)
 {
+    // A key that a text field passed on (F2 in the address field) must not
+    // drive; shortcuts with Ctrl or Alt are no driving keys, and a held key
+    // acts once, so a held F-key does not flicker its function.
+    const QWidget* focus = QApplication::focusWidget();
+    const bool typing = focus && (focus->testAttribute(Qt::WA_InputMethodEnabled) ||
+                                  qobject_cast<const QComboBox*>(focus));
     const int code = key_code(*event);
-    if (code < 0) {
+    if (code < 0 || typing || (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
         QMainWindow::keyPressEvent(event);
         return;
     }
-    keydown(code);
+    if (!event->isAutoRepeat())
+        keydown(code);
 }
 
 void MainWin::show_window(QWidget* window)
@@ -428,10 +409,11 @@ void MainWin::focus_loco_address()
     if (page != 0 && page != 1)
         return;
     // Asked for while locked, it takes effect when the lock ends.
+    QLineEdit* address = Fahrpult[page]->address_field();
     if (MainTab->isEnabled())
-        LokAdr[page]->setFocus();
+        address->setFocus();
     else
-        lockedFocus_ = LokAdr[page];
+        lockedFocus_ = address;
 }
 
 void MainWin::ende_menu()

@@ -23,10 +23,9 @@ class QLineEdit;
 class QMenu;
 class QPushButton;
 class QTabWidget;
-class QTimer;
 class ResetWindow;
 class SOWindow;
-class SpeedPointer;
+class ThrottlePanel;
 class VersionWindow;
 class ZentraleForm;
 class ZkNamen;
@@ -36,15 +35,10 @@ class MainWin : public QMainWindow {
   public:
     explicit MainWin(Application& core, QWidget* parent = nullptr);
 
-    // Speed of throttle panel i as a fraction 0..1, drawn by its pointer.
-    double SpeedFrac[2] = {0, 0};
-
     // Enables the request-sending parts of the window when not busy.
     void lock_ui(bool busy);
     void show_power(int state);
     void show_station();
-    // One step of the speed pointer of panel i (Zeiger_Timer_i).
-    void zeiger_timer(int i);
 
     // Keyboard driving: a key pressed on the main window acts on the page
     // MainTab shows (throttle keys on pages 0 and 1, a digit on pages 2..4
@@ -59,7 +53,7 @@ class MainWin : public QMainWindow {
 
   protected:
     void closeEvent(QCloseEvent* event) override;
-    // Keys no control took go to keydown.
+    // Keys no control took go to keydown, unless a text field has the focus.
     void keyPressEvent(QKeyEvent* event) override;
 
   private:
@@ -67,7 +61,6 @@ class MainWin : public QMainWindow {
     QWidget* build_connection();
     QWidget* build_power();
     QWidget* build_raw_message();
-    QWidget* build_throttle_page(int i);
 
     void stop_go_clicked();
     void send_raw_message();
@@ -112,9 +105,7 @@ class MainWin : public QMainWindow {
     QLineEdit* MesTxt = nullptr;
     QPushButton* LN_MES_SEND = nullptr;
     QTabWidget* MainTab = nullptr;
-    std::array<QLineEdit*, 2> LokAdr{};
-    std::array<SpeedPointer*, 2> Zeiger{};
-    std::array<QTimer*, 2> Zeiger_Timer{};
+    std::array<ThrottlePanel*, 2> Fahrpult{};
     // The lock takes the focus from the controls it disables; it goes back
     // to lockedFocus_ on unlock unless the user has moved it meanwhile.
     QPointer<QWidget> lockedFocus_;

@@ -1,11 +1,10 @@
 // The main window's shell: power, lock, raw messages, connection buttons,
-// menus, ending, the speed pointers and the focus of the address fields.
+// menus, ending and the focus of the address fields.
 
 #include "support/rig.h"
 #include "support/ui_find.h"
 #include "ui/lamp.h"
 #include "ui/mainwin.h"
-#include "ui/speed_pointer.h"
 
 #include <QComboBox>
 #include <QGroupBox>
@@ -292,23 +291,6 @@ class TstMainWin : public QObject {
             win.close();
         win.close();
         QCOMPARE(ended.count(), 1);
-    }
-
-    void speedPointerCoversAQuarterOfTheRestPerTick()
-    {
-        Rig rig;
-        MainWin win(*rig.core);
-        auto& p0 = find<SpeedPointer>(win, "Zeiger_0");
-        win.SpeedFrac[0] = 1.0;
-        win.zeiger_timer(0);
-        QCOMPARE(p0.level(), 0.25);
-        win.zeiger_timer(0);
-        QCOMPARE(p0.level(), 0.4375);
-        win.SpeedFrac[0] = 0.0;
-        win.zeiger_timer(0);
-        QCOMPARE(p0.level(), 0.328125);
-        QCOMPARE(find<SpeedPointer>(win, "Zeiger_1").level(), 0.0);
-        QCOMPARE(find<QTimer>(win, "Zeiger_Timer_1").interval(), 100);
     }
 
     void locoAddressFocusSurvivesTheLock_data()

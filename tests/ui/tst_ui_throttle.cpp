@@ -1,0 +1,391 @@
+// The throttle panels driving locos of the virtual station in memory: what
+// the controls and keys put on the wire and what the panels show.
+
+#include "sim/sim_bench.h"
+#include "support/rig.h"
+#include "support/ui_find.h"
+#include "ui/lamp.h"
+#include "ui/loco_picture.h"
+#include "ui/mainwin.h"
+#include "ui/speed_pointer.h"
+#include "ui/throttle_panel.h"
+
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTabWidget>
+#include <QtTest>
+
+namespace {
+// Messages given as "A0 01 02|A1 01 20", as they appear on the wire.
+QString wire(const QString& messages)
+{
+    return ln::hex(framedAll(messages));
+}
+
+sim::StationOptions station_type(int type)
+{
+    sim::StationOptions o;
+    o.stationType = type;
+    return o;
+}
+
+// A connected program with its main window shown, against the virtual
+// station; the first loco it is given gets slot 1.
+struct Layout {
+    explicit Layout(int stationType = 2) : station(rig.bus, rig.clock, station_type(stationType))
+    {
+        rig.station = [this] { station.poll(); };
+        win.show();
+        win.activateWindow();
+        static_cast<void>(QTest::qWaitForWindowActive(&win));
+        rig.core->conn.connect_port(QStringLiteral("1"));
+        rig.run(3);
+        rig.takeWire();
+    }
+    template <class T> T& w(const QString& name) { return find<T>(win, name); }
+    QScrollBar& bar(int panel = 0)
+    {
+        return w<QScrollBar>(QStringLiteral("FSTScroll_%1").arg(panel));
+    }
+    int fkt(int index) { return w<Lamp>(QStringLiteral("FKT_%1").arg(index)).colour(); }
+    QString speedLbl() { return w<QLabel>("SpeedLbl_0").text(); }
+    // Types the address into a panel and presses Enter.
+    void bind(int panel, const QString& adr)
+    {
+        auto& field = w<QLineEdit>(QStringLiteral("LokAdr_%1").arg(panel));
+        field.clear();
+        QTest::keyClicks(&field, adr);
+        QTest::keyClick(&field, Qt::Key_Return);
+        rig.run(0.3);
+        rig.takeWire();
+    }
+    // What the program sent meanwhile, after the station has answered.
+    QString sent()
+    {
+        rig.run(0.3);
+        return rig.takeWire();
+    }
+    void key(Qt::Key key) { QTest::keyClick(QApplication::focusWidget(), key); }
+
+    Rig rig;
+    sim::VirtualStation station;
+    MainWin win{*rig.core};
+};
+
+void save_picture(const QString& dir, const QString& name)
+{
+    QImage img(8, 4, QImage::Format_RGB32);
+    img.fill(Qt::red);
+    QVERIFY(img.save(dir + u'/' + name, "BMP"));
+}
+} // namespace
+
+class TestThrottlePanels : public QObject {
+    Q_OBJECT
+  private slots:
+    void speedBarSendsItsValuePlusOne_data()
+    {
+        QTest::addColumn<int>("value");
+        QTest::addColumn<QString>("sent");
+        QTest::newRow("1: never the emergency stop") << 1 << wire("A0 01 02");
+        QTest::newRow("126: full speed") << 126 << wire("A0 01 7F");
+        QTest::newRow("0: stop") << 0 << wire("A0 01 00");
+    }
+    void speedBarSendsItsValuePlusOne()
+    {
+        QFETCH(int, value);
+        QFETCH(QString, sent);
+        Layout l;
+        l.bind(0, "3");
+        l.bar().setValue(60);
+        l.sent();
+        l.bar().setValue(value);
+        l.rig.tick();
+        // A throttle request leaves the panel and STOP usable.
+        QVERIFY(l.w<QTabWidget>("MainTab").isEnabled() &&
+                l.w<QPushButton>("StopGoBut").isEnabled());
+        QCOMPARE(l.sent(), sent);
+        QCOMPARE(l.rig.core->throttle.SpeedFrac[0], value / 126.0);
+    }
+
+    void emergencyStopFromAnotherThrottleIsAnsweredWithStop()
+    {
+        Layout l;
+        l.bind(0, "3");
+        l.bar().setValue(60);
+        l.sent();
+        l.station.throttleSpeed(3, 1);
+        QCOMPARE(l.sent(), wire("A0 01 00"));
+        QCOMPARE(l.bar().value(), 0);
+        QCOMPARE(l.speedLbl(), QStringLiteral("0"));
+        QCOMPARE(l.rig.core->throttle.SpeedFrac[0], 0.0);
+    }
+
+    void speedStepInTheLocosSteps_data()
+    {
+        QTest::addColumn<int>("format");
+        QTest::addColumn<int>("speed");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("14 steps") << int(sim::Dcc14) << 10 << "2"
+                                  << "DCC - 14";
+        QTest::newRow("27 steps") << int(sim::Dcc27) << 121 << "27"
+                                  << "DCC - 27";
+        QTest::newRow("28 steps") << int(sim::Dcc28) << 6 << "1"
+                                  << "DCC - 28";
+        QTest::newRow("128 steps") << int(sim::Dcc128) << 100 << "99"
+                                   << "DCC - 128";
+    }
+    void speedStepInTheLocosSteps()
+    {
+        QFETCH(int, format);
+        QFETCH(int, speed);
+        QFETCH(QString, shown);
+        QFETCH(QString, name);
+        Layout l;
+        l.station.settings().setLoco(3, {format, 0});
+        l.bind(0, "3");
+        l.station.throttleSpeed(3, speed);
+        l.sent();
+        QCOMPARE(l.speedLbl(), shown);
+        QCOMPARE(l.bar().value(), speed - 1);
+        QCOMPARE(l.w<QLabel>("ProtLbL_0").text(), name);
+    }
+
+    void unknownFormatLeavesTheSpeedStep()
+    {
+        Layout l;
+        l.bind(0, "3");
+        l.rig.sendRaw(peer_message(0x0B, {3, 0, 5, 0, 0, 0, 0})); // code 5: no format
+        l.station.throttleSpeed(3, 60);
+        l.sent();
+        QCOMPARE(l.bar().value(), 59);
+        QCOMPARE(l.speedLbl(), QStringLiteral("0"));
+    }
+
+    void directionChanges_data()
+    {
+        QTest::addColumn<QString>("control"); // a button, or a key on the speed bar
+        QTest::addColumn<QString>("sent");
+        QTest::addColumn<int>("barNow");
+        QTest::addColumn<int>("barAfter"); // when the station has confirmed
+        const QString reverseThenStop = wire("A1 01 20|A0 01 00");
+        QTest::newRow("DIR_1") << "DIR_1" << reverseThenStop << 60 << 0;
+        QTest::newRow("Backspace") << "Backspace" << reverseThenStop << 60 << 0;
+        QTest::newRow("< key") << "Less" << reverseThenStop << 60 << 0;
+        // Shown as 0 but not sent: the loco runs on the other way.
+        QTest::newRow("picture: direction only") << "LokImage_0" << wire("A1 01 20") << 0 << 60;
+    }
+    void directionChanges()
+    {
+        QFETCH(QString, control);
+        QFETCH(QString, sent);
+        QFETCH(int, barNow);
+        QFETCH(int, barAfter);
+        Layout l;
+        l.bind(0, "3");
+        l.bar().setValue(60);
+        l.sent();
+        if (control == "Backspace")
+            l.key(Qt::Key_Backspace);
+        else if (control == "Less")
+            l.key(Qt::Key_Less);
+        else
+            QTest::mouseClick(&l.w<QWidget>(control), Qt::LeftButton);
+        QCOMPARE(l.bar().value(), barNow);
+        QCOMPARE(l.sent(), sent);
+        QCOMPARE(l.bar().value(), barAfter);
+    }
+
+    void newAddressBlanksAtOnceAndBindsAfterEnter()
+    {
+        Layout l;
+        save_picture(l.rig.dir.path(), "Lok0.bmp");
+        save_picture(l.rig.dir.path(), "Loklv.bmp");
+        l.bind(0, "3");
+        QTest::mouseClick(&l.w<QPushButton>("FCmd_0"), Qt::LeftButton);
+        l.sent();
+        l.bar().setValue(60);
+        l.sent();
+        QCOMPARE(l.fkt(0), colour::Yellow);
+        QVERIFY(l.w<LocoPicture>("LokImage_0").file().endsWith("/Loklv.bmp"));
+
+        QTest::keyClick(&l.w<QLineEdit>("LokAdr_0"), Qt::Key_5); // "35"
+        QCOMPARE(l.speedLbl(), QStringLiteral("-"));
+        QCOMPARE(l.bar().value(), 0);
+        QCOMPARE(l.fkt(0), colour::Grey);
+        QCOMPARE(l.fkt(20), colour::Grey);
+        QVERIFY(l.w<LocoPicture>("LokImage_0").file().endsWith("/Lok0.bmp"));
+        QCOMPARE(l.sent(), QString());
+
+        QTest::keyClick(&l.w<QLineEdit>("LokAdr_0"), Qt::Key_Return);
+        QCOMPARE(QApplication::focusWidget(), &l.bar());
+        QVERIFY(l.sent().startsWith(wire("BE 00 23")));
+        QCOMPARE(l.rig.core->loco.ThrSlot[0], 2);
+        QCOMPARE(l.fkt(0), colour::White);
+        QCOMPARE(l.w<QLabel>("ProtLbL_0").text(), QStringLiteral("DCC - 28"));
+    }
+
+    void sameLocoOnBothPanels()
+    {
+        Layout l;
+        l.bind(0, "3");
+        l.bind(1, "3");
+        QTest::mouseClick(&l.w<QPushButton>("FCmd_30"), Qt::LeftButton); // panel 1, F1
+        QCOMPARE(l.sent(), wire("A1 01 01"));
+        l.station.throttleSpeed(3, 41);
+        l.sent();
+        QCOMPARE(l.bar(0).value(), 40);
+        QCOMPARE(l.bar(1).value(), 40);
+        QCOMPARE(l.fkt(1), colour::Yellow);
+        QCOMPARE(l.fkt(30), colour::Yellow);
+    }
+
+    void functionButtons_data()
+    {
+        QTest::addColumn<QString>("before"); // function bytes from another device
+        QTest::addColumn<int>("index");
+        QTest::addColumn<QString>("sent");
+        QTest::newRow("Licht") << "" << 0 << wire("A1 01 10");
+        QTest::newRow("F5") << "" << 5 << wire("A2 01 01");
+        QTest::newRow("F10 with Ext(7) 0x13") << "D4 20 01 07 13" << 10 << wire("D4 20 01 07 33");
+        QTest::newRow("F20 with F12 on") << "D4 20 01 05 10" << 20 << wire("D4 20 01 05 30");
+        QTest::newRow("F28") << "" << 28 << wire("D4 20 01 05 40");
+        QTest::newRow("F13") << "" << 13 << wire("D4 20 01 08 01");
+        QTest::newRow("F27") << "" << 27 << wire("D4 20 01 09 40");
+    }
+    void functionButtons()
+    {
+        QFETCH(QString, before);
+        QFETCH(int, index);
+        QFETCH(QString, sent);
+        Layout l;
+        l.bind(0, "3");
+        l.rig.sendRaw(framedAll(before));
+        l.sent();
+        QTest::mouseClick(&l.w<QPushButton>(QStringLiteral("FCmd_%1").arg(index)), Qt::LeftButton);
+        QCOMPARE(l.fkt(index), colour::White); // shown when the bus has it
+        if (index == 5)                        // F5..F8 are kept in Ext(7) too
+            QCOMPARE(l.rig.core->loco.ThrLoco[0].Ext[7], 0x01);
+        QCOMPARE(l.sent(), sent);
+        QCOMPARE(l.fkt(index), colour::Yellow);
+    }
+
+    void groupIndicatorsOnlyForStationsThatReportThem_data()
+    {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<int>("f10");
+        QTest::newRow("type 1") << 1 << colour::Grey;
+        QTest::newRow("type 99") << 99 << colour::Grey;
+        QTest::newRow("type 2") << 2 << colour::Yellow;
+    }
+    void groupIndicatorsOnlyForStationsThatReportThem()
+    {
+        QFETCH(int, type);
+        QFETCH(int, f10);
+        Layout l(type == 99 ? 2 : type);
+        l.rig.core->state.StationType = type;
+        l.bind(0, "3");
+        QTest::mouseClick(&l.w<QPushButton>("FCmd_10"), Qt::LeftButton);
+        QCOMPARE(l.sent(), wire("D4 20 01 07 20"));
+        QCOMPARE(l.fkt(10), f10);
+        QCOMPARE(l.fkt(8), colour::White);
+    }
+
+    void keysOnTheSpeedBar_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("sent");
+        QTest::newRow("1: 14, never 1") << int(Qt::Key_1) << wire("A0 01 0E");
+        QTest::newRow("5") << int(Qt::Key_5) << wire("A0 01 47");
+        QTest::newRow("9") << int(Qt::Key_9) << wire("A0 01 7F");
+        QTest::newRow("0") << int(Qt::Key_0) << wire("A0 01 00");
+        QTest::newRow("Escape: light") << int(Qt::Key_Escape) << wire("A1 01 10");
+        QTest::newRow("F3") << int(Qt::Key_F3) << wire("A1 01 04");
+        QTest::newRow("F12") << int(Qt::Key_F12) << wire("D4 20 01 05 10");
+        QTest::newRow("minus: forward") << int(Qt::Key_Minus) << wire("A1 01 00|A0 01 00");
+        QTest::newRow("arrow up") << int(Qt::Key_Up) << wire("A0 01 02");
+        QTest::newRow("A: to the address") << int(Qt::Key_A) << "";
+    }
+    void keysOnTheSpeedBar()
+    {
+        QFETCH(int, key);
+        QFETCH(QString, sent);
+        Layout l;
+        l.bind(0, "3");
+        QCOMPARE(QApplication::focusWidget(), &l.bar()); // Enter moved it there
+        l.key(Qt::Key(key));
+        QCOMPARE(l.sent(), sent);
+        if (key == Qt::Key_A)
+            QCOMPARE(QApplication::focusWidget(), &l.w<QLineEdit>("LokAdr_0"));
+    }
+
+    void keysReachTheirPlace()
+    {
+        Layout l;
+        l.bind(0, "3");
+        auto& tabs = l.w<QTabWidget>("MainTab");
+        // Text fields keep their keys.
+        l.w<QLineEdit>("MesTxt").setFocus();
+        QTest::keyClicks(QApplication::focusWidget(), "T5");
+        l.w<QLineEdit>("LokAdr_0").setFocus();
+        l.key(Qt::Key_T);
+        l.key(Qt::Key_F2);
+        QCOMPARE(l.w<QLineEdit>("MesTxt").text(), QStringLiteral("T5"));
+        QCOMPARE(tabs.currentIndex(), 0);
+        QCOMPARE(l.sent(), QString());
+        // While another job holds the window, keys start nothing.
+        find<QAction>(l.win, "VersionMenu").trigger();
+        l.rig.tick();
+        l.w<QPushButton>("OpenPortBut_0").setFocus();
+        l.key(Qt::Key_5);
+        QCOMPARE(l.rig.core->req.ReqJob, 47);
+        l.sent();
+        // "T" from the page goes on to the next page.
+        l.w<QPushButton>("FCmd_5").setFocus();
+        l.key(Qt::Key_T);
+        QCOMPARE(tabs.currentIndex(), 1);
+        // F1 on a button: function F1 on the press, the help on the release.
+        tabs.setCurrentIndex(0);
+        l.w<QPushButton>("FCmd_5").setFocus();
+        l.key(Qt::Key_F1);
+        QCOMPARE(l.sent(), wire("A1 01 01"));
+        QVERIFY(l.w<QWidget>("Hilfe").isVisible());
+    }
+
+    void missingPictureShowsLok0OrNothing()
+    {
+        Layout l;
+        l.bind(0, "3"); // Lokv.bmp: not there, nor Lok0.bmp
+        QCOMPARE(l.w<LocoPicture>("LokImage_0").file(), QString());
+        QVERIFY(l.w<LocoPicture>("LokImage_0").pixmap().isNull());
+        save_picture(l.rig.dir.path(), "Lok0.bmp");
+        l.station.throttleDirf(3, 0x20);
+        l.sent();
+        QVERIFY(l.w<LocoPicture>("LokImage_0").file().endsWith("/Lok0.bmp"));
+        QCOMPARE(l.rig.texts(), QStringList());
+    }
+
+    void speedPointerMovesOnlyWhileConnected()
+    {
+        Rig rig;
+        MainWin win(*rig.core);
+        auto& timer = find<QTimer>(win, "Zeiger_Timer_0");
+        QVERIFY(!timer.isActive());
+        emit rig.core->conn.connected();
+        QVERIFY(timer.isActive() && timer.interval() == 100);
+        rig.core->throttle.SpeedFrac[0] = 1.0;
+        auto& panel = find<ThrottlePanel>(win, "Fahrpult_0");
+        panel.zeiger_timer();
+        panel.zeiger_timer();
+        QCOMPARE(find<SpeedPointer>(win, "Zeiger_0").level(), 0.4375); // a quarter of the rest
+        emit rig.core->conn.disconnected();
+        QVERIFY(!timer.isActive());
+    }
+};
+
+QTEST_MAIN(TestThrottlePanels)
+#include "tst_ui_throttle.moc"
