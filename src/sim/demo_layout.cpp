@@ -30,6 +30,7 @@ const std::vector<Event>& schedule()
         {4.0, true, [](S& s) { s.setSensor(2, true); }},
         {5.0, true, [](S& s) { s.setSensor(1, false); }},
         {6.0, true, [](S& s) { s.kennixLoco(3, 3, 1, D::S1toS2); }},
+        {6.2, true, [](S& s) { s.throttleFunction(3, 1, true); }}, // someone else's F1 on loco 3
         {6.5, true, [](S& s) { s.kennixSpeed(3, 58); }},
         {7.0, true, [](S& s) { s.switchAccessory(3, true); }},
         {8.0, true, [](S& s) { s.setSensor(3, true); }},
@@ -44,9 +45,11 @@ const std::vector<Event>& schedule()
         {17.0, true, [](S& s) { s.setSensor(4, false); }},
         {18.0, true, [](S& s) { s.kennixLoco(4, 78, 2, D::S2toS1); }},
         {18.5, true, [](S& s) { s.kennixSpeed(4, 41); }},
+        {19.0, true, [](S& s) { s.throttleFunction(3, 1, false); }},
         {20.0, true, [](S& s) { s.throttleSpeed(78, 0); }},
         {22.0, true, [](S& s) { s.kennixClear(1); }},
         {24.0, true, [](S& s) { s.setSensor(12, true); }},
+        {24.5, true, [](S& s) { s.throttleDirf(78, 0x30); }}, // reverse, light on
         {25.0, true, [](S& s) { s.kennixLoco(133, 5, 3, D::S1toS2); }},
         {25.5, true, [](S& s) { s.kennixSpeed(133, 96); }},
         {26.0, true, [](S& s) { s.kennixClear(3); }},

@@ -95,6 +95,22 @@ void VirtualStation::throttleDirf(int address, int dirf)
         deviceSends(ln::frame({0xA1, slot, dirf & 0x7F}), at);
 }
 
+void VirtualStation::throttleFunction(int address, int function, bool on)
+{
+    if (function < 0 || function > 8)
+        return;
+    double at = clock_.now();
+    const int slot = deviceTakesLoco(address, at);
+    if (!slot)
+        return;
+    // F0 is bit 4 and F1..F4 bits 0..3 of the direction byte; F5..F8 the sound byte.
+    const bool sound = function >= 5;
+    const int mask = function == 0 ? 0x10 : sound ? 1 << (function - 5) : 1 << (function - 1);
+    const int old = sound ? slots_[slot].snd : slots_[slot].dirf;
+    const int value = on ? old | mask : old & ~mask;
+    deviceSends(ln::frame({sound ? 0xA2 : 0xA1, slot, value}), at);
+}
+
 bool VirtualStation::announcePultrix(int device)
 {
     const QByteArray message = lncv_.announce(device);

@@ -80,6 +80,9 @@ class VirtualStation {
     // the loco has none. Speed 0..127 (1 = emergency stop); dirf as in 0xA1.
     void throttleSpeed(int address, int speed);
     void throttleDirf(int address, int dirf);
+    // Another throttle switches F0..F8 of a loco, keeping its other functions
+    // and its direction.
+    void throttleFunction(int address, int function, bool on);
     // The Pultrix device with this number (its LNCV 0) announces itself and
     // waits for its loco address (LNCV 10); false when there is no such device.
     bool announcePultrix(int device);

@@ -285,6 +285,12 @@ void TestSimStation::events_data()
     QTest::newRow("throttle with a slot")
         << Action([](S& s) { s.throttleSpeed(78, 40), s.throttleDirf(78, 0x30); })
         << "BF 00 4E|E7 0E 01 10 4E 00 00 07 00 00 00 00 00|A0 01 28|A1 01 30";
+    QTest::newRow("throttle's F1 keeps direction and light")
+        << Action([](S& s) { s.throttleDirf(78, 0x30), s.throttleFunction(78, 1, true); })
+        << "BF 00 4E|E7 0E 01 10 4E 00 00 07 00 00 00 00 00|A1 01 30|A1 01 31";
+    QTest::newRow("throttle's F6 on and off in the sound byte")
+        << Action([](S& s) { s.throttleFunction(78, 6, true), s.throttleFunction(78, 6, false); })
+        << "BF 00 4E|E7 0E 01 10 4E 00 00 07 00 00 00 00 00|A2 01 02|A2 01 00";
     QTest::newRow("Pultrix announcement") << Action([](S& s) {
         s.lncvModules().add(sim::LncvModule::make(sim::PultrixArticle, 5));
         QVERIFY(s.announcePultrix(5));
