@@ -25,17 +25,10 @@ QString wire(const QString& messages)
     return ln::hex(framedAll(messages));
 }
 
-sim::StationOptions station_type(int type)
-{
-    sim::StationOptions o;
-    o.stationType = type;
-    return o;
-}
-
 // A connected program with its main window shown, against the virtual
 // station; the first loco it is given gets slot 1.
 struct Layout {
-    explicit Layout(int stationType = 2) : station(rig.bus, rig.clock, station_type(stationType))
+    explicit Layout(int stationType = 2) : station(rig.bus, rig.clock, {.stationType = stationType})
     {
         rig.station = [this] { station.poll(); };
         win.show();
@@ -86,96 +79,105 @@ void save_picture(const QString& dir, const QString& name)
 class TestThrottlePanels : public QObject {
     Q_OBJECT
   private slots:
-    void speedBarSendsItsValuePlusOne_data()
+    // A bound loco at bar 60, with the focus on the bar (Enter put it there).
+    void speedBarAndKeys_data()
     {
-        QTest::addColumn<int>("value");
+        QTest::addColumn<int>("value"); // the bar set to it, or -1
+        QTest::addColumn<int>("key");   // pressed, or 0
         QTest::addColumn<QString>("sent");
-        QTest::newRow("1: never the emergency stop") << 1 << wire("A0 01 02");
-        QTest::newRow("126: full speed") << 126 << wire("A0 01 7F");
-        QTest::newRow("0: stop") << 0 << wire("A0 01 00");
+        auto bar = [](const char* name, int value, const char* sent) {
+            QTest::newRow(name) << value << 0 << wire(sent);
+        };
+        auto key = [](const char* name, Qt::Key key, const char* sent) {
+            QTest::newRow(name) << -1 << int(key) << wire(sent);
+        };
+        bar("bar 1: never the emergency stop", 1, "A0 01 02");
+        bar("bar 126: full speed", 126, "A0 01 7F");
+        bar("bar 0: stop", 0, "A0 01 00");
+        key("1: 14, never 1", Qt::Key_1, "A0 01 0E");
+        key("5", Qt::Key_5, "A0 01 47");
+        key("9", Qt::Key_9, "A0 01 7F");
+        key("0", Qt::Key_0, "A0 01 00");
+        key("Escape: light", Qt::Key_Escape, "A1 01 10");
+        key("F3", Qt::Key_F3, "A1 01 04");
+        key("F12", Qt::Key_F12, "D4 20 01 05 10");
+        key("minus: forward, stop", Qt::Key_Minus, "A1 01 00|A0 01 00");
+        key("<: reverse, stop", Qt::Key_Less, "A1 01 20|A0 01 00");
+        key("Backspace: turn round, stop", Qt::Key_Backspace, "A1 01 20|A0 01 00");
+        key("arrow up", Qt::Key_Up, "A0 01 3E");
+        key("A: to the address", Qt::Key_A, "");
     }
-    void speedBarSendsItsValuePlusOne()
+    void speedBarAndKeys()
     {
         QFETCH(int, value);
+        QFETCH(int, key);
         QFETCH(QString, sent);
         Layout l;
         l.bind(0, "3");
         l.bar().setValue(60);
         l.sent();
-        l.bar().setValue(value);
+        if (key)
+            l.key(Qt::Key(key));
+        else
+            l.bar().setValue(value);
         l.rig.tick();
         // A throttle request leaves the panel and STOP usable.
         QVERIFY(l.w<QTabWidget>("MainTab").isEnabled() &&
                 l.w<QPushButton>("StopGoBut").isEnabled());
         QCOMPARE(l.sent(), sent);
-        QCOMPARE(l.rig.core->throttle.SpeedFrac[0], value / 126.0);
+        QCOMPARE(l.rig.core->throttle.SpeedFrac[0], l.bar().value() / 126.0);
+        if (key == Qt::Key_A)
+            QCOMPARE(QApplication::focusWidget(), &l.w<QLineEdit>("LokAdr_0"));
     }
 
-    void emergencyStopFromAnotherThrottleIsAnsweredWithStop()
+    // Another throttle sets the speed of a loco the panel drives at 60.
+    void speedFromAnotherThrottle_data()
     {
-        Layout l;
-        l.bind(0, "3");
-        l.bar().setValue(60);
-        l.sent();
-        l.station.throttleSpeed(3, 1);
-        QCOMPARE(l.sent(), wire("A0 01 00"));
-        QCOMPARE(l.bar().value(), 0);
-        QCOMPARE(l.speedLbl(), QStringLiteral("0"));
-        QCOMPARE(l.rig.core->throttle.SpeedFrac[0], 0.0);
-    }
-
-    void speedStepInTheLocosSteps_data()
-    {
-        QTest::addColumn<int>("format");
+        QTest::addColumn<int>("format"); // -1: the station names no format
         QTest::addColumn<int>("speed");
         QTest::addColumn<QString>("shown");
         QTest::addColumn<QString>("name");
-        QTest::newRow("14 steps") << int(sim::Dcc14) << 10 << "2"
-                                  << "DCC - 14";
-        QTest::newRow("27 steps") << int(sim::Dcc27) << 121 << "27"
-                                  << "DCC - 27";
-        QTest::newRow("28 steps") << int(sim::Dcc28) << 6 << "1"
-                                  << "DCC - 28";
-        QTest::newRow("128 steps") << int(sim::Dcc128) << 100 << "99"
-                                   << "DCC - 128";
+        QTest::addColumn<QString>("sent");
+        auto row = [](const char* name, int format, int speed, const char* shown, const char* fmt,
+                      const char* sent = "") {
+            QTest::newRow(name) << format << speed << QString(shown) << QString(fmt) << wire(sent);
+        };
+        row("14 steps", sim::Dcc14, 10, "2", "DCC - 14");
+        row("27 steps", sim::Dcc27, 121, "27", "DCC - 27");
+        row("28 steps", sim::Dcc28, 6, "1", "DCC - 28");
+        row("128 steps", sim::Dcc128, 100, "99", "DCC - 128");
+        row("no format: step kept", -1, 100, "14", " - ");
+        row("emergency stop: the panel sends stop", sim::Dcc28, 1, "0", "DCC - 28", "A0 01 00");
     }
-    void speedStepInTheLocosSteps()
+    void speedFromAnotherThrottle()
     {
         QFETCH(int, format);
         QFETCH(int, speed);
         QFETCH(QString, shown);
         QFETCH(QString, name);
+        QFETCH(QString, sent);
         Layout l;
-        l.station.settings().setLoco(3, {format, 0});
+        if (format >= 0)
+            l.station.settings().setLoco(3, {format, 0});
         l.bind(0, "3");
+        l.bar().setValue(60);
+        l.sent();
+        if (format < 0)
+            l.rig.sendRaw(peer_message(0x0B, {3, 0, 5, 0, 0, 0, 0}));
         l.station.throttleSpeed(3, speed);
-        l.sent();
+        QCOMPARE(l.sent(), sent);
         QCOMPARE(l.speedLbl(), shown);
-        QCOMPARE(l.bar().value(), speed - 1);
+        QCOMPARE(l.bar().value(), std::max(speed - 1, 0));
         QCOMPARE(l.w<QLabel>("ProtLbL_0").text(), name);
-    }
-
-    void unknownFormatLeavesTheSpeedStep()
-    {
-        Layout l;
-        l.bind(0, "3");
-        l.rig.sendRaw(peer_message(0x0B, {3, 0, 5, 0, 0, 0, 0})); // code 5: no format
-        l.station.throttleSpeed(3, 60);
-        l.sent();
-        QCOMPARE(l.bar().value(), 59);
-        QCOMPARE(l.speedLbl(), QStringLiteral("0"));
     }
 
     void directionChanges_data()
     {
-        QTest::addColumn<QString>("control"); // a button, or a key on the speed bar
+        QTest::addColumn<QString>("control");
         QTest::addColumn<QString>("sent");
         QTest::addColumn<int>("barNow");
         QTest::addColumn<int>("barAfter"); // when the station has confirmed
-        const QString reverseThenStop = wire("A1 01 20|A0 01 00");
-        QTest::newRow("DIR_1") << "DIR_1" << reverseThenStop << 60 << 0;
-        QTest::newRow("Backspace") << "Backspace" << reverseThenStop << 60 << 0;
-        QTest::newRow("< key") << "Less" << reverseThenStop << 60 << 0;
+        QTest::newRow("DIR_1") << "DIR_1" << wire("A1 01 20|A0 01 00") << 60 << 0;
         // Shown as 0 but not sent: the loco runs on the other way.
         QTest::newRow("picture: direction only") << "LokImage_0" << wire("A1 01 20") << 0 << 60;
     }
@@ -189,12 +191,7 @@ class TestThrottlePanels : public QObject {
         l.bind(0, "3");
         l.bar().setValue(60);
         l.sent();
-        if (control == "Backspace")
-            l.key(Qt::Key_Backspace);
-        else if (control == "Less")
-            l.key(Qt::Key_Less);
-        else
-            QTest::mouseClick(&l.w<QWidget>(control), Qt::LeftButton);
+        QTest::mouseClick(&l.w<QWidget>(control), Qt::LeftButton);
         QCOMPARE(l.bar().value(), barNow);
         QCOMPARE(l.sent(), sent);
         QCOMPARE(l.bar().value(), barAfter);
@@ -203,9 +200,10 @@ class TestThrottlePanels : public QObject {
     void newAddressBlanksAtOnceAndBindsAfterEnter()
     {
         Layout l;
+        l.bind(0, "3"); // no pictures at all: an empty one, no message
+        QCOMPARE(l.w<LocoPicture>("LokImage_0").file(), QString());
         save_picture(l.rig.dir.path(), "Lok0.bmp");
         save_picture(l.rig.dir.path(), "Loklv.bmp");
-        l.bind(0, "3");
         QTest::mouseClick(&l.w<QPushButton>("FCmd_0"), Qt::LeftButton);
         l.sent();
         l.bar().setValue(60);
@@ -227,21 +225,9 @@ class TestThrottlePanels : public QObject {
         QCOMPARE(l.rig.core->loco.ThrSlot[0], 2);
         QCOMPARE(l.fkt(0), colour::White);
         QCOMPARE(l.w<QLabel>("ProtLbL_0").text(), QStringLiteral("DCC - 28"));
-    }
-
-    void sameLocoOnBothPanels()
-    {
-        Layout l;
-        l.bind(0, "3");
-        l.bind(1, "3");
-        QTest::mouseClick(&l.w<QPushButton>("FCmd_30"), Qt::LeftButton); // panel 1, F1
-        QCOMPARE(l.sent(), wire("A1 01 01"));
-        l.station.throttleSpeed(3, 41);
-        l.sent();
-        QCOMPARE(l.bar(0).value(), 40);
-        QCOMPARE(l.bar(1).value(), 40);
-        QCOMPARE(l.fkt(1), colour::Yellow);
-        QCOMPARE(l.fkt(30), colour::Yellow);
+        // Lokv.bmp is missing: Lok0.bmp stands in.
+        QVERIFY(l.w<LocoPicture>("LokImage_0").file().endsWith("/Lok0.bmp"));
+        QCOMPARE(l.rig.texts(), QStringList());
     }
 
     void functionButtons_data()
@@ -256,6 +242,7 @@ class TestThrottlePanels : public QObject {
         QTest::newRow("F28") << "" << 28 << wire("D4 20 01 05 40");
         QTest::newRow("F13") << "" << 13 << wire("D4 20 01 08 01");
         QTest::newRow("F27") << "" << 27 << wire("D4 20 01 09 40");
+        QTest::newRow("FCmd_30: panel 1, F1") << "" << 30 << wire("A1 01 01");
     }
     void functionButtons()
     {
@@ -264,6 +251,7 @@ class TestThrottlePanels : public QObject {
         QFETCH(QString, sent);
         Layout l;
         l.bind(0, "3");
+        l.bind(1, "3"); // the same loco on both panels
         l.rig.sendRaw(framedAll(before));
         l.sent();
         QTest::mouseClick(&l.w<QPushButton>(QStringLiteral("FCmd_%1").arg(index)), Qt::LeftButton);
@@ -271,7 +259,9 @@ class TestThrottlePanels : public QObject {
         if (index == 5)                        // F5..F8 are kept in Ext(7) too
             QCOMPARE(l.rig.core->loco.ThrLoco[0].Ext[7], 0x01);
         QCOMPARE(l.sent(), sent);
-        QCOMPARE(l.fkt(index), colour::Yellow);
+        const int n = index % 29;
+        QCOMPARE(l.fkt(n), colour::Yellow);
+        QCOMPARE(l.fkt(29 + n), colour::Yellow);
     }
 
     void groupIndicatorsOnlyForStationsThatReportThem_data()
@@ -293,34 +283,6 @@ class TestThrottlePanels : public QObject {
         QCOMPARE(l.sent(), wire("D4 20 01 07 20"));
         QCOMPARE(l.fkt(10), f10);
         QCOMPARE(l.fkt(8), colour::White);
-    }
-
-    void keysOnTheSpeedBar_data()
-    {
-        QTest::addColumn<int>("key");
-        QTest::addColumn<QString>("sent");
-        QTest::newRow("1: 14, never 1") << int(Qt::Key_1) << wire("A0 01 0E");
-        QTest::newRow("5") << int(Qt::Key_5) << wire("A0 01 47");
-        QTest::newRow("9") << int(Qt::Key_9) << wire("A0 01 7F");
-        QTest::newRow("0") << int(Qt::Key_0) << wire("A0 01 00");
-        QTest::newRow("Escape: light") << int(Qt::Key_Escape) << wire("A1 01 10");
-        QTest::newRow("F3") << int(Qt::Key_F3) << wire("A1 01 04");
-        QTest::newRow("F12") << int(Qt::Key_F12) << wire("D4 20 01 05 10");
-        QTest::newRow("minus: forward") << int(Qt::Key_Minus) << wire("A1 01 00|A0 01 00");
-        QTest::newRow("arrow up") << int(Qt::Key_Up) << wire("A0 01 02");
-        QTest::newRow("A: to the address") << int(Qt::Key_A) << "";
-    }
-    void keysOnTheSpeedBar()
-    {
-        QFETCH(int, key);
-        QFETCH(QString, sent);
-        Layout l;
-        l.bind(0, "3");
-        QCOMPARE(QApplication::focusWidget(), &l.bar()); // Enter moved it there
-        l.key(Qt::Key(key));
-        QCOMPARE(l.sent(), sent);
-        if (key == Qt::Key_A)
-            QCOMPARE(QApplication::focusWidget(), &l.w<QLineEdit>("LokAdr_0"));
     }
 
     void keysReachTheirPlace()
@@ -354,19 +316,6 @@ class TestThrottlePanels : public QObject {
         l.key(Qt::Key_F1);
         QCOMPARE(l.sent(), wire("A1 01 01"));
         QVERIFY(l.w<QWidget>("Hilfe").isVisible());
-    }
-
-    void missingPictureShowsLok0OrNothing()
-    {
-        Layout l;
-        l.bind(0, "3"); // Lokv.bmp: not there, nor Lok0.bmp
-        QCOMPARE(l.w<LocoPicture>("LokImage_0").file(), QString());
-        QVERIFY(l.w<LocoPicture>("LokImage_0").pixmap().isNull());
-        save_picture(l.rig.dir.path(), "Lok0.bmp");
-        l.station.throttleDirf(3, 0x20);
-        l.sent();
-        QVERIFY(l.w<LocoPicture>("LokImage_0").file().endsWith("/Lok0.bmp"));
-        QCOMPARE(l.rig.texts(), QStringList());
     }
 
     void speedPointerMovesOnlyWhileConnected()
