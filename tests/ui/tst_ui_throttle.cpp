@@ -82,14 +82,18 @@ class TestThrottlePanels : public QObject {
     // A bound loco at bar 60, with the focus on the bar (Enter put it there).
     void speedBarAndKeys_data()
     {
-        QTest::addColumn<int>("value"); // the bar set to it, or -1
-        QTest::addColumn<int>("key");   // pressed, or 0
+        QTest::addColumn<int>("value");       // the bar set to it, or -1
+        QTest::addColumn<int>("key");         // pressed, or 0
+        QTest::addColumn<QString>("control"); // clicked, or empty
         QTest::addColumn<QString>("sent");
         auto bar = [](const char* name, int value, const char* sent) {
-            QTest::newRow(name) << value << 0 << wire(sent);
+            QTest::newRow(name) << value << 0 << QString() << wire(sent);
         };
         auto key = [](const char* name, Qt::Key key, const char* sent) {
-            QTest::newRow(name) << -1 << int(key) << wire(sent);
+            QTest::newRow(name) << -1 << int(key) << QString() << wire(sent);
+        };
+        auto click = [](const char* name, const char* control, const char* sent) {
+            QTest::newRow(name) << -1 << 0 << QString(control) << wire(sent);
         };
         bar("bar 1: never the emergency stop", 1, "A0 01 02");
         bar("bar 126: full speed", 126, "A0 01 7F");
@@ -106,11 +110,14 @@ class TestThrottlePanels : public QObject {
         key("Backspace: turn round, stop", Qt::Key_Backspace, "A1 01 20|A0 01 00");
         key("arrow up", Qt::Key_Up, "A0 01 3E");
         key("A: to the address", Qt::Key_A, "");
+        click("DIR_1: reverse, stop", "DIR_1", "A1 01 20|A0 01 00");
+        click("picture: direction only", "LokImage_0", "A1 01 20");
     }
     void speedBarAndKeys()
     {
         QFETCH(int, value);
         QFETCH(int, key);
+        QFETCH(QString, control);
         QFETCH(QString, sent);
         Layout l;
         l.bind(0, "3");
@@ -118,6 +125,8 @@ class TestThrottlePanels : public QObject {
         l.sent();
         if (key)
             l.key(Qt::Key(key));
+        else if (!control.isEmpty())
+            QTest::mouseClick(&l.w<QWidget>(control), Qt::LeftButton);
         else
             l.bar().setValue(value);
         l.rig.tick();
@@ -171,32 +180,6 @@ class TestThrottlePanels : public QObject {
         QCOMPARE(l.w<QLabel>("ProtLbL_0").text(), name);
     }
 
-    void directionChanges_data()
-    {
-        QTest::addColumn<QString>("control");
-        QTest::addColumn<QString>("sent");
-        QTest::addColumn<int>("barNow");
-        QTest::addColumn<int>("barAfter"); // when the station has confirmed
-        QTest::newRow("DIR_1") << "DIR_1" << wire("A1 01 20|A0 01 00") << 60 << 0;
-        // Shown as 0 but not sent: the loco runs on the other way.
-        QTest::newRow("picture: direction only") << "LokImage_0" << wire("A1 01 20") << 0 << 60;
-    }
-    void directionChanges()
-    {
-        QFETCH(QString, control);
-        QFETCH(QString, sent);
-        QFETCH(int, barNow);
-        QFETCH(int, barAfter);
-        Layout l;
-        l.bind(0, "3");
-        l.bar().setValue(60);
-        l.sent();
-        QTest::mouseClick(&l.w<QWidget>(control), Qt::LeftButton);
-        QCOMPARE(l.bar().value(), barNow);
-        QCOMPARE(l.sent(), sent);
-        QCOMPARE(l.bar().value(), barAfter);
-    }
-
     void newAddressBlanksAtOnceAndBindsAfterEnter()
     {
         Layout l;
@@ -232,57 +215,51 @@ class TestThrottlePanels : public QObject {
 
     void functionButtons_data()
     {
+        QTest::addColumn<int>("type");       // station type
         QTest::addColumn<QString>("before"); // function bytes from another device
         QTest::addColumn<int>("index");
         QTest::addColumn<QString>("sent");
-        QTest::newRow("Licht") << "" << 0 << wire("A1 01 10");
-        QTest::newRow("F5") << "" << 5 << wire("A2 01 01");
-        QTest::newRow("F10 with Ext(7) 0x13") << "D4 20 01 07 13" << 10 << wire("D4 20 01 07 33");
-        QTest::newRow("F20 with F12 on") << "D4 20 01 05 10" << 20 << wire("D4 20 01 05 30");
-        QTest::newRow("F28") << "" << 28 << wire("D4 20 01 05 40");
-        QTest::newRow("F13") << "" << 13 << wire("D4 20 01 08 01");
-        QTest::newRow("F27") << "" << 27 << wire("D4 20 01 09 40");
-        QTest::newRow("FCmd_30: panel 1, F1") << "" << 30 << wire("A1 01 01");
+        QTest::addColumn<int>("was"); // the indicator until the bus has it
+        QTest::addColumn<int>("now");
+        auto row = [](const char* name, const char* before, int index, const char* sent,
+                      int type = 2, int was = colour::White, int now = colour::Yellow) {
+            QTest::newRow(name) << type << QString(before) << index << wire(sent) << was << now;
+        };
+        row("Licht", "", 0, "A1 01 10");
+        row("F5", "", 5, "A2 01 01");
+        row("F10 with Ext(7) 0x13", "D4 20 01 07 13", 10, "D4 20 01 07 33");
+        row("F20 with F12 on", "D4 20 01 05 10", 20, "D4 20 01 05 30");
+        row("F28", "", 28, "D4 20 01 05 40");
+        row("F13", "", 13, "D4 20 01 08 01");
+        row("F27", "", 27, "D4 20 01 09 40");
+        row("FCmd_30: panel 1, F1", "", 30, "A1 01 01");
+        // Stations that do not report F9..F28 leave their indicators alone.
+        row("F10, station type 1", "", 10, "D4 20 01 07 20", 1, colour::Grey, colour::Grey);
+        row("F10, station type 99", "", 10, "D4 20 01 07 20", 99, colour::Grey, colour::Grey);
+        row("F8, station type 1", "", 8, "A2 01 08", 1);
     }
     void functionButtons()
     {
+        QFETCH(int, type);
         QFETCH(QString, before);
         QFETCH(int, index);
         QFETCH(QString, sent);
-        Layout l;
+        QFETCH(int, was);
+        QFETCH(int, now);
+        Layout l(type == 99 ? 2 : type);
+        l.rig.core->state.StationType = type;
         l.bind(0, "3");
         l.bind(1, "3"); // the same loco on both panels
         l.rig.sendRaw(framedAll(before));
         l.sent();
         QTest::mouseClick(&l.w<QPushButton>(QStringLiteral("FCmd_%1").arg(index)), Qt::LeftButton);
-        QCOMPARE(l.fkt(index), colour::White); // shown when the bus has it
-        if (index == 5)                        // F5..F8 are kept in Ext(7) too
+        QCOMPARE(l.fkt(index), was);
+        if (index == 5) // F5..F8 are kept in Ext(7) too
             QCOMPARE(l.rig.core->loco.ThrLoco[0].Ext[7], 0x01);
         QCOMPARE(l.sent(), sent);
         const int n = index % 29;
-        QCOMPARE(l.fkt(n), colour::Yellow);
-        QCOMPARE(l.fkt(29 + n), colour::Yellow);
-    }
-
-    void groupIndicatorsOnlyForStationsThatReportThem_data()
-    {
-        QTest::addColumn<int>("type");
-        QTest::addColumn<int>("f10");
-        QTest::newRow("type 1") << 1 << colour::Grey;
-        QTest::newRow("type 99") << 99 << colour::Grey;
-        QTest::newRow("type 2") << 2 << colour::Yellow;
-    }
-    void groupIndicatorsOnlyForStationsThatReportThem()
-    {
-        QFETCH(int, type);
-        QFETCH(int, f10);
-        Layout l(type == 99 ? 2 : type);
-        l.rig.core->state.StationType = type;
-        l.bind(0, "3");
-        QTest::mouseClick(&l.w<QPushButton>("FCmd_10"), Qt::LeftButton);
-        QCOMPARE(l.sent(), wire("D4 20 01 07 20"));
-        QCOMPARE(l.fkt(10), f10);
-        QCOMPARE(l.fkt(8), colour::White);
+        QCOMPARE(l.fkt(n), now);
+        QCOMPARE(l.fkt(29 + n), now);
     }
 
     void keysReachTheirPlace()
@@ -320,18 +297,15 @@ class TestThrottlePanels : public QObject {
 
     void speedPointerMovesOnlyWhileConnected()
     {
-        Rig rig;
-        MainWin win(*rig.core);
-        auto& timer = find<QTimer>(win, "Zeiger_Timer_0");
-        QVERIFY(!timer.isActive());
-        emit rig.core->conn.connected();
-        QVERIFY(timer.isActive() && timer.interval() == 100);
-        rig.core->throttle.SpeedFrac[0] = 1.0;
-        auto& panel = find<ThrottlePanel>(win, "Fahrpult_0");
-        panel.zeiger_timer();
-        panel.zeiger_timer();
-        QCOMPARE(find<SpeedPointer>(win, "Zeiger_0").level(), 0.4375); // a quarter of the rest
-        emit rig.core->conn.disconnected();
+        Layout l;
+        l.bind(0, "3");
+        l.key(Qt::Key_9);
+        l.sent();
+        auto& timer = l.w<QTimer>("Zeiger_Timer_0");
+        QVERIFY(timer.isActive());
+        l.w<ThrottlePanel>("Fahrpult_0").zeiger_timer();
+        QCOMPARE(l.w<SpeedPointer>("Zeiger_0").level(), 0.25); // a quarter of the way to full
+        QTest::mouseClick(&l.w<QPushButton>("OpenPortBut_0"), Qt::LeftButton);
         QVERIFY(!timer.isActive());
     }
 };
