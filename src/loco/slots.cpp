@@ -73,6 +73,12 @@ bool Slots::put_lokcfg_read(int adr)
     return s_.link.put_command(0x0D, {adr & 0xFF, (adr / 256) & 0x3F, 0, 0, 0, 0, 0});
 }
 
+bool Slots::command_unsent(int panel) const
+{
+    const int step = s_.req.ReqStep;
+    return throttle_job(s_.req.ReqJob) && (s_.req.ReqThr & 1) == panel && step != AwaitSent;
+}
+
 void Slots::fail(const QString& text)
 {
     s_.msgs.show(titles::Fehler, text, MsgIcon::Critical);

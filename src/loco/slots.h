@@ -64,6 +64,8 @@ class Slots : public QObject {
     bool put_loco_request(int adr);
     // The configuration (data format) read message for adr.
     bool put_lokcfg_read(int adr);
+    // A throttle request of panel i is posted and its command not yet on the wire.
+    bool command_unsent(int panel) const;
 
     static constexpr double AnswerTimeout = 2.0;
 

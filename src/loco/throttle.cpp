@@ -162,9 +162,31 @@ Throttle::Throttle(const Services& s, Slots& table) : s_(s), slots_(table)
 
 void Throttle::start(int i, int kind)
 {
+    const SlotRec& loco = slots_.ThrLoco[size_t(i)];
+    change_[size_t(i)] = {kind, loco.Spd, loco.Dirf, loco.Snd};
     s_.req.ReqAdr = LokAdr[size_t(i)];
     s_.req.ReqThr = i;
     s_.req.post(kind);
+}
+
+void Throttle::keep_unsent(int i)
+{
+    const Change& c = change_[size_t(i)];
+    // A direction change goes on as a speed request for the stop.
+    const bool same = c.kind == s_.req.ReqJob || (c.kind == DirThenStop && s_.req.ReqJob == Speed);
+    if (!same || !slots_.command_unsent(i))
+        return;
+    SlotRec& loco = slots_.ThrLoco[size_t(i)];
+    switch (c.kind) {
+    case DirThenStop: loco.Spd = c.Spd; [[fallthrough]];
+    case DirFunctions: loco.Dirf = c.Dirf; break;
+    case Sound:
+        loco.Snd = c.Snd;
+        loco.Ext[7] = (loco.Ext[7] & 0xF0) | c.Snd;
+        break;
+    case Speed: loco.Spd = c.Spd; break;
+    default: break;
+    }
 }
 
 bool Throttle::address_key(int i, const QString& text, bool enter)
@@ -208,9 +230,9 @@ void Throttle::set_dir(int d, int i)
     if (LokAdr[size_t(i)] <= 0)
         return;
     SlotRec& loco = slots_.ThrLoco[size_t(i)];
-    start(i, DirThenStop);
     loco.Spd = 0;
     loco.Dirf = (loco.Dirf & ~DirBit) | (d ? DirBit : 0);
+    start(i, DirThenStop);
 }
 
 void Throttle::chge_dir(int i)
@@ -223,10 +245,10 @@ bool Throttle::picture_click(int i)
     if (LokAdr[size_t(i)] <= 0)
         return false;
     SlotRec& loco = slots_.ThrLoco[size_t(i)];
-    start(i, DirFunctions);
     loco.Spd = 0;
     loco.Dirf ^= DirBit;
     SpeedFrac[size_t(i)] = 0;
+    start(i, DirFunctions);
     return true;
 }
 
@@ -303,6 +325,7 @@ void Throttle::lok_show(int i)
 {
     if (i != 0 && i != 1)
         return;
+    keep_unsent(i);
     const int spd = slots_.ThrLoco[size_t(i)].Spd;
     SpeedFrac[size_t(i)] = spd > 0 ? std::min(spd - 1, BarMax) / double(BarMax) : 0.0;
     emit panel_shown(i, view(i));

@@ -76,10 +76,19 @@ class Throttle : public QObject {
     void panel_shown(int i, const PanelView& view);
 
   private:
+    // Posts a throttle request that sends the panel's copy as it is now.
     void start(int i, int kind);
+    void keep_unsent(int i);
     void lok_show(int i);
     void lok_reset(int i);
 
     Services s_;
     Slots& slots_;
+    // What each panel's latest request is to send: a refresh from the bus
+    // before it has gone out must not undo the user's change.
+    struct Change {
+        int kind = 0;
+        int Spd = 0, Dirf = 0, Snd = 0;
+    };
+    std::array<Change, 2> change_{};
 };

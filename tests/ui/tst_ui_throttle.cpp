@@ -139,6 +139,32 @@ class TestThrottlePanels : public QObject {
             QCOMPARE(QApplication::focusWidget(), &l.w<QLineEdit>("LokAdr_0"));
     }
 
+    // The second change comes while the first is on its way: the first's echo
+    // must not undo it before it is sent.
+    void quickSecondChangeIsSent_data()
+    {
+        QTest::addColumn<int>("first");
+        QTest::addColumn<int>("second");
+        QTest::addColumn<QString>("sent");
+        QTest::newRow("5 then 9") << int(Qt::Key_5) << int(Qt::Key_9) << wire("A0 01 47|A0 01 7F");
+        QTest::newRow("F1 then F2")
+            << int(Qt::Key_F1) << int(Qt::Key_F2) << wire("A1 01 01|A1 01 03");
+        QTest::newRow("F5 then F6")
+            << int(Qt::Key_F5) << int(Qt::Key_F6) << wire("A2 01 01|A2 01 03");
+    }
+    void quickSecondChangeIsSent()
+    {
+        QFETCH(int, first);
+        QFETCH(int, second);
+        QFETCH(QString, sent);
+        Layout l;
+        l.bind(0, "3");
+        l.key(Qt::Key(first));
+        l.rig.tick();
+        l.key(Qt::Key(second));
+        QCOMPARE(l.sent(), sent);
+    }
+
     // Another throttle sets the speed of a loco the panel drives at 60.
     void speedFromAnotherThrottle_data()
     {
