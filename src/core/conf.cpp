@@ -19,9 +19,12 @@ bool valid_port_text(const QString& t)
 std::optional<ConfValues> read_conf(const QString& path)
 {
     const std::optional<QByteArray> content = read_file(path, 4096);
-    if (!content)
-        return std::nullopt;
-    const QList<QByteArray> lines = content->split('\n');
+    return content ? parse_conf(*content) : std::nullopt;
+}
+
+std::optional<ConfValues> parse_conf(const QByteArray& content)
+{
+    const QList<QByteArray> lines = content.split('\n');
     if (lines.size() < 2)
         return std::nullopt;
     bool ok = false;
@@ -37,6 +40,10 @@ std::optional<ConfValues> read_conf(const QString& path)
 
 bool write_conf(const QString& path, const ConfValues& v, QString* error)
 {
-    return save_file(path, QByteArray::number(v.IfType) + "\r\n" + v.ComPortNr.toUtf8() + "\r\n",
-                     error);
+    return save_file(path, conf_text(v), error);
+}
+
+QByteArray conf_text(const ConfValues& v)
+{
+    return QByteArray::number(v.IfType) + "\r\n" + v.ComPortNr.toUtf8() + "\r\n";
 }

@@ -12,6 +12,10 @@ struct ConfValues {
 
 // The values of the file, or nothing when it is missing, unreadable or invalid.
 std::optional<ConfValues> read_conf(const QString& path);
+// The same from the file's content.
+std::optional<ConfValues> parse_conf(const QByteArray& content);
+// The file's content for these values.
+QByteArray conf_text(const ConfValues& v);
 // Writes the whole file or leaves the old one untouched; error text on failure.
 bool write_conf(const QString& path, const ConfValues& v, QString* error);
 

@@ -1,10 +1,15 @@
 #include "file_io.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
 std::optional<QByteArray> read_file(const QString& path, qint64 maxSize)
 {
+    // isFile() follows links and is false for FIFOs, sockets and devices,
+    // whose open() could wait forever.
+    if (!QFileInfo(path).isFile())
+        return std::nullopt;
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
         return std::nullopt;

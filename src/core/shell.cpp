@@ -1,6 +1,6 @@
 #include "shell.h"
 
-#include <QFile>
+#include "file_io.h"
 
 
 QString program_info_text(int major, int minor, int revision)
@@ -18,13 +18,18 @@ QString program_info_text()
 
 QStringList read_help(const QString& path)
 {
+    const auto content = read_file(path, MaxHelpBytes);
+    return content ? help_lines(*content) : QStringList();
+}
+
+QStringList help_lines(const QByteArray& content)
+{
     QStringList lines;
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return lines;
-    while (!f.atEnd()) {
-        QByteArray line = f.readLine();
-        while (line.endsWith('\n') || line.endsWith('\r'))
+    QList<QByteArray> raw = content.split('\n');
+    if (content.isEmpty() || content.endsWith('\n'))
+        raw.removeLast(); // the last line's end, not an empty line after it
+    for (QByteArray line : raw) {
+        while (line.endsWith('\r'))
             line.chop(1);
         if (line == "##ENDE##")
             break;
