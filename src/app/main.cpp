@@ -4,6 +4,7 @@
 #include "application/application.h"
 #include "core/datadir.h"
 #include "core/shell.h"
+#include "core/stop_signals.h"
 #include "loconet/memory_port.h"
 #include "loconet/serial_port.h"
 #include "loconet/trace.h"
@@ -98,6 +99,7 @@ int main(int argc, char** argv)
         if (!reportOpen)
             QApplication::quit();
     });
+    StopSignals stopSignals([&core] { core.end_program(); }); // as "Beenden" does
     win.show();
     if (opts->connect || opts->simulator) {
         QTimer::singleShot(0, &win, [&win] {

@@ -92,6 +92,9 @@ void Application::end_program()
     ended_ = true;
     MainTimer.stop();
     conn.Timer1.stop();
+    // Released now, not at process exit, so its lock is gone even if the
+    // savers below take a while.
+    port.close();
     // the route table's saver goes first once routes exist
     kennix.save_zk();
     emit ended();

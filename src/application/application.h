@@ -38,7 +38,8 @@ class Application : public QObject {
     // One tick of the main loop: request engine, connect sequence, route
     // engine, send, receive.
     void tick();
-    // Stops the main timer, saves what is kept across runs and ends.
+    // Stops the main timer, closes the port, saves what is kept across runs
+    // and ends.
     void end_program();
 
     // Writes conf.dat with the values in use; called after a successful connection.
