@@ -34,6 +34,8 @@ class PtyPort : public Port {
     QString slavePath() const { return slavePath_; }
     // True while some program has the slave side open.
     bool peerConnected() const { return isOpen() && !hungUp_; }
+    // Most bytes taken from the terminal per wake-up.
+    static constexpr int ReadChunk = 4096;
 
   private:
     void readMaster();

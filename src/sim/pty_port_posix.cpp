@@ -95,24 +95,20 @@ bool PtyPort::write(const QByteArray& bytes)
 
 void PtyPort::readMaster()
 {
-    char buf[4096];
-    for (;;) {
-        const ssize_t n = ::read(master_, buf, sizeof buf);
-        if (n > 0) {
-            inbox_.append(buf, n);
-            continue;
-        }
-        if (n < 0 && errno == EIO) {
-            // The last program with the slave open has closed it. The master
-            // stays readable then, so watch for a new opener at a slow pace.
-            hungUp_ = true;
-            notifier_->setEnabled(false);
-            hangupPoll_->start();
-        }
-        break;
-    }
-    if (!inbox_.isEmpty())
+    // One read per wake-up: a flood stays in the terminal, which holds the
+    // writer back, and the station serves its queue between reads.
+    char buf[ReadChunk];
+    const ssize_t n = ::read(master_, buf, sizeof buf);
+    if (n > 0) {
+        inbox_.append(buf, n);
         emit readyRead();
+    } else if (n < 0 && errno == EIO) {
+        // The last program with the slave open has closed it. The master
+        // stays readable then, so watch for a new opener at a slow pace.
+        hungUp_ = true;
+        notifier_->setEnabled(false);
+        hangupPoll_->start();
+    }
 }
 
 void PtyPort::checkHangup()

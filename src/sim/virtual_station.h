@@ -53,6 +53,8 @@ class VirtualStation {
     void setMonitor(Monitor monitor) { monitor_ = std::move(monitor); }
 
     const Options& options() const { return options_; }
+    // Messages dropped because more arrived than the paced bus carries.
+    qint64 dropped() const { return tx_.dropped(); }
     bool power() const { return power_; }
     // Byte 7 of slot data: bit 0 power, bit 1 not paused, bit 2 LocoNet 1.1,
     // bit 3 programming track busy.

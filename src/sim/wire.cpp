@@ -34,30 +34,36 @@ QList<QByteArray> MessageAssembler::feed(const QByteArray& bytes)
     return complete;
 }
 
-void Transmitter::queue(const QByteArray& message, double due)
+bool Transmitter::queue(const QByteArray& message, double due)
 {
-    auto later =
-        std::find_if(queue_.begin(), queue_.end(), [due](const Item& i) { return i.due > due; });
-    queue_.insert(later, Item{due, message});
+    if (pace_ && queuedBytes_ + message.size() > MaxPacedBytes) {
+        ++dropped_;
+        return false;
+    }
+    queue_.emplace(due, Item{message});
+    queuedBytes_ += message.size();
+    return true;
 }
 
 QByteArray Transmitter::take(double now, const std::function<void(const QByteArray&)>& sent)
 {
     constexpr double byteTime = 1.0 / WireBytesPerSecond;
     QByteArray out;
-    while (!queue_.empty() && queue_.front().due <= now) {
-        Item& item = queue_.front();
+    while (!queue_.empty() && queue_.begin()->first <= now) {
+        const double due = queue_.begin()->first;
+        Item& item = queue_.begin()->second;
         while (item.written < item.bytes.size()) {
             if (pace_) {
-                const double end = std::max(wireFree_, item.due) + byteTime;
+                const double end = std::max(wireFree_, due) + byteTime;
                 if (end > now)
                     return out; // the wire is busy until then
                 wireFree_ = end;
             }
             out.append(item.bytes[item.written++]);
+            --queuedBytes_;
         }
         sent(item.bytes);
-        queue_.pop_front();
+        queue_.erase(queue_.begin());
     }
     return out;
 }

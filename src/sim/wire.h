@@ -4,8 +4,8 @@
 
 #include <QByteArray>
 #include <QList>
-#include <deque>
 #include <functional>
+#include <map>
 
 namespace sim {
 
@@ -24,25 +24,36 @@ class MessageAssembler {
     int length_ = 0; // expected length; -1 until byte 1 is known; 0 idle
 };
 
-// Messages waiting to be written, in the order of their due times.
+// Messages waiting to be written, in the order of their due times. Paced,
+// the queue holds at most a few seconds of wire time, as a station's buffer
+// does: what arrives faster than the bus carries is dropped and counted.
 class Transmitter {
   public:
     explicit Transmitter(bool pace) : pace_(pace) {}
 
+    static constexpr qsizetype MaxPacedBytes = qsizetype(2 * WireBytesPerSecond);
+
     // Messages with equal due times leave in the order they were queued.
-    void queue(const QByteArray& message, double due);
+    // False when the message was dropped.
+    bool queue(const QByteArray& message, double due);
     // The bytes that may be written at `now`; `sent` hears of each message
     // whose last byte is among them.
     QByteArray take(double now, const std::function<void(const QByteArray&)>& sent);
     bool idle() const { return queue_.empty(); }
+    // Messages dropped so far because the paced queue was full.
+    qint64 dropped() const { return dropped_; }
 
   private:
     struct Item {
-        double due;
         QByteArray bytes;
         int written = 0;
     };
-    std::deque<Item> queue_;
+    // By due time; a multimap keeps equal times in insertion order and
+    // inserts in logarithmic time, however many wait (a flood queues an
+    // echo per message).
+    std::multimap<double, Item> queue_;
+    qsizetype queuedBytes_ = 0;
+    qint64 dropped_ = 0;
     bool pace_;
     double wireFree_ = 0; // when the byte now on the wire has been sent
 };

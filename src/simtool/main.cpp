@@ -3,6 +3,7 @@
 
 #include "core/clock.h"
 #include "core/shell.h"
+#include "core/stop_signals.h"
 #include "loconet/serial_port.h"
 #include "loconet/trace.h"
 #include "sim/pty_port.h"
@@ -12,18 +13,10 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QTimer>
-#include <csignal>
 #include <cstdio>
 #include <memory>
 
 namespace {
-
-volatile std::sig_atomic_t stopRequested = 0;
-
-void requestStop(int)
-{
-    stopRequested = 1;
-}
 
 int fail(const QString& text)
 {
@@ -128,19 +121,17 @@ int main(int argc, char** argv)
     if (cli.isSet(demo))
         station.setupDemo();
 
-    std::signal(SIGINT, requestStop);
-    std::signal(SIGTERM, requestStop);
+    StopSignals stopSignals([] { QCoreApplication::quit(); });
 
     // A short period keeps paced output smooth; incoming bytes are answered at once.
     QTimer ticker;
     ticker.setInterval(2);
-    QObject::connect(&ticker, &QTimer::timeout, &app, [&] {
-        if (stopRequested)
-            QCoreApplication::quit();
-        else
-            station.poll();
-    });
+    QObject::connect(&ticker, &QTimer::timeout, &app, [&] { station.poll(); });
     QObject::connect(link.get(), &Port::readyRead, &app, [&] { station.poll(); });
     ticker.start();
-    return app.exec();
+    const int code = app.exec();
+    if (station.dropped() > 0)
+        std::fprintf(stderr, "quorail-sim: %lld messages dropped: more than the paced bus carries\n",
+                     static_cast<long long>(station.dropped()));
+    return code;
 }

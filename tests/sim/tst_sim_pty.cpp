@@ -14,6 +14,7 @@ class TestSimPty : public QObject {
     Q_OBJECT
   private slots:
     void slotZeroOverSerialPort();
+    void floodIsReadInBoundedSteps();
 };
 
 void TestSimPty::slotZeroOverSerialPort()
@@ -43,6 +44,28 @@ void TestSimPty::slotZeroOverSerialPort()
         serial.close();
         QTRY_VERIFY_WITH_TIMEOUT(!pty.peerConnected(), 10000);
     }
+}
+
+void TestSimPty::floodIsReadInBoundedSteps()
+{
+    sim::PtyPort pty;
+    if (!pty.open())
+        QSKIP("no pseudo-terminals here");
+    SerialPort serial;
+    QVERIFY(serial.open(pty.slavePath(), PortSettings{}));
+    QByteArray flood(64 * 1024, '\x55');
+    for (qsizetype i = 0; i < flood.size(); i += 7)
+        flood[i] = char(i);
+    QByteArray got;
+    qsizetype largestStep = 0;
+    connect(&pty, &Port::readyRead, this, [&] {
+        largestStep = std::max(largestStep, pty.bytesAvailable());
+        got += pty.readAll();
+    });
+    QVERIFY(serial.write(flood));
+    QTRY_COMPARE_WITH_TIMEOUT(got.size(), flood.size(), 20000);
+    QCOMPARE(got, flood);
+    QVERIFY(largestStep <= sim::PtyPort::ReadChunk);
 }
 
 QTEST_GUILESS_MAIN(TestSimPty)
