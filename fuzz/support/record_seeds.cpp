@@ -14,8 +14,8 @@ namespace {
 
 struct Recording {
     Recording(int ifType, sim::StationOptions options, bool demo)
-        : ifType(ifType), flags(options.stationType - 1 | (options.pace ? 0x10 : 0) |
-                                (demo ? 0x20 : 0)),
+        : ifType(ifType),
+          flags(options.stationType - 1 | (options.pace ? 0x10 : 0) | (demo ? 0x20 : 0)),
           bench(ifType), station(bench.ports.b, bench.clock, options)
     {
         if (demo)
@@ -63,6 +63,30 @@ void save(const QString& corpus, const QString& name, const Recording& r)
     save(corpus + "/sim_input/" + name, char(r.flags) + r.toStation.out);
 }
 
+// What a user types into the raw-message box: commands of every kind the
+// station knows, the programming track and an LNCV session.
+const char* const kRawMessages[] = {
+    "BB 00 00",
+    "BB 05 00",
+    "BF 00 4E",
+    "A0 01 20",
+    "A1 01 30",
+    "B0 04 30",
+    "B0 04 20",
+    "BC 04 00",
+    "B2 05 50",
+    "BA 01 01",
+    "B5 01 13",
+    "D4 20 01 08 05",
+    "ED 0F 01 5A 56 02 00 61 00 00 00 00 00 00",
+    "ED 0F 01 5A 56 0D 00 03 00 00 00 00 00 00",
+    "E5 07 01 5A 56 41",
+    "ED 1F 01 5A 56 71 72 01 00 00 70 00 00 00 00 10 00 00 00 00 00 00 00 00 00 00 00 00 00 00",
+    "E5 07 01 5A 56 40",
+    "ED 0F 01 05 00 21 41 52 04 00 00 01 00 00",
+    "ED 0F 01 05 00 21 01 52 04 01 00 00 00 00",
+    "ED 0F 01 05 00 21 01 52 04 00 00 01 00 40"};
+
 sim::StationOptions station(int type, bool pace = false)
 {
     sim::StationOptions o;
@@ -96,20 +120,11 @@ int main(int argc, char** argv)
     {
         Recording r(3, station(2), false);
         r.run(3);
-        r.job(4);  // GO
-        r.job(3);  // STOP
+        r.job(4); // GO
+        r.job(3); // STOP
         r.bench.core->req.ReqAdr = 3;
         r.job(30); // loco 3 to the first panel
-        for (const char* raw :
-             {"BB 00 00", "BB 05 00", "BF 00 4E", "A0 01 20", "A1 01 30", "B0 04 30", "B0 04 20",
-              "BC 04 00", "B2 05 50", "BA 01 01", "B5 01 13", "D4 20 01 08 05",
-              "ED 0F 01 5A 56 02 00 61 00 00 00 00 00 00",
-              "ED 0F 01 5A 56 0D 00 03 00 00 00 00 00 00", "E5 07 01 5A 56 41",
-              "ED 1F 01 5A 56 71 72 01 00 00 70 00 00 00 00 10 00 00 00 00 00 00 00 00 00 00 "
-              "00 00 00 00",
-              "E5 07 01 5A 56 40", "ED 0F 01 05 00 21 41 52 04 00 00 01 00 00",
-              "ED 0F 01 05 00 21 01 52 04 01 00 00 00 00",
-              "ED 0F 01 05 00 21 01 52 04 00 00 01 00 40"})
+        for (const char* raw : kRawMessages)
             r.job(40, QString::fromLatin1(raw));
         r.run(3); // the programming track answers late
         save(corpus, QStringLiteral("actions"), r);

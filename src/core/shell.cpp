@@ -2,7 +2,6 @@
 
 #include "file_io.h"
 
-
 QString program_info_text(int major, int minor, int revision)
 {
     return QStringLiteral("     Quorail    \r    Version: %1.%2.%3")

@@ -16,6 +16,5 @@ QStringList help_lines(const QByteArray& content);
 // A help text is a few pages; more is not read.
 constexpr qint64 MaxHelpBytes = 4 << 20;
 
-
 // "major.minor.revision" of this build.
 QString program_version();

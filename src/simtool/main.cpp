@@ -131,7 +131,8 @@ int main(int argc, char** argv)
     ticker.start();
     const int code = app.exec();
     if (station.dropped() > 0)
-        std::fprintf(stderr, "quorail-sim: %lld messages dropped: more than the paced bus carries\n",
+        std::fprintf(stderr,
+                     "quorail-sim: %lld messages dropped: more than the paced bus carries\n",
                      static_cast<long long>(station.dropped()));
     return code;
 }
