@@ -5,8 +5,8 @@
 #include "sim/wire.h"
 #include "sim_bench.h"
 
-#include <QElapsedTimer>
 #include <QtTest>
+#include <ctime>
 
 class TestSimFlood : public QObject {
     Q_OBJECT
@@ -24,18 +24,18 @@ void TestSimFlood::floodReadAtOnceIsEchoedAndAnsweredInOrder()
     SimBench b;
     const QByteArray request = framed("BB 00 00");
     b.ports.a.write(request.repeated(N));
-    QElapsedTimer t;
-    t.start();
+    const std::clock_t start = std::clock(); // CPU time: a busy machine does not count
     b.station->poll();
     const QByteArray echoes = b.ports.a.readAll();
     b.clock.advance(0.01);
     b.station->poll();
     const QByteArray answers = b.ports.a.readAll();
-    QVERIFY2(t.elapsed() < 5000, qPrintable(QString("%1 ms").arg(t.elapsed())));
+    const double seconds = double(std::clock() - start) / CLOCKS_PER_SEC;
+    QVERIFY2(seconds < 3.0, qPrintable(QString("%1 s").arg(seconds)));
     QCOMPARE(echoes, request.repeated(N));
-    QCOMPARE(answers.size(), qsizetype(N) * 14);
-    QCOMPARE(answers.left(14), answers.right(14));
-    QVERIFY(checksumsOk(answers));
+    const QByteArray slot0 = answers.left(14);
+    QVERIFY(checksumsOk(slot0));
+    QCOMPARE(answers, slot0.repeated(N));
 }
 
 void TestSimFlood::pacedQueueDropsWhatExceedsItsBound()
