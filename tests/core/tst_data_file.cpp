@@ -24,7 +24,7 @@ void TestDataFile::nonRegularFileCountsAsMissing_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("kind");
-    for (const char* name : {"conf.dat", "Hilfe.txt"})
+    for (const char* name : {"conf.dat", "zk.dat", "Hilfe.txt"})
         for (const char* kind : {"fifo", "folder"})
             QTest::addRow("%s %s", name, kind) << name << kind;
 }
