@@ -17,7 +17,6 @@ class TestDataFile : public QObject {
   private slots:
     void nonRegularFileCountsAsMissing_data();
     void nonRegularFileCountsAsMissing();
-    void helpTextIsReadUpToTheEndMarker();
 };
 
 void TestDataFile::nonRegularFileCountsAsMissing_data()
@@ -59,14 +58,6 @@ void TestDataFile::nonRegularFileCountsAsMissing()
         QFAIL("reading waited on a file that is no regular file");
     }
     QCOMPARE(reading.get(), QString("3 1 0")); // the defaults, no help lines
-}
-
-void TestDataFile::helpTextIsReadUpToTheEndMarker()
-{
-    QCOMPARE(help_lines("Zeile 1\r\n\r\nGr\xC3\xBC\xC3\x9F\x65\r\nW\xE4rme\n##ENDE##\r\nnicht\r\n"),
-             QStringList({"Zeile 1", "", "Grüße", "Wärme"}));
-    QCOMPARE(help_lines("ohne Zeilenende"), QStringList{"ohne Zeilenende"});
-    QCOMPARE(help_lines(""), QStringList{});
 }
 
 QTEST_GUILESS_MAIN(TestDataFile)
