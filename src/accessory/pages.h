@@ -1,6 +1,6 @@
 #pragma once
 // The accessory keyboard and the feedback panel each show sixteen numbers
-// at a time, on 128 pages.
+// at a time, on 128 pages; the route panel sixteen routes on 13.
 
 #include <QString>
 
@@ -16,9 +16,9 @@ inline QString range_text(int base)
 }
 
 // A page index from a selector, kept within the pages that exist.
-inline int clamp(int index)
+inline int clamp(int index, int count = Count)
 {
-    return index < 0 ? 0 : index >= Count ? Count - 1 : index;
+    return index < 0 ? 0 : index >= count ? count - 1 : index;
 }
 
 } // namespace pages

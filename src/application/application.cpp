@@ -3,6 +3,7 @@
 #include "core/conf.h"
 #include "loconet/port.h"
 #include "requests/basic_jobs.h"
+#include "routes/route_file.h"
 
 #include <QDir>
 
@@ -10,6 +11,7 @@ namespace {
 const QString kConfFile = QStringLiteral("conf.dat");
 const QString kConfNichtGeschrieben =
     QStringLiteral("conf.dat konnte nicht geschrieben werden: %1");
+const QString kFsNichtGeschrieben = QStringLiteral("FS.DAT konnte nicht geschrieben werden: %1");
 } // namespace
 
 Application::Application(Clock& clk, Port& p, const QString& dataDir, QObject* parent)
@@ -17,7 +19,8 @@ Application::Application(Clock& clk, Port& p, const QString& dataDir, QObject* p
       link(clk, p, dispatch, msgs),
       req(link), services{clk, msgs, state, data, link, dispatch, req}, loco(services),
       throttle(services, loco), lokSettings(services, loco), lokDispatch(services, loco),
-      options(services), keyboard(services), feedback(services), kennix(services), prog(services),
+      options(services), keyboard(services), feedback(services), kennix(services),
+      routePanel(FSTab), routeEngine(services, FSTab, routePanel), prog(services),
       identify(services, loco), conn(services, p, MainTimer)
 {
     MainTimer.setObjectName(QStringLiteral("MainTimer"));
@@ -32,6 +35,8 @@ Application::Application(Clock& clk, Port& p, const QString& dataDir, QObject* p
         if (!busy || !Slots::throttle_job(req.ReqJob))
             emit lock_ui(busy);
     });
+    connect(&keyboard, &Keyboard::route_trigger_ma, &routeEngine, &RouteEngine::route_trigger_ma);
+    connect(&feedback, &Feedback::route_trigger_rm, &routeEngine, &RouteEngine::route_trigger_rm);
     conn.poll_switches = [this] { keyboard.first_page(); };
     connect(&conn, &Connection::connected, this, [this] {
         emit lock_ui(false);
@@ -55,6 +60,8 @@ void Application::start()
         state.IfType = conf->IfType;
         state.ComPortNr = conf->ComPortNr;
     }
+    route_file::load_fs(FSTab, data.file(route_file::Name));
+    routeEngine.reset();
     kennix.load_zk();
     kennix.reset();
     state.set_station_type(99);
@@ -73,7 +80,7 @@ void Application::tick()
     // runs at the next tick.
     conn.advance();
     keyboard.pulse_step();
-    // the route engine takes its turn here once routes exist
+    routeEngine.route_engine();
     link.ln_send();
     take_input(); // what a port without a receive signal holds
 }
@@ -95,7 +102,7 @@ void Application::end_program()
     // Released now, not at process exit, so its lock is gone even if the
     // savers below take a while.
     port.close();
-    // the route table's saver goes first once routes exist
+    save_fs();
     kennix.save_zk();
     emit ended();
 }
@@ -109,5 +116,15 @@ bool Application::save_conf()
     if (write_conf(data.file(kConfFile), ConfValues{state.IfType, state.ComPortNr}, &error))
         return true;
     msgs.show(titles::Fehler, kConfNichtGeschrieben.arg(error));
+    return false;
+}
+
+bool Application::save_fs()
+{
+    QDir().mkpath(data.path());
+    QString error;
+    if (route_file::save_fs(FSTab, data.file(route_file::Name), &error))
+        return true;
+    msgs.show(titles::Fehler, kFsNichtGeschrieben.arg(error));
     return false;
 }

@@ -20,6 +20,9 @@
 #include "loconet/link.h"
 #include "programming/programming.h"
 #include "requests/engine.h"
+#include "routes/route_engine.h"
+#include "routes/route_panel.h"
+#include "routes/route_table.h"
 #include "station/special_options.h"
 #include "trainid/kennix.h"
 
@@ -44,6 +47,8 @@ class Application : public QObject {
 
     // Writes conf.dat with the values in use; called after a successful connection.
     bool save_conf();
+    // Writes FS.DAT; a failure is reported and the old file stays.
+    bool save_fs();
     // A run against the built-in virtual station leaves conf.dat alone.
     bool keepConf = false;
 
@@ -64,6 +69,9 @@ class Application : public QObject {
     Keyboard keyboard;
     Feedback feedback;
     Kennix kennix;    // train identification
+    RouteTable FSTab; // the route table, kept across runs in FS.DAT
+    RoutePanel routePanel;
+    RouteEngine routeEngine;
     Programming prog; // CVs on the programming track
     Identify identify;
     QTimer MainTimer; // 10 ms, runs tick() while connected

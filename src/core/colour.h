@@ -10,6 +10,7 @@ constexpr int rgb(int r, int g, int b)
 constexpr int Red = rgb(255, 0, 0);
 constexpr int Green = rgb(0, 255, 0);
 constexpr int Yellow = rgb(255, 255, 0);
+constexpr int Orange = rgb(255, 128, 0);
 constexpr int White = rgb(255, 255, 255);
 constexpr int Black = 0;
 constexpr int Grey = rgb(136, 136, 136);
