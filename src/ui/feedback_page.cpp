@@ -50,7 +50,7 @@ FeedbackPage::FeedbackPage(Application& core, QWidget* mainWin)
     });
 
     auto* layout = new QVBoxLayout(this);
-    layout->addLayout(page_selector_row(head_, &Feedback::page_entry));
+    layout->addLayout(page_selector_row(head_, pages::Count, &Feedback::page_entry));
     layout->addLayout(cells);
     layout->addStretch();
 

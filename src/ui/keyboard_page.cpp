@@ -57,7 +57,7 @@ KeyboardPage::KeyboardPage(Application& core, QWidget* mainWin)
     });
 
     auto* layout = new QVBoxLayout(this);
-    layout->addLayout(page_selector_row(head_, &Keyboard::page_entry));
+    layout->addLayout(page_selector_row(head_, pages::Count, &Keyboard::page_entry));
     layout->addLayout(cells);
     layout->addStretch();
 

@@ -15,6 +15,8 @@
 #include "panel_parts.h"
 #include "port_field.h"
 #include "reset_window.h"
+#include "route_editor.h"
+#include "route_page.h"
 #include "so_window.h"
 #include "throttle_panel.h"
 #include "version_window.h"
@@ -82,7 +84,8 @@ MainWin::MainWin(Application& core, QWidget* parent)
       version_(new VersionWindow(core, this)), zentrale_(new ZentraleForm(core, this)),
       so_(new SOWindow(core, this)), grundeinst_(new Grundeinst(core, this)),
       reset_(new ResetWindow(core, this)), lokeinst_(new Lokeinst(core, this)),
-      dispatchLok_(new DispatchLok(core, this)), zknamen_(new ZkNamen(core.kennix, this))
+      dispatchLok_(new DispatchLok(core, this)), zknamen_(new ZkNamen(core.kennix, this)),
+      faStrEdit_(new FaStrEditForm(core, this))
 {
     setObjectName(QStringLiteral("MainWin"));
     setWindowTitle(kTitle);
@@ -104,7 +107,9 @@ MainWin::MainWin(Application& core, QWidget* parent)
     auto* feedback = new FeedbackPage(core_, this);
     MainTab->addTab(feedback, kTabs[3]);
     keyEntry[3] = [feedback](int digit) { feedback->key_entry(digit); };
-    MainTab->addTab(new QWidget, kTabs[4]); // routes
+    auto* routes = new RoutePage(core_, this);
+    MainTab->addTab(routes, kTabs[4]);
+    keyEntry[4] = [routes](int digit) { routes->key_entry(digit); };
 
     auto* top = new QHBoxLayout;
     top->addWidget(build_connection());
@@ -156,7 +161,7 @@ void MainWin::build_menus()
         {Item, "VersionMenu", "Serien- und Versionsnummer", &MainWin::show_version_window},
         {Item, "ResetMenu", "Zurücksetzen", &MainWin::show_reset},
         {Separator, "aa", nullptr, nullptr},
-        {Item, "FaStrEdit", "Fahrstrassentabelle", nullptr},
+        {Item, "FaStrEdit", "Fahrstrassentabelle", &MainWin::show_route_editor},
         {Separator, "bb", nullptr, nullptr},
         {Menu, "ToolsMenu", "Werkzeuge", nullptr},
         {Item, "DDCProgMenu", "DCC Decoder programmieren", &MainWin::show_dcc_prog},
@@ -477,4 +482,9 @@ void MainWin::show_dcc_prog()
         dccProg_ = new DCCProg(
             core_, [this] { show_help(); }, this);
     show_window(dccProg_);
+}
+
+void MainWin::show_route_editor()
+{
+    show_window(faStrEdit_);
 }

@@ -12,6 +12,7 @@
 class Application;
 class DCCProg;
 class DispatchLok;
+class FaStrEditForm;
 class Grundeinst;
 class HelpWindow;
 class Lamp;
@@ -80,6 +81,7 @@ class MainWin : public QMainWindow {
     void show_dispatch();
     void show_zk_namen();
     void show_dcc_prog();
+    void show_route_editor();
 
     Application& core_;
     HelpWindow* hilfe_;
@@ -92,6 +94,7 @@ class MainWin : public QMainWindow {
     DispatchLok* dispatchLok_;
     ZkNamen* zknamen_;
     QPointer<DCCProg> dccProg_; // given up when closed with its frame
+    FaStrEditForm* faStrEdit_;  // holds no data of its own, hidden when closed
 
     QMenu* EinstellMenu = nullptr;
     QMenu* ToolsMenu = nullptr;

@@ -28,11 +28,11 @@ void PageHead::show(int index)
         numbers[size_t(i)]->setNum(base + i + 1);
 }
 
-QLayout* page_selector_row(PageHead& head, const std::function<QString(int)>& entry)
+QLayout* page_selector_row(PageHead& head, int count, const std::function<QString(int)>& entry)
 {
     QComboBox* selector = head.selector;
     QLabel* range = head.range;
-    for (int k = 0; k < pages::Count; ++k)
+    for (int k = 0; k < count; ++k)
         selector->addItem(entry(k));
     selector->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     range->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);

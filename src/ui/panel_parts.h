@@ -1,6 +1,7 @@
 #pragma once
-// Pieces shared by the accessory keyboard and the feedback panel: the page
-// selector row and the sixteen framed cells in two rows of eight.
+// Pieces shared by the accessory keyboard, the feedback panel and the route
+// panel: the page selector row and the sixteen framed cells in two rows of
+// eight.
 
 #include <QString>
 #include <array>
@@ -23,8 +24,8 @@ struct PageHead {
     void show(int index);
 };
 
-// The selector with its entries and the range label beside it.
-QLayout* page_selector_row(PageHead& head, const std::function<QString(int)>& entry);
+// The selector with its count entries and the range label beside it.
+QLayout* page_selector_row(PageHead& head, int count, const std::function<QString(int)>& entry);
 // Sixteen framed cells named frameName_i, each with a number label
 // (numberName_i, kept in head) above the widgets the cell function lays
 // into it.
