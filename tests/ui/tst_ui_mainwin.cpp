@@ -221,7 +221,7 @@ class TstMainWin : public QObject {
         row("VersionMenu", "EinstellMenu", 3, "Serien- und Versionsnummer", true);
         row("ResetMenu", "EinstellMenu", 4, "Zurücksetzen", true);
         row("aa", "EinstellMenu", 5, "", true);
-        row("FaStrEdit", "EinstellMenu", 6, "Fahrstrassentabelle", false);
+        row("FaStrEdit", "EinstellMenu", 6, "Fahrstrassentabelle", true);
         row("bb", "EinstellMenu", 7, "", true);
         row("DDCProgMenu", "ToolsMenu", 0, "DCC Decoder programmieren", true);
         row("LNProgMenu", "ToolsMenu", 1, "LocoNet Module Programmieren", false);

@@ -1,0 +1,251 @@
+// The route page, Taste_Fadr and the route editor with its input dialog,
+// on the real widgets.
+
+#include "routes/route_file.h"
+#include "support/rig.h"
+#include "support/ui_find.h"
+#include "ui/lamp.h"
+#include "ui/mainwin.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTableView>
+#include <QtTest>
+
+namespace {
+struct Bench {
+    Rig rig;
+    MainWin win{*rig.core};
+    RouteTable& t = rig.core->FSTab;
+    QWidget& editor = find<QWidget>(win, "FaStrEditForm");
+    QTableView& grid = find<QTableView>(editor, "FSTab");
+    Bench() { emit rig.core->lock_ui(false); }
+
+    void click_cell(int r, int c)
+    {
+        const QModelIndex i = grid.model()->index(r, c);
+        grid.scrollTo(i);
+        QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, grid.visualRect(i).center());
+    }
+    void click_number(int r, Qt::MouseButton button)
+    {
+        QHeaderView* h = grid.verticalHeader();
+        grid.scrollTo(grid.model()->index(r, 1));
+        const QPoint p(h->width() / 2, h->sectionViewportPosition(r) + h->sectionSize(r) / 2);
+        QTest::mouseClick(h->viewport(), button, {}, p);
+    }
+    // "c=text" for the cells of route r that are not empty.
+    QStringList route(int r)
+    {
+        QStringList l;
+        for (int c = 1; c < RouteTable::Columns; ++c)
+            if (!t.cell(r, c).isEmpty())
+                l << QStringLiteral("%1=%2").arg(c).arg(t.cell(r, c));
+        return l;
+    }
+    // "r:c" of every set flag.
+    QStringList flags()
+    {
+        QStringList l;
+        for (int r = 1; r <= RouteTable::Routes; ++r)
+            for (int c = RouteTable::Active; c <= RouteTable::Blocked; ++c)
+                if (t.flag(r, c))
+                    l << QStringLiteral("%1:%2").arg(r).arg(c);
+        return l;
+    }
+};
+} // namespace
+
+class TstUiRoutes : public QObject {
+    Q_OBJECT
+  private slots:
+    void panelPagesRequestAndRelease()
+    {
+        Bench b;
+        auto& combo = find<QComboBox>(b.win, "MemNrCo");
+        QCOMPARE(combo.count(), 13);
+        QCOMPARE(combo.itemText(12), "Fahrstrassen: 193 - 208");
+        emit combo.activated(12);
+        QCOMPARE(find<QLabel>(b.win, "MemAdrBereichTxt").text(), "193 - 208");
+        QCOMPARE(find<QWidget>(b.win, "FSSetBut_15").toolTip(), "Fahrstr. 208 anfordern");
+        QCOMPARE(find<QWidget>(b.win, "FSRsBut_0").toolTip(), "Fahrstr. 193 auflösen");
+        b.t.set_flag(193, RouteTable::Active, true);
+        find<QPushButton>(b.win, "FSSetBut_15").click();
+        find<QPushButton>(b.win, "FSRsBut_0").click();
+        QCOMPARE(b.flags(), QStringList{"208:2"});
+        b.rig.core->state.show_power(1);
+        b.rig.tick();
+        QCOMPARE(find<Lamp>(b.win, "FS_Anz_15").colour(), colour::Yellow);
+    }
+
+    void tasteFadrLimits_data()
+    {
+        QTest::addColumn<QString>("keys"); // after the digit 2 that opens it
+        QTest::addColumn<QStringList>("flags");
+        QTest::newRow("208 is requested") << "08f" << QStringList{"12:1", "208:2"};
+        QTest::newRow("209 changes nothing") << "09f" << QStringList{"12:1"};
+        QTest::newRow("0 changes nothing") << "\b0f" << QStringList{"12:1"};
+        QTest::newRow("L releases") << "\b12l" << QStringList();
+    }
+    void tasteFadrLimits()
+    {
+        QFETCH(QString, keys);
+        QFETCH(QStringList, flags);
+        Bench b;
+        b.t.set_flag(12, RouteTable::Active, true);
+        auto& tabs = find<QTabWidget>(b.win, "MainTab");
+        tabs.setCurrentIndex(4);
+        QTest::keyClick(&tabs, Qt::Key_2);
+        auto& w = find<QWidget>(b.win, "Taste_Fadr");
+        QVERIFY(w.isVisible());
+        QCOMPARE(find<QLabel>(w, "Fadr").text(), "2");
+        for (QChar k : keys)
+            QTest::keyClick(&w, k == u'\b' ? Qt::Key_Backspace : Qt::Key(k.toUpper().unicode()));
+        QVERIFY(!w.isVisible());
+        QCOMPARE(b.flags(), flags);
+    }
+
+    void loadedFlagsShowTheirCheckMarkAndToggle()
+    {
+        Bench b;
+        RouteTable saved;
+        saved.set_flag(208, RouteTable::Active, true);
+        const QString path = QDir(b.rig.dir.path()).filePath("FS.DAT");
+        QVERIFY(route_file::save_fs(saved, path, nullptr));
+        route_file::load_fs(b.t, path);
+        b.editor.show();
+        const auto picture = [&](int r, int c) {
+            return !b.grid.model()->index(r, c).data(Qt::DecorationRole).isNull();
+        };
+        QVERIFY(picture(208, 1) && !picture(208, 2));
+        b.click_cell(208, 1);
+        QVERIFY(!b.t.flag(208, 1) && !picture(208, 1));
+        b.click_cell(208, 3);
+        QVERIFY(b.t.flag(208, 3) && picture(208, 3));
+    }
+
+    void dialogResults_data()
+    {
+        QTest::addColumn<QStringList>("cells"); // route 5 before: "c=text"
+        QTest::addColumn<int>("column");
+        QTest::addColumn<QStringList>("input"); // "Field=typed" or an option's name
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QStringList>("after");
+        const QStringList two{"54=Ma1-g", "55=Ma2-g"};
+        QTest::newRow("insert at step 50 drops the last")
+            << two << 55 << QStringList{"MagAdrTxt=3", "MagOpt_1"} << "einf_but"
+            << QStringList{"54=Ma1-g", "55=Ma3-g"};
+        QTest::newRow("delete at step 50 empties it")
+            << two << 55 << QStringList() << "clr_but" << QStringList{"54=Ma1-g"};
+        QTest::newRow("insert at step 1 shifts right")
+            << QStringList{"6=Ma1-g", "55=Pa-9"} << 6 << QStringList{"PauTxt=2.5"} << "einf_but"
+            << QStringList{"6=Pa-25", "7=Ma1-g"};
+        QTest::newRow("delete at step 1 shifts left")
+            << QStringList{"6=Ma1-g", "7=Ma2-g", "55=Pa-9"} << 6 << QStringList() << "clr_but"
+            << QStringList{"6=Ma2-g", "54=Pa-9"};
+        QTest::newRow("accessory 2048 is refused")
+            << QStringList{"6=Ma1-g"} << 6 << QStringList{"MagAdrTxt=2048", "MagOpt_0"}
+            << "OKButton" << QStringList{"6=Ma1-g"};
+        QTest::newRow("route 208 is accepted")
+            << QStringList() << 6 << QStringList{"FSAdrTxt=208", "FSOpt_2"} << "OKButton"
+            << QStringList{"6=Fs208-an"};
+        QTest::newRow("route 209 is refused")
+            << QStringList() << 6 << QStringList{"FSAdrTxt=209", "FSOpt_0"} << "OKButton"
+            << QStringList();
+        QTest::newRow("another group's entry clears the cell's")
+            << QStringList{"6=Ma5-g"} << 6 << QStringList{"RmAdrTxt=7", "RmOpt_0"} << "OKButton"
+            << QStringList{"6=Rm7-f"};
+        QTest::newRow("insert without a valid entry moves nothing")
+            << QStringList{"6=Ma1-g", "55=Pa-9"} << 6 << QStringList{"MagAdrTxt=0"} << "einf_but"
+            << QStringList{"6=Ma1-g", "55=Pa-9"};
+        QTest::newRow("deleting a trigger leaves the rest")
+            << QStringList{"4=Rm1-b", "5=Rm4-f", "6=Ma1-g"} << 4 << QStringList() << "clr_but"
+            << QStringList{"5=Rm4-f", "6=Ma1-g"};
+        QTest::newRow("cancel") << QStringList{"6=Ma1-g"} << 6 << QStringList{"MagAdrTxt=9"}
+                                << "CancelButton" << QStringList{"6=Ma1-g"};
+        QTest::newRow("the dialog opens with the cell's entry")
+            << QStringList{"6=Rm12-b"} << 6 << QStringList() << "einf_but"
+            << QStringList{"6=Rm12-b", "7=Rm12-b"};
+        QTest::newRow("a trigger takes no route command")
+            << QStringList() << 4 << QStringList{"FSAdrTxt=5", "FSOpt_0"} << "OKButton"
+            << QStringList();
+    }
+    void dialogResults()
+    {
+        QFETCH(QStringList, cells);
+        QFETCH(int, column);
+        QFETCH(QStringList, input);
+        QFETCH(QString, button);
+        QFETCH(QStringList, after);
+        Bench b;
+        for (const QString& c : cells)
+            b.t.set_cell(5, c.section('=', 0, 0).toInt(), c.section('=', 1));
+        b.editor.show();
+        b.click_cell(5, column);
+        auto& d = find<QWidget>(b.editor, "AdrEingForm");
+        for (const QString& in : input) {
+            if (in.contains('=')) {
+                auto& field = find<QLineEdit>(d, in.section('=', 0, 0));
+                field.clear();
+                QTest::keyClicks(&field, in.section('=', 1));
+            } else {
+                find<QRadioButton>(d, in).click();
+            }
+        }
+        find<QPushButton>(d, button).click();
+        QVERIFY(!d.isVisible());
+        QCOMPARE(b.route(5), after);
+    }
+
+    void deletingARouteAsksFirst()
+    {
+        Bench b;
+        b.editor.show();
+        b.t.set_cell(5, 6, "Ma1-g");
+        b.t.set_flag(5, RouteTable::Active, true);
+        b.click_number(5, Qt::RightButton); // not selected: no question
+        QVERIFY(!b.editor.findChild<QMessageBox*>());
+        b.click_number(5, Qt::LeftButton);
+        for (auto answer : {QMessageBox::Cancel, QMessageBox::Ok}) {
+            b.click_number(5, Qt::RightButton);
+            auto* box = b.editor.findChild<QMessageBox*>("FsLoeschenBox");
+            QVERIFY(box && box->isVisible());
+            QCOMPARE(box->windowTitle(), "Fahrstraße 5");
+            QCOMPARE(box->text(), "Fahrstraße löschen?");
+            QCOMPARE(b.route(5).size(), 2); // nothing happens while it asks
+            box->button(answer)->click();
+            QTRY_VERIFY(!b.editor.findChild<QMessageBox*>());
+        }
+        QCOMPARE(b.route(5), QStringList());
+        QCOMPARE(b.t.cell(5, 0), "5");
+    }
+
+    void editorTimesAndClosing()
+    {
+        Bench b;
+        b.t.MagT1 = 200;
+        find<QAction>(b.win, "FaStrEdit").trigger();
+        QVERIFY(b.editor.isVisible());
+        auto& t1 = find<QLineEdit>(b.editor, "MagT1Txt");
+        QCOMPARE(t1.text(), "200");
+        t1.clear();
+        QTest::keyClicks(&t1, "3.5");
+        QCOMPARE(t1.text(), "35");
+        QCOMPARE(b.t.MagT1, 35);
+        b.editor.close();
+        QVERIFY(!b.editor.isVisible());
+        find<QAction>(b.win, "FaStrEdit").trigger();
+        QCOMPARE(&find<QWidget>(b.win, "FaStrEditForm"), &b.editor);
+        QCOMPARE(t1.text(), "35");
+    }
+};
+
+QTEST_MAIN(TstUiRoutes)
+#include "tst_ui_routes.moc"
