@@ -258,10 +258,14 @@ void RouteEngine::route_trigger_rm(int s, int level)
 void RouteEngine::trigger(bool sensor, int number, int value)
 {
     const QStringList& letters = sensor ? step::RmStates : step::MaDirs;
+    const QString& prefix = sensor ? step::Rm : step::Ma;
     for (int c : {RouteTable::RequestTrigger, RouteTable::ReleaseTrigger}) {
         for (int r = 1; r <= RouteTable::Routes; ++r) {
+            const QString& text = table_.cell(r, c);
+            if (!text.startsWith(prefix))
+                continue; // most cells: no need to split them
             StepParts p;
-            parse_step(table_.cell(r, c), p);
+            parse_step(text, p);
             const QString& n = sensor ? p.RmAdr : p.MaAdr;
             const QString& letter = sensor ? p.RmState : p.MaDir;
             if (n.isEmpty() || whole_value(n) != number || option_of(letters, letter) != value)

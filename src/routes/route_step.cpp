@@ -1,5 +1,6 @@
 #include "route_step.h"
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 
@@ -61,8 +62,24 @@ double text_value(const QString& text)
     }
     if (!digits)
         return 0;
-    // The part read holds only sign, digits and one point: always a number.
-    return text.mid(start, i - start).toDouble();
+    // Up to 15 digits fit a double exactly: one division rounds correctly.
+    // The triggers read a number for every route on every report.
+    long long m = 0;
+    int digitCount = 0, fraction = -1;
+    for (qsizetype k = start; k < i; ++k) {
+        const QChar ch = text[k];
+        if (ch == u'.') {
+            fraction = 0;
+        } else if (ch != u'-' && ch != u'+') {
+            m = m * 10 + (ch.unicode() - u'0');
+            ++digitCount;
+            fraction += fraction >= 0 ? 1 : 0;
+        }
+    }
+    if (digitCount > 15) // only sign, digits and one point: always a number
+        return text.mid(start, i - start).toDouble();
+    const double v = double(m) / std::pow(10.0, std::max(fraction, 0));
+    return text[start] == u'-' ? -v : v;
 }
 
 int whole_value(const QString& text)

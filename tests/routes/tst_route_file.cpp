@@ -166,6 +166,7 @@ void TestRouteFile::numbers_data()
     QTest::newRow("leading blanks, trailing text") << "  12-g" << 12.0 << "12";
     QTest::newRow("empty") << "" << 0.0 << "";
     QTest::newRow("no number") << "g5" << 0.0 << "5";
+    QTest::newRow("sign and fraction digits") << "-0.125s" << -0.125 << "0125";
 }
 
 void TestRouteFile::numbers()
