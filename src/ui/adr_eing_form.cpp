@@ -1,6 +1,7 @@
 #include "adr_eing_form.h"
 
 #include "routes/route_step.h"
+#include "small_window.h"
 
 #include <QButtonGroup>
 #include <QDialogButtonBox>
@@ -117,6 +118,7 @@ AdrEingForm::AdrEingForm(QWidget* parent) : QDialog(parent)
     layout->addLayout(grid);
     layout->addWidget(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
+    fit_title(layout, kTitle);
 }
 
 void AdrEingForm::fill(const route_edit::Entry& e, bool stepCell)

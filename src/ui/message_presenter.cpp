@@ -2,7 +2,6 @@
 
 #include "small_window.h"
 
-#include <QGridLayout>
 #include <QMessageBox>
 
 namespace {
@@ -35,9 +34,6 @@ void MessagePresenter::present(const QString& title, const QString& text, MsgIco
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setTextFormat(Qt::PlainText);
     box->setWindowModality(Qt::NonModal);
-    // A message box sizes itself to its text; a spacer keeps the title whole.
-    if (auto* grid = qobject_cast<QGridLayout*>(box->layout()))
-        grid->addItem(new QSpacerItem(title_bar_width(box->font(), title), 0), grid->rowCount(), 0,
-                      1, grid->columnCount());
+    fit_title(box);
     box->show();
 }

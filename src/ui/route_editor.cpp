@@ -2,6 +2,7 @@
 
 #include "adr_eing_form.h"
 #include "route_grid.h"
+#include "small_window.h"
 
 #include "application/application.h"
 #include "routes/route_edit.h"
@@ -193,6 +194,7 @@ void FaStrEditForm::ask_delete(int r)
                                 QMessageBox::Ok | QMessageBox::Cancel, this);
     box->setObjectName(QStringLiteral("FsLoeschenBox"));
     box->setAttribute(Qt::WA_DeleteOnClose);
+    fit_title(box);
     connect(box, &QMessageBox::finished, this, [this, box, r] {
         if (box->clickedButton() == box->button(QMessageBox::Ok))
             route_edit::clear_route(core_.FSTab, r);

@@ -5,8 +5,10 @@
 
 #include <QBoxLayout>
 #include <QFontDatabase>
+#include <QGridLayout>
 #include <QKeySequence>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QShortcut>
 #include <QStyle>
 #include <QWidget>
@@ -39,6 +41,13 @@ void fit_title(QBoxLayout* layout, const QString& title)
 {
     const QWidget* window = layout->parentWidget();
     layout->addStrut(title_bar_width(window ? window->font() : QFont(), title));
+}
+
+void fit_title(QMessageBox* box)
+{
+    if (auto* grid = qobject_cast<QGridLayout*>(box->layout()))
+        grid->addItem(new QSpacerItem(title_bar_width(box->font(), box->windowTitle()), 0),
+                      grid->rowCount(), 0, 1, grid->columnCount());
 }
 
 int title_bar_width(const QFont& font, const QString& title)

@@ -6,6 +6,7 @@
 class QBoxLayout;
 class QFont;
 class QLineEdit;
+class QMessageBox;
 class QString;
 class QWidget;
 
@@ -18,5 +19,7 @@ void hide_on_escape(QWidget* window);
 // Makes a window's vertical layout wide enough for its title, which the
 // title bar would otherwise cut short.
 void fit_title(QBoxLayout* layout, const QString& title);
+// The same for a message box, which otherwise sizes itself to its text.
+void fit_title(QMessageBox* box);
 // The width a title needs in a title bar, for windows of this font.
 int title_bar_width(const QFont& font, const QString& title);
