@@ -14,18 +14,19 @@ namespace {
 constexpr qsizetype CellCount = RouteTable::Routes * (RouteTable::Columns - 1);
 const QByteArray kEol = QByteArrayLiteral("\r\n");
 
-// The lines of a file with LF or CR LF line ends, one at a time.
+// The lines of a file with LF or CR LF line ends, one at a time, as views
+// into its bytes.
 class Lines {
   public:
     explicit Lines(const QByteArray& bytes) : bytes_(bytes) {}
-    bool next(QByteArray& line)
+    bool next(QByteArrayView& line)
     {
         if (pos_ >= bytes_.size())
             return false;
         qsizetype end = bytes_.indexOf('\n', pos_);
         if (end < 0)
             end = bytes_.size();
-        line = bytes_.mid(pos_, end - pos_);
+        line = QByteArrayView(bytes_).sliced(pos_, end - pos_);
         pos_ = end + 1;
         return true;
     }
@@ -35,18 +36,18 @@ class Lines {
     qsizetype pos_ = 0;
 };
 
-int time_value(const QByteArray& line)
+int time_value(QByteArrayView line)
 {
     const double v = std::nearbyint(text_value(QString::fromLatin1(line.trimmed())));
     return v >= INT_MIN && v <= INT_MAX ? int(v) : 0;
 }
 
 // The file's text is Latin-1, so every byte reads back as the same byte.
-QString cell_value(const QByteArray& line)
+QString cell_value(QByteArrayView line)
 {
-    const QByteArray t = line.trimmed();
+    const QByteArrayView t = line.trimmed();
     if (t.size() >= 2 && t.startsWith('"') && t.endsWith('"'))
-        return QString::fromLatin1(t.mid(1, t.size() - 2));
+        return QString::fromLatin1(t.sliced(1, t.size() - 2));
     return QString::fromLatin1(t);
 }
 } // namespace
@@ -54,7 +55,7 @@ QString cell_value(const QByteArray& line)
 void parse_fs(const QByteArray& bytes, RouteTable& table)
 {
     Lines lines(bytes);
-    QByteArray line;
+    QByteArrayView line;
     if (!lines.next(line))
         return;
     table.MagT2 = time_value(line);
@@ -74,9 +75,14 @@ QByteArray format_fs(const RouteTable& table)
     out.reserve(CellCount * 6 + 32);
     out += QByteArray::number(table.MagT2) + kEol;
     out += QByteArray::number(table.MagT1) + kEol;
-    for (int r = 1; r < RouteTable::Rows; ++r)
-        for (int c = 1; c < RouteTable::Columns; ++c)
-            out += '"' + table.cell(r, c).toLatin1() + '"' + kEol;
+    for (int r = 1; r < RouteTable::Rows; ++r) {
+        for (int c = 1; c < RouteTable::Columns; ++c) {
+            out += '"';
+            out += table.cell(r, c).toLatin1();
+            out += '"';
+            out += kEol;
+        }
+    }
     return out;
 }
 
