@@ -39,6 +39,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -97,6 +98,9 @@ MainWin::MainWin(Application& core, QWidget* parent)
 
     MainTab = new QTabWidget;
     MainTab->setObjectName(QStringLiteral("MainTab"));
+    // A clicked tab takes the keyboard, so a digit typed next reaches the
+    // page's key entry instead of the page's selector.
+    MainTab->tabBar()->setFocusPolicy(Qt::StrongFocus);
     for (int i = 0; i < 2; ++i) {
         Fahrpult[i] = new ThrottlePanel(core_, i);
         MainTab->addTab(Fahrpult[i], kTabs[i]);

@@ -15,6 +15,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTableView>
 #include <QtTest>
@@ -100,9 +101,11 @@ class TstUiRoutes : public QObject {
         QFETCH(QStringList, flags);
         Bench b;
         b.t.set_flag(12, RouteTable::Active, true);
-        auto& tabs = find<QTabWidget>(b.win, "MainTab");
-        tabs.setCurrentIndex(4);
-        QTest::keyClick(&tabs, Qt::Key_2);
+        b.win.show();
+        QVERIFY(QTest::qWaitForWindowActive(&b.win));
+        QTabBar* tabs = find<QTabWidget>(b.win, "MainTab").tabBar();
+        QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(4).center());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_2); // the page's selector has none
         auto& w = find<QWidget>(b.win, "Taste_Fadr");
         QVERIFY(w.isVisible());
         QCOMPARE(find<QLabel>(w, "Fadr").text(), "2");
