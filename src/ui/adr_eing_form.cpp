@@ -56,7 +56,7 @@ const ButtonLook kButtons[4] = {
     {"OKButton", QStringLiteral("ändern"), route_edit::Change},
     {"einf_but", QStringLiteral("einfügen"), route_edit::Insert},
     {"clr_but", QStringLiteral("löschen"), route_edit::Delete},
-    {"CancelButton", QStringLiteral("Abbrechen"), route_edit::Cancel},
+    {"CancelButton", AdrEingForm::Abbrechen, route_edit::Cancel},
 };
 
 QString indexed(const char* name, int i)

@@ -26,6 +26,9 @@ class AdrEingForm : public QDialog {
 
     void done(int result) override;
 
+    // The cancel caption, also of the editor's delete question.
+    static inline const QString Abbrechen = QStringLiteral("Abbrechen");
+
   private:
     struct Group {
         QGroupBox* frame;

@@ -193,6 +193,7 @@ void FaStrEditForm::ask_delete(int r)
     auto* box = new QMessageBox(QMessageBox::Question, kLoeschenTitel.arg(r), kLoeschenFrage,
                                 QMessageBox::Ok | QMessageBox::Cancel, this);
     box->setObjectName(QStringLiteral("FsLoeschenBox"));
+    box->button(QMessageBox::Cancel)->setText(AdrEingForm::Abbrechen);
     box->setAttribute(Qt::WA_DeleteOnClose);
     fit_title(box);
     connect(box, &QMessageBox::finished, this, [this, box, r] {

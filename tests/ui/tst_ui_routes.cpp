@@ -222,6 +222,7 @@ class TstUiRoutes : public QObject {
             QVERIFY(box && box->isVisible());
             QCOMPARE(box->windowTitle(), "Fahrstraße 5");
             QCOMPARE(box->text(), "Fahrstraße löschen?");
+            QCOMPARE(box->button(QMessageBox::Cancel)->text(), "Abbrechen");
             QCOMPARE(b.route(5).size(), 2); // nothing happens while it asks
             box->button(answer)->click();
             QTRY_VERIFY(!b.editor.findChild<QMessageBox*>());
