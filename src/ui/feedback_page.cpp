@@ -11,7 +11,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QVBoxLayout>
 
 namespace {
 const KeyEntryLook kTasteRadr = {
@@ -49,13 +48,8 @@ FeedbackPage::FeedbackPage(Application& core, QWidget* mainWin)
         return row;
     });
 
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(page_selector_row(head_, pages::Count, &Feedback::page_entry));
-    layout->addLayout(cells);
-    layout->addStretch();
-
-    connect(head_.selector, &QComboBox::activated, this,
-            [&fb](int index) { fb.select_page(index); });
+    lay_out_page(this, head_, pages::Count, &Feedback::page_entry, cells,
+                 [&fb](int index) { fb.select_page(index); });
     connect(&fb, &Feedback::page_shown, this, &FeedbackPage::show_page);
     connect(&fb, &Feedback::rm_anz, this, &FeedbackPage::show_state);
     show_page(fb.RmBase / pages::Size);

@@ -12,7 +12,6 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
-#include <QVBoxLayout>
 
 namespace {
 const KeyEntryLook kTasteWadr = {
@@ -56,14 +55,9 @@ KeyboardPage::KeyboardPage(Application& core, QWidget* mainWin)
         return row;
     });
 
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(page_selector_row(head_, pages::Count, &Keyboard::page_entry));
-    layout->addLayout(cells);
-    layout->addStretch();
-
     Keyboard& kb = core_.keyboard;
-    connect(head_.selector, &QComboBox::activated, this,
-            [&kb](int index) { kb.select_page(index); });
+    lay_out_page(this, head_, pages::Count, &Keyboard::page_entry, cells,
+                 [&kb](int index) { kb.select_page(index); });
     connect(&kb, &Keyboard::page_shown, this, &KeyboardPage::show_page);
     connect(&kb, &Keyboard::kb_anz, this, &KeyboardPage::show_state);
     show_page(kb.KeybBase / pages::Size);

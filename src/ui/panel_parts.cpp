@@ -28,7 +28,9 @@ void PageHead::show(int index)
         numbers[size_t(i)]->setNum(base + i + 1);
 }
 
-QLayout* page_selector_row(PageHead& head, int count, const std::function<QString(int)>& entry)
+void lay_out_page(QWidget* page, PageHead& head, int count,
+                  const std::function<QString(int)>& entry, QLayout* cells,
+                  const std::function<void(int)>& select)
 {
     QComboBox* selector = head.selector;
     QLabel* range = head.range;
@@ -43,7 +45,11 @@ QLayout* page_selector_row(PageHead& head, int count, const std::function<QStrin
     row->addWidget(selector);
     row->addWidget(range);
     row->addStretch();
-    return row;
+    auto* layout = new QVBoxLayout(page);
+    layout->addLayout(row);
+    layout->addLayout(cells);
+    layout->addStretch();
+    QObject::connect(selector, &QComboBox::activated, page, select);
 }
 
 QLayout* sixteen_cells(const char* frameName, const char* numberName, PageHead& head,

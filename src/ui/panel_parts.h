@@ -24,8 +24,11 @@ struct PageHead {
     void show(int index);
 };
 
-// The selector with its count entries and the range label beside it.
-QLayout* page_selector_row(PageHead& head, int count, const std::function<QString(int)>& entry);
+// Lays the page out: the selector with its count entries and the range
+// label beside it, above the cells; choosing an entry calls select.
+void lay_out_page(QWidget* page, PageHead& head, int count,
+                  const std::function<QString(int)>& entry, QLayout* cells,
+                  const std::function<void(int)>& select);
 // Sixteen framed cells named frameName_i, each with a number label
 // (numberName_i, kept in head) above the widgets the cell function lays
 // into it.

@@ -9,7 +9,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QVBoxLayout>
 
 namespace {
 const KeyEntryLook kTasteFadr = {
@@ -56,13 +55,8 @@ RoutePage::RoutePage(Application& core, QWidget* mainWin)
         return row;
     });
 
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(page_selector_row(head_, RoutePanel::Pages, &RoutePanel::page_entry));
-    layout->addLayout(cells);
-    layout->addStretch();
-
-    connect(head_.selector, &QComboBox::activated, this,
-            [&panel](int index) { panel.select_page(index); });
+    lay_out_page(this, head_, RoutePanel::Pages, &RoutePanel::page_entry, cells,
+                 [&panel](int index) { panel.select_page(index); });
     connect(&panel, &RoutePanel::page_shown, this, &RoutePage::show_page);
     connect(&engine, &RouteEngine::fs_anz, this, &RoutePage::show_state);
     show_page(panel.FsBase / RoutePanel::Size);
