@@ -22,9 +22,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     MemoryPort port;
     port.open(QStringLiteral("bus"), {});
     MessageService msgs;
-    Dispatch dispatch(msgs);
-    const int ifType = 3;
-    Link link(clock, port, dispatch, msgs, ifType);
+    Dispatch dispatch(clock, msgs);
+    Link link(clock, port, dispatch, msgs);
     if (!link.hex_to_tx(text))
         return 0;
     // A message that goes out has 1..64 bytes before its checksum.
