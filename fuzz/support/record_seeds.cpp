@@ -15,7 +15,7 @@ namespace {
 struct Recording {
     Recording(int ifType, sim::StationOptions options, bool demo)
         : ifType(ifType),
-          flags(options.stationType - 1 | (options.pace ? 0x10 : 0) | (demo ? 0x20 : 0)),
+          flags((options.stationType - 1) | (options.pace ? 0x10 : 0) | (demo ? 0x20 : 0)),
           bench(ifType), station(bench.ports.b, bench.clock, options)
     {
         if (demo)
