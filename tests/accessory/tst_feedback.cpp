@@ -7,90 +7,84 @@
 class TestFeedback : public QObject {
     Q_OBJECT
   private slots:
-    void sensorReport_data();
-    void sensorReport();
-    void reselectingThePageDoesNotRepaint();
-    void typedReport_data();
-    void typedReport();
+    // A B2 on the bus with page 1 shown: the sensor, its level, and the
+    // indicator it colours (-1 none).
+    void sensorReport_data()
+    {
+        QTest::addColumn<int>("b1");
+        QTest::addColumn<int>("b2");
+        QTest::addColumn<int>("s");
+        QTest::addColumn<int>("level");
+        QTest::addColumn<int>("colour");
+        QTest::newRow("sensor 12 occupied") << 0x05 << 0x30 << 11 << 1 << colour::Red;
+        QTest::newRow("sensor 1 free, 0x40 ignored") << 0x00 << 0x40 << 0 << 0 << colour::Yellow;
+        QTest::newRow("4095, beyond the panel") << 0x7F << 0x2F << 4095 << 0 << -1;
+        QTest::newRow("sensor 17, next page") << 0x08 << 0x50 << 16 << 1 << -1;
+    }
+    void sensorReport()
+    {
+        QFETCH(int, b1);
+        QFETCH(int, b2);
+        QFETCH(int, s);
+        QFETCH(int, level);
+        QFETCH(int, colour);
+        Rig rig;
+        Feedback& fb = rig.core->feedback;
+        QSignalSpy anz(&fb, &Feedback::rm_anz);
+        QSignalSpy trigger(&fb, &Feedback::route_trigger_rm);
+        rig.send({0xB2, b1, b2});
+        rig.tick();
+        QCOMPARE(fb.RmState[size_t(s)], level);
+        QCOMPARE(std::count(fb.RmState.begin(), fb.RmState.end(), -1), Feedback::Sensors - 1);
+        QCOMPARE(trigger.size(), 1);
+        QCOMPARE(trigger[0], (QVariantList{s, level}));
+        QCOMPARE(anz.size(), colour < 0 ? 0 : 1);
+        if (colour >= 0)
+            QCOMPARE(anz[0], (QVariantList{s, colour}));
+        QCOMPARE(fb.rm_text(s), level ? "frei" : "belegt");
+    }
+
+    void reselectingThePageDoesNotRepaint()
+    {
+        Rig rig;
+        Feedback& fb = rig.core->feedback;
+        QSignalSpy anz(&fb, &Feedback::rm_anz);
+        QSignalSpy shown(&fb, &Feedback::page_shown);
+        fb.select_page(0);
+        QCOMPARE(anz.size(), 0);
+        fb.select_page(1);
+        QCOMPARE(anz.size(), 16);
+        QCOMPARE(anz[0], (QVariantList{0, colour::White}));
+        QCOMPARE(shown.size(), 2); // the tool tips are rewritten both times
+        QVERIFY(rig.takeWire().isEmpty());
+    }
+
+    // Keys typed into Taste_Radr: the report sent, if any.
+    void typedReport_data()
+    {
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<QString>("sent");
+        const auto rm = [](const char* hex) {
+            return ln::hex(ln::frame(QByteArray::fromHex(hex)));
+        };
+        QTest::newRow("B: sensor 6 occupied") << "6B" << rm("B2 02 70");
+        QTest::newRow("F: sensor 2048 free") << "12048F" << rm("B2 7F 67");
+        QTest::newRow("2049 sends nothing") << "2049B" << QString();
+        QTest::newRow("0 sends nothing") << "0F" << QString();
+    }
+    void typedReport()
+    {
+        QFETCH(QString, keys);
+        QFETCH(QString, sent);
+        Rig rig;
+        QSignalSpy hide(&rig.core->feedback.Taste_Radr, &KeyEntry::hide_window);
+        for (QChar c : keys)
+            rig.core->feedback.Taste_Radr.keydown(c.unicode());
+        rig.tick();
+        QCOMPARE(rig.takeWire(), sent);
+        QCOMPARE(hide.size(), 1);
+    }
 };
-
-// A B2 on the bus with page 1 shown: the sensor, its level, and the
-// indicator it colours (-1 none).
-void TestFeedback::sensorReport_data()
-{
-    QTest::addColumn<int>("b1");
-    QTest::addColumn<int>("b2");
-    QTest::addColumn<int>("s");
-    QTest::addColumn<int>("level");
-    QTest::addColumn<int>("colour");
-    QTest::newRow("sensor 12 occupied") << 0x05 << 0x30 << 11 << 1 << colour::Red;
-    QTest::newRow("sensor 1 free, 0x40 ignored") << 0x00 << 0x40 << 0 << 0 << colour::Yellow;
-    QTest::newRow("4095, beyond the panel") << 0x7F << 0x2F << 4095 << 0 << -1;
-    QTest::newRow("sensor 17, next page") << 0x08 << 0x50 << 16 << 1 << -1;
-}
-
-void TestFeedback::sensorReport()
-{
-    QFETCH(int, b1);
-    QFETCH(int, b2);
-    QFETCH(int, s);
-    QFETCH(int, level);
-    QFETCH(int, colour);
-    Rig rig;
-    Feedback& fb = rig.core->feedback;
-    QSignalSpy anz(&fb, &Feedback::rm_anz);
-    QSignalSpy trigger(&fb, &Feedback::route_trigger_rm);
-    rig.send({0xB2, b1, b2});
-    rig.tick();
-    QCOMPARE(fb.RmState[size_t(s)], level);
-    QCOMPARE(std::count(fb.RmState.begin(), fb.RmState.end(), -1), Feedback::Sensors - 1);
-    QCOMPARE(trigger.size(), 1);
-    QCOMPARE(trigger[0], (QVariantList{s, level}));
-    QCOMPARE(anz.size(), colour < 0 ? 0 : 1);
-    if (colour >= 0)
-        QCOMPARE(anz[0], (QVariantList{s, colour}));
-    QCOMPARE(fb.rm_text(s), level ? "frei" : "belegt");
-}
-
-void TestFeedback::reselectingThePageDoesNotRepaint()
-{
-    Rig rig;
-    Feedback& fb = rig.core->feedback;
-    QSignalSpy anz(&fb, &Feedback::rm_anz);
-    QSignalSpy shown(&fb, &Feedback::page_shown);
-    fb.select_page(0);
-    QCOMPARE(anz.size(), 0);
-    fb.select_page(1);
-    QCOMPARE(anz.size(), 16);
-    QCOMPARE(anz[0], (QVariantList{0, colour::White}));
-    QCOMPARE(shown.size(), 2); // the tool tips are rewritten both times
-    QVERIFY(rig.takeWire().isEmpty());
-}
-
-// Keys typed into Taste_Radr: the report sent, if any.
-void TestFeedback::typedReport_data()
-{
-    QTest::addColumn<QString>("keys");
-    QTest::addColumn<QString>("sent");
-    const auto rm = [](const char* hex) { return ln::hex(ln::frame(QByteArray::fromHex(hex))); };
-    QTest::newRow("B: sensor 6 occupied") << "6B" << rm("B2 02 70");
-    QTest::newRow("F: sensor 2048 free") << "12048F" << rm("B2 7F 67");
-    QTest::newRow("2049 sends nothing") << "2049B" << QString();
-    QTest::newRow("0 sends nothing") << "0F" << QString();
-}
-
-void TestFeedback::typedReport()
-{
-    QFETCH(QString, keys);
-    QFETCH(QString, sent);
-    Rig rig;
-    QSignalSpy hide(&rig.core->feedback.Taste_Radr, &KeyEntry::hide_window);
-    for (QChar c : keys)
-        rig.core->feedback.Taste_Radr.keydown(c.unicode());
-    rig.tick();
-    QCOMPARE(rig.takeWire(), sent);
-    QCOMPARE(hide.size(), 1);
-}
 
 QTEST_GUILESS_MAIN(TestFeedback)
 #include "tst_feedback.moc"
