@@ -15,188 +15,175 @@ QString framedHex(const acc::Bytes& b)
 class TestKeyboard : public QObject {
     Q_OBJECT
   private slots:
-    void switchJobSendsItsRequest_data();
-    void switchJobSendsItsRequest();
-    void switchReport_data();
-    void switchReport();
-    void pollColoursThePage_data();
-    void pollColoursThePage();
-    void silentStationEndsThePoll();
-    void typedSwitch_data();
-    void typedSwitch();
-    void typedSwitchPausesBeforeTheOffMessage();
+    void switchJobSendsItsRequest_data()
+    {
+        QTest::addColumn<int>("job");
+        QTest::addColumn<int>("a");
+        QTest::addColumn<QString>("bytes");
+        QTest::newRow("green on 20") << 19 << 19 << "B0 13 30";
+        QTest::newRow("green off 20") << 17 << 19 << "B0 13 20";
+        QTest::newRow("green on a = 200") << 19 << 200 << "B0 48 31";
+        QTest::newRow("red off a = 200") << 16 << 200 << "B0 48 01";
+        QTest::newRow("red on 2048") << 18 << 2047 << "B0 7F 1F";
+    }
+    void switchJobSendsItsRequest()
+    {
+        QFETCH(int, job);
+        QFETCH(int, a);
+        QFETCH(QString, bytes);
+        Rig rig;
+        rig.core->req.ReqAdr = a;
+        rig.core->req.post(job);
+        rig.tick();
+        QCOMPARE(rig.takeWire(), ln::hex(ln::frame(QByteArray::fromHex(bytes.toLatin1()))));
+        rig.echo();
+        rig.tick(2);
+        QCOMPARE(rig.core->req.ReqJob, 0); // nothing awaited after the echo
+    }
+
+    // A B0 seen on the bus with the page at KeybBase: the indicator it colours
+    // (-1 none) and the (a, dir) handed to the route triggers (a = -1: none).
+    void switchReport_data()
+    {
+        QTest::addColumn<int>("b1");
+        QTest::addColumn<int>("b2");
+        QTest::addColumn<int>("base");
+        QTest::addColumn<int>("index");
+        QTest::addColumn<int>("colour");
+        QTest::addColumn<int>("a");
+        QTest::addColumn<int>("dir");
+        QTest::newRow("green on, page shown")
+            << 0x13 << 0x30 << 16 << 3 << colour::Green << 19 << 1;
+        QTest::newRow("red on, 2048") << 0x7F << 0x1F << 2032 << 15 << colour::Red << 2047 << 0;
+        QTest::newRow("off changes nothing") << 0x13 << 0x20 << 16 << -1 << 0 << -1 << 0;
+        QTest::newRow("other page still triggers") << 0x13 << 0x10 << 0 << -1 << 0 << 19 << 0;
+    }
+    void switchReport()
+    {
+        QFETCH(int, b1);
+        QFETCH(int, b2);
+        QFETCH(int, base);
+        QFETCH(int, index);
+        QFETCH(int, colour);
+        QFETCH(int, a);
+        QFETCH(int, dir);
+        Rig rig;
+        Keyboard& kb = rig.core->keyboard;
+        kb.KeybBase = base;
+        QSignalSpy anz(&kb, &Keyboard::kb_anz);
+        QSignalSpy trigger(&kb, &Keyboard::route_trigger_ma);
+        rig.send({0xB0, b1, b2});
+        rig.tick();
+        QCOMPARE(anz.size(), index < 0 ? 0 : 1);
+        if (index >= 0)
+            QCOMPARE(anz[0], (QVariantList{index, colour}));
+        QCOMPARE(trigger.size(), a < 0 ? 0 : 1);
+        if (a >= 0)
+            QCOMPARE(trigger[0], (QVariantList{a, dir}));
+    }
+
+    // Answer code of the station to every query, and the colour it gives.
+    void pollColoursThePage_data()
+    {
+        QTest::addColumn<int>("code");
+        QTest::addColumn<int>("colour"); // -1: the indicator is left as it is
+        QTest::newRow("30 green") << 0x30 << colour::Green;
+        QTest::newRow("50 red") << 0x50 << colour::Red;
+        QTest::newRow("10 unchanged") << 0x10 << -1;
+    }
+    void pollColoursThePage()
+    {
+        QFETCH(int, code);
+        QFETCH(int, colour);
+        Rig rig;
+        ScriptedStation station(rig.bus);
+        station.switchState = code;
+        rig.station = [&] { station.poll(); };
+        Keyboard& kb = rig.core->keyboard;
+        QSignalSpy anz(&kb, &Keyboard::kb_anz);
+        kb.select_page(1); // second page: addresses 16..31
+        rig.run(1);
+        QStringList expected;
+        for (int a = 16; a < 32; ++a)
+            expected << framedHex(acc::switch_query(a));
+        QCOMPARE(station.heard, expected);
+        QCOMPARE(rig.core->req.ReqJob, 0);
+        QCOMPARE(anz.size(), colour < 0 ? 0 : 16);
+        if (colour >= 0)
+            QCOMPARE(anz[5], (QVariantList{5, colour}));
+        QVERIFY(rig.shown.isEmpty());
+    }
+
+    void silentStationEndsThePoll()
+    {
+        Rig rig;
+        ScriptedStation station(rig.bus);
+        station.switchState = 0;
+        rig.station = [&] { station.poll(); };
+        rig.core->keyboard.poll_page();
+        rig.run(2.0);
+        QCOMPARE(rig.core->req.ReqJob, 1); // 2 s are not yet over
+        rig.run(0.1);
+        QCOMPARE(rig.texts(), QStringList{"Keine Antwort auf Mag.Art.Abfrage erhalten!"});
+        QCOMPARE(rig.shown[0].title, QString("Fehler"));
+        QCOMPARE(station.heard.size(), 1); // the rest of the page is not queried
+    }
+
+    // Keys typed into Taste_Wadr (\b Backspace, \x7f Delete, \x1b Escape): the
+    // number left and the messages sent.
+    void typedSwitch_data()
+    {
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("sent");
+        const auto sw = [](int a, int dir) {
+            return QStringList{framedHex(acc::switch_request(a, dir, 1)),
+                               framedHex(acc::switch_request(a, dir, 0))};
+        };
+        const auto row = [](const char* name, const char* keys, const char* text,
+                            QStringList sent) {
+            QTest::newRow(name) << QString(keys) << QString(text) << sent;
+        };
+        row("last four digits stay", "12345", "2345", {});
+        row("G: green on, then off", "20G", "20", sw(19, 1));
+        row("Backspace, R: red", "123\b\bR", "1", sw(0, 0));
+        row("Delete empties", "7\x7f\x7fG", "", {});
+        row("0 sends nothing", "0G", "0", {});
+        row("2049 sends nothing", "2049R", "2049", {});
+        row("2048", "2048R", "2048", sw(2047, 0));
+        row("Escape sends nothing", "5\x1b", "5", {});
+        row("second follows the first", "5G6R", "56", sw(4, 1) + sw(55, 0));
+    }
+    void typedSwitch()
+    {
+        QFETCH(QString, keys);
+        QFETCH(QString, text);
+        QFETCH(QStringList, sent);
+        Rig rig;
+        ScriptedStation station(rig.bus);
+        rig.station = [&] { station.poll(); };
+        KeyEntry& entry = rig.core->keyboard.Taste_Wadr;
+        QSignalSpy hide(&entry, &KeyEntry::hide_window);
+        for (QChar c : keys)
+            entry.keydown(c == u'\x7f' ? KeyEntry::Delete : c.unicode());
+        rig.run(2);
+        QCOMPARE(entry.text(), text);
+        QCOMPARE(station.heard, sent);
+        QCOMPARE(hide.size(), keys.count(QRegularExpression("[A-Z\\x1b]")));
+    }
+
+    void typedSwitchPausesBeforeTheOffMessage()
+    {
+        Rig rig;
+        ScriptedStation station(rig.bus);
+        rig.station = [&] { station.poll(); };
+        rig.core->keyboard.switch_pulse(20, 1);
+        rig.run(0.2);
+        QCOMPARE(station.heard.size(), 1);
+        rig.run(0.1);
+        QCOMPARE(station.heard.size(), 2);
+    }
 };
-
-void TestKeyboard::switchJobSendsItsRequest_data()
-{
-    QTest::addColumn<int>("job");
-    QTest::addColumn<int>("a");
-    QTest::addColumn<QString>("bytes");
-    QTest::newRow("green on 20") << 19 << 19 << "B0 13 30";
-    QTest::newRow("green off 20") << 17 << 19 << "B0 13 20";
-    QTest::newRow("green on a = 200") << 19 << 200 << "B0 48 31";
-    QTest::newRow("red off a = 200") << 16 << 200 << "B0 48 01";
-    QTest::newRow("red on 2048") << 18 << 2047 << "B0 7F 1F";
-}
-
-void TestKeyboard::switchJobSendsItsRequest()
-{
-    QFETCH(int, job);
-    QFETCH(int, a);
-    QFETCH(QString, bytes);
-    Rig rig;
-    rig.core->req.ReqAdr = a;
-    rig.core->req.post(job);
-    rig.tick();
-    QCOMPARE(rig.takeWire(), ln::hex(ln::frame(QByteArray::fromHex(bytes.toLatin1()))));
-    rig.echo();
-    rig.tick(2);
-    QCOMPARE(rig.core->req.ReqJob, 0); // nothing awaited after the echo
-}
-
-// A B0 seen on the bus with the page at KeybBase: the indicator it colours
-// (-1 none) and the (a, dir) handed to the route triggers (a = -1: none).
-void TestKeyboard::switchReport_data()
-{
-    QTest::addColumn<int>("b1");
-    QTest::addColumn<int>("b2");
-    QTest::addColumn<int>("base");
-    QTest::addColumn<int>("index");
-    QTest::addColumn<int>("colour");
-    QTest::addColumn<int>("a");
-    QTest::addColumn<int>("dir");
-    QTest::newRow("green on, page shown") << 0x13 << 0x30 << 16 << 3 << colour::Green << 19 << 1;
-    QTest::newRow("red on, 2048") << 0x7F << 0x1F << 2032 << 15 << colour::Red << 2047 << 0;
-    QTest::newRow("off changes nothing") << 0x13 << 0x20 << 16 << -1 << 0 << -1 << 0;
-    QTest::newRow("other page still triggers") << 0x13 << 0x10 << 0 << -1 << 0 << 19 << 0;
-}
-
-void TestKeyboard::switchReport()
-{
-    QFETCH(int, b1);
-    QFETCH(int, b2);
-    QFETCH(int, base);
-    QFETCH(int, index);
-    QFETCH(int, colour);
-    QFETCH(int, a);
-    QFETCH(int, dir);
-    Rig rig;
-    Keyboard& kb = rig.core->keyboard;
-    kb.KeybBase = base;
-    QSignalSpy anz(&kb, &Keyboard::kb_anz);
-    QSignalSpy trigger(&kb, &Keyboard::route_trigger_ma);
-    rig.send({0xB0, b1, b2});
-    rig.tick();
-    QCOMPARE(anz.size(), index < 0 ? 0 : 1);
-    if (index >= 0)
-        QCOMPARE(anz[0], (QVariantList{index, colour}));
-    QCOMPARE(trigger.size(), a < 0 ? 0 : 1);
-    if (a >= 0)
-        QCOMPARE(trigger[0], (QVariantList{a, dir}));
-}
-
-// Answer code of the station to every query, and the colour it gives.
-void TestKeyboard::pollColoursThePage_data()
-{
-    QTest::addColumn<int>("code");
-    QTest::addColumn<int>("colour"); // -1: the indicator is left as it is
-    QTest::newRow("30 green") << 0x30 << colour::Green;
-    QTest::newRow("50 red") << 0x50 << colour::Red;
-    QTest::newRow("10 unchanged") << 0x10 << -1;
-}
-
-void TestKeyboard::pollColoursThePage()
-{
-    QFETCH(int, code);
-    QFETCH(int, colour);
-    Rig rig;
-    ScriptedStation station(rig.bus);
-    station.switchState = code;
-    rig.station = [&] { station.poll(); };
-    Keyboard& kb = rig.core->keyboard;
-    QSignalSpy anz(&kb, &Keyboard::kb_anz);
-    kb.select_page(1); // second page: addresses 16..31
-    rig.run(1);
-    QStringList expected;
-    for (int a = 16; a < 32; ++a)
-        expected << framedHex(acc::switch_query(a));
-    QCOMPARE(station.heard, expected);
-    QCOMPARE(rig.core->req.ReqJob, 0);
-    QCOMPARE(anz.size(), colour < 0 ? 0 : 16);
-    if (colour >= 0)
-        QCOMPARE(anz[5], (QVariantList{5, colour}));
-    QVERIFY(rig.shown.isEmpty());
-}
-
-void TestKeyboard::silentStationEndsThePoll()
-{
-    Rig rig;
-    ScriptedStation station(rig.bus);
-    station.switchState = 0;
-    rig.station = [&] { station.poll(); };
-    rig.core->keyboard.poll_page();
-    rig.run(2.0);
-    QCOMPARE(rig.core->req.ReqJob, 1); // 2 s are not yet over
-    rig.run(0.1);
-    QCOMPARE(rig.texts(), QStringList{"Keine Antwort auf Mag.Art.Abfrage erhalten!"});
-    QCOMPARE(rig.shown[0].title, QString("Fehler"));
-    QCOMPARE(station.heard.size(), 1); // the rest of the page is not queried
-}
-
-// Keys typed into Taste_Wadr (\b Backspace, \x7f Delete, \x1b Escape): the
-// number left and the messages sent.
-void TestKeyboard::typedSwitch_data()
-{
-    QTest::addColumn<QString>("keys");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QStringList>("sent");
-    const auto sw = [](int a, int dir) {
-        return QStringList{framedHex(acc::switch_request(a, dir, 1)),
-                           framedHex(acc::switch_request(a, dir, 0))};
-    };
-    const auto row = [](const char* name, const char* keys, const char* text, QStringList sent) {
-        QTest::newRow(name) << QString(keys) << QString(text) << sent;
-    };
-    row("last four digits stay", "12345", "2345", {});
-    row("G: green on, then off", "20G", "20", sw(19, 1));
-    row("Backspace, R: red", "123\b\bR", "1", sw(0, 0));
-    row("Delete empties", "7\x7f\x7fG", "", {});
-    row("0 sends nothing", "0G", "0", {});
-    row("2049 sends nothing", "2049R", "2049", {});
-    row("2048", "2048R", "2048", sw(2047, 0));
-    row("Escape sends nothing", "5\x1b", "5", {});
-    row("second follows the first", "5G6R", "56", sw(4, 1) + sw(55, 0));
-}
-
-void TestKeyboard::typedSwitch()
-{
-    QFETCH(QString, keys);
-    QFETCH(QString, text);
-    QFETCH(QStringList, sent);
-    Rig rig;
-    ScriptedStation station(rig.bus);
-    rig.station = [&] { station.poll(); };
-    KeyEntry& entry = rig.core->keyboard.Taste_Wadr;
-    QSignalSpy hide(&entry, &KeyEntry::hide_window);
-    for (QChar c : keys)
-        entry.keydown(c == u'\x7f' ? KeyEntry::Delete : c.unicode());
-    rig.run(2);
-    QCOMPARE(entry.text(), text);
-    QCOMPARE(station.heard, sent);
-    QCOMPARE(hide.size(), keys.count(QRegularExpression("[A-Z\\x1b]")));
-}
-
-void TestKeyboard::typedSwitchPausesBeforeTheOffMessage()
-{
-    Rig rig;
-    ScriptedStation station(rig.bus);
-    rig.station = [&] { station.poll(); };
-    rig.core->keyboard.switch_pulse(20, 1);
-    rig.run(0.2);
-    QCOMPARE(station.heard.size(), 1);
-    rig.run(0.1);
-    QCOMPARE(station.heard.size(), 2);
-}
 
 QTEST_GUILESS_MAIN(TestKeyboard)
 #include "tst_keyboard.moc"
