@@ -6,79 +6,73 @@
 class TestOptions : public QObject {
     Q_OBJECT
   private slots:
-    void parse_data();
-    void parse();
-    void answersWithoutADisplay_data();
-    void answersWithoutADisplay();
-};
-
-// Arguments after the program name; what comes out ("error" when refused).
-void TestOptions::parse_data()
-{
-    QTest::addColumn<QStringList>("args");
-    QTest::addColumn<QString>("result");
-    QTest::newRow("nothing") << QStringList{} << "if=- port=- connect=0 sim=0";
-    QTest::newRow("hardware") << QStringList{"--interface", "2", "--port", "1", "--connect"}
-                              << "if=2 port=1 connect=1 sim=0";
-    QTest::newRow("device name") << QStringList{"--port", "/dev/ttyUSB0"}
-                                 << "if=- port=/dev/ttyUSB0 connect=0 sim=0";
-    QTest::newRow("simulator") << QStringList{"--simulator"} << "if=- port=- connect=0 sim=2";
-    QTest::newRow("simulator=3") << QStringList{"--simulator=3"} << "if=- port=- connect=0 sim=3";
-    QTest::newRow("simulator=4") << QStringList{"--simulator=4"} << "error";
-    QTest::newRow("interface 4") << QStringList{"--interface", "4"} << "error";
-    QTest::newRow("interface x") << QStringList{"--interface", "x"} << "error";
-    QTest::newRow("unknown option") << QStringList{"--frobnicate"} << "error";
-    QTest::newRow("stray argument") << QStringList{"COM1"} << "error";
-}
-
-void TestOptions::parse()
-{
-    QFETCH(QStringList, args);
-    QFETCH(QString, result);
-    int exitCode = -1;
-    const auto o = parse_options(QStringList{"quorail"} + args, &exitCode);
-    if (result == "error") {
-        QVERIFY(!o);
-        QCOMPARE(exitCode, 2);
-        return;
+    // Arguments after the program name; what comes out ("error" when refused).
+    void parse_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("result");
+        QTest::newRow("nothing") << QStringList{} << "if=- port=- connect=0 sim=0";
+        QTest::newRow("hardware") << QStringList{"--interface", "2", "--port", "1", "--connect"}
+                                  << "if=2 port=1 connect=1 sim=0";
+        QTest::newRow("device name")
+            << QStringList{"--port", "/dev/ttyUSB0"} << "if=- port=/dev/ttyUSB0 connect=0 sim=0";
+        QTest::newRow("simulator") << QStringList{"--simulator"} << "if=- port=- connect=0 sim=2";
+        QTest::newRow("simulator=3")
+            << QStringList{"--simulator=3"} << "if=- port=- connect=0 sim=3";
+        QTest::newRow("simulator=4") << QStringList{"--simulator=4"} << "error";
+        QTest::newRow("interface 4") << QStringList{"--interface", "4"} << "error";
+        QTest::newRow("interface x") << QStringList{"--interface", "x"} << "error";
+        QTest::newRow("unknown option") << QStringList{"--frobnicate"} << "error";
+        QTest::newRow("stray argument") << QStringList{"COM1"} << "error";
     }
-    QVERIFY(o);
-    QCOMPARE(QString("if=%1 port=%2 connect=%3 sim=%4")
-                 .arg(o->ifType ? QString::number(*o->ifType) : "-")
-                 .arg(o->port ? *o->port : "-")
-                 .arg(int(o->connect))
-                 .arg(o->simulator),
-             result);
-}
+    void parse()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QString, result);
+        int exitCode = -1;
+        const auto o = parse_options(QStringList{"quorail"} + args, &exitCode);
+        if (result == "error") {
+            QVERIFY(!o);
+            QCOMPARE(exitCode, 2);
+            return;
+        }
+        QVERIFY(o);
+        QCOMPARE(QString("if=%1 port=%2 connect=%3 sim=%4")
+                     .arg(o->ifType ? QString::number(*o->ifType) : "-")
+                     .arg(o->port ? *o->port : "-")
+                     .arg(int(o->connect))
+                     .arg(o->simulator),
+                 result);
+    }
 
-// The program itself, with no display to show a window on.
-void TestOptions::answersWithoutADisplay_data()
-{
-    QTest::addColumn<QString>("option");
-    QTest::addColumn<int>("exitCode");
-    QTest::addColumn<QString>("output");
-    QTest::newRow("help") << "--help" << 0 << "--conf-dir";
-    QTest::newRow("version") << "--version" << 0 << "quorail 0.1.0";
-    QTest::newRow("bad value") << "--interface=7" << 2 << "--interface must be 1, 2 or 3";
-}
-
-void TestOptions::answersWithoutADisplay()
-{
-    QFETCH(QString, option);
-    QFETCH(int, exitCode);
-    QFETCH(QString, output);
-    QProcess quorail;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
-        env.remove(name);
-    quorail.setProcessEnvironment(env);
-    quorail.start(QUORAIL_PROGRAM, {option});
-    QVERIFY(quorail.waitForFinished(10000));
-    QCOMPARE(quorail.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(quorail.exitCode(), exitCode);
-    QVERIFY(QString::fromLocal8Bit(quorail.readAll() + quorail.readAllStandardError())
-                .contains(output));
-}
+    // The program itself, with no display to show a window on.
+    void answersWithoutADisplay_data()
+    {
+        QTest::addColumn<QString>("option");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("output");
+        QTest::newRow("help") << "--help" << 0 << "--conf-dir";
+        QTest::newRow("version") << "--version" << 0 << "quorail 0.1.0";
+        QTest::newRow("bad value") << "--interface=7" << 2 << "--interface must be 1, 2 or 3";
+    }
+    void answersWithoutADisplay()
+    {
+        QFETCH(QString, option);
+        QFETCH(int, exitCode);
+        QFETCH(QString, output);
+        QProcess quorail;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            env.remove(name);
+        quorail.setProcessEnvironment(env);
+        quorail.start(QUORAIL_PROGRAM, {option});
+        QVERIFY(quorail.waitForFinished(10000));
+        QCOMPARE(quorail.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(quorail.exitCode(), exitCode);
+        QVERIFY(QString::fromLocal8Bit(quorail.readAll() + quorail.readAllStandardError())
+                    .contains(output));
+    }
+};
 
 QTEST_GUILESS_MAIN(TestOptions)
 #include "tst_options.moc"
