@@ -65,94 +65,90 @@ struct Program {
 class TestPtyFaults : public QObject {
     Q_OBJECT
   private slots:
-    void faultLeavesTheProgramWorking_data();
-    void faultLeavesTheProgramWorking();
-};
-
-void TestPtyFaults::faultLeavesTheProgramWorking_data()
-{
-    QTest::addColumn<QString>("fault");
-    for (const char* f : {"junk", "cut off", "split", "burst", "station leaves"})
-        QTest::newRow(f) << f;
-}
-
-void TestPtyFaults::faultLeavesTheProgramWorking()
-{
-    QFETCH(QString, fault);
-    Program p;
-    auto station = std::make_unique<PtyStation>(p.clock);
-    if (!station->station)
-        QSKIP("no pseudo-terminals here");
-    QVERIFY(p.connectTo(*station));
-    SensorLog log(p.core);
-    QList<int> sent; // sensors of the complete reports written
-    const auto write = [&](const QByteArray& bytes) { QVERIFY(station->pty.write(bytes)); };
-    const auto report = [&](int n) {
-        sent << n;
-        return sensor_report(n);
-    };
-    const double cpu0 = cpuSeconds();
-    QElapsedTimer wall;
-    wall.start();
-
-    if (fault == "junk") {
-        // Three seconds of noise at the interface's full rate (115200 baud),
-        // a good report now and then.
-        QRandomGenerator rng(8);
-        for (int round = 0; round < 300; ++round) {
-            QByteArray junk(115, Qt::Uninitialized);
-            for (char& c : junk)
-                c = char(rng.bounded(256));
-            write(round % 10 ? junk : junk + report(round / 10 + 1));
-            QTest::qWait(10);
-        }
-    } else if (fault == "cut off") {
-        // Each report follows the first half of another: the half is dropped.
-        for (int n = 1; n <= 200; ++n) {
-            write(sensor_report(1000 + n).left(2) + report(n));
-            QTest::qWait(2);
-        }
-    } else if (fault == "split") {
-        // Halves with a pause between them still make one report.
-        for (int n = 1; n <= 30; ++n) {
-            const QByteArray r = report(n);
-            write(r.left(1));
-            QTest::qWait(30);
-            write(r.mid(1));
-        }
-    } else if (fault == "burst") {
-        QByteArray burst;
-        for (int n = 1; n <= 1000; ++n)
-            burst += report(n);
-        write(burst);
-    } else if (fault == "station leaves") {
-        QByteArray bytes;
-        for (int n = 1; n <= 100; ++n)
-            bytes += report(n);
-        write(bytes + sensor_report(200).left(3));
-        QVERIFY(QTest::qWaitFor([&] { return log.numbers.size() >= 100; }, 20000));
-        station.reset(); // the station goes away mid-message
-        QTRY_COMPARE_WITH_TIMEOUT(p.core.conn.state(), Connection::State::Disconnected, 10000);
-        QVERIFY(p.boxes.contains("Verbindungsfehler:"));
-        station = std::make_unique<PtyStation>(p.clock);
-        QVERIFY(p.connectTo(*station));
+    void faultLeavesTheProgramWorking_data()
+    {
+        QTest::addColumn<QString>("fault");
+        for (const char* f : {"junk", "cut off", "split", "burst", "station leaves"})
+            QTest::newRow(f) << f;
     }
+    void faultLeavesTheProgramWorking()
+    {
+        QFETCH(QString, fault);
+        Program p;
+        auto station = std::make_unique<PtyStation>(p.clock);
+        if (!station->station)
+            QSKIP("no pseudo-terminals here");
+        QVERIFY(p.connectTo(*station));
+        SensorLog log(p.core);
+        QList<int> sent; // sensors of the complete reports written
+        const auto write = [&](const QByteArray& bytes) { QVERIFY(station->pty.write(bytes)); };
+        const auto report = [&](int n) {
+            sent << n;
+            return sensor_report(n);
+        };
+        const double cpu0 = cpuSeconds();
+        QElapsedTimer wall;
+        wall.start();
 
-    QVERIFY2(QTest::qWaitFor([&] { return inOrderWithin(log.numbers, sent); }, 20000),
-             qPrintable(QString("%1 of %2 reports").arg(log.numbers.size()).arg(sent.size())));
-    QVERIFY(p.sendsAndReceives());
-    QVERIFY(station->station->power() == false);
-    const double busy = cpuSeconds() - cpu0;
-    const double seconds = wall.elapsed() / 1000.0;
-    QVERIFY2(busy < 0.5 * seconds + 1.0,
-             qPrintable(QString("%1 s CPU in %2 s").arg(busy).arg(seconds)));
+        if (fault == "junk") {
+            // Three seconds of noise at the interface's full rate (115200 baud),
+            // a good report now and then.
+            QRandomGenerator rng(8);
+            for (int round = 0; round < 300; ++round) {
+                QByteArray junk(115, Qt::Uninitialized);
+                for (char& c : junk)
+                    c = char(rng.bounded(256));
+                write(round % 10 ? junk : junk + report(round / 10 + 1));
+                QTest::qWait(10);
+            }
+        } else if (fault == "cut off") {
+            // Each report follows the first half of another: the half is dropped.
+            for (int n = 1; n <= 200; ++n) {
+                write(sensor_report(1000 + n).left(2) + report(n));
+                QTest::qWait(2);
+            }
+        } else if (fault == "split") {
+            // Halves with a pause between them still make one report.
+            for (int n = 1; n <= 30; ++n) {
+                const QByteArray r = report(n);
+                write(r.left(1));
+                QTest::qWait(30);
+                write(r.mid(1));
+            }
+        } else if (fault == "burst") {
+            QByteArray burst;
+            for (int n = 1; n <= 1000; ++n)
+                burst += report(n);
+            write(burst);
+        } else if (fault == "station leaves") {
+            QByteArray bytes;
+            for (int n = 1; n <= 100; ++n)
+                bytes += report(n);
+            write(bytes + sensor_report(200).left(3));
+            QVERIFY(QTest::qWaitFor([&] { return log.numbers.size() >= 100; }, 20000));
+            station.reset(); // the station goes away mid-message
+            QTRY_COMPARE_WITH_TIMEOUT(p.core.conn.state(), Connection::State::Disconnected, 10000);
+            QVERIFY(p.boxes.contains("Verbindungsfehler:"));
+            station = std::make_unique<PtyStation>(p.clock);
+            QVERIFY(p.connectTo(*station));
+        }
 
-    // Idle afterwards: no busy loop left behind by the fault.
-    const double idle0 = cpuSeconds();
-    QTest::qWait(1000);
-    QVERIFY2(cpuSeconds() - idle0 < 0.3,
-             qPrintable(QString("%1 s CPU idle").arg(cpuSeconds() - idle0)));
-}
+        QVERIFY2(QTest::qWaitFor([&] { return inOrderWithin(log.numbers, sent); }, 20000),
+                 qPrintable(QString("%1 of %2 reports").arg(log.numbers.size()).arg(sent.size())));
+        QVERIFY(p.sendsAndReceives());
+        QVERIFY(station->station->power() == false);
+        const double busy = cpuSeconds() - cpu0;
+        const double seconds = wall.elapsed() / 1000.0;
+        QVERIFY2(busy < 0.5 * seconds + 1.0,
+                 qPrintable(QString("%1 s CPU in %2 s").arg(busy).arg(seconds)));
+
+        // Idle afterwards: no busy loop left behind by the fault.
+        const double idle0 = cpuSeconds();
+        QTest::qWait(1000);
+        QVERIFY2(cpuSeconds() - idle0 < 0.3,
+                 qPrintable(QString("%1 s CPU idle").arg(cpuSeconds() - idle0)));
+    }
+};
 
 QTEST_GUILESS_MAIN(TestPtyFaults)
 #include "tst_pty_faults.moc"
