@@ -76,290 +76,274 @@ struct Track {
 class TestProgramming : public QObject {
     Q_OBJECT
   private slots:
-    void requestBytes_data();
-    void requestBytes();
-    void programmerReply_data();
-    void programmerReply();
-    void answerCodes_data();
-    void answerCodes();
-    void listReadStopsOnTimeoutKeepingValues();
-    void listWriteSkips7And8ExceptFirst_data();
-    void listWriteSkips7And8ExceptFirst();
-    void abortEndsListJobButNotSingle();
-    void readsStandardCvsAndManufacturingData();
-    void standardFieldsAndListLines();
-    void onlyOneJobAtATime();
+    void requestBytes_data()
+    {
+        QTest::addColumn<bool>("write");
+        QTest::addColumn<int>("cv");
+        QTest::addColumn<int>("value");
+        QTest::addColumn<QString>("bytes5to10");
+        QTest::newRow("read CV 1") << false << 1 << 0 << "71 72 01 00 00 70";
+        QTest::newRow("read CV 200") << false << 200 << 0 << "73 72 48 00 00 70";
+        QTest::newRow("read CV 300") << false << 300 << 0 << "71 72 2C 01 00 70";
+        QTest::newRow("write 200 to CV 3") << true << 3 << 200 << "79 71 03 00 48 70";
+        QTest::newRow("write 255 to CV 1023") << true << 1023 << 255 << "7B 71 7F 03 7F 70";
+    }
+    void requestBytes()
+    {
+        QFETCH(bool, write);
+        QFETCH(int, cv);
+        QFETCH(int, value);
+        QFETCH(QString, bytes5to10);
+        Bench b;
+        const QString cvText = QString::number(cv);
+        QVERIFY(write ? b.prog.write_one(cvText, QString::number(value)) : b.prog.read_one(cvText));
+        const QByteArray body = QByteArray::fromHex(
+            ("ED 1F 01 5A 56 " + bytes5to10 + " 00 00 00 00 10" + QString(" 00").repeated(14))
+                .toLatin1());
+        QCOMPARE(b.untilRequest(), Enter + " " + ln::hex(ln::frame(body)));
+    }
+
+    void programmerReply_data()
+    {
+        QTest::addColumn<int>("pending");
+        QTest::addColumn<int>("slot");
+        QTest::addColumn<int>("pstat");
+        QTest::addColumn<int>("cvh");
+        QTest::addColumn<int>("data");
+        QTest::addColumn<int>("answer");
+        const int read = Programming::ReadAwaited, write = Programming::WriteAwaited;
+        QTest::newRow("read, CVH bit 1 adds 128") << read << 124 << 0 << 0x02 << 0x05 << 133;
+        QTest::newRow("read, other CVH bits ignored") << read << 124 << 0 << 0x31 << 0x05 << 5;
+        QTest::newRow("read fails") << read << 124 << 2 << 0 << 0x05 << 1002;
+        QTest::newRow("write done") << write << 124 << 0 << 0x02 << 0x05 << 1000;
+        QTest::newRow("write, no loco") << write << 124 << 4 << 0 << 0 << 1004;
+        QTest::newRow("nothing pending") << 0 << 124 << 0 << 0 << 7 << 1000;
+        QTest::newRow("loco slot is no reply") << read << 3 << 0 << 0 << 7 << read;
+    }
+    void programmerReply()
+    {
+        QFETCH(int, pending);
+        QFETCH(int, slot);
+        QFETCH(int, pstat);
+        QFETCH(int, cvh);
+        QFETCH(int, data);
+        QFETCH(int, answer);
+        Bench b;
+        b.prog.ProgAnswer = pending;
+        b.reply(pstat, cvh, data, slot);
+        QCOMPARE(b.prog.ProgAnswer, answer);
+    }
+
+    void answerCodes_data()
+    {
+        QTest::addColumn<int>("job");
+        QTest::addColumn<int>("pstat");
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<QString>("value"); // CVValTxt after a single read
+        const QString missing = "Programmiergleis: CV nicht vorhanden",
+                      writeError = "Programmiergleis: Schreibfehler",
+                      shorted = "Programmiergleis: Kurzschluss",
+                      noLoco = "Programmiergleis: keine Lok",
+                      unknown = "Programmiergleis: unbekannter Fehler";
+        const struct {
+            int job;
+            const char* name;
+            QString code2;
+        } jobs[] = {{Programming::ReadOne, "read one", missing},
+                    {Programming::ReadList, "read list", missing},
+                    {Programming::WriteList, "write list", unknown},
+                    {Programming::WriteOne, "write one", writeError}};
+        for (const auto& j : jobs) {
+            const bool readOne = j.job == Programming::ReadOne;
+            const auto row = [&](int pstat, const QString& box, const char* value) {
+                QTest::addRow("%s, %d", j.name, 1000 + pstat)
+                    << j.job << pstat << box << (readOne ? value : "");
+            };
+            row(1, unknown, "_");
+            row(2, j.code2, "-");
+            row(3, shorted, "-");
+            row(4, noLoco, "_");
+            row(5, unknown, "_");
+        }
+    }
+    void answerCodes()
+    {
+        QFETCH(int, job);
+        QFETCH(int, pstat);
+        QFETCH(QString, box);
+        QFETCH(QString, value);
+        Bench b;
+        QSignalSpy shown(&b.prog, &Programming::single_value_shown);
+        b.prog.CvList[Programming::UserList][0] = 5;
+        b.prog.set_value(5, 7);
+        b.prog.CvListLast[Programming::UserList] = 0;
+        switch (job) {
+        case Programming::ReadOne: b.prog.read_one("5"); break;
+        case Programming::WriteOne: b.prog.write_one("5", "9"); break;
+        case Programming::ReadList: b.prog.read_list(Programming::UserList); break;
+        default: b.prog.write_list(Programming::UserList); break;
+        }
+        b.untilRequest();
+        b.reply(pstat);
+        QCOMPARE(b.rig.texts(), QStringList{box});
+        QCOMPARE(b.rig.shown.last().title, "Fehler");
+        QCOMPARE(b.prog.DCCProgStat, " " + box);
+        QCOMPARE(shown.isEmpty() ? QString() : shown.last().at(0).toString(), value);
+        QCOMPARE(b.rig.takeWire(), Leave);
+        QVERIFY(b.released());
+        QCOMPARE(b.prog.value(5), 7); // a failure changes no value
+    }
+
+    void listReadStopsOnTimeoutKeepingValues()
+    {
+        Track t;
+        // The decoder goes quiet at the third CV of the standard list.
+        t.onRequest = [&t] { t.station.programmingTrack().setActive(t.requested.size() < 3); };
+        QVERIFY(t.prog.read_list(Programming::StdList));
+        t.rig.run(5.2);
+        QCOMPARE(t.rig.texts(), QStringList{});
+        t.rig.run(0.3);
+        QCOMPARE(t.rig.texts(), QStringList{"Keine Antwort auf CV-Lesen erhalten!"});
+        QCOMPARE(t.prog.value(1), 3);
+        QCOMPARE(t.prog.value(2), 2);
+        QCOMPARE(t.prog.value(3), CvUnknown);
+        QVERIFY(!t.prog.job_running());
+        QVERIFY(t.rig.port.written().endsWith(ln::frame({0xE5, 0x07, 0x01, 0x5A, 0x56, 0x40})));
+    }
+
+    void listWriteSkips7And8ExceptFirst_data()
+    {
+        QTest::addColumn<QList<int>>("list");
+        QTest::addColumn<QList<int>>("written");
+        QTest::newRow("7 and 8 inside and at the end")
+            << QList<int>{3, 7, 8, 29, 8, 7} << QList<int>{3, 29};
+        QTest::newRow("8 first is written") << QList<int>{8, 7, 3, 8} << QList<int>{8, 3};
+        QTest::newRow("unknown values are left alone")
+            << QList<int>{2, 3, 7, 29} << QList<int>{3, 29};
+        QTest::newRow("nothing known") << QList<int>{2} << QList<int>{};
+    }
+    void listWriteSkips7And8ExceptFirst()
+    {
+        QFETCH(QList<int>, list);
+        QFETCH(QList<int>, written);
+        auto decoder = sim::Decoder::standard(3);
+        decoder.readOnly.clear();
+        Track t(decoder);
+        t.userList(list);
+        for (int cv : list)
+            if (cv != 2)
+                t.prog.set_value(cv, 9);
+        QVERIFY(t.prog.write_list(Programming::UserList));
+        t.rig.run(2);
+        QCOMPARE(t.requested, written);
+        QCOMPARE(t.prog.DCCProgStat, " Schreibvorgang beendet ");
+        QCOMPARE(t.station.programmingTrack().decoder()->cvs[2], 2);
+        QVERIFY(t.rig.port.written().endsWith(ln::frame({0xE5, 0x07, 0x01, 0x5A, 0x56, 0x40})));
+    }
+
+    void abortEndsListJobButNotSingle()
+    {
+        Track t;
+        QVERIFY(t.prog.read_list(Programming::StdList));
+        t.rig.run(0.05);
+        t.prog.abort();
+        t.rig.run(1);
+        QCOMPARE(t.prog.DCCProgStat, "Abbruch");
+        QCOMPARE(t.requested.size(), 1);
+        QVERIFY(!t.prog.job_running());
+
+        QVERIFY(t.prog.read_one("29"));
+        t.rig.run(0.05);
+        t.prog.abort();
+        t.rig.run(1);
+        QCOMPARE(t.prog.DCCProgStat, " Lesevorgang beendet ");
+        QCOMPARE(t.prog.value(29), 6);
+        // The abort left pending does not end the next list job.
+        QVERIFY(t.prog.read_list(Programming::StdList));
+        t.rig.run(3);
+        QCOMPARE(t.prog.DCCProgStat, " Lesevorgang beendet ");
+    }
+
+    void readsStandardCvsAndManufacturingData()
+    {
+        Track t;
+        t.prog.HerstellerName[13] = "Selbstbau";
+        QSignalSpy caption(&t.prog, &Programming::rc_data_shown);
+        QVERIFY(t.prog.read_list(Programming::StdList));
+        t.rig.run(3);
+        const StdCvs s = t.prog.std_cvs();
+        QCOMPARE(s.address, "3");
+        QCOMPARE(s.cv[3], "8");
+        QCOMPARE(s.version, "42");
+        QCOMPARE(s.manufacturer, "Selbstbau");
+        QCOMPARE(s.cv29, 6);
+        QCOMPARE(t.prog.DCCProgStat, " Lesevorgang beendet ");
+
+        QVERIFY(t.prog.read_rc_data());
+        t.rig.run(3);
+        const QDateTime made(QDate(2024, 3, 15), QTime(10, 0), Qt::UTC);
+        QCOMPARE(caption.size(), 1);
+        QCOMPARE(caption.last().at(0).toString(),
+                 "123456 / 4711 / " + QLocale::system().toString(made, QLocale::ShortFormat));
+    }
+
+    void standardFieldsAndListLines()
+    {
+        Bench b;
+        StdCvs s = b.prog.std_cvs();
+        QCOMPARE(s.address, "-");
+        QCOMPARE(s.cv29, 0);
+        QCOMPARE(s.manufacturer, "-");
+
+        // Long address 1234: CV 17 = 0xC4, CV 18 = 0xD2; CV 1 keeps its value,
+        // "-" and empty fields leave their CVs alone.
+        b.prog.set_value(1, 3);
+        b.prog.set_value(4, 7);
+        QVERIFY(b.prog.write_std({"", "1234", "-", "5", "", "", ""}, true, 0x26));
+        QCOMPARE(b.prog.value(17), 196);
+        QCOMPARE(b.prog.value(18), 210);
+        QCOMPARE(b.prog.value(1), 3);
+        QCOMPARE(b.prog.value(2), CvUnknown);
+        QCOMPARE(b.prog.value(4), 7);
+        s = b.prog.std_cvs();
+        QCOMPARE(s.address, "1234");
+        QCOMPARE(b.prog.address_text(false), "3");
+
+        b.prog.set_value(7, 5);
+        QList<int> cvs;
+        const QStringList lines = b.prog.cv_list_lines(&cvs);
+        QCOMPARE(lines.first(), "CV   1 =   3");
+        QVERIFY(lines.contains("CV   7 =   5"));
+        QCOMPARE(cvs.size(), lines.size());
+        QCOMPARE(lines.last(), "CV  29 =  38");
+    }
+
+    void onlyOneJobAtATime()
+    {
+        Bench b;
+        QVERIFY(b.prog.read_one("1"));
+        QVERIFY(!b.prog.read_list(Programming::StdList));
+        QVERIFY(!b.prog.write_std({"", "3", "", "", "", "", ""}, false, 0));
+        // Input that is no CV or value never reaches the wire, not even as 0.
+        Bench c;
+        for (const char* cv : {"0", "-", "", "1024", "x"})
+            QVERIFY(!c.prog.read_one(cv));
+        QVERIFY(!c.prog.write_one("3", "256"));
+        QVERIFY(!c.prog.write_one("3", "-"));
+        QVERIFY(!c.prog.write_std({"", "3", "300", "", "", "", ""}, false, std::nullopt));
+        QCOMPARE(c.rig.shown.size(), 8);
+        QCOMPARE(c.rig.takeWire(), "");
+        CvTable none;
+        QVERIFY(!c.prog.read_user_list(none)); // no row selected: no job, buttons stay
+        QVERIFY(c.buttons.isEmpty());
+        // Another window's job replaces ours: the buttons come back.
+        b.untilRequest();
+        b.rig.core->req.post(3);
+        b.rig.tick(2);
+        QVERIFY(b.released());
+        QVERIFY(!b.prog.job_running());
+    }
 };
-
-void TestProgramming::requestBytes_data()
-{
-    QTest::addColumn<bool>("write");
-    QTest::addColumn<int>("cv");
-    QTest::addColumn<int>("value");
-    QTest::addColumn<QString>("bytes5to10");
-    QTest::newRow("read CV 1") << false << 1 << 0 << "71 72 01 00 00 70";
-    QTest::newRow("read CV 200") << false << 200 << 0 << "73 72 48 00 00 70";
-    QTest::newRow("read CV 300") << false << 300 << 0 << "71 72 2C 01 00 70";
-    QTest::newRow("write 200 to CV 3") << true << 3 << 200 << "79 71 03 00 48 70";
-    QTest::newRow("write 255 to CV 1023") << true << 1023 << 255 << "7B 71 7F 03 7F 70";
-}
-
-void TestProgramming::requestBytes()
-{
-    QFETCH(bool, write);
-    QFETCH(int, cv);
-    QFETCH(int, value);
-    QFETCH(QString, bytes5to10);
-    Bench b;
-    const QString cvText = QString::number(cv);
-    QVERIFY(write ? b.prog.write_one(cvText, QString::number(value)) : b.prog.read_one(cvText));
-    const QByteArray body = QByteArray::fromHex(
-        ("ED 1F 01 5A 56 " + bytes5to10 + " 00 00 00 00 10" + QString(" 00").repeated(14))
-            .toLatin1());
-    QCOMPARE(b.untilRequest(), Enter + " " + ln::hex(ln::frame(body)));
-}
-
-void TestProgramming::programmerReply_data()
-{
-    QTest::addColumn<int>("pending");
-    QTest::addColumn<int>("slot");
-    QTest::addColumn<int>("pstat");
-    QTest::addColumn<int>("cvh");
-    QTest::addColumn<int>("data");
-    QTest::addColumn<int>("answer");
-    const int read = Programming::ReadAwaited, write = Programming::WriteAwaited;
-    QTest::newRow("read, CVH bit 1 adds 128") << read << 124 << 0 << 0x02 << 0x05 << 133;
-    QTest::newRow("read, other CVH bits ignored") << read << 124 << 0 << 0x31 << 0x05 << 5;
-    QTest::newRow("read fails") << read << 124 << 2 << 0 << 0x05 << 1002;
-    QTest::newRow("write done") << write << 124 << 0 << 0x02 << 0x05 << 1000;
-    QTest::newRow("write, no loco") << write << 124 << 4 << 0 << 0 << 1004;
-    QTest::newRow("nothing pending") << 0 << 124 << 0 << 0 << 7 << 1000;
-    QTest::newRow("loco slot is no reply") << read << 3 << 0 << 0 << 7 << read;
-}
-
-void TestProgramming::programmerReply()
-{
-    QFETCH(int, pending);
-    QFETCH(int, slot);
-    QFETCH(int, pstat);
-    QFETCH(int, cvh);
-    QFETCH(int, data);
-    QFETCH(int, answer);
-    Bench b;
-    b.prog.ProgAnswer = pending;
-    b.reply(pstat, cvh, data, slot);
-    QCOMPARE(b.prog.ProgAnswer, answer);
-}
-
-void TestProgramming::answerCodes_data()
-{
-    QTest::addColumn<int>("job");
-    QTest::addColumn<int>("pstat");
-    QTest::addColumn<QString>("box");
-    QTest::addColumn<QString>("value"); // CVValTxt after a single read
-    const QString missing = "Programmiergleis: CV nicht vorhanden",
-                  writeError = "Programmiergleis: Schreibfehler",
-                  shorted = "Programmiergleis: Kurzschluss", noLoco = "Programmiergleis: keine Lok",
-                  unknown = "Programmiergleis: unbekannter Fehler";
-    const struct {
-        int job;
-        const char* name;
-        QString code2;
-    } jobs[] = {{Programming::ReadOne, "read one", missing},
-                {Programming::ReadList, "read list", missing},
-                {Programming::WriteList, "write list", unknown},
-                {Programming::WriteOne, "write one", writeError}};
-    for (const auto& j : jobs) {
-        const bool readOne = j.job == Programming::ReadOne;
-        const auto row = [&](int pstat, const QString& box, const char* value) {
-            QTest::addRow("%s, %d", j.name, 1000 + pstat)
-                << j.job << pstat << box << (readOne ? value : "");
-        };
-        row(1, unknown, "_");
-        row(2, j.code2, "-");
-        row(3, shorted, "-");
-        row(4, noLoco, "_");
-        row(5, unknown, "_");
-    }
-}
-
-void TestProgramming::answerCodes()
-{
-    QFETCH(int, job);
-    QFETCH(int, pstat);
-    QFETCH(QString, box);
-    QFETCH(QString, value);
-    Bench b;
-    QSignalSpy shown(&b.prog, &Programming::single_value_shown);
-    b.prog.CvList[Programming::UserList][0] = 5;
-    b.prog.set_value(5, 7);
-    b.prog.CvListLast[Programming::UserList] = 0;
-    switch (job) {
-    case Programming::ReadOne: b.prog.read_one("5"); break;
-    case Programming::WriteOne: b.prog.write_one("5", "9"); break;
-    case Programming::ReadList: b.prog.read_list(Programming::UserList); break;
-    default: b.prog.write_list(Programming::UserList); break;
-    }
-    b.untilRequest();
-    b.reply(pstat);
-    QCOMPARE(b.rig.texts(), QStringList{box});
-    QCOMPARE(b.rig.shown.last().title, "Fehler");
-    QCOMPARE(b.prog.DCCProgStat, " " + box);
-    QCOMPARE(shown.isEmpty() ? QString() : shown.last().at(0).toString(), value);
-    QCOMPARE(b.rig.takeWire(), Leave);
-    QVERIFY(b.released());
-    QCOMPARE(b.prog.value(5), 7); // a failure changes no value
-}
-
-void TestProgramming::listReadStopsOnTimeoutKeepingValues()
-{
-    Track t;
-    // The decoder goes quiet at the third CV of the standard list.
-    t.onRequest = [&t] { t.station.programmingTrack().setActive(t.requested.size() < 3); };
-    QVERIFY(t.prog.read_list(Programming::StdList));
-    t.rig.run(5.2);
-    QCOMPARE(t.rig.texts(), QStringList{});
-    t.rig.run(0.3);
-    QCOMPARE(t.rig.texts(), QStringList{"Keine Antwort auf CV-Lesen erhalten!"});
-    QCOMPARE(t.prog.value(1), 3);
-    QCOMPARE(t.prog.value(2), 2);
-    QCOMPARE(t.prog.value(3), CvUnknown);
-    QVERIFY(!t.prog.job_running());
-    QVERIFY(t.rig.port.written().endsWith(ln::frame({0xE5, 0x07, 0x01, 0x5A, 0x56, 0x40})));
-}
-
-void TestProgramming::listWriteSkips7And8ExceptFirst_data()
-{
-    QTest::addColumn<QList<int>>("list");
-    QTest::addColumn<QList<int>>("written");
-    QTest::newRow("7 and 8 inside and at the end")
-        << QList<int>{3, 7, 8, 29, 8, 7} << QList<int>{3, 29};
-    QTest::newRow("8 first is written") << QList<int>{8, 7, 3, 8} << QList<int>{8, 3};
-    QTest::newRow("unknown values are left alone") << QList<int>{2, 3, 7, 29} << QList<int>{3, 29};
-    QTest::newRow("nothing known") << QList<int>{2} << QList<int>{};
-}
-
-void TestProgramming::listWriteSkips7And8ExceptFirst()
-{
-    QFETCH(QList<int>, list);
-    QFETCH(QList<int>, written);
-    auto decoder = sim::Decoder::standard(3);
-    decoder.readOnly.clear();
-    Track t(decoder);
-    t.userList(list);
-    for (int cv : list)
-        if (cv != 2)
-            t.prog.set_value(cv, 9);
-    QVERIFY(t.prog.write_list(Programming::UserList));
-    t.rig.run(2);
-    QCOMPARE(t.requested, written);
-    QCOMPARE(t.prog.DCCProgStat, " Schreibvorgang beendet ");
-    QCOMPARE(t.station.programmingTrack().decoder()->cvs[2], 2);
-    QVERIFY(t.rig.port.written().endsWith(ln::frame({0xE5, 0x07, 0x01, 0x5A, 0x56, 0x40})));
-}
-
-void TestProgramming::abortEndsListJobButNotSingle()
-{
-    Track t;
-    QVERIFY(t.prog.read_list(Programming::StdList));
-    t.rig.run(0.05);
-    t.prog.abort();
-    t.rig.run(1);
-    QCOMPARE(t.prog.DCCProgStat, "Abbruch");
-    QCOMPARE(t.requested.size(), 1);
-    QVERIFY(!t.prog.job_running());
-
-    QVERIFY(t.prog.read_one("29"));
-    t.rig.run(0.05);
-    t.prog.abort();
-    t.rig.run(1);
-    QCOMPARE(t.prog.DCCProgStat, " Lesevorgang beendet ");
-    QCOMPARE(t.prog.value(29), 6);
-    // The abort left pending does not end the next list job.
-    QVERIFY(t.prog.read_list(Programming::StdList));
-    t.rig.run(3);
-    QCOMPARE(t.prog.DCCProgStat, " Lesevorgang beendet ");
-}
-
-void TestProgramming::readsStandardCvsAndManufacturingData()
-{
-    Track t;
-    t.prog.HerstellerName[13] = "Selbstbau";
-    QSignalSpy caption(&t.prog, &Programming::rc_data_shown);
-    QVERIFY(t.prog.read_list(Programming::StdList));
-    t.rig.run(3);
-    const StdCvs s = t.prog.std_cvs();
-    QCOMPARE(s.address, "3");
-    QCOMPARE(s.cv[3], "8");
-    QCOMPARE(s.version, "42");
-    QCOMPARE(s.manufacturer, "Selbstbau");
-    QCOMPARE(s.cv29, 6);
-    QCOMPARE(t.prog.DCCProgStat, " Lesevorgang beendet ");
-
-    QVERIFY(t.prog.read_rc_data());
-    t.rig.run(3);
-    const QDateTime made(QDate(2024, 3, 15), QTime(10, 0), Qt::UTC);
-    QCOMPARE(caption.size(), 1);
-    QCOMPARE(caption.last().at(0).toString(),
-             "123456 / 4711 / " + QLocale::system().toString(made, QLocale::ShortFormat));
-}
-
-void TestProgramming::standardFieldsAndListLines()
-{
-    Bench b;
-    StdCvs s = b.prog.std_cvs();
-    QCOMPARE(s.address, "-");
-    QCOMPARE(s.cv29, 0);
-    QCOMPARE(s.manufacturer, "-");
-
-    // Long address 1234: CV 17 = 0xC4, CV 18 = 0xD2; CV 1 keeps its value,
-    // "-" and empty fields leave their CVs alone.
-    b.prog.set_value(1, 3);
-    b.prog.set_value(4, 7);
-    QVERIFY(b.prog.write_std({"", "1234", "-", "5", "", "", ""}, true, 0x26));
-    QCOMPARE(b.prog.value(17), 196);
-    QCOMPARE(b.prog.value(18), 210);
-    QCOMPARE(b.prog.value(1), 3);
-    QCOMPARE(b.prog.value(2), CvUnknown);
-    QCOMPARE(b.prog.value(4), 7);
-    s = b.prog.std_cvs();
-    QCOMPARE(s.address, "1234");
-    QCOMPARE(b.prog.address_text(false), "3");
-
-    b.prog.set_value(7, 5);
-    QList<int> cvs;
-    const QStringList lines = b.prog.cv_list_lines(&cvs);
-    QCOMPARE(lines.first(), "CV   1 =   3");
-    QVERIFY(lines.contains("CV   7 =   5"));
-    QCOMPARE(cvs.size(), lines.size());
-    QCOMPARE(lines.last(), "CV  29 =  38");
-}
-
-void TestProgramming::onlyOneJobAtATime()
-{
-    Bench b;
-    QVERIFY(b.prog.read_one("1"));
-    QVERIFY(!b.prog.read_list(Programming::StdList));
-    QVERIFY(!b.prog.write_std({"", "3", "", "", "", "", ""}, false, 0));
-    // Input that is no CV or value never reaches the wire, not even as 0.
-    Bench c;
-    for (const char* cv : {"0", "-", "", "1024", "x"})
-        QVERIFY(!c.prog.read_one(cv));
-    QVERIFY(!c.prog.write_one("3", "256"));
-    QVERIFY(!c.prog.write_one("3", "-"));
-    QVERIFY(!c.prog.write_std({"", "3", "300", "", "", "", ""}, false, std::nullopt));
-    QCOMPARE(c.rig.shown.size(), 8);
-    QCOMPARE(c.rig.takeWire(), "");
-    CvTable none;
-    QVERIFY(!c.prog.read_user_list(none)); // no row selected: no job, buttons stay
-    QVERIFY(c.buttons.isEmpty());
-    // Another window's job replaces ours: the buttons come back.
-    b.untilRequest();
-    b.rig.core->req.post(3);
-    b.rig.tick(2);
-    QVERIFY(b.released());
-    QVERIFY(!b.prog.job_running());
-}
 
 QTEST_GUILESS_MAIN(TestProgramming)
 #include "tst_programming.moc"
