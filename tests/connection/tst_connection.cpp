@@ -43,343 +43,325 @@ struct Connected {
 class TestConnection : public QObject {
     Q_OBJECT
   private slots:
-    void identification_data();
-    void identification();
-    void sequenceOnTheWire_data();
-    void sequenceOnTheWire();
-    void interfaceChoiceAppliesAtNextConnect();
-    void serialAndVersion_data();
-    void serialAndVersion();
-    void interface2NeedsPort1Or2();
-    void interface2RunsAtDivisor7Rate();
-    void portThatCannotOpen();
-    void endOfConnection_data();
-    void endOfConnection();
-    void virtualStationRunLeavesConfAlone();
-    void zentrova1SetUp();
-    void zentrova1NoReply();
-    void portTexts_data();
-    void portTexts();
-};
-
-void TestConnection::identification_data()
-{
-    QTest::addColumn<QString>("answer"); // empty: no answer
-    QTest::addColumn<int>("type");
-    QTest::addColumn<int>("power");
-    QTest::addColumn<QStringList>("messages");
-    QTest::newRow("type 1, power on") << kType1 << 1 << 1 << QStringList{};
-    QTest::newRow("type 2, power off") << kType2Off << 2 << 0 << QStringList{};
-    QTest::newRow("type 3") << kType3 << 3 << 1 << QStringList{};
-    QTest::newRow("other identity") << kOther << 99 << 1 << QStringList{};
-    // Silent to the slot-0 read and the version request.
-    QTest::newRow("no answers") << "" << 99 << -1
-                                << QStringList{"Keine Antwort auf Slot 0 Anfrage erhalten!",
-                                               "Keine Antwort Anfrage Seriennummer erhalten!"};
-}
-
-void TestConnection::identification()
-{
-    QFETCH(QString, answer);
-    QFETCH(int, type);
-    QFETCH(int, power);
-    QFETCH(QStringList, messages);
-    Connected c;
-    if (answer.isEmpty()) {
-        c.station.forget(kSlot0Read);
-        c.station.forget(kVersionReq);
-    } else {
-        c.station.answer(kSlot0Read, frameHex(answer.toLatin1()));
+    void identification_data()
+    {
+        QTest::addColumn<QString>("answer"); // empty: no answer
+        QTest::addColumn<int>("type");
+        QTest::addColumn<int>("power");
+        QTest::addColumn<QStringList>("messages");
+        QTest::newRow("type 1, power on") << kType1 << 1 << 1 << QStringList{};
+        QTest::newRow("type 2, power off") << kType2Off << 2 << 0 << QStringList{};
+        QTest::newRow("type 3") << kType3 << 3 << 1 << QStringList{};
+        QTest::newRow("other identity") << kOther << 99 << 1 << QStringList{};
+        // Silent to the slot-0 read and the version request.
+        QTest::newRow("no answers") << "" << 99 << -1
+                                    << QStringList{"Keine Antwort auf Slot 0 Anfrage erhalten!",
+                                                   "Keine Antwort Anfrage Seriennummer erhalten!"};
     }
-    QSignalSpy powerShown(&c.rig.core->state, &StationState::power_shown);
-    c.conn().connect_port("4");
-    c.rig.run(answer.isEmpty() ? 1.0 : 0.05);
-    QCOMPARE(c.rig.core->state.StationType, answer.isEmpty() ? -1 : type);
-    c.rig.run(3);
-    QCOMPARE(c.rig.core->state.StationType, type);
-    QCOMPARE(powerShown.isEmpty() ? -1 : powerShown.last()[0].toInt(), power);
-    QCOMPARE(c.rig.texts(), messages);
-    // Unknown or silent stations still leave a usable connection.
-    QCOMPARE(c.conn().state(), Connection::State::Connected);
-    QCOMPARE(c.conf(), QString("3\r\n4\r\n"));
-}
-
-// Other devices' messages between each echo and its answer: a slot and a
-// configuration answer for other locos, a sensor report, another device's
-// refused loco request.
-void TestConnection::sequenceOnTheWire_data()
-{
-    QTest::addColumn<QByteArray>("noise");
-    QTest::newRow("quiet bus") << QByteArray();
-    QTest::newRow("others talk between echo and answer")
-        << ln::frame({0xE7, 0x0E, 9, 0x33, 5, 0, 0, 7, 0, 0, 0, 0, 0}) +
-               peer_message(0x0B, {5, 0, 19, 0, 0, 0, 0}) + ln::frame({0xB2, 1, 0x10}) +
-               ln::frame({0xB4, 0x3F, 0});
-}
-
-void TestConnection::sequenceOnTheWire()
-{
-    QFETCH(QByteArray, noise);
-    Connected c;
-    c.station.noise = noise;
-    QSignalSpy lock(c.rig.core.get(), &Application::lock_ui);
-    QSignalSpy connected(&c.conn(), &Connection::connected);
-    c.conn().connect_port(" /dev/ttyUSB0 ");
-    QCOMPARE(c.rig.port.name(), QString("/dev/ttyUSB0"));
-    QCOMPARE(c.rig.port.settings().baud, 115200);
-    QVERIFY(!c.rig.port.settings().dtr);
-    QVERIFY(!c.rig.port.settings().rts);
-    QVERIFY(c.rig.core->MainTimer.isActive());
-    QCOMPARE(c.conf(), QString()); // not before the sequence ends
-    // Each request goes out in the tick after the answer to the one before:
-    // 20 exchanges and 2 changes of job.
-    int ticks = 0;
-    while (connected.isEmpty() && ticks < 200) {
-        c.rig.run(0.01);
-        ++ticks;
-    }
-    QCOMPARE(ticks, 22);
-    QStringList expected{"BB 00 00 44"};
-    for (int a = 0; a < 16; ++a)
-        expected << ln::hex(ln::frame({0xBC, a, 0}));
-    expected << ln::hex(ln::frame(QByteArray::fromHex(kSerialReq.toLatin1().replace(' ', ""))));
-    expected << ln::hex(ln::frame(QByteArray::fromHex(kVersionReq.toLatin1().replace(' ', ""))));
-    QCOMPARE(c.station.heard, expected);
-    QCOMPARE(connected.size(), 1);
-    QCOMPARE(lock.last()[0].toBool(), false);
-    QCOMPARE(c.conf(), QString("3\r\n/dev/ttyUSB0\r\n"));
-    QVERIFY(c.rig.shown.isEmpty());
-    QCOMPARE(c.rig.core->state.StationType, 2);
-    QCOMPARE(c.rig.core->identify.StationVersion, 2.0);
-}
-
-void TestConnection::interfaceChoiceAppliesAtNextConnect()
-{
-    Connected c;
-    c.conn().connect_port("1");
-    c.rig.run(2);
-    c.rig.core->state.set_interface(2); // would wait for an input poll
-    c.rig.core->req.post(4);
-    c.rig.run(0.05);
-    QCOMPARE(c.rig.core->state.PowerState, 1); // sent, echoed, dispatched
-    c.rig.core->state.set_interface(1);        // would wait for CTS
-    c.rig.port.setCts(false);
-    c.rig.core->req.post(3);
-    c.rig.run(0.05);
-    QCOMPARE(c.rig.core->state.PowerState, 0);
-    c.conn().disconnect_port("1");
-    c.conn().connect_port("1");
-    QCOMPARE(c.rig.port.settings().baud, 2400); // now the set-up of type 1
-}
-
-void TestConnection::serialAndVersion_data()
-{
-    QTest::addColumn<QByteArray>("serial");
-    QTest::addColumn<QByteArray>("version");
-    QTest::addColumn<QString>("serialText");
-    QTest::addColumn<QString>("versionText");
-    QTest::newRow("12345, 1.550") << peer_message(0x09, {0x00, 0x00, 0x01, 0x23, 0x45, 0, 0})
-                                  << peer_message(0x08, {0x50, 0x15, 0, 0, 0, 0, 0}) << "12345"
-                                  << "1.550";
-    QTest::newRow("2.000") << peer_message(0x09, {0x00, 0x00, 0x01, 0x23, 0x45, 0, 0})
-                           << peer_message(0x08, {0x00, 0x20, 0, 0, 0, 0, 0}) << "12345"
-                           << "2.000";
-    QTest::newRow("ten digits, high bits")
-        << peer_message(0x09, {0x98, 0x76, 0x54, 0x32, 0x10, 0, 0})
-        << peer_message(0x08, {0x99, 0x99, 0, 0, 0, 0, 0}) << "9876543210"
-        << "9.999";
-}
-
-void TestConnection::serialAndVersion()
-{
-    QFETCH(QByteArray, serial);
-    QFETCH(QByteArray, version);
-    QFETCH(QString, serialText);
-    QFETCH(QString, versionText);
-    Connected c;
-    c.station.answer(kSerialReq, serial);
-    c.station.answer(kVersionReq, version);
-    QSignalSpy shown(&c.rig.core->identify, &Identify::version_shown);
-    c.conn().connect_port("1");
-    c.rig.run(2);
-    QCOMPARE(shown.size(), 1);
-    QCOMPARE(shown[0][0].toString(), serialText);
-    QCOMPARE(shown[0][1].toString(), versionText);
-}
-
-void TestConnection::interface2NeedsPort1Or2()
-{
-    Connected c(2);
-    c.rig.core->state.IfType = 2;
-    c.conn().connect_port("3");
-    QCOMPARE(c.rig.shown.size(), 1);
-    QCOMPARE(c.rig.shown[0].title, QString("Fehler 70810"));
-    QCOMPARE(c.rig.shown[0].text, QString("Nur ComPort 1 oder 2 möglich!"));
-    c.rig.run(1);
-    QCOMPARE(c.conn().state(), Connection::State::Disconnected);
-    QVERIFY(!c.rig.core->MainTimer.isActive());
-    QCOMPARE(c.conf(), QString());
-}
-
-void TestConnection::interface2RunsAtDivisor7Rate()
-{
-    Connected c(2);
-    c.conn().connect_port("1");
-#ifndef Q_OS_WIN
-    QCOMPARE(c.rig.port.name(), QString("/dev/ttyS0"));
-#endif
-    QCOMPARE(c.rig.port.settings().baud, 16457);
-    QVERIFY(c.rig.port.settings().rts);
-    QVERIFY(c.rig.core->conn.Timer1.isActive());
-    c.rig.run(2);
-    QCOMPARE(c.rig.core->state.StationType, 2);
-    QCOMPARE(c.conf(), QString("2\r\n1\r\n"));
-}
-
-void TestConnection::portThatCannotOpen()
-{
-    Connected c;
-    c.rig.port.close();
-    c.rig.port.refuseOpen("No such file or directory");
-    QSignalSpy disconnected(&c.conn(), &Connection::disconnected);
-    c.conn().connect_port("9");
-    QCOMPARE(c.rig.shown.size(), 1);
-    QCOMPARE(c.rig.shown[0].title, QString("Verbindungsfehler:"));
-    QCOMPARE(c.rig.shown[0].text, "Port " + port_device("9") + ": No such file or directory");
-    QCOMPARE(c.rig.shown[0].icon, MsgIcon::None);
-    QCOMPARE(disconnected.size(), 1);
-    QVERIFY(!c.rig.core->MainTimer.isActive());
-    QCOMPARE(c.conf(), QString());
-    c.rig.port.refuseOpen({});
-    c.conn().connect_port("9"); // "Verbinden" works again
-    c.rig.run(2);
-    QCOMPARE(c.conn().state(), Connection::State::Connected);
-}
-
-// "Trennen", or the port vanishes (cable pulled): the same state afterwards.
-void TestConnection::endOfConnection_data()
-{
-    QTest::addColumn<bool>("vanish");
-    QTest::addColumn<QStringList>("texts");
-    QTest::newRow("Trennen") << false << QStringList{};
-    QTest::newRow("port vanishes")
-        << true << QStringList{"Port " + port_device("1") + ": Input/output error"};
-}
-
-void TestConnection::endOfConnection()
-{
-    QFETCH(bool, vanish);
-    QFETCH(QStringList, texts);
-    Connected c;
-    c.conn().connect_port("1");
-    c.rig.run(2);
-    QSignalSpy lock(c.rig.core.get(), &Application::lock_ui);
-    QSignalSpy station(&c.rig.core->state, &StationState::station_changed);
-    if (vanish)
-        c.rig.port.vanish("Input/output error");
-    else
-        c.conn().disconnect_port("5");
-    QCOMPARE(c.rig.core->state.ComPortNr, QString(vanish ? "1" : "5"));
-    QCOMPARE(c.conn().state(), Connection::State::Disconnected);
-    QCOMPARE(c.rig.core->state.StationType, 99);
-    QCOMPARE(station.size(), 1);
-    QCOMPARE(lock.size(), 1);
-    QCOMPARE(lock[0][0].toBool(), true);
-    QVERIFY(!c.rig.port.isOpen());
-    QVERIFY(!c.rig.core->MainTimer.isActive());
-    c.rig.run(1); // no ticks, no further boxes
-    QCOMPARE(c.rig.texts(), texts);
-    QCOMPARE(c.conf(), QString("3\r\n1\r\n")); // only a connection writes it
-    c.conn().connect_port("1");
-    c.rig.run(2);
-    QCOMPARE(c.conn().state(), Connection::State::Connected);
-}
-
-void TestConnection::virtualStationRunLeavesConfAlone()
-{
-    Connected c;
-    c.rig.core->keepConf = true;
-    c.conn().connect_port("Simulator");
-    c.rig.run(2);
-    QCOMPARE(c.conn().state(), Connection::State::Connected);
-    QCOMPARE(c.conf(), QString());
-}
-
-void TestConnection::zentrova1SetUp()
-{
-    Connected c(1);
-    QStringList lines;
-    QList<int> bauds;
-    auto zv1 = c.rig.station;
-    c.rig.station = [&] {
-        if (c.conn().state() != Connection::State::SettingUp)
-            return zv1();
-        const QByteArray in = c.rig.bus.readAll();
-        if (!in.isEmpty()) {
-            lines << QString::fromLatin1(in);
-            bauds << c.rig.port.settings().baud;
-            c.rig.bus.write("OK]");
+    void identification()
+    {
+        QFETCH(QString, answer);
+        QFETCH(int, type);
+        QFETCH(int, power);
+        QFETCH(QStringList, messages);
+        Connected c;
+        if (answer.isEmpty()) {
+            c.station.forget(kSlot0Read);
+            c.station.forget(kVersionReq);
+        } else {
+            c.station.answer(kSlot0Read, frameHex(answer.toLatin1()));
         }
-    };
-    c.conn().connect_port("2");
-    QVERIFY(c.rig.port.breakOn());
-    QCOMPARE(c.rig.port.settings().baud, 2400);
-    QCOMPARE(c.rig.port.settings().stopBits, 2);
-    c.rig.run(0.99);
-    QVERIFY(c.rig.port.breakOn());
-    c.rig.run(0.03);
-    QVERIFY(!c.rig.port.breakOn());
-    c.rig.run(3);
-    QCOMPARE(lines, (QStringList{"xB19200\r", "xRT255\r", "x&LN$3C96\r"}));
-    QCOMPARE(bauds, (QList<int>{2400, 19200, 19200}));
-    QCOMPARE(c.rig.core->state.StationType, 2);
-    QCOMPARE(c.conn().state(), Connection::State::Connected);
-}
+        QSignalSpy powerShown(&c.rig.core->state, &StationState::power_shown);
+        c.conn().connect_port("4");
+        c.rig.run(answer.isEmpty() ? 1.0 : 0.05);
+        QCOMPARE(c.rig.core->state.StationType, answer.isEmpty() ? -1 : type);
+        c.rig.run(3);
+        QCOMPARE(c.rig.core->state.StationType, type);
+        QCOMPARE(powerShown.isEmpty() ? -1 : powerShown.last()[0].toInt(), power);
+        QCOMPARE(c.rig.texts(), messages);
+        // Unknown or silent stations still leave a usable connection.
+        QCOMPARE(c.conn().state(), Connection::State::Connected);
+        QCOMPARE(c.conf(), QString("3\r\n4\r\n"));
+    }
 
-void TestConnection::zentrova1NoReply()
-{
-    Connected c(1);
-    c.rig.station = [] {};
-    c.conn().connect_port("1");
-    c.rig.run(1.3 + 5.0);
-    QVERIFY(c.rig.shown.isEmpty()); // 5 s are not yet over
-    c.rig.run(0.1);
-    QCOMPARE(c.rig.shown.size(), 1);
-    QCOMPARE(c.rig.shown[0].title, QString("Zentrova 1:"));
-    QCOMPARE(c.rig.shown[0].text, QString("Zeichenübertragung nicht möglich!"));
-    QCOMPARE(c.conn().state(), Connection::State::Disconnected);
-    QVERIFY(!c.rig.port.isOpen());
-}
+    // Other devices' messages between each echo and its answer: a slot and a
+    // configuration answer for other locos, a sensor report, another device's
+    // refused loco request.
+    void sequenceOnTheWire_data()
+    {
+        QTest::addColumn<QByteArray>("noise");
+        QTest::newRow("quiet bus") << QByteArray();
+        QTest::newRow("others talk between echo and answer")
+            << ln::frame({0xE7, 0x0E, 9, 0x33, 5, 0, 0, 7, 0, 0, 0, 0, 0}) +
+                   peer_message(0x0B, {5, 0, 19, 0, 0, 0, 0}) + ln::frame({0xB2, 1, 0x10}) +
+                   ln::frame({0xB4, 0x3F, 0});
+    }
+    void sequenceOnTheWire()
+    {
+        QFETCH(QByteArray, noise);
+        Connected c;
+        c.station.noise = noise;
+        QSignalSpy lock(c.rig.core.get(), &Application::lock_ui);
+        QSignalSpy connected(&c.conn(), &Connection::connected);
+        c.conn().connect_port(" /dev/ttyUSB0 ");
+        QCOMPARE(c.rig.port.name(), QString("/dev/ttyUSB0"));
+        QCOMPARE(c.rig.port.settings().baud, 115200);
+        QVERIFY(!c.rig.port.settings().dtr);
+        QVERIFY(!c.rig.port.settings().rts);
+        QVERIFY(c.rig.core->MainTimer.isActive());
+        QCOMPARE(c.conf(), QString()); // not before the sequence ends
+        // Each request goes out in the tick after the answer to the one before:
+        // 20 exchanges and 2 changes of job.
+        int ticks = 0;
+        while (connected.isEmpty() && ticks < 200) {
+            c.rig.run(0.01);
+            ++ticks;
+        }
+        QCOMPARE(ticks, 22);
+        QStringList expected{"BB 00 00 44"};
+        for (int a = 0; a < 16; ++a)
+            expected << ln::hex(ln::frame({0xBC, a, 0}));
+        expected << ln::hex(ln::frame(QByteArray::fromHex(kSerialReq.toLatin1().replace(' ', ""))));
+        expected << ln::hex(
+            ln::frame(QByteArray::fromHex(kVersionReq.toLatin1().replace(' ', ""))));
+        QCOMPARE(c.station.heard, expected);
+        QCOMPARE(connected.size(), 1);
+        QCOMPARE(lock.last()[0].toBool(), false);
+        QCOMPARE(c.conf(), QString("3\r\n/dev/ttyUSB0\r\n"));
+        QVERIFY(c.rig.shown.isEmpty());
+        QCOMPARE(c.rig.core->state.StationType, 2);
+        QCOMPARE(c.rig.core->identify.StationVersion, 2.0);
+    }
 
-void TestConnection::portTexts_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("device");
-    QTest::addColumn<int>("number");
-#ifdef Q_OS_WIN
-    QTest::newRow("1") << "1"
-                       << "COM1" << 1;
-    QTest::newRow("COM2") << "COM2"
-                          << "COM2" << 2;
-#else
-    QTest::newRow("1") << "1"
-                       << "/dev/ttyS0" << 1;
-    QTest::newRow("ttyS1") << "/dev/ttyS1"
-                           << "/dev/ttyS1" << 2;
+    void interfaceChoiceAppliesAtNextConnect()
+    {
+        Connected c;
+        c.conn().connect_port("1");
+        c.rig.run(2);
+        c.rig.core->state.set_interface(2); // would wait for an input poll
+        c.rig.core->req.post(4);
+        c.rig.run(0.05);
+        QCOMPARE(c.rig.core->state.PowerState, 1); // sent, echoed, dispatched
+        c.rig.core->state.set_interface(1);        // would wait for CTS
+        c.rig.port.setCts(false);
+        c.rig.core->req.post(3);
+        c.rig.run(0.05);
+        QCOMPARE(c.rig.core->state.PowerState, 0);
+        c.conn().disconnect_port("1");
+        c.conn().connect_port("1");
+        QCOMPARE(c.rig.port.settings().baud, 2400); // now the set-up of type 1
+    }
+
+    void serialAndVersion_data()
+    {
+        QTest::addColumn<QByteArray>("serial");
+        QTest::addColumn<QByteArray>("version");
+        QTest::addColumn<QStringList>("shown");
+        QTest::newRow("12345, 1.550")
+            << peer_message(0x09, {0, 0, 0x01, 0x23, 0x45, 0, 0})
+            << peer_message(0x08, {0x50, 0x15, 0, 0, 0, 0, 0}) << QStringList{"12345", "1.550"};
+        QTest::newRow("ten digits, high bits")
+            << peer_message(0x09, {0x98, 0x76, 0x54, 0x32, 0x10, 0, 0})
+            << peer_message(0x08, {0x99, 0x99, 0, 0, 0, 0, 0})
+            << QStringList{"9876543210", "9.999"};
+    }
+    void serialAndVersion()
+    {
+        QFETCH(QByteArray, serial);
+        QFETCH(QByteArray, version);
+        QFETCH(QStringList, shown);
+        Connected c;
+        c.station.answer(kSerialReq, serial);
+        c.station.answer(kVersionReq, version);
+        QSignalSpy spy(&c.rig.core->identify, &Identify::version_shown);
+        c.conn().connect_port("1");
+        c.rig.run(2);
+        QCOMPARE(spy.size(), 1);
+        QCOMPARE(spy[0][0].toString() + '|' + spy[0][1].toString(), shown.join('|'));
+    }
+
+    // A port the interface cannot use, or one the system refuses: one box,
+    // no connection, conf.dat untouched; "Verbinden" works again afterwards.
+    void refusedPort_data()
+    {
+        QTest::addColumn<int>("ifType");
+        QTest::addColumn<QString>("port");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("retry");
+        QTest::newRow("70810 on port 3") << 2 << "3"
+                                         << "Fehler 70810"
+                                         << "Nur ComPort 1 oder 2 möglich!"
+                                         << "1";
+        QTest::newRow("port does not open")
+            << 3 << "9"
+            << "Verbindungsfehler:"
+            << "Port " + port_device("9") + ": No such file or directory"
+            << "9";
+    }
+    void refusedPort()
+    {
+        QFETCH(int, ifType);
+        QFETCH(QString, port);
+        QFETCH(QString, title);
+        QFETCH(QString, text);
+        QFETCH(QString, retry);
+        Connected c(ifType);
+        c.rig.port.close();
+        c.rig.port.refuseOpen("No such file or directory");
+        QSignalSpy disconnected(&c.conn(), &Connection::disconnected);
+        c.conn().connect_port(port);
+        QCOMPARE(c.rig.shown.size(), 1);
+        QCOMPARE(c.rig.shown[0].title, title);
+        QCOMPARE(c.rig.shown[0].text, text);
+        QCOMPARE(c.rig.shown[0].icon, MsgIcon::None);
+        c.rig.run(1);
+        QCOMPARE(disconnected.size(), 1);
+        QCOMPARE(c.conn().state(), Connection::State::Disconnected);
+        QVERIFY(!c.rig.core->MainTimer.isActive());
+        QCOMPARE(c.conf(), QString());
+        c.rig.port.refuseOpen({});
+        c.conn().connect_port(retry);
+        c.rig.run(2);
+        QCOMPARE(c.conn().state(), Connection::State::Connected);
+    }
+
+    void interface2RunsAtDivisor7Rate()
+    {
+        Connected c(2);
+        c.conn().connect_port("1");
+#ifndef Q_OS_WIN
+        QCOMPARE(c.rig.port.name(), QString("/dev/ttyS0"));
 #endif
-    QTest::newRow("usb") << "/dev/ttyUSB0"
-                         << "/dev/ttyUSB0" << 0;
-    QTest::newRow("3") << "3" << port_device("3") << 3;
-}
+        QCOMPARE(c.rig.port.settings().baud, 16457);
+        QVERIFY(c.rig.port.settings().rts);
+        QVERIFY(c.rig.core->conn.Timer1.isActive());
+        c.rig.run(2);
+        QCOMPARE(c.rig.core->state.StationType, 2);
+        QCOMPARE(c.conf(), QString("2\r\n1\r\n"));
+    }
 
-void TestConnection::portTexts()
-{
-    QFETCH(QString, text);
-    QFETCH(QString, device);
-    QFETCH(int, number);
-    QCOMPARE(port_device(text), device);
-    QCOMPARE(port_number(text), number);
-}
+    // "Trennen", or the port vanishes (cable pulled): the same state afterwards.
+    void endOfConnection_data()
+    {
+        QTest::addColumn<bool>("vanish");
+        QTest::addColumn<QStringList>("texts");
+        QTest::newRow("Trennen") << false << QStringList{};
+        QTest::newRow("port vanishes")
+            << true << QStringList{"Port " + port_device("1") + ": Input/output error"};
+    }
+    void endOfConnection()
+    {
+        QFETCH(bool, vanish);
+        QFETCH(QStringList, texts);
+        Connected c;
+        c.conn().connect_port("1");
+        c.rig.run(2);
+        QSignalSpy lock(c.rig.core.get(), &Application::lock_ui);
+        QSignalSpy station(&c.rig.core->state, &StationState::station_changed);
+        if (vanish)
+            c.rig.port.vanish("Input/output error");
+        else
+            c.conn().disconnect_port("5");
+        QCOMPARE(c.rig.core->state.ComPortNr, QString(vanish ? "1" : "5"));
+        QCOMPARE(c.conn().state(), Connection::State::Disconnected);
+        QCOMPARE(c.rig.core->state.StationType, 99);
+        QCOMPARE(station.size(), 1);
+        QCOMPARE(lock.size(), 1);
+        QCOMPARE(lock[0][0].toBool(), true);
+        QVERIFY(!c.rig.port.isOpen());
+        QVERIFY(!c.rig.core->MainTimer.isActive());
+        c.rig.run(1); // no ticks, no further boxes
+        QCOMPARE(c.rig.texts(), texts);
+        QCOMPARE(c.conf(), QString("3\r\n1\r\n")); // only a connection writes it
+        c.conn().connect_port("1");
+        c.rig.run(2);
+        QCOMPARE(c.conn().state(), Connection::State::Connected);
+    }
+
+    void virtualStationRunLeavesConfAlone()
+    {
+        Connected c;
+        c.rig.core->keepConf = true;
+        c.conn().connect_port("Simulator");
+        c.rig.run(2);
+        QCOMPARE(c.conn().state(), Connection::State::Connected);
+        QCOMPARE(c.conf(), QString());
+    }
+
+    void zentrova1SetUp()
+    {
+        Connected c(1);
+        QStringList lines;
+        QList<int> bauds;
+        auto zv1 = c.rig.station;
+        c.rig.station = [&] {
+            if (c.conn().state() != Connection::State::SettingUp)
+                return zv1();
+            const QByteArray in = c.rig.bus.readAll();
+            if (!in.isEmpty()) {
+                lines << QString::fromLatin1(in);
+                bauds << c.rig.port.settings().baud;
+                c.rig.bus.write("OK]");
+            }
+        };
+        c.conn().connect_port("2");
+        QVERIFY(c.rig.port.breakOn());
+        QCOMPARE(c.rig.port.settings().baud, 2400);
+        QCOMPARE(c.rig.port.settings().stopBits, 2);
+        c.rig.run(0.99);
+        QVERIFY(c.rig.port.breakOn());
+        c.rig.run(0.03);
+        QVERIFY(!c.rig.port.breakOn());
+        c.rig.run(3);
+        QCOMPARE(lines, (QStringList{"xB19200\r", "xRT255\r", "x&LN$3C96\r"}));
+        QCOMPARE(bauds, (QList<int>{2400, 19200, 19200}));
+        QCOMPARE(c.rig.core->state.StationType, 2);
+        QCOMPARE(c.conn().state(), Connection::State::Connected);
+    }
+
+    void zentrova1NoReply()
+    {
+        Connected c(1);
+        c.rig.station = [] {};
+        c.conn().connect_port("1");
+        c.rig.run(1.3 + 5.0);
+        QVERIFY(c.rig.shown.isEmpty()); // 5 s are not yet over
+        c.rig.run(0.1);
+        QCOMPARE(c.rig.shown.size(), 1);
+        QCOMPARE(c.rig.shown[0].title, QString("Zentrova 1:"));
+        QCOMPARE(c.rig.shown[0].text, QString("Zeichenübertragung nicht möglich!"));
+        QCOMPARE(c.conn().state(), Connection::State::Disconnected);
+        QVERIFY(!c.rig.port.isOpen());
+    }
+
+    void portTexts_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("device");
+        QTest::addColumn<int>("number");
+        const auto row = [](const QString& text, const QString& device, int number) {
+            QTest::newRow(qPrintable(text)) << text << device << number;
+        };
+#ifdef Q_OS_WIN
+        row("1", "COM1", 1);
+        row("COM2", "COM2", 2);
+#else
+        row("1", "/dev/ttyS0", 1);
+        row("/dev/ttyS1", "/dev/ttyS1", 2);
+#endif
+        row("/dev/ttyUSB0", "/dev/ttyUSB0", 0);
+        row("3", port_device("3"), 3);
+    }
+    void portTexts()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, device);
+        QFETCH(int, number);
+        QCOMPARE(port_device(text), device);
+        QCOMPARE(port_number(text), number);
+    }
+};
 
 QTEST_GUILESS_MAIN(TestConnection)
 #include "tst_connection.moc"
