@@ -22,357 +22,302 @@ struct Recorder {
 class TestLink : public QObject {
     Q_OBJECT
   private slots:
-    void assembly_data();
-    void assembly();
-    void thousandReportsInOneReadAreAllDispatchedInOrder();
-    void echo_data();
-    void echo();
-    void echoTimeout_data();
-    void echoTimeout();
-    void ctsPacedSending_data();
-    void ctsPacedSending();
-    void portErrorTexts_data();
-    void portErrorTexts();
-    void longAck_data();
-    void longAck();
-    void hexText_data();
-    void hexText();
-    void traceShowsWhatWasProcessed();
-};
-
-// Bytes as they arrive from the port; the messages dispatched at once (no
-// tick) and how many were refused for their checksum.
-void TestLink::assembly_data()
-{
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<QStringList>("messages");
-    QTest::addColumn<int>("bad");
-    const QByteArray off = ln::frame({0x82}), on = ln::frame({0x83}),
-                     report = ln::frame({0xB2, 5, 0x30});
-    QTest::newRow("data byte before any opcode") << "\x12\x34" + off << QStringList{"82 7D"} << 0;
-    QTest::newRow("new opcode abandons message")
-        << report.left(3) + off << QStringList{"82 7D"} << 0;
-    const QByteArray slot = ln::frame({0xE7, 0x0E, 3, 0, 5, 0, 0x20, 7, 0, 0, 0, 0, 0});
-    QTest::newRow("slot data complete after 14 bytes") << slot << QStringList{ln::hex(slot)} << 0;
-    QTest::newRow("length byte 0 ignored to next opcode")
-        << QByteArray::fromHex("E700030005") + on << QStringList{"83 7C"} << 0;
-    QTest::newRow("length byte above 64 ignored")
-        << QByteArray::fromHex("E741030005") + on << QStringList{"83 7C"} << 0;
-    QTest::newRow("length 1 never completes")
-        << QByteArray::fromHex("E701") + QByteArray(200, '\x11') + off << QStringList{"82 7D"} << 0;
-    QTest::newRow("unfinished at the end of a read")
-        << report + report.left(2) << QStringList{ln::hex(report)} << 0;
-    QByteArray corrupt = report;
-    corrupt[1] = 6;
-    QTest::newRow("bad checksum refused") << corrupt + off << QStringList{"82 7D"} << 1;
-    QTest::newRow("busy message not dispatched")
-        << ln::frame({0x81}) + off << QStringList{"82 7D"} << 0;
-}
-
-void TestLink::assembly()
-{
-    QFETCH(QByteArray, bytes);
-    QFETCH(QStringList, messages);
-    QFETCH(int, bad);
-    Rig rig;
-    Recorder rec(rig, {0x81, 0x82, 0x83, 0xB2, 0xE7});
-    rig.sendRaw(bytes);
-    QCOMPARE(rec.seen, messages);
-    QCOMPARE(rig.core->link.LnRxBad, bad);
-}
-
-void TestLink::thousandReportsInOneReadAreAllDispatchedInOrder()
-{
-    Rig rig;
-    Recorder rec(rig, {0xB2});
-    QByteArray burst;
-    QStringList expected;
-    for (int s = 0; s < 1000; ++s) {
-        const QByteArray m = ln::frame({0xB2, s & 0x7F, 0x10 | (s >> 7)});
-        burst += m;
-        expected << ln::hex(m);
+    // Bytes as they arrive from the port; the messages dispatched at once (no
+    // tick) and how many were refused for their checksum.
+    void assembly_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QStringList>("messages");
+        QTest::addColumn<int>("bad");
+        const QByteArray off = ln::frame({0x82}), on = ln::frame({0x83}),
+                         report = ln::frame({0xB2, 5, 0x30});
+        QTest::newRow("data byte before any opcode")
+            << "\x12\x34" + off << QStringList{"82 7D"} << 0;
+        QTest::newRow("new opcode abandons message")
+            << report.left(3) + off << QStringList{"82 7D"} << 0;
+        const QByteArray slot = ln::frame({0xE7, 0x0E, 3, 0, 5, 0, 0x20, 7, 0, 0, 0, 0, 0});
+        QTest::newRow("slot data complete after 14 bytes")
+            << slot << QStringList{ln::hex(slot)} << 0;
+        QTest::newRow("length byte 0 ignored to next opcode")
+            << QByteArray::fromHex("E700030005") + on << QStringList{"83 7C"} << 0;
+        QTest::newRow("length byte above 64 ignored")
+            << QByteArray::fromHex("E741030005") + on << QStringList{"83 7C"} << 0;
+        QTest::newRow("length 1 never completes")
+            << QByteArray::fromHex("E701") + QByteArray(200, '\x11') + off << QStringList{"82 7D"}
+            << 0;
+        QTest::newRow("unfinished at the end of a read")
+            << report + report.left(2) << QStringList{ln::hex(report)} << 0;
+        QByteArray corrupt = report;
+        corrupt[1] = 6;
+        QTest::newRow("bad checksum refused") << corrupt + off << QStringList{"82 7D"} << 1;
+        QTest::newRow("busy message not dispatched")
+            << ln::frame({0x81}) + off << QStringList{"82 7D"} << 0;
     }
-    rig.sendRaw(burst);
-    QCOMPARE(rec.seen, expected);
-}
-
-// What arrives after B0 13 30 went out: whether it is the echo that frees
-// the buffer; every intact message is dispatched either way.
-void TestLink::echo_data()
-{
-    QTest::addColumn<QByteArray>("arrives");
-    QTest::addColumn<bool>("freed");
-    const QByteArray sent = ln::frame({0xB0, 0x13, 0x30});
-    QTest::newRow("the echo") << sent << true;
-    QTest::newRow("another message") << ln::frame({0xB0, 0x13, 0x20}) << false;
-    QTest::newRow("longer message, same start") << ln::frame({0xE7, 0x0E, 0x13, 0x30}) << false;
-    QByteArray corrupt = sent;
-    corrupt[3] = char(corrupt[3] ^ 1);
-    QTest::newRow("the echo corrupted") << corrupt << false;
-}
-
-void TestLink::echo()
-{
-    QFETCH(QByteArray, arrives);
-    QFETCH(bool, freed);
-    Rig rig;
-    Recorder rec(rig, {0xB0});
-    rig.core->link.put({0xB0, 0x13, 0x30});
-    rig.tick();
-    rig.sendRaw(arrives);
-    QCOMPARE(rig.core->link.txFree(), freed);
-    QCOMPARE(rig.core->link.LnTxSent, !freed);
-    if (freed)
-        QCOMPARE(rec.seen, QStringList{ln::hex(arrives)});
-}
-
-void TestLink::echoTimeout_data()
-{
-    QTest::addColumn<double>("wait");
-    QTest::addColumn<bool>("givenUp");
-    QTest::newRow("2.99 s") << 2.99 << false;
-    QTest::newRow("exactly 3 s") << 3.0 << false;
-    QTest::newRow("3.01 s") << 3.01 << true;
-}
-
-void TestLink::echoTimeout()
-{
-    QFETCH(double, wait);
-    QFETCH(bool, givenUp);
-    Rig rig;
-    rig.core->link.put({0x83});
-    rig.tick();
-    rig.clock.advance(wait);
-    rig.tick();
-    QCOMPARE(rig.core->link.txFree(), givenUp);
-    QCOMPARE(rig.shown.size(), givenUp ? 1 : 0);
-    if (givenUp) {
-        QCOMPARE(rig.shown[0].title, QString("LocoNet Fehler"));
-        QCOMPARE(rig.shown[0].text, QString("Message kann nicht gesendet werden!"));
-        QCOMPARE(rig.shown[0].icon, MsgIcon::Critical);
-        QVERIFY(rig.core->link.put({0x82})); // the next message can go
+    void assembly()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QStringList, messages);
+        QFETCH(int, bad);
+        Rig rig;
+        Recorder rec(rig, {0x81, 0x82, 0x83, 0xB2, 0xE7});
+        rig.sendRaw(bytes);
+        QCOMPARE(rec.seen, messages);
+        QCOMPARE(rig.core->link.LnRxBad, bad);
     }
-}
 
-// CTS is off when the message is due and comes on after offFor seconds.
-void TestLink::ctsPacedSending_data()
-{
-    QTest::addColumn<double>("offFor");
-    QTest::addColumn<bool>("givenUp");
-    QTest::newRow("1 s") << 1.0 << false;
-    QTest::newRow("3 s") << 3.0 << false;
-    QTest::newRow("3.01 s") << 3.01 << true;
-}
+    void thousandReportsInOneReadAreAllDispatchedInOrder()
+    {
+        Rig rig;
+        Recorder rec(rig, {0xB2});
+        QByteArray burst;
+        QStringList expected;
+        for (int s = 0; s < 1000; ++s) {
+            const QByteArray m = ln::frame({0xB2, s & 0x7F, 0x10 | (s >> 7)});
+            burst += m;
+            expected << ln::hex(m);
+        }
+        rig.sendRaw(burst);
+        QCOMPARE(rec.seen, expected);
+    }
 
-void TestLink::ctsPacedSending()
-{
-    QFETCH(double, offFor);
-    QFETCH(bool, givenUp);
-    Rig rig(1);
-    rig.port.setCts(false);
-    rig.core->link.put({0xBB, 0x00, 0x00});
-    rig.tick();
-    rig.clock.advance(offFor);
-    rig.tick();
-    rig.port.setCts(true);
-    rig.tick();
-    QCOMPARE(rig.takeWire(), givenUp ? QString() : QString("BB 00 00 44"));
-    QCOMPARE(rig.texts(),
-             givenUp ? QStringList{"Message kann nicht gesendet werden!"} : QStringList{});
-    rig.echo();
-    QVERIFY(rig.core->link.txFree());
-}
+    // What arrives after B0 13 30 went out: whether it is the echo that frees
+    // the buffer; every intact message is dispatched either way.
+    void echo_data()
+    {
+        QTest::addColumn<QByteArray>("arrives");
+        QTest::addColumn<bool>("freed");
+        const QByteArray sent = ln::frame({0xB0, 0x13, 0x30});
+        QTest::newRow("the echo") << sent << true;
+        QTest::newRow("another message") << ln::frame({0xB0, 0x13, 0x20}) << false;
+        QTest::newRow("longer message, same start") << ln::frame({0xE7, 0x0E, 0x13, 0x30}) << false;
+        QByteArray corrupt = sent;
+        corrupt[3] = char(corrupt[3] ^ 1);
+        QTest::newRow("the echo corrupted") << corrupt << false;
+    }
+    void echo()
+    {
+        QFETCH(QByteArray, arrives);
+        QFETCH(bool, freed);
+        Rig rig;
+        Recorder rec(rig, {0xB0});
+        rig.core->link.put({0xB0, 0x13, 0x30});
+        rig.tick();
+        rig.sendRaw(arrives);
+        QCOMPARE(rig.core->link.txFree(), freed);
+        QCOMPARE(rig.core->link.LnTxSent, !freed);
+        if (freed)
+            QCOMPARE(rec.seen, QStringList{ln::hex(arrives)});
+    }
 
-// What the serial port reports when it cannot be opened; what the user reads.
-void TestLink::portErrorTexts_data()
-{
-    QTest::addColumn<int>("error");
-    QTest::addColumn<QString>("system");
-    QTest::addColumn<QString>("shown");
-    const QString inUse = "Der Port wird von einem anderen Programm benutzt.";
+    // A message never echoed, or held back by CTS for a while: given up with
+    // one box after 3 s, and the next message can go.
+    void giveUp_data()
+    {
+        QTest::addColumn<bool>("ctsOff");
+        QTest::addColumn<double>("wait");
+        QTest::addColumn<bool>("givenUp");
+        QTest::newRow("no echo, 2.99 s") << false << 2.99 << false;
+        QTest::newRow("no echo, exactly 3 s") << false << 3.0 << false;
+        QTest::newRow("no echo, 3.01 s") << false << 3.01 << true;
+        QTest::newRow("CTS off 1 s") << true << 1.0 << false;
+        QTest::newRow("CTS off 3 s") << true << 3.0 << false;
+        QTest::newRow("CTS off 3.01 s") << true << 3.01 << true;
+    }
+    void giveUp()
+    {
+        QFETCH(bool, ctsOff);
+        QFETCH(double, wait);
+        QFETCH(bool, givenUp);
+        Rig rig(ctsOff ? 1 : 3);
+        rig.port.setCts(!ctsOff);
+        rig.core->link.put({0xBB, 0x00, 0x00});
+        rig.tick();
+        rig.clock.advance(wait);
+        rig.tick();
+        rig.port.setCts(true);
+        rig.tick();
+        QCOMPARE(rig.takeWire(), givenUp && ctsOff ? QString() : QString("BB 00 00 44"));
+        QCOMPARE(rig.core->link.txFree(), givenUp);
+        QCOMPARE(rig.shown.size(), givenUp ? 1 : 0);
+        if (givenUp) {
+            QCOMPARE(rig.shown[0].title, QString("LocoNet Fehler"));
+            QCOMPARE(rig.shown[0].text, QString("Message kann nicht gesendet werden!"));
+            QCOMPARE(rig.shown[0].icon, MsgIcon::Critical);
+            QVERIFY(rig.core->link.put({0x82}));
+        } else {
+            rig.echo();
+            QVERIFY(rig.core->link.txFree());
+        }
+    }
+
+    // What the serial port reports when it cannot be opened; what the user reads.
+    void portErrorTexts_data()
+    {
+        QTest::addColumn<int>("error");
+        QTest::addColumn<QString>("system");
+        QTest::addColumn<QString>("shown");
+        const QString inUse = "Der Port wird von einem anderen Programm benutzt.";
 #ifdef Q_OS_WIN
-    QTest::newRow("access denied")
-        << int(QSerialPort::PermissionError) << "Access is denied." << inUse;
+        QTest::newRow("access denied")
+            << int(QSerialPort::PermissionError) << "Access is denied." << inUse;
 #else
-    QTest::newRow("opened exclusively")
-        << int(QSerialPort::PermissionError) << qt_error_string(EBUSY) << inUse;
-    QTest::newRow("no permission") << int(QSerialPort::PermissionError) << "Permission denied"
-                                   << "Permission denied";
+        QTest::newRow("opened exclusively")
+            << int(QSerialPort::PermissionError) << qt_error_string(EBUSY) << inUse;
+        QTest::newRow("no permission") << int(QSerialPort::PermissionError) << "Permission denied"
+                                       << "Permission denied";
 #endif
-    QTest::newRow("no such port") << int(QSerialPort::DeviceNotFoundError)
-                                  << "No such file or directory"
-                                  << "No such file or directory";
-}
-
-void TestLink::portErrorTexts()
-{
-    QFETCH(int, error);
-    QFETCH(QString, system);
-    QFETCH(QString, shown);
-    QCOMPARE(port_error_text(QSerialPort::SerialPortError(error), system), shown);
-}
-
-// A request goes out and is echoed; other traffic, then a long acknowledge
-// arrive. Which box is shown and what the acknowledge code becomes.
-void TestLink::longAck_data()
-{
-    QTest::addColumn<QString>("sent");
-    QTest::addColumn<QByteArray>("between");
-    QTest::addColumn<double>("wait");
-    QTest::addColumn<QByteArray>("ack");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<int>("lackCode");
-    const QString b0 = "B0 13 30", bf = "BF 00 03";
-    const QByteArray none, refused = ln::frame({0xB4, 0x30, 0x00});
-    const QString notProcessed = "Mag.Art.Message wurde nicht bearbeitet";
-    const QString noSlot = "Lok konnte nicht angemeldet werden!";
-    QTest::newRow("B0 refused") << b0 << none << 0.0 << refused << notProcessed << -1;
-    QTest::newRow("sensor report between")
-        << b0 << ln::frame({0xB2, 1, 0x10}) << 0.0 << refused << notProcessed << -1;
-    QTest::newRow("busy between") << b0 << ln::frame({0x81}) << 0.0 << refused << notProcessed
-                                  << -1;
-    QTest::newRow("B4 for another opcode between")
-        << b0 << ln::frame({0xB4, 0x3C, 0x30}) << 0.0 << refused << notProcessed << -1;
-    QTest::newRow("only a B4 for another opcode")
-        << b0 << none << 0.0 << ln::frame({0xB4, 0x31, 0x00}) << "" << -1;
-    QTest::newRow("2.01 s late") << b0 << none << 2.01 << refused << "" << -1;
-    QTest::newRow("nothing asked") << "83" << none << 0.0 << refused << "" << -1;
-    QTest::newRow("BC state") << "BC 04 00" << ln::frame({0xB2, 1, 0x10}) << 0.0
-                              << ln::frame({0xB4, 0x3C, 0x30}) << "" << -1;
-    QTest::newRow("BF no slot") << bf << none << 0.0 << ln::frame({0xB4, 0x3F, 0}) << noSlot << -1;
-    QTest::newRow("BE no slot") << "BE 00 03" << none << 0.0 << ln::frame({0xB4, 0x3E, 0}) << noSlot
-                                << -1;
-    QTest::newRow("BF, B4 for BE") << bf << none << 0.0 << ln::frame({0xB4, 0x3E, 0}) << "" << -1;
-    auto cmd = [](int c, const char* sig = "5A 56") {
-        return QString("ED 0F 01 %1 %2 00 00 00 00 00 00 00 00")
-            .arg(sig)
-            .arg(c, 2, 16, QChar('0'))
-            .toUpper();
-    };
-    const QByteArray ackOk = ln::frame({0xB4, 0x6D, 0x7F}), ackNo = ln::frame({0xB4, 0x6D, 0x00});
-    QTest::newRow("SO write ok") << cmd(1) << none << 0.0 << ackOk << "" << 0x7F;
-    QTest::newRow("SO write refused")
-        << cmd(1) << ln::frame({0xB4, 0x30, 0}) << 0.0 << ackNo << "Fehler: SO schreiben" << 0;
-    QTest::newRow("SO read refused")
-        << cmd(2) << none << 0.0 << ln::frame({0xB4, 0x6D, 0x01}) << "Fehler: SO lesen" << 1;
-    QTest::newRow("format write refused")
-        << cmd(12) << none << 0.0 << ackNo << "Fehler: Lokdatenformat schreiben" << 0;
-    QTest::newRow("format read refused")
-        << cmd(13) << none << 0.0 << ackNo << "Fehler: Lokdatenformat lesen" << 0;
-    QTest::newRow("LNCV read any code")
-        << cmd(33, "05 00") << none << 0.0 << ackOk << "Fehler: LNCV lesen" << 0x7F;
-    QTest::newRow("LNCV write code")
-        << cmd(32, "05 00") << none << 0.0 << ln::frame({0xB4, 0x6D, 0x02}) << "" << 2;
-}
-
-void TestLink::longAck()
-{
-    QFETCH(QString, sent);
-    QFETCH(QByteArray, between);
-    QFETCH(double, wait);
-    QFETCH(QByteArray, ack);
-    QFETCH(QString, text);
-    QFETCH(int, lackCode);
-    Rig rig;
-    int answered = -1;
-    rig.core->dispatch.sw_state_answer = [&](const ln::Msg& m) { answered = m[2]; };
-    rig.core->dispatch.LackCode = -1;
-    rig.core->req.RawText = sent;
-    rig.core->req.post(40);
-    rig.tick();
-    rig.echo();
-    rig.sendRaw(between);
-    rig.clock.advance(wait);
-    rig.sendRaw(ack);
-    QCOMPARE(rig.texts(), text.isEmpty() ? QStringList{} : QStringList{text});
-    if (!text.isEmpty()) {
-        QCOMPARE(rig.shown[0].title, QString("LocoNet Fehler"));
-        QCOMPARE(rig.shown[0].icon, MsgIcon::Critical);
+        QTest::newRow("no such port")
+            << int(QSerialPort::DeviceNotFoundError) << "No such file or directory"
+            << "No such file or directory";
     }
-    QCOMPARE(rig.core->dispatch.LackCode, lackCode);
-    QCOMPARE(answered, sent.startsWith("BC") ? 0x30 : -1);
-}
+    void portErrorTexts()
+    {
+        QFETCH(int, error);
+        QFETCH(QString, system);
+        QFETCH(QString, shown);
+        QCOMPARE(port_error_text(QSerialPort::SerialPortError(error), system), shown);
+    }
 
-// Text typed; the buffer it gives (empty: nothing); the token a refusal names.
-void TestLink::hexText_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("buffer");
-    QTest::addColumn<QString>("refused");
-    QTest::newRow("several blanks") << "BB  00 00"
-                                    << "BB 00 00"
-                                    << "";
-    QTest::newRow("tabs and outer blanks") << " 82\t01 "
-                                           << "82 01"
-                                           << "";
-    QTest::newRow("lower case, one digit") << "bb 0a 1"
-                                           << "BB 0A 01"
-                                           << "";
-    QTest::newRow("not hexadecimal") << "B2 ZZ 10"
-                                     << ""
-                                     << "ZZ";
-    QTest::newRow("three digits") << "0B2 00"
-                                  << ""
-                                  << "0B2";
-    QTest::newRow("above FF") << "B2 100 10"
-                              << ""
-                              << "100";
-    const QString lone = QString("B2 1") + QChar(0xD800) + " 10";
-    QTest::newRow("lone surrogate") << lone << "" << lone.mid(3, 2);
-    QString many = "E0";
-    for (int i = 1; i < 64; ++i)
-        many += " 00";
-    QTest::newRow("64 values") << many << many << "";
-    QTest::newRow("65 values refused") << many + " 00"
-                                       << ""
-                                       << "";
-    QTest::newRow("blanks only") << "   "
-                                 << ""
-                                 << "";
-}
+    // A request goes out and is echoed; other traffic, then a long acknowledge
+    // arrive. Which box is shown and what the acknowledge code becomes.
+    void longAck_data()
+    {
+        QTest::addColumn<QString>("sent");
+        QTest::addColumn<QByteArray>("between");
+        QTest::addColumn<double>("wait");
+        QTest::addColumn<QByteArray>("ack");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("lackCode");
+        const QByteArray none, refused = ln::frame({0xB4, 0x30, 0x00});
+        const QString notProcessed = "Mag.Art.Message wurde nicht bearbeitet";
+        const QString noSlot = "Lok konnte nicht angemeldet werden!";
+        const auto row = [](const char* name, const QString& sent, const QByteArray& ack,
+                            const QString& text, int code = -1, const QByteArray& between = {},
+                            double wait = 0) {
+            QTest::newRow(name) << sent << between << wait << ack << text << code;
+        };
+        const auto b4 = [](int op, int code) { return ln::frame({0xB4, op, code}); };
+        const QString b0 = "B0 13 30", bf = "BF 00 03";
+        row("B0 refused", b0, refused, notProcessed);
+        row("sensor report between", b0, refused, notProcessed, -1, ln::frame({0xB2, 1, 0x10}));
+        row("busy between", b0, refused, notProcessed, -1, ln::frame({0x81}));
+        row("B4 for another opcode between", b0, refused, notProcessed, -1, b4(0x3C, 0x30));
+        row("only a B4 for another opcode", b0, b4(0x31, 0), "");
+        row("2.01 s late", b0, refused, "", -1, none, 2.01);
+        row("nothing asked", "83", refused, "");
+        row("BC state", "BC 04 00", b4(0x3C, 0x30), "", -1, ln::frame({0xB2, 1, 0x10}));
+        row("BF no slot", bf, b4(0x3F, 0), noSlot);
+        row("BE no slot", "BE 00 03", b4(0x3E, 0), noSlot);
+        row("BF, B4 for BE", bf, b4(0x3E, 0), "");
+        const auto cmd = [](int c, const char* sig = "5A 56") {
+            return QString("ED 0F 01 %1 %2 00 00 00 00 00 00 00 00")
+                .arg(sig)
+                .arg(c, 2, 16, QChar('0'))
+                .toUpper();
+        };
+        row("SO write ok", cmd(1), b4(0x6D, 0x7F), "", 0x7F);
+        row("SO write refused", cmd(1), b4(0x6D, 0), "Fehler: SO schreiben", 0, refused);
+        row("SO read refused", cmd(2), b4(0x6D, 1), "Fehler: SO lesen", 1);
+        row("format write refused", cmd(12), b4(0x6D, 0), "Fehler: Lokdatenformat schreiben", 0);
+        row("format read refused", cmd(13), b4(0x6D, 0), "Fehler: Lokdatenformat lesen", 0);
+        row("LNCV read any code", cmd(33, "05 00"), b4(0x6D, 0x7F), "Fehler: LNCV lesen", 0x7F);
+        row("LNCV write code", cmd(32, "05 00"), b4(0x6D, 2), "", 2);
+    }
+    void longAck()
+    {
+        QFETCH(QString, sent);
+        QFETCH(QByteArray, between);
+        QFETCH(double, wait);
+        QFETCH(QByteArray, ack);
+        QFETCH(QString, text);
+        QFETCH(int, lackCode);
+        Rig rig;
+        int answered = -1;
+        rig.core->dispatch.sw_state_answer = [&](const ln::Msg& m) { answered = m[2]; };
+        rig.core->dispatch.LackCode = -1;
+        rig.core->req.RawText = sent;
+        rig.core->req.post(40);
+        rig.tick();
+        rig.echo();
+        rig.sendRaw(between);
+        rig.clock.advance(wait);
+        rig.sendRaw(ack);
+        QCOMPARE(rig.texts(), text.isEmpty() ? QStringList{} : QStringList{text});
+        if (!text.isEmpty()) {
+            QCOMPARE(rig.shown[0].title, QString("LocoNet Fehler"));
+            QCOMPARE(rig.shown[0].icon, MsgIcon::Critical);
+        }
+        QCOMPARE(rig.core->dispatch.LackCode, lackCode);
+        QCOMPARE(answered, sent.startsWith("BC") ? 0x30 : -1);
+    }
 
-void TestLink::hexText()
-{
-    QFETCH(QString, text);
-    QFETCH(QString, buffer);
-    QFETCH(QString, refused);
-    Rig rig;
-    Link& link = rig.core->link;
-    QCOMPARE(link.hex_to_tx(text), !buffer.isEmpty());
-    QCOMPARE(link.LnTxLast, buffer.isEmpty() ? -1 : int(buffer.split(' ').size()) - 1);
-    if (!buffer.isEmpty())
-        QCOMPARE(ln::hex(QByteArray(reinterpret_cast<const char*>(link.LnTx.data()), 64))
-                     .left(buffer.size()),
-                 buffer);
-    QStringList expected;
-    if (!refused.isEmpty())
-        expected << "\"" + refused +
-                        "\" ist kein Wert aus ein oder zwei Hexziffern (00 bis FF); die Nachricht "
-                        "wird nicht gesendet.";
-    else if (text.count(' ') >= 64)
-        expected << "Die Nachricht hat mehr als 64 Werte und wird nicht gesendet.";
-    QCOMPARE(rig.texts(), expected);
-}
+    // Text typed; the buffer it gives (empty: nothing); the token a refusal names.
+    void hexText_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("buffer");
+        QTest::addColumn<QString>("refused");
+        const auto row = [](const char* name, const QString& text, const QString& buffer,
+                            const QString& refused = {}) {
+            QTest::newRow(name) << text << buffer << refused;
+        };
+        row("several blanks", "BB  00 00", "BB 00 00");
+        row("tabs and outer blanks", " 82\t01 ", "82 01");
+        row("lower case, one digit", "bb 0a 1", "BB 0A 01");
+        row("not hexadecimal", "B2 ZZ 10", "", "ZZ");
+        row("three digits", "0B2 00", "", "0B2");
+        row("above FF", "B2 100 10", "", "100");
+        const QString lone = QString("B2 1") + QChar(0xD800) + " 10";
+        row("lone surrogate", lone, "", lone.mid(3, 2));
+        const QString many = "E0" + QString(" 00").repeated(63);
+        row("64 values", many, many);
+        row("65 values refused", many + " 00", "");
+        row("blanks only", "   ", "");
+    }
+    void hexText()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, buffer);
+        QFETCH(QString, refused);
+        Rig rig;
+        Link& link = rig.core->link;
+        QCOMPARE(link.hex_to_tx(text), !buffer.isEmpty());
+        QCOMPARE(link.LnTxLast, buffer.isEmpty() ? -1 : int(buffer.split(' ').size()) - 1);
+        if (!buffer.isEmpty())
+            QCOMPARE(ln::hex(QByteArray(reinterpret_cast<const char*>(link.LnTx.data()), 64))
+                         .left(buffer.size()),
+                     buffer);
+        QStringList expected;
+        if (!refused.isEmpty())
+            expected
+                << "\"" + refused +
+                       "\" ist kein Wert aus ein oder zwei Hexziffern (00 bis FF); die Nachricht "
+                       "wird nicht gesendet.";
+        else if (text.count(' ') >= 64)
+            expected << "Die Nachricht hat mehr als 64 Werte und wird nicht gesendet.";
+        QCOMPARE(rig.texts(), expected);
+    }
 
-void TestLink::traceShowsWhatWasProcessed()
-{
-    Rig rig;
-    QTemporaryFile file;
-    QVERIFY(file.open());
-    ln::TraceWriter trace(&file);
-    rig.core->link.setTrace(&trace);
-    rig.clock.set(12.5);
-    QByteArray corrupt = ln::frame({0xB2, 1, 0x10});
-    corrupt[2] = 0x30;
-    rig.sendRaw(ln::frame({0xB2, 1, 0x10}) + corrupt);
-    rig.core->link.put({0x82});
-    rig.tick();
-    QFile reader(file.fileName()); // what a crash now would leave
-    QVERIFY(reader.open(QIODevice::ReadOnly));
-    QCOMPARE(QString::fromLatin1(reader.readAll()).split('\n', Qt::SkipEmptyParts),
-             (QStringList{"   12.500  RX  B2 01 10 5C", "   12.500  BAD  B2 01 30 5C",
-                          "   12.500  TX  82 7D"}));
-}
+    void traceShowsWhatWasProcessed()
+    {
+        Rig rig;
+        QTemporaryFile file;
+        QVERIFY(file.open());
+        ln::TraceWriter trace(&file);
+        rig.core->link.setTrace(&trace);
+        rig.clock.set(12.5);
+        QByteArray corrupt = ln::frame({0xB2, 1, 0x10});
+        corrupt[2] = 0x30;
+        rig.sendRaw(ln::frame({0xB2, 1, 0x10}) + corrupt);
+        rig.core->link.put({0x82});
+        rig.tick();
+        QFile reader(file.fileName()); // what a crash now would leave
+        QVERIFY(reader.open(QIODevice::ReadOnly));
+        QCOMPARE(QString::fromLatin1(reader.readAll()).split('\n', Qt::SkipEmptyParts),
+                 (QStringList{"   12.500  RX  B2 01 10 5C", "   12.500  BAD  B2 01 30 5C",
+                              "   12.500  TX  82 7D"}));
+    }
+};
 
 QTEST_GUILESS_MAIN(TestLink)
 #include "tst_link.moc"
