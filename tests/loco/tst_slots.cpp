@@ -37,334 +37,301 @@ int field(const SlotRec& r, const QString& name)
 class TestSlots : public QObject {
     Q_OBJECT
   private slots:
-    void handlers_data();
-    void handlers();
-    void slotZeroTouchesOnlySlotZero();
-    void panelsBindByAddress();
-    void requestOpcodeByStationType_data();
-    void requestOpcodeByStationType();
-    void heldAddressSendsOnlyCommand_data();
-    void heldAddressSendsOnlyCommand();
-    void directionChangeFollowedBySpeedZero();
-    void bindReadsFormatThenShows();
-    void requestTimeouts_data();
-    void requestTimeouts();
-    void formatNames_data();
-    void formatNames();
-};
-
-// Messages from the bus, then one field of one slot.
-void TestSlots::handlers_data()
-{
-    QTest::addColumn<QByteArrayList>("messages");
-    QTest::addColumn<int>("slot");
-    QTest::addColumn<QString>("field");
-    QTest::addColumn<int>("value");
-    const QByteArray s5 = slotData(5, 3, 0x20, 0x35, 0x06, 0x13);
-    QTest::newRow("E7 address") << QByteArrayList{slotData(5, 300)} << 5 << "Adr" << 300;
-    QTest::newRow("E7 status") << QByteArrayList{s5} << 5 << "Stat" << 0x13;
-    QTest::newRow("E7 speed") << QByteArrayList{s5} << 5 << "Spd" << 0x20;
-    QTest::newRow("E7 dirf") << QByteArrayList{s5} << 5 << "Dirf" << 0x35;
-    QTest::newRow("E7 snd") << QByteArrayList{s5} << 5 << "Snd" << 0x06;
-    QTest::newRow("E7 wrong length ignored")
-        << QByteArrayList{ln::frame({0xE7, 0x0D, 5, 0, 3, 9, 0, 7, 0, 0, 0, 0})} << 5 << "Adr" << 0;
-    QTest::newRow("A0 speed") << QByteArrayList{ln::frame({0xA0, 5, 0x40})} << 5 << "Spd" << 0x40;
-    QTest::newRow("A1 dirf") << QByteArrayList{ln::frame({0xA1, 5, 0x31})} << 5 << "Dirf" << 0x31;
-    const QByteArray g7 = ln::frame({0xD4, 0x20, 5, 7, 0x70});
-    QTest::newRow("A2 keeps F9..F11")
-        << QByteArrayList{g7, ln::frame({0xA2, 5, 0x05})} << 5 << "Ext7" << 0x75;
-    QTest::newRow("A2 snd") << QByteArrayList{ln::frame({0xA2, 5, 0x05})} << 5 << "Snd" << 0x05;
-    QTest::newRow("A3 F12 to Ext5 bit 4")
-        << QByteArrayList{ln::frame({0xA3, 5, 0x08})} << 5 << "Ext5" << 0x10;
-    QTest::newRow("A3 F9..F11 to Ext7")
-        << QByteArrayList{ln::frame({0xA2, 5, 0x0A}), ln::frame({0xA3, 5, 0x07})} << 5 << "Ext7"
-        << 0x7A;
-    // F9..F12 by function groups end in the same bits as by 0xA3.
-    QTest::newRow("group 5 F12") << QByteArrayList{ln::frame({0xD4, 0x20, 5, 5, 0x10})} << 5
-                                 << "Ext5" << 0x10;
-    QTest::newRow("group 7 F9..F11")
-        << QByteArrayList{ln::frame({0xA2, 5, 0x0A}), ln::frame({0xD4, 0x20, 5, 7, 0x7A})} << 5
-        << "Ext7" << 0x7A;
-    QTest::newRow("group 8") << QByteArrayList{ln::frame({0xD4, 0x20, 5, 8, 0x41})} << 5 << "Ext8"
-                             << 0x41;
-    QTest::newRow("group 4 ignored")
-        << QByteArrayList{ln::frame({0xD4, 0x20, 5, 4, 0x41})} << 5 << "Ext4" << 0;
-    QTest::newRow("group 13 ignored")
-        << QByteArrayList{ln::frame({0xD4, 0x20, 5, 13, 0x41})} << 5 << "Ext13" << 0;
-    QTest::newRow("D4 other byte 1")
-        << QByteArrayList{ln::frame({0xD4, 0x21, 5, 8, 0x41})} << 5 << "Ext8" << 0;
-    const QByteArray e6 = extSlotData(7, 1234, 0x10, 0x40 | 0x20, 0x15, 0x22, 0x33, 0x05);
-    QTest::newRow("E6 address") << QByteArrayList{e6} << 7 << "Adr" << 1234;
-    QTest::newRow("E6 dirf") << QByteArrayList{e6} << 7 << "Dirf" << 0x60;
-    QTest::newRow("E6 snd") << QByteArrayList{e6} << 7 << "Snd" << 0x05;
-    QTest::newRow("E6 Ext10 bit 7 set") << QByteArrayList{e6} << 7 << "Ext10" << 0x85;
-    QTest::newRow("E6 Ext10 bit 7 clear")
-        << QByteArrayList{extSlotData(7, 1, 0, 0x20, 0, 0, 0, 0x05)} << 7 << "Ext10" << 0x05;
-    QTest::newRow("E6 byte 2 not 0 ignored")
-        << QByteArrayList{ln::frame(
-               {0xE6, 0x15, 0x01, 7, 0x33, 9, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0})}
-        << 7 << "Adr" << 0;
-    const QByteArray toggle =
-        ln::frame({0xED, 0x0F, 0x01, 0x5A, 0x56, 0x15, 0x00, 5, 0x0F, 0, 0, 0, 0, 0});
-    QTest::newRow("direction toggle")
-        << QByteArrayList{ln::frame({0xA1, 5, 0x11}), toggle} << 5 << "Dirf" << 0x31;
-    QTest::newRow("toggle twice") << QByteArrayList{toggle, toggle} << 5 << "Dirf" << 0;
-    QTest::newRow("toggle slot above 127")
-        << QByteArrayList{ln::frame(
-               {0xED, 0x0F, 0x01, 0x5A, 0x56, 0x15, 0x01, 2, 0x0F, 0, 0, 0, 0, 0})}
-        << 2 << "Dirf" << 0;
-}
-
-void TestSlots::handlers()
-{
-    QFETCH(QByteArrayList, messages);
-    QFETCH(int, slot);
-    QFETCH(QString, field);
-    QFETCH(int, value);
-    Rig rig;
-    for (const QByteArray& m : messages)
-        rig.sendRaw(m);
-    rig.tick();
-    QCOMPARE(::field(rig.core->loco.SlotData[size_t(slot)], field), value);
-    QCOMPARE(rig.core->loco.SlotData[Slots::Blank].Adr, 0);
-}
-
-void TestSlots::slotZeroTouchesOnlySlotZero()
-{
-    Rig rig;
-    Slots& s = rig.core->loco;
-    s.ThrLoco[0].Adr = 0;
-    s.ThrSlot[0] = 0;
-    QSignalSpy shows(&s, &Slots::lok_show);
-    rig.sendRaw(
-        ln::frame({0xE7, 0x0E, 0x00, 0x00, 0x00, 0x03, 0x00, 0x06, 0x00, 0x00, 0x00, 0x5A, 0x56}));
-    rig.tick();
-    QCOMPARE(s.TrkStat, 0x06);
-    QCOMPARE(s.SlotData[0].Adr, 0);
-    QCOMPARE(s.SlotData[0].Ext[5], 0x03);
-    QCOMPARE(s.SlotData[0].Ext[11], 0x5A);
-    QCOMPARE(shows.size(), 0);
-    for (int k = 1; k < 131; ++k)
-        QCOMPARE(s.SlotData[size_t(k)].Adr, 0);
-}
-
-void TestSlots::panelsBindByAddress()
-{
-    Rig rig;
-    Slots& s = rig.core->loco;
-    QSignalSpy shows(&s, &Slots::lok_show);
-    QSignalSpy pictures(&s, &Slots::lok_picture);
-    // A panel blanked by typing holds 0: a free slot must not bind it. A
-    // slot no panel shows changes the table only.
-    s.ThrLoco[1].Adr = 0;
-    rig.sendRaw(slotData(12, 0) + ln::frame({0xA0, 20, 0x50}));
-    QCOMPARE(s.ThrSlot[1], -1);
-    QCOMPARE(s.SlotData[20].Spd, 0x50);
-    QCOMPARE(shows.size(), 0);
-    s.ThrLoco[0].Adr = 3;
-    s.ThrLoco[1].Adr = 3;
-    rig.sendRaw(slotData(9, 3, 0x30));
-    rig.tick();
-    QCOMPARE(s.ThrSlot[0], 9);
-    QCOMPARE(s.ThrSlot[1], 9);
-    QCOMPARE(s.ThrLoco[1].Spd, 0x30);
-    QCOMPARE(shows.size(), 2);
-    QCOMPARE(pictures.size(), 2);
-    QCOMPARE(pictures[0][1].toInt(), -1);
-    // From now on speed messages of slot 9 refresh both panels.
-    rig.sendRaw(ln::frame({0xA0, 9, 0x44}));
-    rig.tick();
-    QCOMPARE(s.ThrLoco[0].Spd, 0x44);
-    QCOMPARE(shows.size(), 4);
-}
-
-void TestSlots::requestOpcodeByStationType_data()
-{
-    QTest::addColumn<int>("stationType");
-    QTest::addColumn<int>("address");
-    QTest::addColumn<QString>("wire");
-    QTest::newRow("type 1") << 1 << 3 << "BF 00 03 43";
-    QTest::newRow("type 99") << 99 << 3 << "BF 00 03 43";
-    QTest::newRow("type 2") << 2 << 3 << "BE 00 03 42";
-    QTest::newRow("type 3") << 3 << 3 << "BE 00 03 42";
-    QTest::newRow("address 200") << 1 << 200 << "BF 01 48 09";
-    QTest::newRow("address 9999") << 2 << 9999 << "BE 4E 0F 00";
-    QTest::newRow("identifying: no stale opcode") << -1 << 3 << "";
-}
-
-void TestSlots::requestOpcodeByStationType()
-{
-    QFETCH(int, stationType);
-    QFETCH(int, address);
-    QFETCH(QString, wire);
-    Rig rig;
-    rig.core->state.StationType = stationType;
-    rig.core->req.ReqAdr = address;
-    rig.core->req.ReqThr = 1;
-    rig.core->req.post(30);
-    rig.tick();
-    QCOMPARE(rig.takeWire(), wire);
-    QCOMPARE(rig.core->loco.ThrLoco[1].Adr, wire.isEmpty() ? -1 : address);
-    QCOMPARE(rig.core->loco.ThrSlot[1], -1);
-    QVERIFY(rig.core->req.ThrBusy); // held, not ended
-}
-
-void TestSlots::heldAddressSendsOnlyCommand_data()
-{
-    QTest::addColumn<int>("job");
-    QTest::addColumn<QString>("wire");
-    QTest::newRow("39 speed") << 39 << "A0 05 20 7A";
-    QTest::newRow("38 direction and F0..F4") << 38 << "A1 05 31 6A";
-    QTest::newRow("37 F5..F8") << 37 << "A2 05 09 51";
-    QTest::newRow("36 function group") << 36 << "D4 20 05 07 33 3A";
-    QTest::newRow("30 bind only") << 30 << "";
-}
-
-void TestSlots::heldAddressSendsOnlyCommand()
-{
-    QFETCH(int, job);
-    QFETCH(QString, wire);
-    Rig rig;
-    Slots& s = rig.core->loco;
-    s.ThrLoco[0].Adr = 3;
-    s.ThrSlot[0] = 5;
-    s.ThrLoco[0].Spd = 0x20;
-    s.ThrLoco[0].Dirf = 0x31;
-    s.ThrLoco[0].Snd = 0x09;
-    s.FnGroup = 7;
-    s.FnValue = 0x33;
-    rig.core->req.ReqAdr = 3;
-    rig.core->req.ReqThr = 0;
-    rig.core->req.post(job);
-    rig.tick();
-    QCOMPARE(rig.takeWire(), wire);
-    rig.echo();
-    rig.tick(2);
-    QCOMPARE(rig.core->req.ReqJob, 0);
-    QVERIFY(!rig.core->req.ThrBusy);
-}
-
-void TestSlots::directionChangeFollowedBySpeedZero()
-{
-    Rig rig;
-    Slots& s = rig.core->loco;
-    s.ThrLoco[0].Adr = 3;
-    rig.sendRaw(slotData(5, 3, 0x40, 0x00)); // bound to slot 5, moving forward
-    rig.tick();
-    s.ThrLoco[0].Dirf = 0x20;
-    rig.core->req.ReqAdr = 3;
-    rig.core->req.post(35);
-    rig.tick();
-    QCOMPARE(rig.takeWire(), QString("A1 05 20 7B"));
-    rig.echo();
-    rig.tick(3);
-    QCOMPARE(rig.takeWire(), QString("A0 05 00 5A"));
-    rig.echo();
-    rig.tick(2);
-    QCOMPARE(rig.core->req.ReqJob, 0);
-}
-
-void TestSlots::bindReadsFormatThenShows()
-{
-    Rig rig;
-    rig.core->state.StationType = 2;
-    Slots& s = rig.core->loco;
-    QSignalSpy shows(&s, &Slots::lok_show);
-    rig.core->req.ReqAdr = 200;
-    rig.core->req.ReqThr = 0;
-    rig.core->req.post(39);
-    s.ThrLoco[0].Spd = 0x10;
-    rig.tick();
-    QCOMPARE(rig.takeWire(), QString("BE 01 48 08"));
-    rig.echo();
-    // Answers are told by their content: other locos' slots and answers pass by.
-    rig.sendRaw(slotData(6, 5) + ln::frame({0xB2, 1, 0x10}) + slotData(4, 200, 0, 0x20));
-    rig.tick(2);
-    QCOMPARE(s.ThrSlot[0], 4);
-    // 200 = 128 + 72: byte 7 = 0x48 with bit 0 of the high-bit byte set.
-    QCOMPARE(rig.takeWire(), QString("ED 0F 01 5A 56 0D 01 48 00 00 00 00 00 00 54"));
-    rig.echo();
-    rig.sendRaw(peer_message(0x0B, {200, 0, 18, 0x05, 0, 0, 0}) +
-                peer_message(0x0B, {5, 0, 19, 0x07, 0, 0, 0}));
-    rig.tick(2);
-    QCOMPARE(s.ThrLoco[0].FmtName, QString("DCC - 28"));
-    QCOMPARE(s.SlotData[6].FmtName, QString("DCC - 128"));
-    QCOMPARE(s.ThrLoco[0].Steps, 28);
-    QCOMPARE(s.SlotData[4].FmtCode, 18);
-    QCOMPARE(s.LokCfgExtra, 0x05);
-    QVERIFY(shows.size() >= 2);
-    rig.tick();
-    QCOMPARE(rig.takeWire(), QString("A0 04 00 5B")); // the speed of the bound slot
-}
-
-void TestSlots::requestTimeouts_data()
-{
-    QTest::addColumn<bool>("slotArrives");
-    QTest::addColumn<double>("wait");
-    QTest::addColumn<QString>("text");
-    QTest::newRow("no slot, 2.0 s") << false << 2.0 << "";
-    QTest::newRow("no slot, 2.02 s") << false << 2.02 << "Keine Antwort auf Lokanfrage erhalten!";
-    QTest::newRow("no format, 2.0 s") << true << 2.0 << "";
-    QTest::newRow("no format, 2.02 s") << true << 2.02 << "Keine Antwort auf LokCfg-Read erhalten!";
-}
-
-void TestSlots::requestTimeouts()
-{
-    QFETCH(bool, slotArrives);
-    QFETCH(double, wait);
-    QFETCH(QString, text);
-    Rig rig;
-    rig.core->state.StationType = 1;
-    rig.core->req.ReqAdr = 3;
-    rig.core->req.post(30);
-    rig.tick();
-    rig.echo();
-    if (slotArrives) {
-        rig.sendRaw(slotData(4, 3));
-        rig.tick(2);
-        rig.echo();
+    // Messages from the bus, then one field of one slot.
+    void handlers_data()
+    {
+        QTest::addColumn<QByteArrayList>("messages");
+        QTest::addColumn<int>("slot");
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<int>("value");
+        const auto row = [](const char* name, const QByteArrayList& messages, int slot,
+                            const char* field, int value) {
+            QTest::newRow(name) << messages << slot << QString(field) << value;
+        };
+        const auto f = [](std::initializer_list<int> bytes) { return ln::frame(bytes); };
+        const QByteArray s5 = slotData(5, 3, 0x20, 0x35, 0x06, 0x13);
+        row("E7 address", {slotData(5, 300)}, 5, "Adr", 300);
+        row("E7 status", {s5}, 5, "Stat", 0x13);
+        row("E7 speed", {s5}, 5, "Spd", 0x20);
+        row("E7 dirf", {s5}, 5, "Dirf", 0x35);
+        row("E7 snd", {s5}, 5, "Snd", 0x06);
+        row("E7 wrong length ignored", {f({0xE7, 0x0D, 5, 0, 3, 9, 0, 7, 0, 0, 0, 0})}, 5, "Adr",
+            0);
+        row("A0 speed", {f({0xA0, 5, 0x40})}, 5, "Spd", 0x40);
+        row("A1 dirf", {f({0xA1, 5, 0x31})}, 5, "Dirf", 0x31);
+        row("A2 keeps F9..F11", {f({0xD4, 0x20, 5, 7, 0x70}), f({0xA2, 5, 0x05})}, 5, "Ext7", 0x75);
+        row("A2 snd", {f({0xA2, 5, 0x05})}, 5, "Snd", 0x05);
+        row("A3 F12 to Ext5 bit 4", {f({0xA3, 5, 0x08})}, 5, "Ext5", 0x10);
+        row("A3 F9..F11 to Ext7", {f({0xA2, 5, 0x0A}), f({0xA3, 5, 0x07})}, 5, "Ext7", 0x7A);
+        // F9..F12 by function groups end in the same bits as by 0xA3.
+        row("group 5 F12", {f({0xD4, 0x20, 5, 5, 0x10})}, 5, "Ext5", 0x10);
+        row("group 7 F9..F11", {f({0xA2, 5, 0x0A}), f({0xD4, 0x20, 5, 7, 0x7A})}, 5, "Ext7", 0x7A);
+        row("group 8", {f({0xD4, 0x20, 5, 8, 0x41})}, 5, "Ext8", 0x41);
+        row("group 4 ignored", {f({0xD4, 0x20, 5, 4, 0x41})}, 5, "Ext4", 0);
+        row("group 13 ignored", {f({0xD4, 0x20, 5, 13, 0x41})}, 5, "Ext13", 0);
+        row("D4 other byte 1", {f({0xD4, 0x21, 5, 8, 0x41})}, 5, "Ext8", 0);
+        const QByteArray e6 = extSlotData(7, 1234, 0x10, 0x40 | 0x20, 0x15, 0x22, 0x33, 0x05);
+        row("E6 address", {e6}, 7, "Adr", 1234);
+        row("E6 dirf", {e6}, 7, "Dirf", 0x60);
+        row("E6 snd", {e6}, 7, "Snd", 0x05);
+        row("E6 Ext10 bit 7 set", {e6}, 7, "Ext10", 0x85);
+        row("E6 Ext10 bit 7 clear", {extSlotData(7, 1, 0, 0x20, 0, 0, 0, 0x05)}, 7, "Ext10", 0x05);
+        QByteArray e6Other = e6;
+        e6Other[2] = 1;
+        row("E6 byte 2 not 0 ignored", {ln::frame(e6Other.chopped(1))}, 7, "Adr", 0);
+        const auto toggle = [](int hi, int slot) {
+            return ln::frame({0xED, 0x0F, 0x01, 0x5A, 0x56, 0x15, hi, slot, 0x0F, 0, 0, 0, 0, 0});
+        };
+        row("direction toggle", {f({0xA1, 5, 0x11}), toggle(0, 5)}, 5, "Dirf", 0x31);
+        row("toggle twice", {toggle(0, 5), toggle(0, 5)}, 5, "Dirf", 0);
+        row("toggle slot above 127", {toggle(1, 2)}, 2, "Dirf", 0);
     }
-    rig.tick();
-    rig.clock.advance(wait);
-    rig.tick();
-    QCOMPARE(rig.texts(), text.isEmpty() ? QStringList{} : QStringList{text});
-    QCOMPARE(rig.core->req.ReqJob, text.isEmpty() ? 30 : 0);
-    if (text.isEmpty())
-        return;
-    QCOMPARE(rig.shown[0].title, QString("Fehler"));
-    // The next action asks for a loco that has no slot again, and drives one
-    // whose format could not be read.
-    rig.takeWire();
-    rig.core->req.ReqAdr = 3;
-    rig.core->req.post(39);
-    rig.tick();
-    QCOMPARE(rig.takeWire(), QString(slotArrives ? "A0 04 00 5B" : "BF 00 03 43"));
-}
+    void handlers()
+    {
+        QFETCH(QByteArrayList, messages);
+        QFETCH(int, slot);
+        QFETCH(QString, field);
+        QFETCH(int, value);
+        Rig rig;
+        for (const QByteArray& m : messages)
+            rig.sendRaw(m);
+        rig.tick();
+        QCOMPARE(::field(rig.core->loco.SlotData[size_t(slot)], field), value);
+        QCOMPARE(rig.core->loco.SlotData[Slots::Blank].Adr, 0);
+    }
 
-void TestSlots::formatNames_data()
-{
-    QTest::addColumn<int>("code");
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<int>("steps");
-    QTest::newRow("0") << 0 << "Motorola alt" << 14;
-    QTest::newRow("1") << 1 << "Motorola neu" << 14;
-    QTest::newRow("16") << 16 << "DCC - 14" << 14;
-    QTest::newRow("17") << 17 << "DCC - 27" << 27;
-    QTest::newRow("18") << 18 << "DCC - 28" << 28;
-    QTest::newRow("19") << 19 << "DCC - 128" << 128;
-    QTest::newRow("8") << 8 << "Selectrix" << 31;
-    QTest::newRow("24") << 24 << "FMZ" << 15;
-    QTest::newRow("other") << 5 << " - " << 0;
-}
+    void slotZeroTouchesOnlySlotZero()
+    {
+        Rig rig;
+        Slots& s = rig.core->loco;
+        s.ThrLoco[0].Adr = 0;
+        s.ThrSlot[0] = 0;
+        QSignalSpy shows(&s, &Slots::lok_show);
+        rig.sendRaw(ln::frame(
+            {0xE7, 0x0E, 0x00, 0x00, 0x00, 0x03, 0x00, 0x06, 0x00, 0x00, 0x00, 0x5A, 0x56}));
+        rig.tick();
+        QCOMPARE(s.TrkStat, 0x06);
+        QCOMPARE(s.SlotData[0].Adr, 0);
+        QCOMPARE(s.SlotData[0].Ext[5], 0x03);
+        QCOMPARE(s.SlotData[0].Ext[11], 0x5A);
+        QCOMPARE(shows.size(), 0);
+        for (int k = 1; k < 131; ++k)
+            QCOMPARE(s.SlotData[size_t(k)].Adr, 0);
+    }
 
-void TestSlots::formatNames()
-{
-    QFETCH(int, code);
-    QFETCH(QString, name);
-    QFETCH(int, steps);
-    QCOMPARE(data_format(code).name, name);
-    QCOMPARE(data_format(code).steps, steps);
-}
+    void panelsBindByAddress()
+    {
+        Rig rig;
+        Slots& s = rig.core->loco;
+        QSignalSpy shows(&s, &Slots::lok_show);
+        QSignalSpy pictures(&s, &Slots::lok_picture);
+        // A panel blanked by typing holds 0: a free slot must not bind it. A
+        // slot no panel shows changes the table only.
+        s.ThrLoco[1].Adr = 0;
+        rig.sendRaw(slotData(12, 0) + ln::frame({0xA0, 20, 0x50}));
+        QCOMPARE(s.ThrSlot[1], -1);
+        QCOMPARE(s.SlotData[20].Spd, 0x50);
+        QCOMPARE(shows.size(), 0);
+        s.ThrLoco[0].Adr = 3;
+        s.ThrLoco[1].Adr = 3;
+        rig.sendRaw(slotData(9, 3, 0x30));
+        rig.tick();
+        QCOMPARE(s.ThrSlot[0], 9);
+        QCOMPARE(s.ThrSlot[1], 9);
+        QCOMPARE(s.ThrLoco[1].Spd, 0x30);
+        QCOMPARE(shows.size(), 2);
+        QCOMPARE(pictures.size(), 2);
+        QCOMPARE(pictures[0][1].toInt(), -1);
+        // From now on speed messages of slot 9 refresh both panels.
+        rig.sendRaw(ln::frame({0xA0, 9, 0x44}));
+        rig.tick();
+        QCOMPARE(s.ThrLoco[0].Spd, 0x44);
+        QCOMPARE(shows.size(), 4);
+    }
+
+    void requestOpcodeByStationType_data()
+    {
+        QTest::addColumn<int>("stationType");
+        QTest::addColumn<int>("address");
+        QTest::addColumn<QString>("wire");
+        QTest::newRow("type 1") << 1 << 3 << "BF 00 03 43";
+        QTest::newRow("type 99") << 99 << 3 << "BF 00 03 43";
+        QTest::newRow("type 2") << 2 << 3 << "BE 00 03 42";
+        QTest::newRow("type 3") << 3 << 3 << "BE 00 03 42";
+        QTest::newRow("address 200") << 1 << 200 << "BF 01 48 09";
+        QTest::newRow("address 9999") << 2 << 9999 << "BE 4E 0F 00";
+        QTest::newRow("identifying: no stale opcode") << -1 << 3 << "";
+    }
+    void requestOpcodeByStationType()
+    {
+        QFETCH(int, stationType);
+        QFETCH(int, address);
+        QFETCH(QString, wire);
+        Rig rig;
+        rig.core->state.StationType = stationType;
+        rig.core->req.ReqAdr = address;
+        rig.core->req.ReqThr = 1;
+        rig.core->req.post(30);
+        rig.tick();
+        QCOMPARE(rig.takeWire(), wire);
+        QCOMPARE(rig.core->loco.ThrLoco[1].Adr, wire.isEmpty() ? -1 : address);
+        QCOMPARE(rig.core->loco.ThrSlot[1], -1);
+        QVERIFY(rig.core->req.ThrBusy); // held, not ended
+    }
+
+    void heldAddressSendsOnlyCommand_data()
+    {
+        QTest::addColumn<int>("job");
+        QTest::addColumn<QString>("wire");
+        QTest::newRow("39 speed") << 39 << "A0 05 20 7A";
+        QTest::newRow("38 direction and F0..F4") << 38 << "A1 05 31 6A";
+        QTest::newRow("37 F5..F8") << 37 << "A2 05 09 51";
+        QTest::newRow("36 function group") << 36 << "D4 20 05 07 33 3A";
+        QTest::newRow("30 bind only") << 30 << "";
+    }
+    void heldAddressSendsOnlyCommand()
+    {
+        QFETCH(int, job);
+        QFETCH(QString, wire);
+        Rig rig;
+        Slots& s = rig.core->loco;
+        s.ThrLoco[0].Adr = 3;
+        s.ThrSlot[0] = 5;
+        s.ThrLoco[0].Spd = 0x20;
+        s.ThrLoco[0].Dirf = 0x31;
+        s.ThrLoco[0].Snd = 0x09;
+        s.FnGroup = 7;
+        s.FnValue = 0x33;
+        rig.core->req.ReqAdr = 3;
+        rig.core->req.ReqThr = 0;
+        rig.core->req.post(job);
+        rig.tick();
+        QCOMPARE(rig.takeWire(), wire);
+        rig.echo();
+        rig.tick(2);
+        QCOMPARE(rig.core->req.ReqJob, 0);
+        QVERIFY(!rig.core->req.ThrBusy);
+    }
+
+    void directionChangeFollowedBySpeedZero()
+    {
+        Rig rig;
+        Slots& s = rig.core->loco;
+        s.ThrLoco[0].Adr = 3;
+        rig.sendRaw(slotData(5, 3, 0x40, 0x00)); // bound to slot 5, moving forward
+        rig.tick();
+        s.ThrLoco[0].Dirf = 0x20;
+        rig.core->req.ReqAdr = 3;
+        rig.core->req.post(35);
+        rig.tick();
+        QCOMPARE(rig.takeWire(), QString("A1 05 20 7B"));
+        rig.echo();
+        rig.tick(3);
+        QCOMPARE(rig.takeWire(), QString("A0 05 00 5A"));
+        rig.echo();
+        rig.tick(2);
+        QCOMPARE(rig.core->req.ReqJob, 0);
+    }
+
+    void bindReadsFormatThenShows()
+    {
+        Rig rig;
+        rig.core->state.StationType = 2;
+        Slots& s = rig.core->loco;
+        QSignalSpy shows(&s, &Slots::lok_show);
+        rig.core->req.ReqAdr = 200;
+        rig.core->req.ReqThr = 0;
+        rig.core->req.post(39);
+        s.ThrLoco[0].Spd = 0x10;
+        rig.tick();
+        QCOMPARE(rig.takeWire(), QString("BE 01 48 08"));
+        rig.echo();
+        // Answers are told by their content: other locos' slots and answers pass by.
+        rig.sendRaw(slotData(6, 5) + ln::frame({0xB2, 1, 0x10}) + slotData(4, 200, 0, 0x20));
+        rig.tick(2);
+        QCOMPARE(s.ThrSlot[0], 4);
+        // 200 = 128 + 72: byte 7 = 0x48 with bit 0 of the high-bit byte set.
+        QCOMPARE(rig.takeWire(), QString("ED 0F 01 5A 56 0D 01 48 00 00 00 00 00 00 54"));
+        rig.echo();
+        rig.sendRaw(peer_message(0x0B, {200, 0, 18, 0x05, 0, 0, 0}) +
+                    peer_message(0x0B, {5, 0, 19, 0x07, 0, 0, 0}));
+        rig.tick(2);
+        QCOMPARE(s.ThrLoco[0].FmtName, QString("DCC - 28"));
+        QCOMPARE(s.SlotData[6].FmtName, QString("DCC - 128"));
+        QCOMPARE(s.ThrLoco[0].Steps, 28);
+        QCOMPARE(s.SlotData[4].FmtCode, 18);
+        QCOMPARE(s.LokCfgExtra, 0x05);
+        QVERIFY(shows.size() >= 2);
+        rig.tick();
+        QCOMPARE(rig.takeWire(), QString("A0 04 00 5B")); // the speed of the bound slot
+    }
+
+    void requestTimeouts_data()
+    {
+        QTest::addColumn<bool>("slotArrives");
+        QTest::addColumn<double>("wait");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("no slot, 2.0 s") << false << 2.0 << "";
+        QTest::newRow("no slot, 2.02 s")
+            << false << 2.02 << "Keine Antwort auf Lokanfrage erhalten!";
+        QTest::newRow("no format, 2.0 s") << true << 2.0 << "";
+        QTest::newRow("no format, 2.02 s")
+            << true << 2.02 << "Keine Antwort auf LokCfg-Read erhalten!";
+    }
+    void requestTimeouts()
+    {
+        QFETCH(bool, slotArrives);
+        QFETCH(double, wait);
+        QFETCH(QString, text);
+        Rig rig;
+        rig.core->state.StationType = 1;
+        rig.core->req.ReqAdr = 3;
+        rig.core->req.post(30);
+        rig.tick();
+        rig.echo();
+        if (slotArrives) {
+            rig.sendRaw(slotData(4, 3));
+            rig.tick(2);
+            rig.echo();
+        }
+        rig.tick();
+        rig.clock.advance(wait);
+        rig.tick();
+        QCOMPARE(rig.texts(), text.isEmpty() ? QStringList{} : QStringList{text});
+        QCOMPARE(rig.core->req.ReqJob, text.isEmpty() ? 30 : 0);
+        if (text.isEmpty())
+            return;
+        QCOMPARE(rig.shown[0].title, QString("Fehler"));
+        // The next action asks for a loco that has no slot again, and drives one
+        // whose format could not be read.
+        rig.takeWire();
+        rig.core->req.ReqAdr = 3;
+        rig.core->req.post(39);
+        rig.tick();
+        QCOMPARE(rig.takeWire(), QString(slotArrives ? "A0 04 00 5B" : "BF 00 03 43"));
+    }
+
+    void formatNames_data()
+    {
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("steps");
+        const std::tuple<int, const char*, int> rows[] = {
+            {0, "Motorola alt", 14}, {1, "Motorola neu", 14}, {16, "DCC - 14", 14},
+            {17, "DCC - 27", 27},    {18, "DCC - 28", 28},    {19, "DCC - 128", 128},
+            {8, "Selectrix", 31},    {24, "FMZ", 15},         {5, " - ", 0}};
+        for (auto [code, name, steps] : rows)
+            QTest::addRow("%d", code) << code << QString(name) << steps;
+    }
+    void formatNames()
+    {
+        QFETCH(int, code);
+        QFETCH(QString, name);
+        QFETCH(int, steps);
+        QCOMPARE(data_format(code).name, name);
+        QCOMPARE(data_format(code).steps, steps);
+    }
+};
 
 QTEST_GUILESS_MAIN(TestSlots)
 #include "tst_slots.moc"
