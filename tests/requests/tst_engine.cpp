@@ -6,105 +6,93 @@
 class TestEngine : public QObject {
     Q_OBJECT
   private slots:
-    void oneMessageJobs_data();
-    void oneMessageJobs();
-    void noStepWhileMessageInFlight();
-    void postingReplacesRunningJob();
+    void oneMessageJobs_data()
+    {
+        QTest::addColumn<int>("job");
+        QTest::addColumn<int>("step");
+        QTest::addColumn<QString>("raw");
+        QTest::addColumn<QString>("wire");
+        const auto row = [](const char* name, int job, int step, const char* raw,
+                            const char* wire) {
+            QTest::newRow(name) << job << step << QString(raw) << QString(wire);
+        };
+        row("3 power off", 3, 0, "", "82 7D");
+        row("4 power on", 4, 0, "", "83 7C");
+        row("40 raw message", 40, 0, "BB 00 00", "BB 00 00 44");
+        row("40 empty text", 40, 0, "", "");
+        row("40 typed with its checksum", 40, 0, "B0 13 30 6C", "B0 13 30 6C");
+        row("40 typed with a wrong checksum", 40, 0, "82 7C", "82 7C 01");
+        row("40 refused value", 40, 0, "B0 13 3G", "");
+        row("46 reset configuration", 46, 0, "", "ED 0F 01 5A 56 18 00 00 00 00 00 00 00 00 08");
+        row("46 reset loco formats", 46, 1, "", "ED 0F 01 5A 56 18 00 01 00 00 00 00 00 00 09");
+        row("unknown job", 99, 0, "", "");
+    }
+    void oneMessageJobs()
+    {
+        QFETCH(int, job);
+        QFETCH(int, step);
+        QFETCH(QString, raw);
+        QFETCH(QString, wire);
+        Rig rig;
+        QSignalSpy lock(rig.core.get(), &Application::lock_ui);
+        rig.tick();
+        QCOMPARE(lock.size(), 0); // idle: no lock
+        rig.core->req.RawText = raw;
+        rig.core->req.post(job, step);
+        rig.tick();
+        QCOMPARE(rig.takeWire(), wire);
+        // Finished in the same tick: locked for that tick only.
+        QCOMPARE(rig.core->req.ReqJob, 0);
+        QCOMPARE(lock.size(), 2);
+        QCOMPARE(lock[0][0].toBool(), true);
+        QCOMPARE(lock[1][0].toBool(), false);
+    }
+
+    void noStepWhileMessageInFlight()
+    {
+        Rig rig;
+        ReqEngine& req = rig.core->req;
+        QSignalSpy lock(rig.core.get(), &Application::lock_ui);
+        int steps = 0;
+        req.registerJob(77, [&] { return ++steps == 2; });
+        rig.core->link.put({0x83});
+        req.ReqAdr = 5;
+        req.post(77);
+        rig.tick(3); // 83 sent, no echo: the job waits
+        QCOMPARE(steps, 0);
+        QCOMPARE(lock.size(), 3);
+        rig.echo(); // frees the buffer on arrival
+        rig.tick();
+        QCOMPARE(steps, 1);
+        rig.tick();
+        QCOMPARE(steps, 2);
+        QCOMPARE(req.ReqJob, 0);
+        QCOMPARE(req.ReqAdr, 0);
+        QCOMPARE(lock.last()[0].toBool(), false);
+        for (int i = 0; i < lock.size() - 1; ++i)
+            QCOMPARE(lock[i][0].toBool(), true);
+    }
+
+    void postingReplacesRunningJob()
+    {
+        Rig rig;
+        ReqEngine& req = rig.core->req;
+        QStringList ran;
+        req.registerJob(70, [&] {
+            ran << QString("70:%1").arg(req.ReqStep++);
+            return false;
+        });
+        req.registerJob(71, [&] {
+            ran << QString("71:%1").arg(req.ReqStep);
+            return true;
+        });
+        req.post(70);
+        rig.tick(2);
+        req.post(71);
+        rig.tick();
+        QCOMPARE(ran, (QStringList{"70:0", "70:1", "71:0"}));
+    }
 };
-
-void TestEngine::oneMessageJobs_data()
-{
-    QTest::addColumn<int>("job");
-    QTest::addColumn<int>("step");
-    QTest::addColumn<QString>("raw");
-    QTest::addColumn<QString>("wire");
-    QTest::newRow("3 power off") << 3 << 0 << ""
-                                 << "82 7D";
-    QTest::newRow("4 power on") << 4 << 0 << ""
-                                << "83 7C";
-    QTest::newRow("40 raw message") << 40 << 0 << "BB 00 00"
-                                    << "BB 00 00 44";
-    QTest::newRow("40 empty text") << 40 << 0 << ""
-                                   << "";
-    QTest::newRow("40 typed with its checksum") << 40 << 0 << "B0 13 30 6C"
-                                                << "B0 13 30 6C";
-    QTest::newRow("40 typed with a wrong checksum") << 40 << 0 << "82 7C"
-                                                    << "82 7C 01";
-    QTest::newRow("40 refused value") << 40 << 0 << "B0 13 3G"
-                                      << "";
-    QTest::newRow("46 reset configuration") << 46 << 0 << ""
-                                            << "ED 0F 01 5A 56 18 00 00 00 00 00 00 00 00 08";
-    QTest::newRow("46 reset loco formats") << 46 << 1 << ""
-                                           << "ED 0F 01 5A 56 18 00 01 00 00 00 00 00 00 09";
-    QTest::newRow("unknown job") << 99 << 0 << ""
-                                 << "";
-}
-
-void TestEngine::oneMessageJobs()
-{
-    QFETCH(int, job);
-    QFETCH(int, step);
-    QFETCH(QString, raw);
-    QFETCH(QString, wire);
-    Rig rig;
-    QSignalSpy lock(rig.core.get(), &Application::lock_ui);
-    rig.tick();
-    QCOMPARE(lock.size(), 0); // idle: no lock
-    rig.core->req.RawText = raw;
-    rig.core->req.post(job, step);
-    rig.tick();
-    QCOMPARE(rig.takeWire(), wire);
-    // Finished in the same tick: locked for that tick only.
-    QCOMPARE(rig.core->req.ReqJob, 0);
-    QCOMPARE(lock.size(), 2);
-    QCOMPARE(lock[0][0].toBool(), true);
-    QCOMPARE(lock[1][0].toBool(), false);
-}
-
-void TestEngine::noStepWhileMessageInFlight()
-{
-    Rig rig;
-    ReqEngine& req = rig.core->req;
-    QSignalSpy lock(rig.core.get(), &Application::lock_ui);
-    int steps = 0;
-    req.registerJob(77, [&] { return ++steps == 2; });
-    rig.core->link.put({0x83});
-    req.ReqAdr = 5;
-    req.post(77);
-    rig.tick(3); // 83 sent, no echo: the job waits
-    QCOMPARE(steps, 0);
-    QCOMPARE(lock.size(), 3);
-    rig.echo(); // frees the buffer on arrival
-    rig.tick();
-    QCOMPARE(steps, 1);
-    rig.tick();
-    QCOMPARE(steps, 2);
-    QCOMPARE(req.ReqJob, 0);
-    QCOMPARE(req.ReqAdr, 0);
-    QCOMPARE(lock.last()[0].toBool(), false);
-    for (int i = 0; i < lock.size() - 1; ++i)
-        QCOMPARE(lock[i][0].toBool(), true);
-}
-
-void TestEngine::postingReplacesRunningJob()
-{
-    Rig rig;
-    ReqEngine& req = rig.core->req;
-    QStringList ran;
-    req.registerJob(70, [&] {
-        ran << QString("70:%1").arg(req.ReqStep++);
-        return false;
-    });
-    req.registerJob(71, [&] {
-        ran << QString("71:%1").arg(req.ReqStep);
-        return true;
-    });
-    req.post(70);
-    rig.tick(2);
-    req.post(71);
-    rig.tick();
-    QCOMPARE(ran, (QStringList{"70:0", "70:1", "71:0"}));
-}
 
 QTEST_GUILESS_MAIN(TestEngine)
 #include "tst_engine.moc"
