@@ -52,187 +52,170 @@ struct Timeline {
 class TestRouteEngine : public QObject {
     Q_OBJECT
   private slots:
-    void timeline_data();
-    void timeline();
-    void indicatorsBlinkDropRequestsAndFreezeWithPowerOff();
-    void powerOffHoldsTheStepAndResumesThere();
-    void triggers_data();
-    void triggers();
-    void demoTrainRequestsTheReadmeRoutes();
+    void timeline_data()
+    {
+        QTest::addColumn<double>("start");
+        QTest::addColumn<int>("magT1");
+        QTest::addColumn<int>("magT2");
+        QTest::addColumn<QStringList>("cells"); // requested flags included
+        QTest::addColumn<QString>("events");
+        const auto row = [](const char* name, QStringList cells, const char* events, int magT1 = 0,
+                            int magT2 = 0, double start = 1000.005) {
+            QTest::newRow(name) << start << magT1 << magT2 << cells << QString(events);
+        };
+        row("accessory then pause, then 48 empty steps", {"3,6=Ma5-g", "3,7=Pa-2", "3,2= "},
+            "0 B0 04 30|10 B0 04 20|3480 aktiv 3", 200, 500);
+        row("sensor report holds for the pause time", {"3,6=Rm12-b", "3,2= "},
+            "0 B2 05 70|1490 aktiv 3", 200, 500);
+        // Route 9 starts past the half second: its wake time is the next second.
+        row("two requests in ascending order", {"9,6=Ma9-g", "4,6=Ma4-r", "9,2= ", "4,2= "},
+            "0 B0 03 10|10 B0 03 00|520 aktiv 4|530 B0 08 30|1000 B0 08 20|1510 aktiv 9");
+        row("blocked route starts once another frees it",
+            {"1,3= ", "1,6=Ma1-g", "2,6=Fs1-fr", "1,2= ", "2,2= "},
+            "500 aktiv 2|510 B0 00 30|1000 B0 00 20|1510 aktiv 1");
+        row("targets outside the table and unsendable steps pass",
+            {"3,6=Fs0-an", "3,7=Fs209-bl", "3,8=Rm5-x", "3,9=Ma0-g", "3,10=Ma2049-r", "3,11=Rm-f",
+             "3,2= "},
+            "500 aktiv 3");
+        row("wake time: a half second rounds down to the even second", {"3,6=Ma5-g", "3,2= "},
+            "0 B0 04 30|10 B0 04 20|520 aktiv 3", 500, 0, 1000.0);
+        row("wake time: a half second rounds up to the even second", {"3,6=Ma5-g", "3,2= "},
+            "0 B0 04 30|1010 B0 04 20|1520 aktiv 3", 500, 0, 1001.0);
+    }
+    void timeline()
+    {
+        QFETCH(double, start);
+        QFETCH(int, magT1);
+        QFETCH(int, magT2);
+        QFETCH(QStringList, cells);
+        QFETCH(QString, events);
+        Timeline tl(start);
+        tl.t.MagT1 = magT1;
+        tl.t.MagT2 = magT2;
+        tl.set(cells);
+        tl.run(4);
+        QCOMPARE(tl.events.join('|'), events);
+        QCOMPARE(tl.t.cell(0, RouteTable::Requested), "angef.");
+    }
+
+    void indicatorsBlinkDropRequestsAndFreezeWithPowerOff()
+    {
+        Timeline tl;
+        tl.set({"2,2= ", "2,3= ", "5,1= ", "5,2= "});
+        QSignalSpy anz(&tl.engine, &RouteEngine::fs_anz);
+        const QVariantList red{1, colour::Red}, yellow{1, colour::Yellow};
+        tl.run(0.01);
+        // An active route's request is dropped, and it shows as active in that pass.
+        QCOMPARE(anz, (QList<QVariantList>{red, {4, colour::Orange}}));
+        QVERIFY(!tl.t.flag(5, RouteTable::Requested));
+        anz.clear();
+        tl.run(0.79); // 80 passes in all
+        QCOMPARE(anz, (QList<QVariantList>{yellow, red, yellow, red}));
+        QCOMPARE(tl.events, QStringList{"0 aktiv 5"}); // set above; nothing sent
+
+        tl.rig.core->state.show_power(0);
+        anz.clear();
+        tl.rig.core->routePanel.release_route(5); // recorded, not shown
+        tl.run(1);
+        QVERIFY(anz.isEmpty());
+        QVERIFY(!tl.t.flag(5, RouteTable::Active));
+        tl.rig.core->state.show_power(1);
+        tl.run(0.01);
+        QCOMPARE(anz.last(), (QVariantList{4, colour::White}));
+    }
+
+    void powerOffHoldsTheStepAndResumesThere()
+    {
+        Timeline tl;
+        tl.t.MagT1 = 200;
+        tl.set({"3,6=Ma5-g", "3,7=Ma6-g", "3,2= "});
+        tl.run(0.01);
+        QCOMPARE(tl.events, QStringList{"0 B0 04 30"});
+        tl.rig.core->state.show_power(0);
+        QSignalSpy status(&tl.engine, &RouteEngine::status_shown);
+        tl.run(5);
+        QCOMPARE(tl.events.size(), 1);
+        QVERIFY(status.isEmpty());
+        tl.rig.core->state.show_power(1);
+        tl.run(0.01); // the wait ran out meanwhile: the off message goes at once
+        QCOMPARE(tl.events.last(), "5010 B0 04 20");
+        QCOMPARE(tl.engine.BefNrTxt, "1");
+    }
+
+    // A report on the bus against route 7's trigger cells.
+    void triggers_data()
+    {
+        QTest::addColumn<int>("column");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("active"); // before the report
+        QTest::addColumn<QByteArray>("report");
+        QTest::addColumn<bool>("requested"); // after it
+        QTest::addColumn<bool>("stillActive");
+        const int req = RouteTable::RequestTrigger, rel = RouteTable::ReleaseTrigger;
+        const auto row = [](const char* name, int column, const char* text, bool active,
+                            const char* report, bool requested, bool stillActive = false) {
+            QTest::newRow(name) << column << QString(text) << active << QByteArray::fromHex(report)
+                                << requested << stillActive;
+        };
+        row("accessory green requests", req, "Ma5-g", false, "B00430", true);
+        row("red is not green", req, "Ma5-g", false, "B00410", false);
+        row("off message is no report", req, "Ma5-g", false, "B00420", false);
+        row("accessory red releases", rel, "Ma5-r", true, "B00410", false);
+        row("sensor occupied requests", req, "Rm12-b", false, "B20570", true);
+        row("sensor free releases", rel, "Rm12-f", true, "B20560", false);
+        row("switch report is no sensor", req, "Rm5-b", false, "B00430", false);
+        row("text without dash never matches", req, "Ma5g", false, "B00430", false);
+        row("other accessory", rel, "Ma6-r", true, "B00410", false, true);
+    }
+    void triggers()
+    {
+        QFETCH(int, column);
+        QFETCH(QString, text);
+        QFETCH(bool, active);
+        QFETCH(QByteArray, report);
+        QFETCH(bool, requested);
+        QFETCH(bool, stillActive);
+        Rig rig;
+        RouteTable& t = rig.core->FSTab;
+        t.set_cell(7, column, text);
+        t.set_flag(7, RouteTable::Active, active);
+        rig.sendRaw(ln::frame(report));
+        rig.tick();
+        QCOMPARE(t.flag(7, RouteTable::Requested), requested);
+        QCOMPARE(t.flag(7, RouteTable::Active), stillActive);
+    }
+
+    // The example routes of the README against the virtual station's demo
+    // layout: its train occupies sensor 1 and another device switches
+    // accessory 3 green, and each starts a route by itself.
+    void demoTrainRequestsTheReadmeRoutes()
+    {
+        Rig rig;
+        sim::VirtualStation station(rig.bus, rig.clock);
+        rig.station = [&] { station.poll(); };
+        RouteTable& t = rig.core->FSTab;
+        t.MagT1 = 200;
+        t.MagT2 = 500;
+        const QStringList route1{"Rm1-b", "Rm4-f", "Ma10-g", "Pa-2", "Ma11-r"};
+        const QStringList route2{"Ma3-g", "Ma3-r", "Ma12-g", "Rm20-b"};
+        for (int k = 0; k < route1.size(); ++k)
+            t.set_cell(1, RouteTable::RequestTrigger + k, route1[k]);
+        for (int k = 0; k < route2.size(); ++k)
+            t.set_cell(2, RouteTable::RequestTrigger + k, route2[k]);
+        rig.core->conn.connect_port("1");
+        station.setupDemo();
+        rig.run(15);
+        QVERIFY(t.flag(1, RouteTable::Active));
+        QVERIFY(t.flag(2, RouteTable::Active));
+        QCOMPARE(station.accessoryState(10), 1);
+        QCOMPARE(station.accessoryState(11), 0);
+        QCOMPARE(station.sensorState(20), 1);
+        rig.run(5); // the train has left sensor 4, accessory 3 is red again
+        QVERIFY(!t.flag(1, RouteTable::Active));
+        QVERIFY(!t.flag(2, RouteTable::Active));
+        QCOMPARE(rig.texts(), QStringList());
+    }
 };
-
-void TestRouteEngine::timeline_data()
-{
-    QTest::addColumn<double>("start");
-    QTest::addColumn<int>("magT1");
-    QTest::addColumn<int>("magT2");
-    QTest::addColumn<QStringList>("cells"); // requested flags included
-    QTest::addColumn<QString>("events");
-    const QString req = QStringLiteral(",2= ");
-    QTest::newRow("accessory then pause, then 48 empty steps")
-        << 1000.005 << 200 << 500 << QStringList{"3,6=Ma5-g", "3,7=Pa-2", "3" + req}
-        << "0 B0 04 30|10 B0 04 20|3480 aktiv 3";
-    QTest::newRow("sensor report holds for the pause time")
-        << 1000.005 << 200 << 500 << QStringList{"3,6=Rm12-b", "3" + req}
-        << "0 B2 05 70|1490 aktiv 3";
-    // Route 9 starts past the half second: its wake time is the next second.
-    QTest::newRow("two requests in ascending order")
-        << 1000.005 << 0 << 0 << QStringList{"9,6=Ma9-g", "4,6=Ma4-r", "9" + req, "4" + req}
-        << "0 B0 03 10|10 B0 03 00|520 aktiv 4|530 B0 08 30|1000 B0 08 20|1510 aktiv 9";
-    QTest::newRow("blocked route starts once another frees it")
-        << 1000.005 << 0 << 0
-        << QStringList{"1,3= ", "1,6=Ma1-g", "2,6=Fs1-fr", "1" + req, "2" + req}
-        << "500 aktiv 2|510 B0 00 30|1000 B0 00 20|1510 aktiv 1";
-    QTest::newRow("targets outside the table and unsendable steps pass")
-        << 1000.005 << 0 << 0
-        << QStringList{"3,6=Fs0-an",    "3,7=Fs209-bl", "3,8=Rm5-x", "3,9=Ma0-g",
-                       "3,10=Ma2049-r", "3,11=Rm-f",    "3" + req}
-        << "500 aktiv 3";
-    QTest::newRow("wake time: a half second rounds down to the even second")
-        << 1000.0 << 500 << 0 << QStringList{"3,6=Ma5-g", "3" + req}
-        << "0 B0 04 30|10 B0 04 20|520 aktiv 3";
-    QTest::newRow("wake time: a half second rounds up to the even second")
-        << 1001.0 << 500 << 0 << QStringList{"3,6=Ma5-g", "3" + req}
-        << "0 B0 04 30|1010 B0 04 20|1520 aktiv 3";
-}
-
-void TestRouteEngine::timeline()
-{
-    QFETCH(double, start);
-    QFETCH(int, magT1);
-    QFETCH(int, magT2);
-    QFETCH(QStringList, cells);
-    QFETCH(QString, events);
-    Timeline tl(start);
-    tl.t.MagT1 = magT1;
-    tl.t.MagT2 = magT2;
-    tl.set(cells);
-    tl.run(4);
-    QCOMPARE(tl.events.join('|'), events);
-    QCOMPARE(tl.t.cell(0, RouteTable::Requested), "angef.");
-}
-
-void TestRouteEngine::indicatorsBlinkDropRequestsAndFreezeWithPowerOff()
-{
-    Timeline tl;
-    tl.set({"2,2= ", "2,3= ", "5,1= ", "5,2= "});
-    QSignalSpy anz(&tl.engine, &RouteEngine::fs_anz);
-    const QVariantList red{1, colour::Red}, yellow{1, colour::Yellow};
-    tl.run(0.01);
-    // An active route's request is dropped, and it shows as active in that pass.
-    QCOMPARE(anz, (QList<QVariantList>{red, {4, colour::Orange}}));
-    QVERIFY(!tl.t.flag(5, RouteTable::Requested));
-    anz.clear();
-    tl.run(0.79); // 80 passes in all
-    QCOMPARE(anz, (QList<QVariantList>{yellow, red, yellow, red}));
-    QCOMPARE(tl.events, QStringList{"0 aktiv 5"}); // set above; nothing sent
-
-    tl.rig.core->state.show_power(0);
-    anz.clear();
-    tl.rig.core->routePanel.release_route(5); // recorded, not shown
-    tl.run(1);
-    QVERIFY(anz.isEmpty());
-    QVERIFY(!tl.t.flag(5, RouteTable::Active));
-    tl.rig.core->state.show_power(1);
-    tl.run(0.01);
-    QCOMPARE(anz.last(), (QVariantList{4, colour::White}));
-}
-
-void TestRouteEngine::powerOffHoldsTheStepAndResumesThere()
-{
-    Timeline tl;
-    tl.t.MagT1 = 200;
-    tl.set({"3,6=Ma5-g", "3,7=Ma6-g", "3,2= "});
-    tl.run(0.01);
-    QCOMPARE(tl.events, QStringList{"0 B0 04 30"});
-    tl.rig.core->state.show_power(0);
-    QSignalSpy status(&tl.engine, &RouteEngine::status_shown);
-    tl.run(5);
-    QCOMPARE(tl.events.size(), 1);
-    QVERIFY(status.isEmpty());
-    tl.rig.core->state.show_power(1);
-    tl.run(0.01); // the wait ran out meanwhile: the off message goes at once
-    QCOMPARE(tl.events.last(), "5010 B0 04 20");
-    QCOMPARE(tl.engine.BefNrTxt, "1");
-}
-
-// A report on the bus against route 7's trigger cells.
-void TestRouteEngine::triggers_data()
-{
-    QTest::addColumn<int>("column");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<bool>("active"); // before the report
-    QTest::addColumn<QByteArray>("report");
-    QTest::addColumn<bool>("requested"); // after it
-    QTest::addColumn<bool>("stillActive");
-    const int req = RouteTable::RequestTrigger, rel = RouteTable::ReleaseTrigger;
-    const auto m = [](const char* hex) { return QByteArray::fromHex(hex); };
-    QTest::newRow("accessory green requests")
-        << req << "Ma5-g" << false << m("B00430") << true << false;
-    QTest::newRow("red is not green") << req << "Ma5-g" << false << m("B00410") << false << false;
-    QTest::newRow("off message is no report")
-        << req << "Ma5-g" << false << m("B00420") << false << false;
-    QTest::newRow("accessory red releases")
-        << rel << "Ma5-r" << true << m("B00410") << false << false;
-    QTest::newRow("sensor occupied requests")
-        << req << "Rm12-b" << false << m("B20570") << true << false;
-    QTest::newRow("sensor free releases")
-        << rel << "Rm12-f" << true << m("B20560") << false << false;
-    QTest::newRow("switch report is no sensor")
-        << req << "Rm5-b" << false << m("B00430") << false << false;
-    QTest::newRow("text without dash never matches")
-        << req << "Ma5g" << false << m("B00430") << false << false;
-    QTest::newRow("other accessory") << rel << "Ma6-r" << true << m("B00410") << false << true;
-}
-
-void TestRouteEngine::triggers()
-{
-    QFETCH(int, column);
-    QFETCH(QString, text);
-    QFETCH(bool, active);
-    QFETCH(QByteArray, report);
-    QFETCH(bool, requested);
-    QFETCH(bool, stillActive);
-    Rig rig;
-    RouteTable& t = rig.core->FSTab;
-    t.set_cell(7, column, text);
-    t.set_flag(7, RouteTable::Active, active);
-    rig.sendRaw(ln::frame(report));
-    rig.tick();
-    QCOMPARE(t.flag(7, RouteTable::Requested), requested);
-    QCOMPARE(t.flag(7, RouteTable::Active), stillActive);
-}
-
-// The example routes of the README against the virtual station's demo
-// layout: its train occupies sensor 1 and another device switches
-// accessory 3 green, and each starts a route by itself.
-void TestRouteEngine::demoTrainRequestsTheReadmeRoutes()
-{
-    Rig rig;
-    sim::VirtualStation station(rig.bus, rig.clock);
-    rig.station = [&] { station.poll(); };
-    RouteTable& t = rig.core->FSTab;
-    t.MagT1 = 200;
-    t.MagT2 = 500;
-    const QStringList route1{"Rm1-b", "Rm4-f", "Ma10-g", "Pa-2", "Ma11-r"};
-    const QStringList route2{"Ma3-g", "Ma3-r", "Ma12-g", "Rm20-b"};
-    for (int k = 0; k < route1.size(); ++k)
-        t.set_cell(1, RouteTable::RequestTrigger + k, route1[k]);
-    for (int k = 0; k < route2.size(); ++k)
-        t.set_cell(2, RouteTable::RequestTrigger + k, route2[k]);
-    rig.core->conn.connect_port("1");
-    station.setupDemo();
-    rig.run(15);
-    QVERIFY(t.flag(1, RouteTable::Active));
-    QVERIFY(t.flag(2, RouteTable::Active));
-    QCOMPARE(station.accessoryState(10), 1);
-    QCOMPARE(station.accessoryState(11), 0);
-    QCOMPARE(station.sensorState(20), 1);
-    rig.run(5); // the train has left sensor 4, accessory 3 is red again
-    QVERIFY(!t.flag(1, RouteTable::Active));
-    QVERIFY(!t.flag(2, RouteTable::Active));
-    QCOMPARE(rig.texts(), QStringList());
-}
 
 QTEST_GUILESS_MAIN(TestRouteEngine)
 #include "tst_route_engine.moc"
