@@ -39,144 +39,127 @@ QStringList cells(const RouteTable& t)
 class TestRouteFile : public QObject {
     Q_OBJECT
   private slots:
-    void savedTableLoadsAndSavesToTheSameBytes();
-    void reading_data();
-    void reading();
-    void unwritableFileIsReportedAndTheProgramStillEnds();
-    void parseStep_data();
-    void parseStep();
-    void numbers_data();
-    void numbers();
+    void savedTableLoadsAndSavesToTheSameBytes()
+    {
+        QTemporaryDir dir;
+        RouteTable t;
+        t.MagT2 = 500;
+        t.MagT1 = 200;
+        t.set_flag(1, RouteTable::Active, true);
+        t.set_cell(1, 6, "Ma12-g");
+        t.set_cell(100, 4, "Rm7-b");
+        t.set_flag(208, RouteTable::Active, true);
+        t.set_cell(208, 55, "Pa-2");
+        QVERIFY(route_file::save_fs(t, dir.filePath("FS.DAT"), nullptr));
+
+        const QByteArray bytes = read_file(dir.filePath("FS.DAT"));
+        const QList<QByteArray> lines = bytes.split('\n');
+        QCOMPARE(lines.size(), 2 + 208 * 55 + 1); // the last line end ends the file
+        QCOMPARE(lines.mid(0, 4), (QList<QByteArray>{"500\r", "200\r", "\" \"\r", "\"\"\r"}));
+        QCOMPARE(lines[2 + 207 * 55], "\" \"\r"); // cell (208, 1) on line 2 + 207 * 55 + 1
+
+        RouteTable back;
+        route_file::load_fs(back, dir.filePath("FS.DAT"));
+        QCOMPARE(cells(back), cells(t));
+        QCOMPARE(back.MagT2, 500);
+        QCOMPARE(back.MagT1, 200);
+        QVERIFY(route_file::save_fs(back, dir.filePath("again.dat"), nullptr));
+        QCOMPARE(read_file(dir.filePath("again.dat")), bytes);
+    }
+
+    // What a file that we did not write leaves in the table.
+    void reading_data()
+    {
+        QTest::addColumn<QByteArray>("content"); // null: no file at all
+        QTest::addColumn<int>("magT2");
+        QTest::addColumn<int>("magT1");
+        QTest::addColumn<QStringList>("cells");
+        QTest::newRow("missing file") << QByteArray() << 0 << 0 << QStringList();
+        QTest::newRow("empty file") << QByteArray("") << 0 << 0 << QStringList();
+        QTest::newRow("short file") << QByteArray("500\r\n200\r\n\" \"\r\n\"\"\r\n\"Ma1-g\"\r\n")
+                                    << 500 << 200 << QStringList{"1,1= ", "1,3=Ma1-g"};
+        QTest::newRow("quote inside a cell shifts nothing")
+            << QByteArray("0\r\n0\r\n\"Ma\"1-g\"\r\n\" \"\r\n") << 0 << 0
+            << QStringList{"1,1=Ma\"1-g", "1,2= "};
+        QTest::newRow("LF line ends, unquoted cell")
+            << QByteArray("7\n8\nMa3-r\n") << 7 << 8 << QStringList{"1,1=Ma3-r"};
+        QTest::newRow("time that is no number reads as 0")
+            << QByteArray("abc\r\n 200 \r\n\"\"\r\n\" \"\r\n") << 0 << 200 << QStringList{"1,2= "};
+    }
+    void reading()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(int, magT2);
+        QFETCH(int, magT1);
+        QFETCH(QStringList, cells);
+        QTemporaryDir dir;
+        if (!content.isNull())
+            write_file(dir.filePath("FS.DAT"), content);
+        RouteTable t;
+        route_file::load_fs(t, dir.filePath("FS.DAT"));
+        QCOMPARE(t.MagT2, magT2);
+        QCOMPARE(t.MagT1, magT1);
+        QCOMPARE(::cells(t), cells);
+        QCOMPARE(t.cell(0, 1), "aktiv."); // the headers are never the file's
+    }
+
+    void unwritableFileIsReportedAndTheProgramStillEnds()
+    {
+        Rig rig;
+        QVERIFY(QDir(rig.dir.path()).mkdir("FS.DAT")); // in the way of the file
+        QSignalSpy ended(rig.core.get(), &Application::ended);
+        rig.core->end_program();
+        QCOMPARE(rig.texts().size(), 1);
+        QVERIFY(rig.texts()[0].startsWith("FS.DAT konnte nicht geschrieben werden: "));
+        QVERIFY(QFile::exists(rig.dir.filePath("zk.dat"))); // the next saver still ran
+        QCOMPARE(ended.size(), 1);
+    }
+
+    void parseStep_data()
+    {
+        QTest::addColumn<QString>("text");
+        // MaAdr MaDir FsNr FsCmd RmAdr RmState Pause; the caller's letters are "x".
+        QTest::addColumn<QString>("parts");
+        for (auto [text, parts] : {std::pair{"Ma12-g", "12 g - x - x -"},
+                                   {"Pa-2.5", "- x - x - x 2.5"},
+                                   {"Fs7", "- x - x - x -"}, // no dash: nothing
+                                   {"Rm-f", "- x - x - f -"},
+                                   {"Fs208-al", "- x 208 al - x -"},
+                                   {"Xy5-g", "- x - x - x -"}})
+            QTest::newRow(text) << QString(text) << QString(parts);
+    }
+    void parseStep()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, parts);
+        StepParts p{"old", "x", "old", "x", "old", "x", "old"};
+        parse_step(text, p);
+        QStringList got;
+        for (const QString& s : {p.MaAdr, p.MaDir, p.FsNr, p.FsCmd, p.RmAdr, p.RmState, p.Pause})
+            got << (s.isEmpty() ? "-" : s);
+        QCOMPARE(got.join(' '), parts);
+    }
+
+    void numbers_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<double>("value");
+        QTest::addColumn<QString>("digits");
+        QTest::newRow("fraction") << "2.5" << 2.5 << "25";
+        QTest::newRow("leading blanks, trailing text") << "  12-g" << 12.0 << "12";
+        QTest::newRow("empty") << "" << 0.0 << "";
+        QTest::newRow("no number") << "g5" << 0.0 << "5";
+        QTest::newRow("sign and fraction digits") << "-0.125s" << -0.125 << "0125";
+    }
+    void numbers()
+    {
+        QFETCH(QString, text);
+        QFETCH(double, value);
+        QFETCH(QString, digits);
+        QCOMPARE(text_value(text), value);
+        QCOMPARE(digits_only(text), digits);
+    }
 };
-
-void TestRouteFile::savedTableLoadsAndSavesToTheSameBytes()
-{
-    QTemporaryDir dir;
-    RouteTable t;
-    t.MagT2 = 500;
-    t.MagT1 = 200;
-    t.set_flag(1, RouteTable::Active, true);
-    t.set_cell(1, 6, "Ma12-g");
-    t.set_cell(100, 4, "Rm7-b");
-    t.set_flag(208, RouteTable::Active, true);
-    t.set_cell(208, 55, "Pa-2");
-    QVERIFY(route_file::save_fs(t, dir.filePath("FS.DAT"), nullptr));
-
-    const QByteArray bytes = read_file(dir.filePath("FS.DAT"));
-    const QList<QByteArray> lines = bytes.split('\n');
-    QCOMPARE(lines.size(), 2 + 208 * 55 + 1); // the last line end ends the file
-    QCOMPARE(lines.mid(0, 4), (QList<QByteArray>{"500\r", "200\r", "\" \"\r", "\"\"\r"}));
-    QCOMPARE(lines[2 + 207 * 55], "\" \"\r"); // cell (208, 1) on line 2 + 207 * 55 + 1
-
-    RouteTable back;
-    route_file::load_fs(back, dir.filePath("FS.DAT"));
-    QCOMPARE(cells(back), cells(t));
-    QCOMPARE(back.MagT2, 500);
-    QCOMPARE(back.MagT1, 200);
-    QVERIFY(route_file::save_fs(back, dir.filePath("again.dat"), nullptr));
-    QCOMPARE(read_file(dir.filePath("again.dat")), bytes);
-}
-
-// What a file that we did not write leaves in the table.
-void TestRouteFile::reading_data()
-{
-    QTest::addColumn<QByteArray>("content"); // null: no file at all
-    QTest::addColumn<int>("magT2");
-    QTest::addColumn<int>("magT1");
-    QTest::addColumn<QStringList>("cells");
-    QTest::newRow("missing file") << QByteArray() << 0 << 0 << QStringList();
-    QTest::newRow("empty file") << QByteArray("") << 0 << 0 << QStringList();
-    QTest::newRow("short file") << QByteArray("500\r\n200\r\n\" \"\r\n\"\"\r\n\"Ma1-g\"\r\n") << 500
-                                << 200 << QStringList{"1,1= ", "1,3=Ma1-g"};
-    QTest::newRow("quote inside a cell shifts nothing")
-        << QByteArray("0\r\n0\r\n\"Ma\"1-g\"\r\n\" \"\r\n") << 0 << 0
-        << QStringList{"1,1=Ma\"1-g", "1,2= "};
-    QTest::newRow("LF line ends, unquoted cell")
-        << QByteArray("7\n8\nMa3-r\n") << 7 << 8 << QStringList{"1,1=Ma3-r"};
-    QTest::newRow("time that is no number reads as 0")
-        << QByteArray("abc\r\n 200 \r\n\"\"\r\n\" \"\r\n") << 0 << 200 << QStringList{"1,2= "};
-}
-
-void TestRouteFile::reading()
-{
-    QFETCH(QByteArray, content);
-    QFETCH(int, magT2);
-    QFETCH(int, magT1);
-    QFETCH(QStringList, cells);
-    QTemporaryDir dir;
-    if (!content.isNull())
-        write_file(dir.filePath("FS.DAT"), content);
-    RouteTable t;
-    route_file::load_fs(t, dir.filePath("FS.DAT"));
-    QCOMPARE(t.MagT2, magT2);
-    QCOMPARE(t.MagT1, magT1);
-    QCOMPARE(::cells(t), cells);
-    QCOMPARE(t.cell(0, 1), "aktiv."); // the headers are never the file's
-}
-
-void TestRouteFile::unwritableFileIsReportedAndTheProgramStillEnds()
-{
-    Rig rig;
-    QVERIFY(QDir(rig.dir.path()).mkdir("FS.DAT")); // in the way of the file
-    QSignalSpy ended(rig.core.get(), &Application::ended);
-    rig.core->end_program();
-    QCOMPARE(rig.texts().size(), 1);
-    QVERIFY(rig.texts()[0].startsWith("FS.DAT konnte nicht geschrieben werden: "));
-    QVERIFY(QFile::exists(rig.dir.filePath("zk.dat"))); // the next saver still ran
-    QCOMPARE(ended.size(), 1);
-}
-
-void TestRouteFile::parseStep_data()
-{
-    QTest::addColumn<QString>("text");
-    // MaAdr MaDir FsNr FsCmd RmAdr RmState Pause; the caller's letters are "x".
-    QTest::addColumn<QString>("parts");
-    QTest::newRow("accessory") << "Ma12-g"
-                               << "12 g - x - x -";
-    QTest::newRow("pause with a fraction") << "Pa-2.5"
-                                           << "- x - x - x 2.5";
-    QTest::newRow("no dash: nothing") << "Fs7"
-                                      << "- x - x - x -";
-    QTest::newRow("sensor without number") << "Rm-f"
-                                           << "- x - x - f -";
-    QTest::newRow("route command") << "Fs208-al"
-                                   << "- x 208 al - x -";
-    QTest::newRow("unknown prefix") << "Xy5-g"
-                                    << "- x - x - x -";
-}
-
-void TestRouteFile::parseStep()
-{
-    QFETCH(QString, text);
-    QFETCH(QString, parts);
-    StepParts p{"old", "x", "old", "x", "old", "x", "old"};
-    parse_step(text, p);
-    QStringList got;
-    for (const QString& s : {p.MaAdr, p.MaDir, p.FsNr, p.FsCmd, p.RmAdr, p.RmState, p.Pause})
-        got << (s.isEmpty() ? "-" : s);
-    QCOMPARE(got.join(' '), parts);
-}
-
-void TestRouteFile::numbers_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<double>("value");
-    QTest::addColumn<QString>("digits");
-    QTest::newRow("fraction") << "2.5" << 2.5 << "25";
-    QTest::newRow("leading blanks, trailing text") << "  12-g" << 12.0 << "12";
-    QTest::newRow("empty") << "" << 0.0 << "";
-    QTest::newRow("no number") << "g5" << 0.0 << "5";
-    QTest::newRow("sign and fraction digits") << "-0.125s" << -0.125 << "0125";
-}
-
-void TestRouteFile::numbers()
-{
-    QFETCH(QString, text);
-    QFETCH(double, value);
-    QFETCH(QString, digits);
-    QCOMPARE(text_value(text), value);
-    QCOMPARE(digits_only(text), digits);
-}
 
 QTEST_GUILESS_MAIN(TestRouteFile)
 #include "tst_route_file.moc"
