@@ -26,40 +26,20 @@ class TestSpecialOptions : public QObject {
         QTest::addColumn<QString>("value");
         QTest::addColumn<QString>("wire"); // without checksum; empty: nothing sent
         QTest::addColumn<QString>("box");
+        const auto row = [](const char* name, const char* action, const char* number,
+                            const char* value, const QString& wire, const QString& box = {}) {
+            QTest::newRow(name) << QString(action) << QString(number) << QString(value) << wire
+                                << box;
+        };
         const QString cmd = "ED 0F 01 5A 56 ";
-        QTest::newRow("read 200") << "read"
-                                  << "200"
-                                  << "" << cmd + "02 01 48 00 00 00 00 00 00"
-                                  << "";
-        QTest::newRow("255 to 5") << "write"
-                                  << "5"
-                                  << "255" << cmd + "01 04 05 00 7F 00 00 00 00"
-                                  << "";
-        QTest::newRow("1023") << "write"
-                              << "1023"
-                              << "0" << cmd + "01 01 7F 03 00 00 00 00 00"
-                              << "";
-        QTest::newRow("1024 keeps ten bits") << "put"
-                                             << "1024"
-                                             << "0" << cmd + "02 00 00 00 00 00 00 00 00"
-                                             << "";
-        QTest::newRow("read -") << "read"
-                                << "-"
-                                << ""
-                                << "" << kNummer;
-        QTest::newRow("read empty") << "read"
-                                    << ""
-                                    << ""
-                                    << "" << kNummer;
-        QTest::newRow("read 1024") << "read"
-                                   << "1024"
-                                   << ""
-                                   << "" << kNummer;
-        QTest::newRow("value -") << "write"
-                                 << "5"
-                                 << "-"
-                                 << ""
-                                 << "Bitte einen Wert von 0 bis 255 eingeben!";
+        row("read 200", "read", "200", "", cmd + "02 01 48 00 00 00 00 00 00");
+        row("255 to 5", "write", "5", "255", cmd + "01 04 05 00 7F 00 00 00 00");
+        row("1023", "write", "1023", "0", cmd + "01 01 7F 03 00 00 00 00 00");
+        row("1024 keeps ten bits", "put", "1024", "0", cmd + "02 00 00 00 00 00 00 00 00");
+        row("read -", "read", "-", "", "", kNummer);
+        row("read empty", "read", "", "", "", kNummer);
+        row("read 1024", "read", "1024", "", "", kNummer);
+        row("value -", "write", "5", "-", "", "Bitte einen Wert von 0 bis 255 eingeben!");
     }
     void messagesAndRefusals()
     {
