@@ -50,31 +50,27 @@ class TstKennix : public QObject {
         QTest::addColumn<QStringList>("messages"); // hex, checksum added
         QTest::addColumn<QStringList>("slot1");    // receiver and the four texts
         QTest::addColumn<QStringList>("log");
-        QTest::newRow("long address, no direction")
-            << QStringList{"E4 08 00 0F 7F 07 68"}
-            << QStringList{"2047", "1000", "Personenzug", "-", "-"} << QStringList{"1 tile"};
-        QTest::newRow("S2 nach S1, category 4")
-            << QStringList{"E4 08 03 60 05 00 03"}
-            << QStringList{"5", "3", "Rangierfahrt", "S2 nach S1", "-"} << QStringList{"1 tile"};
-        QTest::newRow("speed opens a window")
-            << QStringList{"E4 08 00 21 05 01 10"} << QStringList{"133", "-", "-", "-", "144 Km/h"}
-            << QStringList{"1 tile"};
-        QTest::newRow("loco report, then its speed")
-            << QStringList{"E4 08 02 41 05 00 2A", "E4 08 00 21 05 7F 7F"}
-            << QStringList{"133", "42", "Schnellzug", "S1 nach S2", "511 Km/h"}
-            << QStringList{"1 tile", "1 keep"};
-        QTest::newRow("clear with a window")
-            << QStringList{"E4 08 02 41 05 00 2A", "E4 08 01 21 05 00 02"}
-            << QStringList{"133", "-", "-", "-", "-"} << QStringList{"1 tile", "1 saved"};
-        QTest::newRow("ignored: clear without a window, other kind 1, other length")
-            << QStringList{"E4 08 01 21 05 00 02", "E4 08 01 21 05 00 03", "E4 08 02 21 05 00 02",
-                           "E4 0A 02 41 05 00 2A 00 00"}
-            << QStringList{"-2", "", "", "", ""} << QStringList{};
+        const auto row = [](const char* name, const QStringList& messages, const QStringList& slot1,
+                            const QStringList& log) {
+            QTest::newRow(name) << messages << slot1 << log;
+        };
+        row("long address, no direction", {"E4 08 00 0F 7F 07 68"},
+            {"2047", "1000", "Personenzug", "-", "-"}, {"1 tile"});
+        row("S2 nach S1, category 4", {"E4 08 03 60 05 00 03"},
+            {"5", "3", "Rangierfahrt", "S2 nach S1", "-"}, {"1 tile"});
+        row("speed opens a window", {"E4 08 00 21 05 01 10"}, {"133", "-", "-", "-", "144 Km/h"},
+            {"1 tile"});
+        row("loco report, then its speed", {"E4 08 02 41 05 00 2A", "E4 08 00 21 05 7F 7F"},
+            {"133", "42", "Schnellzug", "S1 nach S2", "511 Km/h"}, {"1 tile", "1 keep"});
+        row("clear with a window", {"E4 08 02 41 05 00 2A", "E4 08 01 21 05 00 02"},
+            {"133", "-", "-", "-", "-"}, {"1 tile", "1 saved"});
+        row("ignored: clear without a window, other kind 1, other length",
+            {"E4 08 01 21 05 00 02", "E4 08 01 21 05 00 03", "E4 08 02 21 05 00 02",
+             "E4 0A 02 41 05 00 2A 00 00"},
+            {"-2", "", "", "", ""}, {});
         // Receiver 0 is a receiver like any other, not an unused slot.
-        QTest::newRow("receiver 0, then receiver 1")
-            << QStringList{"E4 08 00 40 00 00 07", "E4 08 00 40 01 00 08"}
-            << QStringList{"0", "7", "Personenzug", "S1 nach S2", "-"}
-            << QStringList{"1 tile", "2 tile"};
+        row("receiver 0, then receiver 1", {"E4 08 00 40 00 00 07", "E4 08 00 40 01 00 08"},
+            {"0", "7", "Personenzug", "S1 nach S2", "-"}, {"1 tile", "2 tile"});
     }
     void reports()
     {
