@@ -79,8 +79,10 @@ class TstMainWin : public QObject {
         click(win, "StopGoBut"); // power not known yet: nothing to switch
         rig.tick();
         QVERIFY(rig.takeWire().isEmpty());
-        rig.send({0x83});
+        rig.send({0x83}); // another device switched the power on
         rig.tick();
+        QCOMPARE(caption(win), QStringLiteral("STOP"));
+        QCOMPARE(lamp(win), colour::Green);
 
         click(win, "StopGoBut");
         rig.tick();
@@ -95,27 +97,6 @@ class TstMainWin : public QObject {
         click(win, "StopGoBut");
         rig.tick();
         QCOMPARE(rig.takeWire(), QStringLiteral("83 7C"));
-    }
-
-    void powerMessageFromAnotherDevice_data()
-    {
-        QTest::addColumn<int>("opcode");
-        QTest::addColumn<QString>("caption");
-        QTest::addColumn<int>("colour");
-        QTest::newRow("power on") << 0x83 << "STOP" << colour::Green;
-        QTest::newRow("power off") << 0x82 << "GO" << colour::Red;
-    }
-    void powerMessageFromAnotherDevice()
-    {
-        QFETCH(int, opcode);
-        QFETCH(QString, caption);
-        QFETCH(int, colour);
-        Rig rig;
-        MainWin win(*rig.core);
-        rig.send({opcode});
-        rig.tick();
-        QCOMPARE(::caption(win), caption);
-        QCOMPARE(lamp(win), colour);
     }
 
     void runningJobLocksMenusTabsAndStopGo()
