@@ -141,44 +141,34 @@ class TstUiRoutes : public QObject {
         QTest::addColumn<QStringList>("input"); // "Field=typed" or an option's name
         QTest::addColumn<QString>("button");
         QTest::addColumn<QStringList>("after");
+        const auto row = [](const char* name, const QStringList& cells, int column,
+                            const QStringList& input, const char* button,
+                            const QStringList& after) {
+            QTest::newRow(name) << cells << column << input << QString(button) << after;
+        };
         const QStringList two{"54=Ma1-g", "55=Ma2-g"};
-        QTest::newRow("insert at step 50 drops the last")
-            << two << 55 << QStringList{"MagAdrTxt=3", "MagOpt_1"} << "einf_but"
-            << QStringList{"54=Ma1-g", "55=Ma3-g"};
-        QTest::newRow("delete at step 50 empties it")
-            << two << 55 << QStringList() << "clr_but" << QStringList{"54=Ma1-g"};
-        QTest::newRow("insert at step 1 shifts right")
-            << QStringList{"6=Ma1-g", "55=Pa-9"} << 6 << QStringList{"PauTxt=2.5"} << "einf_but"
-            << QStringList{"6=Pa-25", "7=Ma1-g"};
-        QTest::newRow("delete at step 1 shifts left")
-            << QStringList{"6=Ma1-g", "7=Ma2-g", "55=Pa-9"} << 6 << QStringList() << "clr_but"
-            << QStringList{"6=Ma2-g", "54=Pa-9"};
-        QTest::newRow("accessory 2048 is refused")
-            << QStringList{"6=Ma1-g"} << 6 << QStringList{"MagAdrTxt=2048", "MagOpt_0"}
-            << "OKButton" << QStringList{"6=Ma1-g"};
-        QTest::newRow("route 208 is accepted")
-            << QStringList() << 6 << QStringList{"FSAdrTxt=208", "FSOpt_2"} << "OKButton"
-            << QStringList{"6=Fs208-an"};
-        QTest::newRow("route 209 is refused")
-            << QStringList() << 6 << QStringList{"FSAdrTxt=209", "FSOpt_0"} << "OKButton"
-            << QStringList();
-        QTest::newRow("another group's entry clears the cell's")
-            << QStringList{"6=Ma5-g"} << 6 << QStringList{"RmAdrTxt=7", "RmOpt_0"} << "OKButton"
-            << QStringList{"6=Rm7-f"};
-        QTest::newRow("insert without a valid entry moves nothing")
-            << QStringList{"6=Ma1-g", "55=Pa-9"} << 6 << QStringList{"MagAdrTxt=0"} << "einf_but"
-            << QStringList{"6=Ma1-g", "55=Pa-9"};
-        QTest::newRow("deleting a trigger leaves the rest")
-            << QStringList{"4=Rm1-b", "5=Rm4-f", "6=Ma1-g"} << 4 << QStringList() << "clr_but"
-            << QStringList{"5=Rm4-f", "6=Ma1-g"};
-        QTest::newRow("cancel") << QStringList{"6=Ma1-g"} << 6 << QStringList{"MagAdrTxt=9"}
-                                << "CancelButton" << QStringList{"6=Ma1-g"};
-        QTest::newRow("the dialog opens with the cell's entry")
-            << QStringList{"6=Rm12-b"} << 6 << QStringList() << "einf_but"
-            << QStringList{"6=Rm12-b", "7=Rm12-b"};
-        QTest::newRow("a trigger takes no route command")
-            << QStringList() << 4 << QStringList{"FSAdrTxt=5", "FSOpt_0"} << "OKButton"
-            << QStringList();
+        row("insert at step 50 drops the last", two, 55, {"MagAdrTxt=3", "MagOpt_1"}, "einf_but",
+            {"54=Ma1-g", "55=Ma3-g"});
+        row("delete at step 50 empties it", two, 55, {}, "clr_but", {"54=Ma1-g"});
+        row("insert at step 1 shifts right", {"6=Ma1-g", "55=Pa-9"}, 6, {"PauTxt=2.5"}, "einf_but",
+            {"6=Pa-25", "7=Ma1-g"});
+        row("delete at step 1 shifts left", {"6=Ma1-g", "7=Ma2-g", "55=Pa-9"}, 6, {}, "clr_but",
+            {"6=Ma2-g", "54=Pa-9"});
+        row("accessory 2048 is refused", {"6=Ma1-g"}, 6, {"MagAdrTxt=2048", "MagOpt_0"}, "OKButton",
+            {"6=Ma1-g"});
+        row("route 208 is accepted", {}, 6, {"FSAdrTxt=208", "FSOpt_2"}, "OKButton",
+            {"6=Fs208-an"});
+        row("route 209 is refused", {}, 6, {"FSAdrTxt=209", "FSOpt_0"}, "OKButton", {});
+        row("another group's entry clears the cell's", {"6=Ma5-g"}, 6, {"RmAdrTxt=7", "RmOpt_0"},
+            "OKButton", {"6=Rm7-f"});
+        row("insert without a valid entry moves nothing", {"6=Ma1-g", "55=Pa-9"}, 6,
+            {"MagAdrTxt=0"}, "einf_but", {"6=Ma1-g", "55=Pa-9"});
+        row("deleting a trigger leaves the rest", {"4=Rm1-b", "5=Rm4-f", "6=Ma1-g"}, 4, {},
+            "clr_but", {"5=Rm4-f", "6=Ma1-g"});
+        row("cancel", {"6=Ma1-g"}, 6, {"MagAdrTxt=9"}, "CancelButton", {"6=Ma1-g"});
+        row("the dialog opens with the cell's entry", {"6=Rm12-b"}, 6, {}, "einf_but",
+            {"6=Rm12-b", "7=Rm12-b"});
+        row("a trigger takes no route command", {}, 4, {"FSAdrTxt=5", "FSOpt_0"}, "OKButton", {});
     }
     void dialogResults()
     {
