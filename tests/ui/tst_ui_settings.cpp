@@ -48,16 +48,13 @@ class TestUiSettings : public QObject {
         QTest::addColumn<QString>("number");
         QTest::addColumn<QString>("value");
         QTest::addColumn<bool>("enabled");
-        QTest::newRow("start") << "1"
-                               << "-" << true;
-        QTest::newRow("255") << "5"
-                             << "255" << true;
-        QTest::newRow("256") << "5"
-                             << "256" << false;
-        QTest::newRow("letter in number") << "5a"
-                                          << "3" << false;
-        QTest::newRow("number 1024") << "1024"
-                                     << "3" << false;
+        const std::tuple<const char*, const char*, bool> rows[] = {{"1", "-", true},
+                                                                   {"5", "255", true},
+                                                                   {"5", "256", false},
+                                                                   {"5a", "3", false},
+                                                                   {"1024", "3", false}};
+        for (auto [number, value, enabled] : rows)
+            QTest::addRow("%s %s", number, value) << QString(number) << QString(value) << enabled;
     }
     void soButtonsFollowBothFields()
     {
