@@ -14,10 +14,12 @@
 #include "core/station_state.h"
 #include "loco/loco_dispatch.h"
 #include "loco/loco_settings.h"
+#include "loco/pultrix.h"
 #include "loco/slots.h"
 #include "loco/throttle.h"
 #include "loconet/dispatch.h"
 #include "loconet/link.h"
+#include "programming/lncv.h"
 #include "programming/programming.h"
 #include "requests/engine.h"
 #include "routes/route_engine.h"
@@ -73,6 +75,8 @@ class Application : public QObject {
     RoutePanel routePanel;
     RouteEngine routeEngine;
     Programming prog; // CVs on the programming track
+    LncvProg lncv;    // LNCVs of LocoNet modules
+    Pultrix pultrix;  // windows of the throttle devices
     Identify identify;
     QTimer MainTimer; // 10 ms, runs tick() while connected
     Connection conn;

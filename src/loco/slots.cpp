@@ -171,7 +171,7 @@ void Slots::refresh(int s)
             ThrLoco[size_t(i)] = SlotData[size_t(s)];
             emit lok_show(i);
         }
-    // throttle-device windows bound to this slot follow here
+    emit slot_changed(s);
 }
 
 // Loco slot numbers that handlers of speed and function messages may touch.
@@ -225,11 +225,12 @@ void Slots::rx_fn_group(const ln::Msg& m)
     if (group >= 5 && group <= 12) {
         SlotData[size_t(s)].Ext[size_t(group)] = m[4];
         refresh(s);
+    } else {
+        emit slot_changed(s); // the throttle-device windows show every group's changes
     }
-    // the throttle-device window of the slot is refreshed whatever the group
 }
 
-void Slots::bind_by_address(int s, bool /*clearEntry*/)
+void Slots::bind_by_address(int s, bool plain)
 {
     const SlotRec& r = SlotData[size_t(s)];
     if (r.Adr <= 0)
@@ -243,7 +244,7 @@ void Slots::bind_by_address(int s, bool /*clearEntry*/)
         }
     if (ReqLoco.Adr == r.Adr)
         ReqLoco = r;
-    // throttle-device windows waiting for this address bind here
+    emit slot_data(s, plain);
 }
 
 void Slots::rx_slot(const ln::Msg& m)

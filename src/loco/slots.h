@@ -72,11 +72,15 @@ class Slots : public QObject {
   signals:
     void lok_show(int panel);
     void lok_picture(int panel, int f0, int f1, int f2, int dir);
+    // Speed, direction or functions of loco slot s changed.
+    void slot_changed(int s);
+    // Slot data for loco slot s arrived: plain (0xE7) or extended (0xE6).
+    void slot_data(int s, bool plain);
 
   private:
     bool lok_request();
     void refresh(int slot);
-    void bind_by_address(int slot, bool clearEntry);
+    void bind_by_address(int slot, bool plain);
     void rx_speed(const ln::Msg& m);
     void rx_dirf(const ln::Msg& m);
     void rx_snd(const ln::Msg& m);

@@ -1,0 +1,148 @@
+#include "pultrix.h"
+
+#include "core/colour.h"
+#include "core/messages.h"
+#include "core/number_text.h"
+#include "loconet/dispatch.h"
+#include "programming/lncv.h"
+#include "slots.h"
+#include "throttle.h"
+
+namespace {
+const QString kAchtung = QStringLiteral("Achtung!");
+const QString kMaxFenster =
+    QStringLiteral("Max. Anzahl von Fenstern für Pultrix Fahrregler erreicht!");
+
+constexpr int AnswerCmd = 0x1F;
+constexpr int DirBit = 0x20;
+} // namespace
+
+Pultrix::Pultrix(const Services& s, Slots& table, LncvProg& lncv)
+    : s_(s), slots_(table), lncv_(lncv)
+{
+    s.dispatch.onPeer(AnswerCmd, [this](const ln::Msg& m) { rx_announce(m); });
+    connect(&table, &Slots::slot_data, this, &Pultrix::bind);
+    connect(&table, &Slots::slot_changed, this, &Pultrix::slot_changed);
+}
+
+std::optional<int> Pultrix::address(const QString& text)
+{
+    return number_in(text, 1, MaxAddress);
+}
+
+// A device announces itself with the LNCV 0 answer of its own: article 7093,
+// its number as the value. An LNCV 0 read from the programming window looks
+// the same and opens the window too.
+void Pultrix::rx_announce(const ln::Msg& m)
+{
+    const int art = m[7] + 256 * m[8];
+    const int nr = m[9] + 256 * m[10];
+    if (art != Article || nr != 0 || m[2] != 0x05 || m[3] != 0x00 || m[4] != 0x00)
+        return;
+    const int dev = m[11] + 256 * m[12];
+    int free = 0;
+    for (int w = 1; w <= Windows; ++w) {
+        PxWin& e = PxWinTab[size_t(w)];
+        if (e.InUse && e.Dev == dev) {
+            e.EntryOpen = true;
+            emit entry_reopened(w);
+            return;
+        }
+        if (!e.InUse && free == 0)
+            free = w;
+    }
+    if (free == 0) {
+        s_.msgs.show(kAchtung, kMaxFenster, MsgIcon::Critical);
+        return;
+    }
+    unbind(free);
+    PxWinTab[size_t(free)] = PxWin{true, dev, 0, 0, true};
+    emit window_opened(free);
+}
+
+bool Pultrix::ok_clicked(int w, const QString& text)
+{
+    const auto adr = address(text);
+    if (!in_use(w) || !adr)
+        return false;
+    lncv_.write_lncv(Article, LocoLncv, *adr);
+    PxWin& e = PxWinTab[size_t(w)];
+    unbind(w); // the loco driven so far is no longer this device's
+    e.Adr = *adr;
+    e.EntryOpen = false;
+    return true;
+}
+
+void Pultrix::f70930_end(int w)
+{
+    if (w < 1 || w > Windows)
+        return;
+    PxWinTab[size_t(w)].InUse = false;
+    PxWinTab[size_t(w)].Dev = 0;
+}
+
+void Pultrix::unbind(int w)
+{
+    for (int& bound : SlotPxWin)
+        if (bound == w)
+            bound = 0;
+    PxWinTab[size_t(w)].Slot = 0;
+}
+
+void Pultrix::bind(int s, bool plain)
+{
+    if (s < 1 || s >= int(SlotPxWin.size()))
+        return;
+    const int adr = slots_.SlotData[size_t(s)].Adr;
+    for (int w = 1; w <= Windows; ++w) {
+        PxWin& e = PxWinTab[size_t(w)];
+        if (!e.InUse || e.Adr != adr)
+            continue;
+        unbind(w);
+        e.Slot = s;
+        if (plain)
+            e.EntryOpen = false;
+        SlotPxWin[size_t(s)] = w;
+        emit px_show(w, view(w));
+        return;
+    }
+}
+
+void Pultrix::slot_changed(int s)
+{
+    if (s < 0 || s >= int(SlotPxWin.size()))
+        return;
+    const int w = SlotPxWin[size_t(s)];
+    if (in_use(w) && PxWinTab[size_t(w)].Slot == s)
+        emit px_show(w, view(w));
+}
+
+PxView Pultrix::view(int w) const
+{
+    PxView v;
+    if (!in_use(w) || PxWinTab[size_t(w)].Slot == 0)
+        return v;
+    const PxWin& e = PxWinTab[size_t(w)];
+    const SlotRec& r = slots_.SlotData[size_t(e.Slot)];
+    // While the entry is open the field is the user's: the loco shown so far
+    // must not overwrite what is being typed.
+    if (!e.EntryOpen)
+        v.ladr = QString::number(r.Adr);
+    const int step = speed_step(r.Spd, r.Steps);
+    if (step >= 0)
+        v.fst = QString::number(step);
+    for (int n = 0; n < Functions; ++n)
+        v.fanz[size_t(n)] = function_on(r, n) ? colour::Yellow : colour::White;
+    v.dir = (r.Dirf & DirBit) ? 1 : 0;
+    v.entryOpen = e.EntryOpen;
+    return v;
+}
+
+QPoint Pultrix::tile_position(int w, QSize frame, QRect screen)
+{
+    const int width = std::max(frame.width(), 1), height = std::max(frame.height(), 1);
+    const int rows = std::max(screen.height() / height, 1);
+    const int col = (w - 1) / rows, row = (w - 1) % rows;
+    const int x = std::max(screen.left(), screen.right() + 1 - (col + 1) * width);
+    return {x, screen.bottom() + 1 - (row + 1) * height};
+}

@@ -1,0 +1,84 @@
+#pragma once
+// The Pultrix throttle devices on the bus: each device that announces itself
+// (its LNCV 0 answer) gets a window, in which the user gives it a loco
+// (written to its LNCV 10). The window then mirrors that loco from the slot
+// table: address, speed step, direction and F0..F14. It never drives.
+
+#include "core/services.h"
+
+#include <QObject>
+#include <QPoint>
+#include <QRect>
+#include <QString>
+#include <array>
+#include <optional>
+
+namespace ln {
+class Msg;
+}
+class LncvProg;
+class Slots;
+
+// One window entry.
+struct PxWin {
+    bool InUse = false;
+    int Dev = 0; // device number: its LNCV 0
+    int Adr = 0; // loco address given to the device
+    int Slot = 0;
+    bool EntryOpen = false; // the address may be entered
+};
+
+// What a window shows of its loco. Null texts leave their control as it is.
+struct PxView {
+    QString ladr;
+    QString fst;
+    std::array<int, 15> fanz{}; // F0..F14
+    int dir = -1;               // arrow: -1 none, 0 forward, 1 reverse
+    bool entryOpen = true;
+};
+
+class Pultrix : public QObject {
+    Q_OBJECT
+  public:
+    Pultrix(const Services& s, Slots& table, LncvProg& lncv);
+
+    static constexpr int Windows = 20;
+    static constexpr int Article = 7093; // as LNCV messages carry it
+    static constexpr int LocoLncv = 10;
+    static constexpr int MaxAddress = 10000;
+    static constexpr int Functions = 15;
+
+    std::array<PxWin, Windows + 1> PxWinTab{}; // entries 1..20
+    std::array<int, 130> SlotPxWin{};          // entry showing each slot, 0 = none
+
+    // A loco address the devices take: 1..10000.
+    static std::optional<int> address(const QString& text);
+    // OK in window w: the device gets the loco and the entry closes. False
+    // for an address the device does not take.
+    bool ok_clicked(int w, const QString& text);
+    // Window w was closed: its entry is free.
+    void f70930_end(int w);
+    PxView view(int w) const;
+
+    // Where the window of entry w goes: tiled in columns from the bottom
+    // right of the screen, so that no two entries cover each other.
+    static QPoint tile_position(int w, QSize frame, QRect screen);
+
+  signals:
+    // A new window for entry w: blank, captioned with its device.
+    void window_opened(int w);
+    // The device of entry w announced itself again: the entry is open.
+    void entry_reopened(int w);
+    void px_show(int w, const PxView& view);
+
+  private:
+    void rx_announce(const ln::Msg& m);
+    void bind(int s, bool plain);
+    void slot_changed(int s);
+    void unbind(int w);
+    bool in_use(int w) const { return w >= 1 && w <= Windows && PxWinTab[size_t(w)].InUse; }
+
+    Services s_;
+    Slots& slots_;
+    LncvProg& lncv_;
+};
