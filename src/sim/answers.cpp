@@ -4,13 +4,26 @@
 
 namespace sim {
 
-QByteArray peerMessage(uint8_t b2, uint8_t b3, uint8_t b4, uint8_t cmd, const PeerData& data)
+namespace {
+QByteArray fifteen(uint8_t op, uint8_t b2, uint8_t b3, uint8_t b4, uint8_t cmd,
+                   const PeerData& data)
 {
-    uint8_t m[14] = {0xE5, 0x0F, b2, b3, b4, cmd, 0};
+    uint8_t m[14] = {op, 0x0F, b2, b3, b4, cmd, 0};
     for (int k = 0; k < 7; ++k)
         m[7 + k] = uint8_t(data[size_t(k)]);
     ln::packHibits(m);
     return ln::frame(QByteArray(reinterpret_cast<const char*>(m), 14));
+}
+} // namespace
+
+QByteArray peerMessage(uint8_t b2, uint8_t b3, uint8_t b4, uint8_t cmd, const PeerData& data)
+{
+    return fifteen(0xE5, b2, b3, b4, cmd, data);
+}
+
+QByteArray stationCommand(uint8_t cmd, const PeerData& data)
+{
+    return fifteen(0xED, 0x01, 0x5A, 0x56, cmd, data);
 }
 
 QByteArray stationAnswer(uint8_t cmd, const PeerData& data)

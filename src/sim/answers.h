@@ -15,6 +15,8 @@ using PeerData = std::array<int, 7>;
 QByteArray peerMessage(uint8_t b2, uint8_t b3, uint8_t b4, uint8_t cmd, const PeerData& data);
 // The station's own answers: source 01 and the signature 5A 56.
 QByteArray stationAnswer(uint8_t cmd, const PeerData& data);
+// ED 0F 01 5A 56 cmd: a command to the station, as a throttle sends it.
+QByteArray stationCommand(uint8_t cmd, const PeerData& data);
 // B4, the acknowledged opcode without bit 7, the code.
 QByteArray longAck(uint8_t opcode, uint8_t code);
 // Data bytes 7..13 of a received 15-byte message, high bits restored.

@@ -97,6 +97,12 @@ QByteArray LncvModules::announce(int device)
     return answer(PultrixArticle, 0, device);
 }
 
+int LncvModules::pultrixLoco(int device)
+{
+    const LncvModule* m = find(PultrixArticle, device);
+    return m ? m->lncvs.value(PultrixLocoLncv).value : 0;
+}
+
 QByteArray LncvModules::answer(int article, int lncv, int value)
 {
     return peerMessage(0x05, 0x00, 0x00, 0x1F,

@@ -57,6 +57,8 @@ class LncvModules {
     // What a Pultrix device says to announce itself; empty when there is no
     // such device. It then waits for its loco address.
     QByteArray announce(int device);
+    // The loco a Pultrix device was given (its LNCV 10), 0 for none.
+    int pultrixLoco(int device);
 
     // E5 0F 05 00 00 1F with article, LNCV number and value.
     static QByteArray answer(int article, int lncv, int value);

@@ -3,6 +3,7 @@
 
 #include "virtual_station.h"
 
+#include "answers.h"
 #include "core/clock.h"
 #include "loconet/message.h"
 
@@ -30,6 +31,15 @@ int VirtualStation::deviceTakesLoco(int address, double& at)
     at = deviceSends(ln::frame({0xBF, (address >> 7) & 0x7F, address & 0x7F}), at) +
          options_.answerDelay;
     return slots_.find(address);
+}
+
+// A throttle device given a loco asks for it and for its data format, which
+// it needs to show the speed step.
+void VirtualStation::deviceTakesOver(int address, double at)
+{
+    at = deviceSends(ln::frame({0xBF, address >> 7 & 0x7F, address & 0x7F}), at);
+    deviceSends(stationCommand(0x0D, {address & 0xFF, address >> 8 & 0x3F, 0, 0, 0, 0, 0}),
+                at + options_.answerDelay);
 }
 
 void VirtualStation::setSensor(int number, bool occupied)

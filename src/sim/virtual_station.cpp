@@ -234,9 +234,8 @@ void VirtualStation::lncvRequest(const LncvRequest& request, double at)
     const LncvModules::Result r = lncv_.request(request);
     for (const QByteArray& a : r.answers)
         answer(a, due);
-    // A Pultrix device given its loco asks for it right away.
     if (r.locoTaken)
-        deviceSends(ln::frame({0xBF, r.locoTaken >> 7 & 0x7F, r.locoTaken & 0x7F}), due);
+        deviceTakesOver(r.locoTaken, due);
 }
 
 void VirtualStation::setupDemo()

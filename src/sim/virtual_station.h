@@ -88,6 +88,8 @@ class VirtualStation {
     // The Pultrix device with this number (its LNCV 0) announces itself and
     // waits for its loco address (LNCV 10); false when there is no such device.
     bool announcePultrix(int device);
+    // The loco a Pultrix device drives (its LNCV 10), 0 for none.
+    int pultrixLoco(int device) { return lncv_.pultrixLoco(device); }
 
     // Locos, accessories, modules and a decoder of a small layout, and a
     // repeating schedule of events on the station's clock.
@@ -100,6 +102,7 @@ class VirtualStation {
     void report(double now, bool outgoing, const QByteArray& message);
     double deviceSends(const QByteArray& message, double at);
     int deviceTakesLoco(int address, double& at);
+    void deviceTakesOver(int address, double at);
 
     void locoRequest(uint8_t opcode, int address, double at);
     void slotByte(int slot, uint8_t LocoSlot::*field, uint8_t value);

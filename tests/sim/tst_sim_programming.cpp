@@ -187,11 +187,14 @@ void TestSimProgramming::pultrixTakesItsLoco()
     b.station->lncvModules().add(px);
     QVERIFY(b.station->announcePultrix(5));
     b.run(0.1);
-    // The program writes loco 78 into LNCV 10 of article 7093 (0x1BB5).
+    // The program writes loco 78 into LNCV 10 of article 7093 (0x1BB5); the
+    // device asks for the loco and its data format (DCC 28).
     const QString write = "ED 0F 01 05 00 20 01 35 1B 0A 00 4E 00 00";
     QCOMPARE(ln::hex(b.talk(write)),
              ln::hex(framed(write) +
-                     framedAll("B4 6D 7F|BF 00 4E|E7 0E 01 10 4E 00 00 07 00 00 00 00 00")));
+                     framedAll("B4 6D 7F|BF 00 4E|E7 0E 01 10 4E 00 00 07 00 00 00 00 00|"
+                               "ED 0F 01 5A 56 0D 00 4E 00 00 00 00 00 00|"
+                               "E5 0F 01 5A 56 0B 00 4E 00 12 00 00 00 00")));
     // Having its loco, the device takes no further writes outside programming mode.
     QCOMPARE(ln::hex(b.talk(write)), ln::hex(framed(write)));
 }

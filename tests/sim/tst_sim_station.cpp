@@ -37,6 +37,7 @@ class TestSimStation : public QObject {
     void events();
     void eventsChangeTheStationsState();
     void demoRepeatsExactly();
+    void demoPultrixDrivesItsLoco();
     void traceLinesFollowTheWire();
 };
 
@@ -336,6 +337,19 @@ void TestSimStation::demoRepeatsExactly()
     QVERIFY(a.count(framed("B2 00 50")) >= 2);
     QVERIFY(a.count(framed("E4 08 00 40 01 00 03")) >= 2);
     QCOMPARE(a.count(framed("E5 0F 05 00 00 1F 01 35 1B 00 00 05 00 00")), 1);
+}
+
+void TestSimStation::demoPultrixDrivesItsLoco()
+{
+    SimBench b;
+    b.station->setupDemo();
+    b.run(12);                                           // device 5 has announced itself
+    b.talk("ED 0F 01 05 00 20 01 35 1B 0A 00 4E 00 00"); // gets loco 78
+    const QByteArray a = b.run(30);
+    // Loco 78 has slot 2: device 5 drives it, then device 6 announces itself.
+    QVERIFY(a.contains(framed("A0 02 32")));
+    QVERIFY(a.contains(framed("A1 02 12")));
+    QCOMPARE(a.count(framed("E5 0F 05 00 00 1F 01 35 1B 00 00 06 00 00")), 1);
 }
 
 void TestSimStation::traceLinesFollowTheWire()
