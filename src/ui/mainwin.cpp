@@ -10,10 +10,12 @@
 #include "key_code.h"
 #include "keyboard_page.h"
 #include "lamp.h"
+#include "ln_prog.h"
 #include "lokeinst.h"
 #include "message_presenter.h"
 #include "panel_parts.h"
 #include "port_field.h"
+#include "pultrix_windows.h"
 #include "reset_window.h"
 #include "route_editor.h"
 #include "route_page.h"
@@ -86,13 +88,14 @@ MainWin::MainWin(Application& core, QWidget* parent)
       so_(new SOWindow(core, this)), grundeinst_(new Grundeinst(core, this)),
       reset_(new ResetWindow(core, this)), lokeinst_(new Lokeinst(core, this)),
       dispatchLok_(new DispatchLok(core, this)), zknamen_(new ZkNamen(core.kennix, this)),
-      faStrEdit_(new FaStrEditForm(core, this))
+      faStrEdit_(new FaStrEditForm(core, this)), lnProg_(new LNProg(core, this))
 {
     setObjectName(QStringLiteral("MainWin"));
     setWindowTitle(kTitle);
     new MessagePresenter(core_.msgs, this);
     new HelpKey([this] { show_help(); }, this);
     new KennixWindows(core_.kennix, this);
+    new PultrixWindows(core_.pultrix, this);
 
     build_menus();
 
@@ -169,7 +172,7 @@ void MainWin::build_menus()
         {Separator, "bb", nullptr, nullptr},
         {Menu, "ToolsMenu", "Werkzeuge", nullptr},
         {Item, "DDCProgMenu", "DCC Decoder programmieren", &MainWin::show_dcc_prog},
-        {Item, "LNProgMenu", "LocoNet Module Programmieren", nullptr},
+        {Item, "LNProgMenu", "LocoNet Module Programmieren", &MainWin::show_ln_prog},
         {Item, "LokDisp", "Lok Dispatch - FRED", &MainWin::show_dispatch},
         {Menu, "OptMenu", "Optionen", nullptr},
         {Item, "ZentraleMen", "Interface auswählen", &MainWin::show_zentrale_form},
@@ -491,4 +494,9 @@ void MainWin::show_dcc_prog()
 void MainWin::show_route_editor()
 {
     show_window(faStrEdit_);
+}
+
+void MainWin::show_ln_prog()
+{
+    lnProg_->open();
 }

@@ -16,6 +16,7 @@ class FaStrEditForm;
 class Grundeinst;
 class HelpWindow;
 class Lamp;
+class LNProg;
 class Lokeinst;
 class PortField;
 class QGroupBox;
@@ -82,6 +83,7 @@ class MainWin : public QMainWindow {
     void show_zk_namen();
     void show_dcc_prog();
     void show_route_editor();
+    void show_ln_prog();
 
     Application& core_;
     HelpWindow* hilfe_;
@@ -95,6 +97,7 @@ class MainWin : public QMainWindow {
     ZkNamen* zknamen_;
     QPointer<DCCProg> dccProg_; // given up when closed with its frame
     FaStrEditForm* faStrEdit_;  // holds no data of its own, hidden when closed
+    LNProg* lnProg_;
 
     QMenu* EinstellMenu = nullptr;
     QMenu* ToolsMenu = nullptr;

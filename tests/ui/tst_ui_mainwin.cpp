@@ -205,7 +205,7 @@ class TstMainWin : public QObject {
         row("FaStrEdit", "EinstellMenu", 6, "Fahrstrassentabelle", true);
         row("bb", "EinstellMenu", 7, "", true);
         row("DDCProgMenu", "ToolsMenu", 0, "DCC Decoder programmieren", true);
-        row("LNProgMenu", "ToolsMenu", 1, "LocoNet Module Programmieren", false);
+        row("LNProgMenu", "ToolsMenu", 1, "LocoNet Module Programmieren", true);
         row("LokDisp", "ToolsMenu", 2, "Lok Dispatch - FRED", true);
         row("ZentraleMen", "OptMenu", 0, "Interface auswählen", true);
         row("ZkNamenMenu", "OptMenu", 1, "Namen für Kennix-Zugkategorien", true);
