@@ -328,6 +328,7 @@ void Slots::rx_lokcfg(const ln::Msg& m)
         for (size_t i = 0; i < 2; ++i)
             if (ThrLoco[i].Adr == adr)
                 ThrLoco[i] = r;
+        emit slot_changed(s); // the speed step can be shown now
         return;
     }
 }

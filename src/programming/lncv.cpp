@@ -126,6 +126,10 @@ bool LncvProg::write(const QString& artText, const QString& nrText, const QStrin
         return false;
     LncvNr = nr;
     LncvVal = val;
+    // LNCV 0 is the module address: the module is found under the new one
+    // from now on, also when the window is opened again.
+    if (nr == 0)
+        LncvModAdr = val;
     s_.req.post(Write);
     return true;
 }

@@ -1,0 +1,211 @@
+// Throttle-device windows: which announcements take which entry, the loco
+// address a device is given, and what a bound window shows of its loco.
+
+#include "loco/pultrix.h"
+#include "sim/lncv_modules.h"
+#include "support/station_rig.h"
+
+#include <QSignalSpy>
+#include <QtTest>
+
+namespace {
+// Entries in use as "device+" (address entry open) or "device-", by entry.
+QString entries(const Pultrix& p)
+{
+    QStringList out;
+    for (int w = 1; w <= Pultrix::Windows; ++w)
+        if (p.PxWinTab[size_t(w)].InUse)
+            out << QString::number(p.PxWinTab[size_t(w)].Dev) +
+                       (p.PxWinTab[size_t(w)].EntryOpen ? "+" : "-");
+    return out.join(' ');
+}
+
+// F0..F14 as 0/1.
+QString lamps(const PxView& v)
+{
+    QString s;
+    for (int c : v.fanz)
+        s += c == colour::Yellow ? '1' : '0';
+    return s;
+}
+
+// Window 1 of device 5, given loco 78, which has slot 2 and runs with 28 steps.
+void bindLoco78(Rig& rig)
+{
+    rig.sendRaw(sim::LncvModules::answer(Pultrix::Article, 0, 5));
+    rig.core->pultrix.ok_clicked(1, "78");
+    rig.send({0xE7, 0x0E, 0x02, 0x33, 78, 0, 0, 0x07, 0, 0, 0, 0, 0});
+    rig.sendRaw(peer_message(0x0B, {78, 0, 0x12, 0, 0, 0, 0}));
+    rig.tick();
+}
+} // namespace
+
+class TestPultrix : public QObject {
+    Q_OBJECT
+  private slots:
+    // Tokens: a number announces that device; "x<w>" closes window w;
+    // "k<w>" gives window w loco 78; "n<v>" is LNCV 1 of a device (value v),
+    // "o<v>" LNCV 0 of another article.
+    void announcementsTakeEntries_data()
+    {
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<QString>("result");
+        QTest::newRow("same device twice") << "5 5"
+                                           << "5+";
+        QTest::newRow("second announcement reopens the entry") << "5 k1 6 5"
+                                                               << "5+ 6+";
+        QTest::newRow("OK closes the entry") << "5 k1"
+                                             << "5-";
+        QTest::newRow("closed entry is taken first") << "5 6 x1 7"
+                                                     << "7+ 6+";
+        QTest::newRow("closed device comes back in a free entry") << "5 6 x1 6 5"
+                                                                  << "5+ 6+";
+        QTest::newRow("other LNCVs and articles open nothing") << "n5 o5"
+                                                               << "";
+    }
+    void announcementsTakeEntries()
+    {
+        QFETCH(QString, script);
+        QFETCH(QString, result);
+        Rig rig;
+        Pultrix& p = rig.core->pultrix;
+        for (const QString& t : script.split(' ')) {
+            const int n = t.mid(1).toInt();
+            if (t[0] == 'x')
+                p.f70930_end(n);
+            else if (t[0] == 'k')
+                QVERIFY(p.ok_clicked(n, "78"));
+            else if (t[0] == 'n')
+                rig.sendRaw(sim::LncvModules::answer(Pultrix::Article, 1, n));
+            else if (t[0] == 'o')
+                rig.sendRaw(sim::LncvModules::answer(1234, 0, n));
+            else
+                rig.sendRaw(sim::LncvModules::answer(Pultrix::Article, 0, t.toInt()));
+        }
+        QCOMPARE(entries(p), result);
+        QVERIFY(rig.texts().isEmpty());
+    }
+
+    void twentyFirstDeviceGetsNoWindow()
+    {
+        Rig rig;
+        QSignalSpy opened(&rig.core->pultrix, &Pultrix::window_opened);
+        for (int d = 1; d <= 21; ++d)
+            rig.sendRaw(sim::LncvModules::answer(Pultrix::Article, 0, d));
+        QCOMPARE(opened.size(), 20);
+        QCOMPARE(rig.texts(),
+                 QStringList{"Max. Anzahl von Fenstern für Pultrix Fahrregler erreicht!"});
+    }
+
+    void locoAddressLimits_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("taken");
+        QTest::newRow("1") << "1" << true;
+        QTest::newRow("10000") << "10000" << true;
+        QTest::newRow("0") << "0" << false;
+        QTest::newRow("10001") << "10001" << false;
+        QTest::newRow("empty") << "" << false;
+        QTest::newRow("78x") << "78x" << false;
+    }
+    void locoAddressLimits()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, taken);
+        Rig rig;
+        rig.sendRaw(sim::LncvModules::answer(Pultrix::Article, 0, 5));
+        QCOMPARE(rig.core->pultrix.ok_clicked(1, text), taken);
+        QCOMPARE(rig.core->req.ReqJob, taken ? int(LncvProg::Write) : 0);
+    }
+
+    void boundWindowShowsItsLoco_data()
+    {
+        QTest::addColumn<QByteArray>("message");
+        QTest::addColumn<QString>("fst");
+        QTest::addColumn<QString>("fanz");
+        QTest::addColumn<int>("dir");
+        const QString none(15, '0');
+        QTest::newRow("speed 50") << ln::frame({0xA0, 2, 50}) << "11" << none << 0;
+        QTest::newRow("reverse, F0 F1 F4") << ln::frame({0xA1, 2, 0x39}) << "0"
+                                           << "110010000000000" << 1;
+        QTest::newRow("F5..F8") << ln::frame({0xA2, 2, 0x0F}) << "0"
+                                << "000001111000000" << 0;
+        QTest::newRow("F9..F12") << ln::frame({0xA3, 2, 0x0F}) << "0"
+                                 << "000000000111100" << 0;
+        QTest::newRow("F13..F19: F13 F14 only") << ln::frame({0xD4, 0x20, 2, 8, 0x7F}) << "0"
+                                                << "000000000000011" << 0;
+        QTest::newRow("F20, F28 not shown")
+            << ln::frame({0xD4, 0x20, 2, 5, 0x60}) << "0" << none << 0;
+        QTest::newRow("F21..F27 not shown")
+            << ln::frame({0xD4, 0x20, 2, 9, 0x7F}) << "0" << none << 0;
+        QTest::newRow("other slot") << ln::frame({0xA0, 3, 50}) << "0" << none << 0;
+    }
+    void boundWindowShowsItsLoco()
+    {
+        QFETCH(QByteArray, message);
+        QFETCH(QString, fst);
+        QFETCH(QString, fanz);
+        QFETCH(int, dir);
+        Rig rig;
+        bindLoco78(rig);
+        QSignalSpy shown(&rig.core->pultrix, &Pultrix::px_show);
+        rig.sendRaw(message);
+        rig.tick();
+        const PxView v = rig.core->pultrix.view(1);
+        QCOMPARE(v.ladr, "78");
+        QCOMPARE(v.fst, fst);
+        QCOMPARE(lamps(v), fanz);
+        QCOMPARE(v.dir, dir);
+        QVERIFY(!v.entryOpen);
+        QCOMPARE(shown.isEmpty(), message[1] == 3);
+    }
+
+    // A reused entry must not show the loco of the device that had it before.
+    void reusedEntryStartsUnbound()
+    {
+        Rig rig;
+        bindLoco78(rig);
+        rig.core->pultrix.f70930_end(1);
+        rig.sendRaw(sim::LncvModules::answer(Pultrix::Article, 0, 6));
+        QSignalSpy shown(&rig.core->pultrix, &Pultrix::px_show);
+        rig.send({0xA0, 2, 50});
+        rig.tick();
+        QVERIFY(shown.isEmpty());
+        QVERIFY(rig.core->pultrix.view(1).fst.isNull());
+    }
+
+    // The whole way with the virtual station: a start by the programming
+    // window reads LNCV 0 of device 5, which opens its window; the device
+    // is given loco 78 and its window follows what the device does.
+    void deviceOfTheVirtualStationDrivesItsLoco()
+    {
+        StationRig s;
+        sim::LncvModule px = sim::LncvModule::make(sim::PultrixArticle, 5);
+        px.lncvs[sim::PultrixLocoLncv] = {0, 0, 10000};
+        s.station.lncvModules().add(px);
+        Pultrix& p = s.rig.core->pultrix;
+        QSignalSpy opened(&p, &Pultrix::window_opened);
+        s.rig.core->lncv.start("70930", "5");
+        s.rig.run(0.2);
+        s.rig.core->lncv.end();
+        s.rig.run(0.2);
+        QCOMPARE(opened.size(), 1);
+        QVERIFY(s.station.announcePultrix(5));
+        s.rig.run(0.2);
+        QCOMPARE(entries(p), "5+");
+        QVERIFY(p.ok_clicked(1, "78"));
+        s.rig.run(0.3);
+        s.station.throttleSpeed(78, 50);
+        s.station.throttleDirf(78, 0x30);
+        s.rig.run(0.3);
+        const PxView v = p.view(1);
+        QCOMPARE(v.ladr, "78");
+        QCOMPARE(v.fst, "11");
+        QCOMPARE(lamps(v), "100000000000000");
+        QCOMPARE(v.dir, 1);
+        QVERIFY(s.rig.texts().isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPultrix)
+#include "tst_pultrix.moc"
