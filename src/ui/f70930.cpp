@@ -112,10 +112,7 @@ F70930::F70930(Pultrix& pultrix, int entry, QWidget* parent)
     auto* esc = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(esc, &QShortcut::activated, this, &QWidget::close);
     connect(Ladr, &QLineEdit::textChanged, this, &F70930::check_address);
-    connect(Ladr, &QLineEdit::returnPressed, this, [this] {
-        if (OKButton->isEnabled())
-            OKButton->click();
-    });
+    connect(Ladr, &QLineEdit::returnPressed, OKButton, &QPushButton::click);
     connect(OKButton, &QPushButton::clicked, this, &F70930::ok_clicked);
 }
 

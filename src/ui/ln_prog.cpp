@@ -43,14 +43,6 @@ void colour_as_typed(QLineEdit* edit, int max)
     });
 }
 
-// Enter in the field acts as the button, while the button can be used.
-void enter_clicks(QLineEdit* edit, QPushButton* button)
-{
-    QObject::connect(edit, &QLineEdit::returnPressed, button, [button] {
-        if (button->isEnabled())
-            button->click();
-    });
-}
 } // namespace
 
 LNProg::LNProg(Application& core, QWidget* parent)
@@ -92,10 +84,11 @@ LNProg::LNProg(Application& core, QWidget* parent)
     colour_as_typed(LNArtNrTxt, LncvProg::MaxArticle);
     for (QLineEdit* e : {LNModAdrTxt, LNCV_NR_TXT, LNCV_VAL_TXT})
         colour_as_typed(e, LncvProg::MaxField);
-    enter_clicks(LNArtNrTxt, StartBut);
-    enter_clicks(LNModAdrTxt, StartBut);
-    enter_clicks(LNCV_NR_TXT, Rd_lncvBut);
-    enter_clicks(LNCV_VAL_TXT, WR_lncvBut);
+    // Enter acts as the field's button; a disabled button ignores it.
+    connect(LNArtNrTxt, &QLineEdit::returnPressed, StartBut, &QPushButton::click);
+    connect(LNModAdrTxt, &QLineEdit::returnPressed, StartBut, &QPushButton::click);
+    connect(LNCV_NR_TXT, &QLineEdit::returnPressed, Rd_lncvBut, &QPushButton::click);
+    connect(LNCV_VAL_TXT, &QLineEdit::returnPressed, WR_lncvBut, &QPushButton::click);
 
     connect(StartBut, &QPushButton::clicked, this, &LNProg::start_clicked);
     connect(EndBut, &QPushButton::clicked, this, &LNProg::end_clicked);
