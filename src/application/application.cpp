@@ -20,9 +20,8 @@ Application::Application(Clock& clk, Port& p, const QString& dataDir, QObject* p
       req(link), services{clk, msgs, state, data, link, dispatch, req}, loco(services),
       throttle(services, loco), lokSettings(services, loco), lokDispatch(services, loco),
       options(services), keyboard(services), feedback(services), kennix(services),
-      routePanel(FSTab), routeEngine(services, FSTab, routePanel), prog(services),
-      lncv(services), pultrix(services, loco, lncv), identify(services, loco),
-      conn(services, p, MainTimer)
+      routePanel(FSTab), routeEngine(services, FSTab, routePanel), prog(services), lncv(services),
+      pultrix(services, loco, lncv), identify(services, loco), conn(services, p, MainTimer)
 {
     MainTimer.setObjectName(QStringLiteral("MainTimer"));
     MainTimer.setInterval(10);
