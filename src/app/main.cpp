@@ -5,7 +5,10 @@
 #include "core/datadir.h"
 #include "core/shell.h"
 #include "core/stop_signals.h"
+#include "loconet/lb_client_port.h"
+#include "loconet/lb_server.h"
 #include "loconet/memory_port.h"
+#include "loconet/port_by_name.h"
 #include "loconet/serial_port.h"
 #include "loconet/trace.h"
 #include "options.h"
@@ -47,11 +50,13 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
 
     SteadyClock clock;
-    // A real port, or one end of an in-memory pair whose other end is the
-    // virtual station.
+    // A real port (serial, or an LbServer's shared connection), or one end
+    // of an in-memory pair whose other end is the virtual station.
     SerialPort serial;
+    LbClientPort network;
+    PortByName named(serial, network);
     MemoryPortPair wire;
-    Port& port = opts->simulator ? static_cast<Port&>(wire.a) : serial;
+    Port& port = opts->simulator ? static_cast<Port&>(wire.a) : named;
 
     const QString dataDir = opts->confDir.isEmpty()
                                 ? DataDir::locate(QCoreApplication::applicationDirPath())
@@ -78,6 +83,19 @@ int main(int argc, char** argv)
         station->setupDemo();
         QObject::connect(&stationTimer, &QTimer::timeout, [&station] { station->poll(); });
         stationTimer.start(2);
+    }
+
+    // Declared after the core: it detaches from the link before the core goes.
+    std::unique_ptr<LbServer> lbServer;
+    if (opts->lbServerPort) {
+        lbServer = std::make_unique<LbServer>(clock, core.link);
+        if (!lbServer->listen(QHostAddress(opts->lbServerBind), *opts->lbServerPort)) {
+            std::fprintf(stderr, "quorail: LbServer on %s:%u: %s\n", qPrintable(opts->lbServerBind),
+                         unsigned(*opts->lbServerPort), qPrintable(lbServer->errorString()));
+            return 1;
+        }
+        std::printf("LbServer %s:%u\n", qPrintable(opts->lbServerBind), unsigned(lbServer->port()));
+        std::fflush(stdout);
     }
 
     MainWin win(core);

@@ -1,7 +1,11 @@
 #include "options.h"
 
+#include "core/command_line.h"
+#include "loconet/lb_line.h"
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QHostAddress>
 #include <cstdio>
 
 namespace {
@@ -15,15 +19,9 @@ int usage_error(const QString& text)
 std::optional<AppOptions> parse_options(const QStringList& argsIn, int* exitCode)
 {
     // "--simulator=2" is spelled as the two options the parser knows.
-    QStringList args;
-    for (const QString& a : argsIn) {
-        if (a.startsWith(QLatin1String("--simulator="))) {
-            args << QStringLiteral("--simulator") << QStringLiteral("--station-type")
-                 << a.mid(int(qstrlen("--simulator=")));
-        } else {
-            args << a;
-        }
-    }
+    const QStringList args = split_optional_value(
+        split_optional_value(argsIn, QStringLiteral("simulator"), QStringLiteral("station-type")),
+        QStringLiteral("lbserver"), QStringLiteral("lbserver-port"));
 
     QCommandLineParser cli;
     cli.setApplicationDescription(QStringLiteral(
@@ -43,8 +41,8 @@ std::optional<AppOptions> parse_options(const QStringList& argsIn, int* exitCode
         QStringLiteral("1|2|3"));
     const QCommandLineOption port(
         QStringLiteral("port"),
-        QStringLiteral("Port for this run: a number (1 = COM1 on Windows, /dev/ttyS0 elsewhere) "
-                       "or a device such as /dev/ttyUSB0."),
+        QStringLiteral("Port for this run: a number (1 = COM1 on Windows, /dev/ttyS0 elsewhere), "
+                       "a device such as /dev/ttyUSB0, or HOST:PORT of an LbServer."),
         QStringLiteral("PORT"));
     const QCommandLineOption connect(
         QStringLiteral("connect"), QStringLiteral("Press \"Verbinden\" once the window is shown."));
@@ -61,7 +59,22 @@ std::optional<AppOptions> parse_options(const QStringList& argsIn, int* exitCode
         QStringLiteral("trace"),
         QStringLiteral("Log every LocoNet message (time, TX/RX, hex bytes) to FILE."),
         QStringLiteral("FILE"));
-    cli.addOptions({confDir, ifType, port, connect, simulator, stationType, trace});
+    const QCommandLineOption lbServer(
+        QStringLiteral("lbserver"),
+        QStringLiteral("Share the LocoNet connection with other programs over TCP (LbServer "
+                       "protocol); --lbserver=PORT picks the port (default 1234, 0 = any free "
+                       "one, printed at start)."));
+    QCommandLineOption lbServerPort(QStringLiteral("lbserver-port"),
+                                    QStringLiteral("Port of the LbServer (as --lbserver=PORT)."),
+                                    QStringLiteral("PORT"));
+    lbServerPort.setFlags(QCommandLineOption::HiddenFromHelp);
+    const QCommandLineOption lbServerBind(
+        QStringLiteral("lbserver-bind"),
+        QStringLiteral("Address the LbServer listens on (default 127.0.0.1, this computer only; "
+                       "0.0.0.0 for every network)."),
+        QStringLiteral("ADDRESS"));
+    cli.addOptions({confDir, ifType, port, connect, simulator, stationType, trace, lbServer,
+                    lbServerPort, lbServerBind});
 
     *exitCode = 0;
     if (!cli.parse(args)) {
@@ -106,5 +119,20 @@ std::optional<AppOptions> parse_options(const QStringList& argsIn, int* exitCode
         }
     }
     o.trace = cli.value(trace);
+    if (cli.isSet(lbServer) || cli.isSet(lbServerPort)) {
+        o.lbServerPort = cli.isSet(lbServerPort) ? lb::port_text(cli.value(lbServerPort))
+                                                 : std::optional<quint16>(lb::DefaultPort);
+        if (!o.lbServerPort) {
+            *exitCode = usage_error(QStringLiteral("the LbServer port must be 0..65535"));
+            return std::nullopt;
+        }
+    }
+    if (cli.isSet(lbServerBind)) {
+        o.lbServerBind = cli.value(lbServerBind);
+        if (QHostAddress(o.lbServerBind).isNull()) {
+            *exitCode = usage_error(QStringLiteral("--lbserver-bind needs an IP address"));
+            return std::nullopt;
+        }
+    }
     return o;
 }

@@ -12,7 +12,12 @@ struct AppOptions {
     bool connect = false;        // press "Verbinden" once the window is shown
     int simulator = 0;           // station type of the built-in virtual station; 0 = none
     QString trace;               // traffic log file
+    // LbServer for other programs: the port to listen on (0 = any free one)
+    // and the address.
+    std::optional<quint16> lbServerPort;
+    QString lbServerBind = QStringLiteral("127.0.0.1");
 };
+
 
 // Parses the arguments; on --help, --version or an error prints and sets
 // exitCode (0 for help/version).

@@ -4,6 +4,7 @@
 #include "core/conf.h"
 #include "core/messages.h"
 #include "core/station_state.h"
+#include "loconet/lb_line.h"
 #include "loconet/link.h"
 #include "loconet/port.h"
 #include "requests/engine.h"
@@ -80,8 +81,11 @@ void Connection::connect_port(const QString& portText)
     }
     // Whatever was in flight on an earlier connection is meaningless now.
     s_.link.reset();
-    s_.link.PortType = s_.state.IfType;
-    switch (s_.state.IfType) {
+    // A connection shared over TCP has no serial set-up and no pacing,
+    // whatever interface the station behind it uses.
+    const int type = lb::address(s_.state.ComPortNr) ? 3 : s_.state.IfType;
+    s_.link.PortType = type;
+    switch (type) {
     case 1:
         if (!open(kZv1Slow))
             return;

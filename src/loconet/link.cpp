@@ -44,8 +44,47 @@ Link::Link(Clock& clock, Port& port, Dispatch& dispatch, MessageService& msgs)
 {
 }
 
+void Link::setTrace(ln::TraceWriter* trace)
+{
+    removeTap(trace_);
+    trace_ = trace;
+    addTap(trace);
+}
+
+void Link::addTap(ln::TrafficTap* tap)
+{
+    if (tap && std::find(taps_.begin(), taps_.end(), tap) == taps_.end())
+        taps_.push_back(tap);
+}
+
+void Link::removeTap(ln::TrafficTap* tap)
+{
+    taps_.erase(std::remove(taps_.begin(), taps_.end(), tap), taps_.end());
+}
+
+void Link::tell(ln::Traffic what, const uint8_t* bytes, int count)
+{
+    if (taps_.empty())
+        return;
+    const double now = clock_.now();
+    const QByteArray message = bytes_of(bytes, count);
+    // By index: a tap may detach itself (a window closing on a message).
+    for (size_t i = 0; i < taps_.size(); ++i)
+        taps_[i]->traffic(now, what, message);
+}
+
+void Link::end_guest(bool echoed)
+{
+    if (!guestOwned_)
+        return;
+    guestOwned_ = false;
+    if (guest_)
+        guest_->finished(echoed);
+}
+
 void Link::reset()
 {
+    end_guest(false);
     LnTxLast = -1;
     LnTxSent = false;
     txPos_ = -1;
@@ -61,6 +100,15 @@ bool Link::put(std::initializer_list<int> bytes)
     for (int b : bytes)
         LnTx[size_t(i++)] = uint8_t(b);
     LnTxLast = i - 1;
+    return true;
+}
+
+bool Link::put(const QByteArray& bytes)
+{
+    if (!txFree() || bytes.isEmpty() || bytes.size() > 64)
+        return false;
+    std::copy(bytes.begin(), bytes.end(), LnTx.begin());
+    LnTxLast = int(bytes.size()) - 1;
     return true;
 }
 
@@ -105,7 +153,10 @@ bool Link::hex_to_tx(const QString& text)
 
 void Link::give_up()
 {
-    msgs_.show(titles::LocoNetFehler, kNichtGesendet);
+    if (guestOwned_)
+        end_guest(false);
+    else
+        msgs_.show(titles::LocoNetFehler, kNichtGesendet);
     LnTxLast = -1;
     LnTxSent = false;
     txPos_ = -1;
@@ -113,8 +164,13 @@ void Link::give_up()
 
 void Link::ln_send()
 {
-    if (LnTxLast == -1)
-        return;
+    if (LnTxLast == -1) {
+        if (!guest_ || !guest_->fill(*this))
+            return;
+        guestOwned_ = LnTxLast != -1;
+        if (!guestOwned_)
+            return;
+    }
     const double now = clock_.now();
     if (LnTxSent) {
         if (now - LnTxTime > EchoTimeout)
@@ -146,8 +202,7 @@ void Link::ln_send()
     txPos_ = -1;
     LnTxSent = true;
     LnTxTime = now;
-    if (trace_)
-        trace_->line(now, ln::Traffic::Tx, bytes_of(LnTx.data(), end + 1));
+    tell(ln::Traffic::Tx, LnTx.data(), end + 1);
 }
 
 void Link::com_input()
@@ -195,9 +250,7 @@ void Link::receive_byte(uint8_t b)
 void Link::take()
 {
     const bool intact = ln::checksum(rx_.data(), rxLen_) == 0;
-    if (trace_)
-        trace_->line(clock_.now(), intact ? ln::Traffic::Rx : ln::Traffic::Bad,
-                     bytes_of(rx_.data(), rxLen_));
+    tell(intact ? ln::Traffic::Rx : ln::Traffic::Bad, rx_.data(), rxLen_);
     if (!intact) { // corrupted on the way: acting on it could switch the wrong thing
         ++LnRxBad;
         return;
@@ -209,9 +262,11 @@ void Link::take()
         return;
     LnTxSent = false;
     const uint8_t op = LnTx[0];
-    if (op == 0xB0 || op == 0xBC || op == 0xBE || op == 0xBF || op == 0xED)
+    const bool ownAck = op == 0xB0 || op == 0xBC || op == 0xBE || op == 0xBF || op == 0xED;
+    if (ownAck && !guestOwned_)
         dispatch_.await_ack(op, LnTx[5]);
     LnTxLast = -1;
+    end_guest(true);
 }
 
 bool Link::is_echo() const

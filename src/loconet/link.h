@@ -6,18 +6,17 @@
 // can overwrite a message before it has been dispatched.
 
 #include "message.h"
+#include "trace.h"
 
 #include <QObject>
 #include <array>
 #include <initializer_list>
+#include <vector>
 
 class Clock;
 class Dispatch;
 class MessageService;
 class Port;
-namespace ln {
-class TraceWriter;
-}
 
 class Link : public QObject {
     Q_OBJECT
@@ -36,6 +35,7 @@ class Link : public QObject {
     bool txFree() const { return LnTxLast == -1; }
     // Fills the buffer with the given bytes (no checksum); false when busy.
     bool put(std::initializer_list<int> bytes);
+    bool put(const QByteArray& bytes);
     // The 15-byte command message: ED 0F 01 sig0 sig1 cmd, args in 7..13.
     bool put_command(int cmd, std::array<int, 7> args, int sig0 = 0x5A, int sig1 = 0x56);
     void pack_hibits() { ln::packHibits(LnTx.data()); }
@@ -58,7 +58,25 @@ class Link : public QObject {
     void com_input();
 
     // Every message in and out is logged while a trace is attached.
-    void setTrace(ln::TraceWriter* trace) { trace_ = trace; }
+    void setTrace(ln::TraceWriter* trace);
+    // Taps see every message written (TX) and taken in (RX, BAD). With none
+    // attached the link builds nothing for them.
+    void addTap(ln::TrafficTap* tap);
+    void removeTap(ln::TrafficTap* tap);
+
+    // A producer outside the program (an LbServer client). It is offered
+    // the free buffer only after the program's own producers had their turn
+    // in the tick, and learns how its message ended instead of the user
+    // seeing a box; its long acknowledge is its own business.
+    class Guest {
+      public:
+        virtual ~Guest() = default;
+        // Fills the buffer (put) if it has a message; true when it did.
+        virtual bool fill(Link& link) = 0;
+        // The message it filled came back as echo (true) or was given up.
+        virtual void finished(bool echoed) = 0;
+    };
+    void setGuest(Guest* guest) { guest_ = guest; }
 
     static constexpr double EchoTimeout = 3.0;
 
@@ -67,12 +85,17 @@ class Link : public QObject {
     void take(); // one complete message: checksum, dispatch, echo
     bool is_echo() const;
     void give_up(); // message that cannot be sent: box, buffer freed
+    void tell(ln::Traffic what, const uint8_t* bytes, int count);
+    void end_guest(bool echoed);
 
     Clock& clock_;
     Port& port_;
     Dispatch& dispatch_;
     MessageService& msgs_;
     ln::TraceWriter* trace_ = nullptr;
+    std::vector<ln::TrafficTap*> taps_;
+    Guest* guest_ = nullptr;
+    bool guestOwned_ = false; // the buffer holds the guest's message
     int txPos_ = -1;     // CTS-paced sending: next byte to write; -1 = not begun
     double txBegun_ = 0; // when the CTS-paced send began
 

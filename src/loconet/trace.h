@@ -13,12 +13,24 @@ namespace ln {
 
 enum class Traffic { Rx, Tx, Bad };
 
-class TraceWriter {
+// Something that watches the traffic of a link (trace file, monitor window,
+// LbServer). Taps are told in the order the messages happen.
+class TrafficTap {
+  public:
+    virtual ~TrafficTap() = default;
+    virtual void traffic(double seconds, Traffic what, const QByteArray& message) = 0;
+};
+
+class TraceWriter : public TrafficTap {
   public:
     // The device stays the caller's; it must be open for writing.
     explicit TraceWriter(QIODevice* out) : out_(out) {}
 
     void line(double seconds, Traffic what, const QByteArray& message);
+    void traffic(double seconds, Traffic what, const QByteArray& message) override
+    {
+        line(seconds, what, message);
+    }
     static QString format(double seconds, Traffic what, const QByteArray& message);
 
   private:

@@ -2,8 +2,15 @@
 // pseudo-terminal (whose path it prints first) or on a serial device.
 
 #include "core/clock.h"
+#include "core/command_line.h"
+#include "core/messages.h"
 #include "core/shell.h"
 #include "core/stop_signals.h"
+#include "loconet/dispatch.h"
+#include "loconet/lb_line.h"
+#include "loconet/lb_server.h"
+#include "loconet/link.h"
+#include "loconet/memory_port.h"
 #include "loconet/serial_port.h"
 #include "loconet/trace.h"
 #include "sim/pty_port.h"
@@ -23,6 +30,24 @@ int fail(const QString& text)
     std::fprintf(stderr, "quorail-sim: %s\n", qPrintable(text));
     return 1;
 }
+
+// The station's own end of the bus for the LbServer: a link on an
+// in-memory wire, which sends the clients' messages and hears everything.
+struct SharedBus {
+    explicit SharedBus(Clock& clock)
+        : dispatch(clock, msgs), link(clock, wire.a, dispatch, msgs),
+          server(clock, link)
+    {
+        wire.a.open(QStringLiteral("lbserver"), {});
+        wire.b.open(QStringLiteral("station"), {});
+        QObject::connect(&wire.a, &Port::readyRead, &link, &Link::com_input);
+    }
+    MemoryPortPair wire;
+    MessageService msgs;
+    Dispatch dispatch;
+    Link link;
+    LbServer server;
+};
 
 } // namespace
 
@@ -66,8 +91,22 @@ int main(int argc, char** argv)
         QStringLiteral("MS"), QStringLiteral("100"));
     const QCommandLineOption progSilent(QStringLiteral("prog-silent"),
                                         QStringLiteral("The programming track never answers."));
-    cli.addOptions({port, type, delay, pace, demo, trace, progTime, progSilent});
-    cli.process(app);
+    const QCommandLineOption lbServer(
+        QStringLiteral("lbserver"),
+        QStringLiteral("Offer the station over TCP (LbServer protocol) instead of a "
+                       "pseudo-terminal; --lbserver=PORT picks the port (default 1234, 0 = any "
+                       "free one). Prints the address it listens on first."));
+    QCommandLineOption lbServerPort(QStringLiteral("lbserver-port"),
+                                    QStringLiteral("Port of the LbServer."), QStringLiteral("PORT"));
+    lbServerPort.setFlags(QCommandLineOption::HiddenFromHelp);
+    const QCommandLineOption lbServerBind(
+        QStringLiteral("lbserver-bind"),
+        QStringLiteral("Address the LbServer listens on (default 127.0.0.1)."),
+        QStringLiteral("ADDRESS"), QStringLiteral("127.0.0.1"));
+    cli.addOptions({port, type, delay, pace, demo, trace, progTime, progSilent, lbServer,
+                    lbServerPort, lbServerBind});
+    cli.process(split_optional_value(QCoreApplication::arguments(), QStringLiteral("lbserver"),
+                                     QStringLiteral("lbserver-port")));
 
     sim::StationOptions options;
     bool ok = false;
@@ -85,8 +124,28 @@ int main(int argc, char** argv)
     options.programmingTime = progMs / 1000.0;
     options.programmingSilent = cli.isSet(progSilent);
 
-    std::unique_ptr<Port> link;
-    if (cli.isSet(port)) {
+    SteadyClock clock;
+    std::unique_ptr<SharedBus> shared;
+    std::unique_ptr<Port> owned;
+    Port* link = nullptr;
+    if (cli.isSet(lbServer) || cli.isSet(lbServerPort)) {
+        const auto lbPort = cli.isSet(lbServerPort) ? lb::port_text(cli.value(lbServerPort))
+                                                    : std::optional<quint16>(lb::DefaultPort);
+        if (!lbPort)
+            return fail(QStringLiteral("the LbServer port must be 0..65535"));
+        const QHostAddress bind(cli.value(lbServerBind));
+        if (bind.isNull())
+            return fail(QStringLiteral("--lbserver-bind needs an IP address"));
+        shared = std::make_unique<SharedBus>(clock);
+        if (!shared->server.listen(bind, *lbPort))
+            return fail(QStringLiteral("LbServer on %1:%2: %3")
+                            .arg(bind.toString())
+                            .arg(*lbPort)
+                            .arg(shared->server.errorString()));
+        std::printf("%s:%u\n", qPrintable(bind.toString()), unsigned(shared->server.port()));
+        std::fflush(stdout);
+        link = &shared->wire.b;
+    } else if (cli.isSet(port)) {
         auto serial = std::make_unique<SerialPort>();
         if (!serial->open(cli.value(port), PortSettings{}))
             return fail(cli.value(port) + QStringLiteral(": ") + serial->errorString());
@@ -94,17 +153,18 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "quorail-sim: %s\n", qPrintable(error));
             QCoreApplication::exit(1);
         });
-        link = std::move(serial);
+        owned = std::move(serial);
+        link = owned.get();
     } else {
         auto pty = std::make_unique<sim::PtyPort>();
         if (!pty->open())
             return fail(pty->errorString());
         std::printf("%s\n", qPrintable(pty->slavePath()));
         std::fflush(stdout);
-        link = std::move(pty);
+        owned = std::move(pty);
+        link = owned.get();
     }
 
-    SteadyClock clock;
     sim::VirtualStation station(*link, clock, options);
 
     QFile traceFile;
@@ -126,8 +186,14 @@ int main(int argc, char** argv)
     // A short period keeps paced output smooth; incoming bytes are answered at once.
     QTimer ticker;
     ticker.setInterval(2);
-    QObject::connect(&ticker, &QTimer::timeout, &app, [&] { station.poll(); });
-    QObject::connect(link.get(), &Port::readyRead, &app, [&] { station.poll(); });
+    QObject::connect(&ticker, &QTimer::timeout, &app, [&] {
+        station.poll();
+        if (shared)
+            shared->link.ln_send();
+    });
+    // Queued: an in-memory bus would otherwise echo inside the link's write,
+    // before the link knows it has sent.
+    QObject::connect(link, &Port::readyRead, &app, [&] { station.poll(); }, Qt::QueuedConnection);
     ticker.start();
     const int code = app.exec();
     if (station.dropped() > 0)

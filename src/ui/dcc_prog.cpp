@@ -1,6 +1,7 @@
 #include "dcc_prog.h"
 
 #include "dcc_prog_speed.h"
+#include "file_dialog.h"
 #include "lamp.h"
 #include "mainwin.h"
 #include "neue_cv_zeile.h"
@@ -12,7 +13,6 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QFormLayout>
@@ -582,24 +582,6 @@ void DCCProg::write_std()
 // --- files ------------------------------------------------------------------------
 
 namespace {
-// A file dialog that does not block; `chosen` gets the file name. A
-// cancelled dialog changes nothing.
-void ask_file(QWidget* parent, bool save, const QString& title, const QString& filter,
-              const QString& suffix, const QString& start,
-              std::function<void(const QString&)> chosen)
-{
-    auto* d = new QFileDialog(parent, title, QString(), filter);
-    d->setObjectName(save ? QStringLiteral("SaveDialog") : QStringLiteral("OpenDialog"));
-    d->setAttribute(Qt::WA_DeleteOnClose);
-    d->setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    d->setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-    d->setDefaultSuffix(suffix);
-    if (!start.isEmpty())
-        d->selectFile(start);
-    QObject::connect(d, &QFileDialog::fileSelected, parent, std::move(chosen));
-    d->open();
-}
-
 const QString kCvSuffix = QStringLiteral("CV");
 const QString kListSuffix = QStringLiteral("LST");
 } // namespace

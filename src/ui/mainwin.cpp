@@ -6,6 +6,7 @@
 #include "grundeinst.h"
 #include "help_key.h"
 #include "help_window.h"
+#include "ln_monitor.h"
 #include "kennix_windows.h"
 #include "key_code.h"
 #include "keyboard_page.h"
@@ -174,6 +175,7 @@ void MainWin::build_menus()
         {Item, "DDCProgMenu", "DCC Decoder programmieren", &MainWin::show_dcc_prog},
         {Item, "LNProgMenu", "LocoNet Module Programmieren", &MainWin::show_ln_prog},
         {Item, "LokDisp", "Lok Dispatch - FRED", &MainWin::show_dispatch},
+        {Item, "MonitorMenu", "LocoNet Monitor", &MainWin::show_monitor},
         {Menu, "OptMenu", "Optionen", nullptr},
         {Item, "ZentraleMen", "Interface auswählen", &MainWin::show_zentrale_form},
         {Item, "ZkNamenMenu", "Namen für Kennix-Zugkategorien", &MainWin::show_zk_namen},
@@ -471,6 +473,14 @@ void MainWin::show_reset()
 void MainWin::show_lokeinst()
 {
     lokeinst_->open();
+}
+
+void MainWin::show_monitor()
+{
+    // Made when first asked for: until then nothing watches the bus.
+    if (!monitor_)
+        monitor_ = new LnMonitor(core_.link, core_.msgs, this);
+    show_window(monitor_);
 }
 
 void MainWin::show_dispatch()

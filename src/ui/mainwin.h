@@ -17,6 +17,7 @@ class Grundeinst;
 class HelpWindow;
 class Lamp;
 class LNProg;
+class LnMonitor;
 class Lokeinst;
 class PortField;
 class QGroupBox;
@@ -80,6 +81,7 @@ class MainWin : public QMainWindow {
     void show_reset();
     void show_lokeinst();
     void show_dispatch();
+    void show_monitor();
     void show_zk_namen();
     void show_dcc_prog();
     void show_route_editor();
@@ -98,6 +100,7 @@ class MainWin : public QMainWindow {
     QPointer<DCCProg> dccProg_; // given up when closed with its frame
     FaStrEditForm* faStrEdit_;  // holds no data of its own, hidden when closed
     LNProg* lnProg_;
+    LnMonitor* monitor_ = nullptr;
 
     QMenu* EinstellMenu = nullptr;
     QMenu* ToolsMenu = nullptr;

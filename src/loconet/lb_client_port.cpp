@@ -1,0 +1,121 @@
+#include "lb_client_port.h"
+
+#include "message.h"
+
+namespace {
+const QString kKeineAdresse = QStringLiteral("\"%1\" ist keine Adresse der Form Rechner:Port");
+const QString kVerbindungBeendet = QStringLiteral("Die Gegenstelle hat die Verbindung beendet");
+const QString kZeileZuLang = QStringLiteral("Die Gegenstelle sendet eine endlose Zeile");
+} // namespace
+
+LbClientPort::LbClientPort(QObject* parent) : Port(parent)
+{
+    connect(&socket_, &QTcpSocket::readyRead, this, &LbClientPort::read);
+    connect(&socket_, &QTcpSocket::connected, this, [this] {
+        socket_.write(pending_);
+        pending_.clear();
+    });
+    connect(&socket_, &QTcpSocket::errorOccurred, this,
+            [this](QAbstractSocket::SocketError e) {
+                fail(e == QAbstractSocket::RemoteHostClosedError ? kVerbindungBeendet
+                                                                 : socket_.errorString());
+            });
+    connect(&socket_, &QTcpSocket::disconnected, this, [this] { fail(kVerbindungBeendet); });
+}
+
+bool LbClientPort::open(const QString& name, const PortSettings&)
+{
+    close();
+    const auto address = lb::address(name);
+    if (!address) {
+        error_ = kKeineAdresse.arg(name);
+        return false;
+    }
+    in_ = lb::LineBuffer();
+    rx_.clear();
+    out_.clear();
+    pending_.clear();
+    version_.clear();
+    error_.clear();
+    open_ = true;
+    socket_.connectToHost(address->host, address->port);
+    return true;
+}
+
+void LbClientPort::close()
+{
+    open_ = false;
+    socket_.abort();
+}
+
+QByteArray LbClientPort::readAll()
+{
+    QByteArray bytes;
+    bytes.swap(rx_);
+    return bytes;
+}
+
+bool LbClientPort::write(const QByteArray& bytes)
+{
+    if (!open_)
+        return false;
+    out_ += bytes;
+    send_whole_messages();
+    return true;
+}
+
+void LbClientPort::send_whole_messages()
+{
+    // The link writes whole messages; anything else is framed here as the
+    // bus would frame it, so a stray data byte is dropped, not sent.
+    while (!out_.isEmpty()) {
+        const auto op = uint8_t(out_[0]);
+        if (!(op & 0x80)) {
+            out_.remove(0, 1);
+            continue;
+        }
+        int len = ln::opcodeLength(op);
+        if (len < 0)
+            len = out_.size() > 1 ? uint8_t(out_[1]) : 0;
+        if (len == 0 || out_.size() < len)
+            return;
+        const QByteArray line = lb::format("SEND", out_.left(len)) + "\r\n";
+        out_.remove(0, len);
+        if (socket_.state() == QAbstractSocket::ConnectedState)
+            socket_.write(line);
+        else
+            pending_ += line;
+    }
+}
+
+void LbClientPort::read()
+{
+    in_.append(socket_.readAll());
+    bool got = false;
+    while (const auto text = in_.take()) {
+        const lb::Line line = lb::parse(*text);
+        if (line.kind == lb::Line::Receive) {
+            rx_ += line.message;
+            got = true;
+        } else if (line.kind == lb::Line::Version) {
+            version_ = line.text;
+        }
+        // SENT answers need no action: the echo (or its absence) tells the link.
+    }
+    if (in_.overflow()) {
+        fail(kZeileZuLang);
+        return;
+    }
+    if (got)
+        emit readyRead();
+}
+
+void LbClientPort::fail(const QString& error)
+{
+    if (!open_)
+        return;
+    open_ = false;
+    error_ = error;
+    socket_.abort();
+    emit failed(error);
+}

@@ -1,0 +1,44 @@
+#pragma once
+// A LocoNet connection shared by an LbServer over TCP, as a port: the name
+// is "HOST:PORT"; what the link writes goes out as SEND lines, RECEIVE lines
+// come back as the bytes of their messages. Connecting runs in the
+// background; a refused or lost connection is reported as a failed port.
+
+#include "lb_line.h"
+#include "port.h"
+
+#include <QTcpSocket>
+
+class LbClientPort : public Port {
+    Q_OBJECT
+  public:
+    explicit LbClientPort(QObject* parent = nullptr);
+
+    bool open(const QString& name, const PortSettings& settings) override;
+    void close() override;
+    bool isOpen() const override { return open_; }
+    qint64 bytesAvailable() const override { return rx_.size(); }
+    QByteArray readAll() override;
+    bool write(const QByteArray& bytes) override;
+    void clear() override { rx_.clear(); }
+    bool cts() const override { return true; }
+    void setBreak(bool) override {}
+    QString errorString() const override { return error_; }
+
+    // The server's greeting, once it came.
+    const QByteArray& serverVersion() const { return version_; }
+
+  private:
+    void read();
+    void send_whole_messages();
+    void fail(const QString& error);
+
+    QTcpSocket socket_;
+    lb::LineBuffer in_;
+    QByteArray rx_;      // bytes of RECEIVEd messages not yet read
+    QByteArray out_;     // bytes written, not yet a whole message
+    QByteArray pending_; // lines written before the connection stood
+    QByteArray version_;
+    QString error_;
+    bool open_ = false;
+};
