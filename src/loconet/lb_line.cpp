@@ -44,11 +44,11 @@ Line message_line(Line::Kind kind, const QList<QByteArray>& tokens)
     // Anything else would be framed differently on the bus than it was
     // sent, and its echo would never be recognised.
     const auto* bytes = reinterpret_cast<const uint8_t*>(l.message.constData());
+    if (!(bytes[0] & 0x80))
+        return malformed("no opcode");
     for (qsizetype i = 1; i < l.message.size(); ++i)
         if (bytes[i] & 0x80)
             return malformed("data byte above 7F");
-    if (!(bytes[0] & 0x80))
-        return malformed("no opcode");
     if (!ln::isWholeMessage(bytes, int(l.message.size())))
         return malformed(ln::checksumOk(l.message) ? "length does not fit the opcode"
                                                    : "bad checksum");
