@@ -18,7 +18,6 @@ struct AppOptions {
     QString lbServerBind = QStringLiteral("127.0.0.1");
 };
 
-
 // Parses the arguments; on --help, --version or an error prints and sets
 // exitCode (0 for help/version).
 std::optional<AppOptions> parse_options(const QStringList& args, int* exitCode);

@@ -250,8 +250,7 @@ QString peer(Msg m)
     const auto digits = [](int b) { return QStringLiteral("%1%2").arg(b >> 4).arg(b & 15); };
     switch (m[5]) {
     case 0x00: return kSoWert.arg(m[9]);
-    case 0x08:
-        return kVersion.arg(m[8] >> 4).arg(m[8] & 15).arg(m[7] >> 4).arg(m[7] & 15);
+    case 0x08: return kVersion.arg(m[8] >> 4).arg(m[8] & 15).arg(m[7] >> 4).arg(m[7] & 15);
     case 0x09:
         return kSerie.arg(digits(m[7]) + digits(m[8]) + digits(m[9]) + digits(m[10]) +
                           digits(m[11]));

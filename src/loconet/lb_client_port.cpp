@@ -15,11 +15,10 @@ LbClientPort::LbClientPort(QObject* parent) : Port(parent)
         socket_.write(pending_);
         pending_.clear();
     });
-    connect(&socket_, &QTcpSocket::errorOccurred, this,
-            [this](QAbstractSocket::SocketError e) {
-                fail(e == QAbstractSocket::RemoteHostClosedError ? kVerbindungBeendet
-                                                                 : socket_.errorString());
-            });
+    connect(&socket_, &QTcpSocket::errorOccurred, this, [this](QAbstractSocket::SocketError e) {
+        fail(e == QAbstractSocket::RemoteHostClosedError ? kVerbindungBeendet
+                                                         : socket_.errorString());
+    });
     connect(&socket_, &QTcpSocket::disconnected, this, [this] { fail(kVerbindungBeendet); });
 }
 

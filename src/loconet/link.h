@@ -96,8 +96,8 @@ class Link : public QObject {
     std::vector<ln::TrafficTap*> taps_;
     Guest* guest_ = nullptr;
     bool guestOwned_ = false; // the buffer holds the guest's message
-    int txPos_ = -1;     // CTS-paced sending: next byte to write; -1 = not begun
-    double txBegun_ = 0; // when the CTS-paced send began
+    int txPos_ = -1;          // CTS-paced sending: next byte to write; -1 = not begun
+    double txBegun_ = 0;      // when the CTS-paced send began
 
     ln::Msg rx_;     // the message being assembled
     int rxPos_ = -1; // index of the byte stored last

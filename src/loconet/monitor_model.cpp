@@ -73,9 +73,13 @@ int MonitorModel::columnCount(const QModelIndex& parent) const
 
 QVariant MonitorModel::data(const QModelIndex& index, int role) const
 {
-    if (role != Qt::DisplayRole || !index.isValid() || index.row() >= rowCount())
+    if (!index.isValid() || index.row() >= rowCount())
         return {};
     const Line& l = lines_[size_t(index.row())];
+    if (role == Qt::ToolTipRole && index.column() == Bytes) // long messages do not fit
+        return ln::hex(l.bytes);
+    if (role != Qt::DisplayRole)
+        return {};
     switch (index.column()) {
     case Time: return QString::number(l.seconds, 'f', 3);
     case Direction: return kTags[int(l.what)];

@@ -35,8 +35,7 @@ int fail(const QString& text)
 // in-memory wire, which sends the clients' messages and hears everything.
 struct SharedBus {
     explicit SharedBus(Clock& clock)
-        : dispatch(clock, msgs), link(clock, wire.a, dispatch, msgs),
-          server(clock, link)
+        : dispatch(clock, msgs), link(clock, wire.a, dispatch, msgs), server(clock, link)
     {
         wire.a.open(QStringLiteral("lbserver"), {});
         wire.b.open(QStringLiteral("station"), {});
@@ -97,7 +96,8 @@ int main(int argc, char** argv)
                        "pseudo-terminal; --lbserver=PORT picks the port (default 1234, 0 = any "
                        "free one). Prints the address it listens on first."));
     QCommandLineOption lbServerPort(QStringLiteral("lbserver-port"),
-                                    QStringLiteral("Port of the LbServer."), QStringLiteral("PORT"));
+                                    QStringLiteral("Port of the LbServer."),
+                                    QStringLiteral("PORT"));
     lbServerPort.setFlags(QCommandLineOption::HiddenFromHelp);
     const QCommandLineOption lbServerBind(
         QStringLiteral("lbserver-bind"),
@@ -193,7 +193,8 @@ int main(int argc, char** argv)
     });
     // Queued: an in-memory bus would otherwise echo inside the link's write,
     // before the link knows it has sent.
-    QObject::connect(link, &Port::readyRead, &app, [&] { station.poll(); }, Qt::QueuedConnection);
+    QObject::connect(
+        link, &Port::readyRead, &app, [&] { station.poll(); }, Qt::QueuedConnection);
     ticker.start();
     const int code = app.exec();
     if (station.dropped() > 0)

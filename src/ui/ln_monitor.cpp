@@ -57,7 +57,7 @@ LnMonitor::LnMonitor(Link& link, MessageService& msgs, QWidget* parent)
     const int digit = fontMetrics().horizontalAdvance(QLatin1Char('0'));
     MonitorView->setColumnWidth(MonitorModel::Time, digit * 11);
     MonitorView->setColumnWidth(MonitorModel::Direction, digit * 9);
-    MonitorView->setColumnWidth(MonitorModel::Bytes, digit * 30);
+    MonitorView->setColumnWidth(MonitorModel::Bytes, digit * 44); // a 14-byte slot message
 
     PauseBut = named(new QPushButton(kPause), "PauseBut");
     PauseBut->setCheckable(true);
@@ -76,7 +76,7 @@ LnMonitor::LnMonitor(Link& link, MessageService& msgs, QWidget* parent)
     opcodeLabel->setBuddy(OpcodeTxt);
     auto* bar = new QHBoxLayout;
     for (QWidget* w : std::initializer_list<QWidget*>{PauseBut, ClearBut, SaveBut, filterLabel,
-                                                       FilterTxt, opcodeLabel, OpcodeTxt})
+                                                      FilterTxt, opcodeLabel, OpcodeTxt})
         bar->addWidget(w);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(bar);
@@ -100,7 +100,7 @@ LnMonitor::LnMonitor(Link& link, MessageService& msgs, QWidget* parent)
     connect(filter_, &QAbstractItemModel::rowsRemoved, this, &LnMonitor::show_count);
     connect(filter_, &QAbstractItemModel::modelReset, this, &LnMonitor::show_count);
     show_count();
-    resize(digit * 110, fontMetrics().height() * 30);
+    resize(digit * 130, fontMetrics().height() * 32);
 }
 
 LnMonitor::~LnMonitor()

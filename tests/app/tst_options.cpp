@@ -24,6 +24,18 @@ class TestOptions : public QObject {
         QTest::newRow("interface x") << QStringList{"--interface", "x"} << "error";
         QTest::newRow("unknown option") << QStringList{"--frobnicate"} << "error";
         QTest::newRow("stray argument") << QStringList{"COM1"} << "error";
+        const QString none = "if=- port=- connect=0 sim=0";
+        QTest::newRow("lbserver") << QStringList{"--lbserver"} << none + " lb=127.0.0.1:1234";
+        QTest::newRow("lbserver=0") << QStringList{"--lbserver=0"} << none + " lb=127.0.0.1:0";
+        QTest::newRow("lbserver-bind")
+            << QStringList{"--lbserver=1235", "--lbserver-bind", "0.0.0.0"}
+            << none + " lb=0.0.0.0:1235";
+        QTest::newRow("lbserver=65536") << QStringList{"--lbserver=65536"} << "error";
+        QTest::newRow("lbserver=x") << QStringList{"--lbserver=x"} << "error";
+        QTest::newRow("bind to a name")
+            << QStringList{"--lbserver", "--lbserver-bind", "pc"} << "error";
+        QTest::newRow("client address") << QStringList{"--port", "127.0.0.1:1234"}
+                                        << "if=- port=127.0.0.1:1234 connect=0 sim=0";
     }
     void parse()
     {
@@ -37,11 +49,15 @@ class TestOptions : public QObject {
             return;
         }
         QVERIFY(o);
+        const QString lb = o->lbServerPort
+                               ? " lb=" + o->lbServerBind + ':' + QString::number(*o->lbServerPort)
+                               : QString();
         QCOMPARE(QString("if=%1 port=%2 connect=%3 sim=%4")
-                     .arg(o->ifType ? QString::number(*o->ifType) : "-")
-                     .arg(o->port ? *o->port : "-")
-                     .arg(int(o->connect))
-                     .arg(o->simulator),
+                         .arg(o->ifType ? QString::number(*o->ifType) : "-")
+                         .arg(o->port ? *o->port : "-")
+                         .arg(int(o->connect))
+                         .arg(o->simulator) +
+                     lb,
                  result);
     }
 

@@ -60,8 +60,7 @@ void TestDescribe::describesEveryKnownMessage_data()
         "Sonderoption 200 lesen");
     row("special option write", "ED 0F 01 5A 56 01 04 05 00 7F 00 00 00 00",
         "Sonderoption 5 = 255 schreiben");
-    row("format read", "ED 0F 01 5A 56 0D 00 4E 00 00 00 00 00 00",
-        "Lokdatenformat Lok 78 lesen");
+    row("format read", "ED 0F 01 5A 56 0D 00 4E 00 00 00 00 00 00", "Lokdatenformat Lok 78 lesen");
     row("reset", "ED 0F 01 5A 56 18 00 01 00 00 00 00 00 00",
         "Zentrale zurücksetzen: Lokdatenformat");
     row("direction toggle", "ED 0F 01 5A 56 15 00 05 0F 00 00 00 00 00",
@@ -73,12 +72,12 @@ void TestDescribe::describesEveryKnownMessage_data()
     row("LNCV answer", "E5 0F 01 05 00 1F 01 52 04 02 00 07 00 00",
         "LNCV-Antwort: Artikel 1234, LNCV 2 = 7");
     row("version answer", "E5 0F 01 5A 56 08 00 45 12 00 00 00 00 00", "Softwareversion 1.245");
-    row("serial answer", "E5 0F 01 5A 56 09 00 12 34 56 78 10 00 00",
-        "Seriennummer 1234567810");
+    row("serial answer", "E5 0F 01 5A 56 09 00 12 34 56 78 10 00 00", "Seriennummer 1234567810");
     row("format answer", "E5 0F 01 5A 56 0B 00 4E 00 03 00 00 00 00",
         "Lokdatenformat Lok 78: Code 3");
-    row("train id loco", "E4 08 01 41 05 00 4E", "Zugerkennung Melder 133: Lok 78, Kategorie 2, "
-                                                 "S1 nach S2");
+    row("train id loco", "E4 08 01 41 05 00 4E",
+        "Zugerkennung Melder 133: Lok 78, Kategorie 2, "
+        "S1 nach S2");
     row("train id speed", "E4 08 00 20 05 00 50", "Zugerkennung Melder 5: 80 km/h");
     row("unknown opcode", "F0 03", "unbekannt");
     row("slot data of the wrong length", "E7 05 03 00", "unbekannt");

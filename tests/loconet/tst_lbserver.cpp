@@ -1,10 +1,10 @@
 // LbServer and its client over real TCP on 127.0.0.1 (ephemeral ports):
 // what goes out, what comes back, in which order, and what is refused.
 
+#include "core/shell.h"
 #include "loconet/lb_client_port.h"
 #include "loconet/lb_line.h"
 #include "loconet/lb_server.h"
-#include "core/shell.h"
 #include "support/rig.h"
 
 #include <QSignalSpy>
@@ -29,7 +29,10 @@ struct Peer {
     }
     void send(const QByteArray& text) { socket.write(text); }
     // Lines of one kind, in the order they came.
-    QStringList with(const QString& prefix) const { return lines.filter(QRegularExpression("^" + prefix)); }
+    QStringList with(const QString& prefix) const
+    {
+        return lines.filter(QRegularExpression("^" + prefix));
+    }
     QTcpSocket socket;
     QByteArray buffer;
     QStringList lines;
@@ -121,16 +124,25 @@ void TestLbServer::tellsAddressesFromDevices_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("address");
-    QTest::newRow("ip") << "127.0.0.1:1234" << "127.0.0.1 1234";
-    QTest::newRow("name") << "layout-pc:1235" << "layout-pc 1235";
-    QTest::newRow("v6") << "[::1]:1234" << "::1 1234";
-    QTest::newRow("bare v6") << "::1:1234" << "";
+    QTest::newRow("ip") << "127.0.0.1:1234"
+                        << "127.0.0.1 1234";
+    QTest::newRow("name") << "layout-pc:1235"
+                          << "layout-pc 1235";
+    QTest::newRow("v6") << "[::1]:1234"
+                        << "::1 1234";
+    QTest::newRow("bare v6") << "::1:1234"
+                             << "";
     QTest::newRow("device path with colons")
-        << "/dev/serial/by-path/pci-0000:00:14.0-usb-0:2:1.0-port0" << "";
-    QTest::newRow("port number") << "3" << "";
-    QTest::newRow("port 0") << "host:0" << "";
-    QTest::newRow("port too big") << "host:65536" << "";
-    QTest::newRow("no host") << ":1234" << "";
+        << "/dev/serial/by-path/pci-0000:00:14.0-usb-0:2:1.0-port0"
+        << "";
+    QTest::newRow("port number") << "3"
+                                 << "";
+    QTest::newRow("port 0") << "host:0"
+                            << "";
+    QTest::newRow("port too big") << "host:65536"
+                                  << "";
+    QTest::newRow("no host") << ":1234"
+                             << "";
 }
 
 void TestLbServer::tellsAddressesFromDevices()
@@ -159,9 +171,9 @@ void TestLbServer::sendsOneAtATimeBehindTheProgramAndAnswersInOrder()
     a.send("SEND 83 7C\r\nSEND A0 01 05 5B\n");
     b.send("SEND B0 13 30 6C\rSEND B0 13 20 7C\n");
     c.send("SEND BB 00 00 44\n\nSEND BB 01 00 45\n");
-    QTRY_VERIFY_WITH_TIMEOUT((pump(), a.with("SENT").size() + b.with("SENT").size() +
-                                          c.with("SENT").size() == 6),
-                             10000);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        (pump(), a.with("SENT").size() + b.with("SENT").size() + c.with("SENT").size() == 6),
+        10000);
     // Whole messages one after the other: every echo freed the buffer for the next.
     const QString wire = ln::hex(rig->port.written());
     QVERIFY2(wire.startsWith("82 7D "), qPrintable(wire));
@@ -186,10 +198,9 @@ void TestLbServer::refusesMalformedLinesAndStaysUsable()
     // The answers keep the order of the lines, also behind a SEND that waits.
     peer.send("SEND 83 7C\nSEND 83\nSEND 8G 7C\nHELLO\nSEND 83 7D\nSEND 82 7D\n");
     QTRY_VERIFY_WITH_TIMEOUT((pump(), peer.with("SENT").size() == 6), 10000);
-    QCOMPARE(peer.with("SENT"), (QStringList{"SENT OK", "SENT ERROR too short",
-                                             "SENT ERROR bad hex value",
-                                             "SENT ERROR unknown command",
-                                             "SENT ERROR bad checksum", "SENT OK"}));
+    QCOMPARE(peer.with("SENT"),
+             (QStringList{"SENT OK", "SENT ERROR too short", "SENT ERROR bad hex value",
+                          "SENT ERROR unknown command", "SENT ERROR bad checksum", "SENT OK"}));
     QCOMPARE(ln::hex(rig->port.written()), QStringLiteral("83 7C 82 7D"));
 }
 
@@ -266,7 +277,8 @@ void TestLbServer::clientPortConnectsAProgramThroughTheServer()
     server.reset();
     QTRY_COMPARE(other.conn.state(), Connection::State::Disconnected);
     QVERIFY(!port.isOpen());
-    QVERIFY2(boxes.join('\n').contains("Verbindungsfehler: Port " + address), qPrintable(boxes.join('\n')));
+    QVERIFY2(boxes.join('\n').contains("Verbindungsfehler: Port " + address),
+             qPrintable(boxes.join('\n')));
 }
 
 QTEST_GUILESS_MAIN(TestLbServer)

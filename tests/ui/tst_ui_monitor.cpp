@@ -1,0 +1,95 @@
+// The LocoNet Monitor window: opened from "Werkzeuge", watching the bus
+// only while shown, pausing, filtering and saving.
+
+#include "loconet/monitor_model.h"
+#include "support/rig.h"
+#include "support/ui_find.h"
+#include "ui/ln_monitor.h"
+#include "ui/mainwin.h"
+
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QtTest>
+
+class TstMonitor : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void watchesTheBusOnlyWhileShown()
+    {
+        Rig rig;
+        MainWin win(*rig.core);
+        QVERIFY(!win.findChild<LnMonitor*>()); // nothing is made before it is asked for
+        find<QAction>(win, "MonitorMenu").trigger();
+        auto& monitor = find<LnMonitor>(win, "LnMonitor");
+        QVERIFY(monitor.isVisible());
+        QCOMPARE(monitor.windowTitle(), QStringLiteral("LocoNet Monitor"));
+        const auto& view = find<QTableView>(monitor, "MonitorView");
+
+        rig.send({0xB2, 0x02, 0x70});
+        QTRY_COMPARE(view.model()->rowCount(), 1);
+        QCOMPARE(view.model()->index(0, MonitorModel::Description).data().toString(),
+                 QStringLiteral("Rückmelder 6: belegt"));
+
+        QTest::mouseClick(&find<QPushButton>(monitor, "PauseBut"), Qt::LeftButton);
+        rig.send({0x83});
+        monitor.model().flush();
+        QCOMPARE(view.model()->rowCount(), 1);
+        QTest::mouseClick(&find<QPushButton>(monitor, "PauseBut"), Qt::LeftButton);
+        QCOMPARE(view.model()->rowCount(), 2);
+
+        monitor.close();
+        rig.send({0x82});
+        monitor.model().flush();
+        QCOMPARE(monitor.model().rowCount(), 2);
+        find<QAction>(win, "MonitorMenu").trigger();
+        QCOMPARE(win.findChildren<LnMonitor*>().size(), 1); // the same window again
+
+        QTest::mouseClick(&find<QPushButton>(monitor, "ClearBut"), Qt::LeftButton);
+        QCOMPARE(view.model()->rowCount(), 0);
+    }
+
+    void filterRefusesAnUnreadableOpcode()
+    {
+        Rig rig;
+        MainWin win(*rig.core);
+        find<QAction>(win, "MonitorMenu").trigger();
+        auto& monitor = find<LnMonitor>(win, "LnMonitor");
+        rig.send({0xB2, 0x02, 0x70});
+        rig.send({0x83});
+        monitor.model().flush();
+        const auto& view = find<QTableView>(monitor, "MonitorView");
+        auto& opcode = find<QLineEdit>(monitor, "OpcodeTxt");
+        QTest::keyClicks(&opcode, "83");
+        QCOMPARE(view.model()->rowCount(), 1);
+        QTest::keyClicks(&opcode, "X");
+        QCOMPARE(find<QLabel>(monitor, "StatusLbl").text(),
+                 QStringLiteral("\"83X\" ist kein Opcode (80 bis FF)"));
+        QCOMPARE(view.model()->rowCount(), 1); // the last readable filter stays
+        opcode.clear();
+        QTest::keyClicks(&find<QLineEdit>(monitor, "FilterTxt"), "MELDER");
+        QCOMPARE(view.model()->rowCount(), 1);
+        QCOMPARE(find<QLabel>(monitor, "StatusLbl").text(), QStringLiteral("1 von 2 Zeilen"));
+    }
+
+    void saveThatFailsIsReported()
+    {
+        Rig rig;
+        MainWin win(*rig.core);
+        find<QAction>(win, "MonitorMenu").trigger();
+        auto& monitor = find<LnMonitor>(win, "LnMonitor");
+        QTest::mouseClick(&find<QPushButton>(monitor, "SaveBut"), Qt::LeftButton);
+        auto& dialog = find<QFileDialog>(monitor, "SaveDialog");
+        emit dialog.fileSelected(rig.dir.path()); // a folder cannot be written as a file
+        QCOMPARE(rig.shown.size(), 1);
+        QCOMPARE(rig.shown[0].title, QStringLiteral("Fehler"));
+        QVERIFY(
+            rig.shown[0].text.startsWith(rig.dir.path() + " konnte nicht geschrieben werden: "));
+    }
+};
+
+QTEST_MAIN(TstMonitor)
+#include "tst_ui_monitor.moc"
