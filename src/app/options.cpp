@@ -1,11 +1,10 @@
 #include "options.h"
 
 #include "core/command_line.h"
-#include "loconet/lb_line.h"
+#include "loconet/lb_options.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QHostAddress>
 #include <cstdio>
 
 namespace {
@@ -19,9 +18,8 @@ int usage_error(const QString& text)
 std::optional<AppOptions> parse_options(const QStringList& argsIn, int* exitCode)
 {
     // "--simulator=2" is spelled as the two options the parser knows.
-    const QStringList args = split_optional_value(
-        split_optional_value(argsIn, QStringLiteral("simulator"), QStringLiteral("station-type")),
-        QStringLiteral("lbserver"), QStringLiteral("lbserver-port"));
+    const QStringList args = LbServerOptions::spell(
+        split_optional_value(argsIn, QStringLiteral("simulator"), QStringLiteral("station-type")));
 
     QCommandLineParser cli;
     cli.setApplicationDescription(QStringLiteral(
@@ -59,22 +57,11 @@ std::optional<AppOptions> parse_options(const QStringList& argsIn, int* exitCode
         QStringLiteral("trace"),
         QStringLiteral("Log every LocoNet message (time, TX/RX, hex bytes) to FILE."),
         QStringLiteral("FILE"));
-    const QCommandLineOption lbServer(
-        QStringLiteral("lbserver"),
-        QStringLiteral("Share the LocoNet connection with other programs over TCP (LbServer "
-                       "protocol); --lbserver=PORT picks the port (default 1234, 0 = any free "
-                       "one, printed at start)."));
-    QCommandLineOption lbServerPort(QStringLiteral("lbserver-port"),
-                                    QStringLiteral("Port of the LbServer (as --lbserver=PORT)."),
-                                    QStringLiteral("PORT"));
-    lbServerPort.setFlags(QCommandLineOption::HiddenFromHelp);
-    const QCommandLineOption lbServerBind(
-        QStringLiteral("lbserver-bind"),
-        QStringLiteral("Address the LbServer listens on (default 127.0.0.1, this computer only; "
-                       "0.0.0.0 for every network)."),
-        QStringLiteral("ADDRESS"));
-    cli.addOptions({confDir, ifType, port, connect, simulator, stationType, trace, lbServer,
-                    lbServerPort, lbServerBind});
+    LbServerOptions lbServer(QStringLiteral(
+        "Share the LocoNet connection with other programs over TCP (LbServer protocol); "
+        "--lbserver=PORT picks the port (default 1234, 0 = any free one, printed at start)."));
+    cli.addOptions({confDir, ifType, port, connect, simulator, stationType, trace});
+    lbServer.addTo(cli);
 
     *exitCode = 0;
     if (!cli.parse(args)) {
@@ -119,20 +106,13 @@ std::optional<AppOptions> parse_options(const QStringList& argsIn, int* exitCode
         }
     }
     o.trace = cli.value(trace);
-    if (cli.isSet(lbServer) || cli.isSet(lbServerPort)) {
-        o.lbServerPort = cli.isSet(lbServerPort) ? lb::port_text(cli.value(lbServerPort))
-                                                 : std::optional<quint16>(lb::DefaultPort);
-        if (!o.lbServerPort) {
-            *exitCode = usage_error(QStringLiteral("the LbServer port must be 0..65535"));
-            return std::nullopt;
-        }
+    QString error;
+    if (!lbServer.read(cli, &error)) {
+        *exitCode = usage_error(error);
+        return std::nullopt;
     }
-    if (cli.isSet(lbServerBind)) {
-        o.lbServerBind = cli.value(lbServerBind);
-        if (QHostAddress(o.lbServerBind).isNull()) {
-            *exitCode = usage_error(QStringLiteral("--lbserver-bind needs an IP address"));
-            return std::nullopt;
-        }
-    }
+    if (lbServer.enabled)
+        o.lbServerPort = lbServer.port;
+    o.lbServerBind = lbServer.bind;
     return o;
 }

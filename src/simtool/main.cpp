@@ -2,12 +2,11 @@
 // pseudo-terminal (whose path it prints first) or on a serial device.
 
 #include "core/clock.h"
-#include "core/command_line.h"
 #include "core/messages.h"
 #include "core/shell.h"
 #include "core/stop_signals.h"
 #include "loconet/dispatch.h"
-#include "loconet/lb_line.h"
+#include "loconet/lb_options.h"
 #include "loconet/lb_server.h"
 #include "loconet/link.h"
 #include "loconet/memory_port.h"
@@ -90,23 +89,13 @@ int main(int argc, char** argv)
         QStringLiteral("MS"), QStringLiteral("100"));
     const QCommandLineOption progSilent(QStringLiteral("prog-silent"),
                                         QStringLiteral("The programming track never answers."));
-    const QCommandLineOption lbServer(
-        QStringLiteral("lbserver"),
-        QStringLiteral("Offer the station over TCP (LbServer protocol) instead of a "
-                       "pseudo-terminal; --lbserver=PORT picks the port (default 1234, 0 = any "
-                       "free one). Prints the address it listens on first."));
-    QCommandLineOption lbServerPort(QStringLiteral("lbserver-port"),
-                                    QStringLiteral("Port of the LbServer."),
-                                    QStringLiteral("PORT"));
-    lbServerPort.setFlags(QCommandLineOption::HiddenFromHelp);
-    const QCommandLineOption lbServerBind(
-        QStringLiteral("lbserver-bind"),
-        QStringLiteral("Address the LbServer listens on (default 127.0.0.1)."),
-        QStringLiteral("ADDRESS"), QStringLiteral("127.0.0.1"));
-    cli.addOptions({port, type, delay, pace, demo, trace, progTime, progSilent, lbServer,
-                    lbServerPort, lbServerBind});
-    cli.process(split_optional_value(QCoreApplication::arguments(), QStringLiteral("lbserver"),
-                                     QStringLiteral("lbserver-port")));
+    LbServerOptions lbServer(QStringLiteral(
+        "Offer the station over TCP (LbServer protocol) instead of a pseudo-terminal; "
+        "--lbserver=PORT picks the port (default 1234, 0 = any free one). Prints the address "
+        "it listens on first."));
+    cli.addOptions({port, type, delay, pace, demo, trace, progTime, progSilent});
+    lbServer.addTo(cli);
+    cli.process(LbServerOptions::spell(QCoreApplication::arguments()));
 
     sim::StationOptions options;
     bool ok = false;
@@ -128,19 +117,16 @@ int main(int argc, char** argv)
     std::unique_ptr<SharedBus> shared;
     std::unique_ptr<Port> owned;
     Port* link = nullptr;
-    if (cli.isSet(lbServer) || cli.isSet(lbServerPort)) {
-        const auto lbPort = cli.isSet(lbServerPort) ? lb::port_text(cli.value(lbServerPort))
-                                                    : std::optional<quint16>(lb::DefaultPort);
-        if (!lbPort)
-            return fail(QStringLiteral("the LbServer port must be 0..65535"));
-        const QHostAddress bind(cli.value(lbServerBind));
-        if (bind.isNull())
-            return fail(QStringLiteral("--lbserver-bind needs an IP address"));
+    QString error;
+    if (!lbServer.read(cli, &error))
+        return fail(error);
+    if (lbServer.enabled) {
+        const QHostAddress bind(lbServer.bind);
         shared = std::make_unique<SharedBus>(clock);
-        if (!shared->server.listen(bind, *lbPort))
+        if (!shared->server.listen(bind, lbServer.port))
             return fail(QStringLiteral("LbServer on %1:%2: %3")
                             .arg(bind.toString())
-                            .arg(*lbPort)
+                            .arg(lbServer.port)
                             .arg(shared->server.errorString()));
         std::printf("%s:%u\n", qPrintable(bind.toString()), unsigned(shared->server.port()));
         std::fflush(stdout);

@@ -1,6 +1,8 @@
 // Both programs as LbServers on an ephemeral port, as other LocoNet programs
 // and a second Quorail use them.
 
+#include "support/programs.h"
+
 #include <QFile>
 #include <QProcess>
 #include <QTcpSocket>
@@ -13,10 +15,7 @@ namespace {
 // first line (the last word of it).
 QString startServer(QProcess& p, const QString& program, const QStringList& args)
 {
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    p.setProcessEnvironment(env);
-    p.start(program, args);
+    startHeadless(p, program, args);
     if (!p.waitForReadyRead(20000))
         return {};
     return QString::fromLocal8Bit(p.readLine()).trimmed().split(' ').last();
@@ -40,12 +39,6 @@ QString exchange(const QString& address, const QByteArray& lines, const QString&
     return got;
 }
 
-bool endsCleanly(QProcess& p)
-{
-    p.terminate();
-    return p.waitForFinished(5000) && p.exitStatus() == QProcess::NormalExit;
-}
-
 } // namespace
 
 class TestLbServerPrograms : public QObject {
@@ -67,8 +60,8 @@ void TestLbServerPrograms::programSharesItsStationWithAClientAndASecondProgram()
              qPrintable(got));
 
     QProcess second;
-    second.setProcessEnvironment(server.processEnvironment());
-    second.start(QUORAIL_BIN, {"--port", address, "--connect", "--conf-dir", confB.path()});
+    startHeadless(second, QUORAIL_BIN,
+                  {"--port", address, "--connect", "--conf-dir", confB.path()});
     // conf.dat is written once the connection through the server is complete,
     // with the address as typed.
     const QString conf = confB.filePath("conf.dat");

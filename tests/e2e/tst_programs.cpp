@@ -6,6 +6,7 @@
 #include "core/clock.h"
 #include "loconet/message.h"
 #include "loconet/serial_port.h"
+#include "support/programs.h"
 #include "support/pty_station.h"
 
 #include <QFile>
@@ -15,14 +16,6 @@
 
 namespace {
 
-void startHeadless(QProcess& p, const QString& program, const QStringList& args)
-{
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    p.setProcessEnvironment(env);
-    p.start(program, args);
-}
-
 // Starts quorail-sim and returns the path of its pseudo-terminal.
 QString startSim(QProcess& sim, const QStringList& args = {})
 {
@@ -30,12 +23,6 @@ QString startSim(QProcess& sim, const QStringList& args = {})
     if (!sim.waitForReadyRead(10000))
         return {};
     return QString::fromLocal8Bit(sim.readLine()).trimmed();
-}
-
-bool endsCleanly(QProcess& p)
-{
-    p.terminate();
-    return p.waitForFinished(3000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
 }
 
 } // namespace

@@ -1,0 +1,20 @@
+#pragma once
+// Running the programs themselves in end-to-end tests.
+
+#include <QProcess>
+
+// Starts a program with no display to show windows on.
+inline void startHeadless(QProcess& p, const QString& program, const QStringList& args)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    p.setProcessEnvironment(env);
+    p.start(program, args);
+}
+
+// Asked to end by the system, the program ends at once and cleanly.
+inline bool endsCleanly(QProcess& p)
+{
+    p.terminate();
+    return p.waitForFinished(3000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+}
