@@ -1,8 +1,8 @@
 // The program on the real serial path, a pseudo-terminal whose far end is
 // the virtual station, meets the faults of a real line: junk, messages cut
-// off, the station going away mid-message, a burst in one write. Afterwards
-// it still connects, sends and receives, has lost no complete message, and
-// has not spun.
+// off, the station going away mid-message, a burst in one write, a stall of
+// its own thread. Afterwards it still connects, sends and receives, has lost
+// no complete message, and has not spun.
 
 #include "loconet/serial_port.h"
 #include "support/pty_station.h"
@@ -10,6 +10,7 @@
 
 #include <QRandomGenerator>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QtTest>
 #include <ctime>
 #include <memory>
@@ -58,6 +59,35 @@ struct Program {
     SerialPort serial;
     Application core;
     QStringList boxes;
+};
+
+// The station on a thread of its own: a stall of the program's thread does
+// not stop the bus, as on a real layout.
+class StationThread {
+  public:
+    StationThread(const Clock& clock, sim::StationOptions options)
+    {
+        context_->moveToThread(&thread_);
+        QObject::connect(&thread_, &QThread::finished, context_, &QObject::deleteLater);
+        thread_.start();
+        run([&] { s = std::make_unique<PtyStation>(clock, options); });
+    }
+    ~StationThread()
+    {
+        run([this] { s.reset(); });
+        thread_.quit();
+        thread_.wait();
+    }
+    // Runs f on the station's thread and waits for it.
+    template <typename F> void run(F f)
+    {
+        QMetaObject::invokeMethod(context_, f, Qt::BlockingQueuedConnection);
+    }
+    std::unique_ptr<PtyStation> s;
+
+  private:
+    QThread thread_;
+    QObject* context_ = new QObject;
 };
 
 } // namespace
@@ -147,6 +177,47 @@ class TestPtyFaults : public QObject {
         QTest::qWait(1000);
         QVERIFY2(cpuSeconds() - idle0 < 0.3,
                  qPrintable(QString("%1 s CPU idle").arg(cpuSeconds() - idle0)));
+    }
+
+    // Another device chatters all through the connect; later the program
+    // stalls for 300 ms while the station goes on sending at wire pace.
+    void stallAndChatterLoseNothing()
+    {
+        Program p;
+        StationThread bus(p.clock, {.answerDelay = 0.05, .pace = true});
+        if (!bus.s->station)
+            QSKIP("no pseudo-terminals here");
+        QTimer* chatter = nullptr;
+        bus.run([&] {
+            chatter = new QTimer(&bus.s->timer);
+            QObject::connect(chatter, &QTimer::timeout, [&bus, n = 0]() mutable {
+                bus.s->station->setSensor(2001 + n % 40, n / 40 % 2 == 0);
+                ++n;
+            });
+            chatter->start(5);
+        });
+        QVERIFY(p.connectTo(*bus.s));
+        bus.run([&] { chatter->stop(); });
+        QCOMPARE(p.boxes, QStringList{});
+        QCOMPARE(p.core.state.StationType, 2);
+        QCOMPARE(p.core.identify.StationSerial, 1234567890.0);
+
+        SensorLog log(p.core);
+        QList<int> sent;
+        for (int n = 1; n <= 300; ++n)
+            sent << n;
+        bus.run([&] {
+            for (int n : sent)
+                bus.s->station->setSensor(n, true);
+        });
+        QTRY_VERIFY_WITH_TIMEOUT(log.numbers.size() >= 50, 10000);
+        QThread::msleep(300);
+        QVERIFY(QTest::qWaitFor([&] { return inOrderWithin(log.numbers, sent); }, 20000));
+
+        // A second program is told that the port is taken.
+        SerialPort second;
+        QVERIFY(!second.open(bus.s->slavePath(), {}));
+        QCOMPARE(second.errorString(), "Der Port wird von einem anderen Programm benutzt.");
     }
 };
 
