@@ -8,11 +8,6 @@
 #include <QtTest>
 
 namespace {
-QString framedHex(const QString& hex)
-{
-    return hex.isEmpty() ? QString() : ln::hex(ln::frame(QByteArray::fromHex(hex.toLatin1())));
-}
-
 QByteArray formatAnswer(int adr, int code, int extra = 0)
 {
     return peer_message(0x0B, {adr & 0xFF, adr >> 8, code, extra, 0, 0, 0});
@@ -81,7 +76,7 @@ class TestLocoSettings : public QObject {
         panels[1].Adr = adr;
         QVERIFY(!ls.write(adr, LocoSettings::NoEntry)); // "-" is never written
         QVERIFY(ls.write(adr, entry));
-        QCOMPARE(sendAndEcho(rig), framedHex(wire));
+        QCOMPARE(sendAndEcho(rig), wire_hex(wire));
         QCOMPARE(panels[0].Adr, adr + 1);
         QCOMPARE(panels[1].Adr, -1); // its next action requests the loco again
     }
@@ -92,7 +87,7 @@ class TestLocoSettings : public QObject {
         LocoSettings& ls = rig.core->lokSettings;
         QSignalSpy shown(&ls, &LocoSettings::format_read);
         ls.read(3);
-        QCOMPARE(sendAndEcho(rig), framedHex("ED 0F 01 5A 56 0D 00 03 00 00 00 00 00 00"));
+        QCOMPARE(sendAndEcho(rig), wire_hex("ED 0F 01 5A 56 0D 00 03 00 00 00 00 00 00"));
         rig.sendRaw(formatAnswer(5, 19)); // a throttle's read of another loco
         rig.tick(3);
         QVERIFY(shown.isEmpty());
@@ -141,13 +136,13 @@ class TestLocoSettings : public QObject {
         QFETCH(QStringList, boxes);
         Rig rig;
         rig.core->lokDispatch.dispatch(3);
-        QCOMPARE(sendAndEcho(rig), framedHex("BF 00 03"));
+        QCOMPARE(sendAndEcho(rig), wire_hex("BF 00 03"));
         slotData(rig, 5, 0x33, 4); // another loco's slot: the dispatch waits on
         if (stat >= 0)
             slotData(rig, 7, stat, 3);
         for (int i = 0; i < 2; ++i) {
             rig.tick(3);
-            QCOMPARE(rig.takeWire(), framedHex(sent[i]));
+            QCOMPARE(rig.takeWire(), wire_hex(sent[i]));
             if (i < echoes)
                 rig.echo();
         }

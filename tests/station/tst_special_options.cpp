@@ -9,27 +9,25 @@
 
 namespace {
 const QString kNummer = "Bitte die Nummer der Sonderoption eingeben (0 bis 1023)!";
-
-QString framedHex(const QString& hex)
-{
-    return hex.isEmpty() ? QString() : ln::hex(ln::frame(QByteArray::fromHex(hex.toLatin1())));
-}
 } // namespace
+
+struct OptionRow {
+    QString action, number, value;
+    QString wire; // without checksum; empty: nothing sent
+    QString box;
+};
+Q_DECLARE_METATYPE(OptionRow)
 
 class TestSpecialOptions : public QObject {
     Q_OBJECT
   private slots:
     void messagesAndRefusals_data()
     {
-        QTest::addColumn<QString>("action");
-        QTest::addColumn<QString>("number");
-        QTest::addColumn<QString>("value");
-        QTest::addColumn<QString>("wire"); // without checksum; empty: nothing sent
-        QTest::addColumn<QString>("box");
+        QTest::addColumn<OptionRow>("row");
         const auto row = [](const char* name, const char* action, const char* number,
                             const char* value, const QString& wire, const QString& box = {}) {
-            QTest::newRow(name) << QString(action) << QString(number) << QString(value) << wire
-                                << box;
+            QTest::newRow(name) << OptionRow{QString(action), QString(number), QString(value), wire,
+                                             box};
         };
         const QString cmd = "ED 0F 01 5A 56 ";
         row("read 200", "read", "200", "", cmd + "02 01 48 00 00 00 00 00 00");
@@ -43,11 +41,8 @@ class TestSpecialOptions : public QObject {
     }
     void messagesAndRefusals()
     {
-        QFETCH(QString, action);
-        QFETCH(QString, number);
-        QFETCH(QString, value);
-        QFETCH(QString, wire);
-        QFETCH(QString, box);
+        QFETCH(OptionRow, row);
+        const auto& [action, number, value, wire, box] = row;
         Rig rig;
         SpecialOptions& so = rig.core->options;
         if (action == "read")
@@ -57,7 +52,7 @@ class TestSpecialOptions : public QObject {
         else
             so.put_option(2, number.toInt(), value.toInt());
         rig.tick();
-        QCOMPARE(rig.takeWire(), framedHex(wire));
+        QCOMPARE(rig.takeWire(), wire_hex(wire));
         QCOMPARE(rig.texts(), box.isEmpty() ? QStringList{} : QStringList{box});
     }
 

@@ -64,6 +64,14 @@ void Rig::run(double seconds)
     }
 }
 
+QString wire_hex(const QString& messages)
+{
+    QByteArray all;
+    for (const QString& m : messages.split(u'|', Qt::SkipEmptyParts))
+        all += ln::frame(QByteArray::fromHex(m.toLatin1()));
+    return ln::hex(all);
+}
+
 QByteArray peer_message(int cmd, std::array<int, 7> args)
 {
     uint8_t m[15] = {0xE5, 0x0F, 0x01, 0x5A, 0x56, uint8_t(cmd)};

@@ -49,6 +49,10 @@ class Rig {
     qsizetype echoed_ = 0, taken_ = 0;
 };
 
+// Messages given as "A0 01 02|A1 01 20" (checksums added) as takeWire()
+// shows them; empty for none.
+QString wire_hex(const QString& messages);
+
 // A 15-byte peer message E5 0F 01 5A 56 cmd with its arguments, high bits
 // packed into byte 6, checksum appended.
 QByteArray peer_message(int cmd, std::array<int, 7> args);
