@@ -32,11 +32,13 @@ struct Bench {
         rig.takeWire();
     }
 };
-QString framed(const char* hex)
-{
-    return ln::hex(ln::frame(QByteArray::fromHex(hex)));
-}
 } // namespace
+
+struct EntryRow {
+    int page;
+    QString window, number, keys, sent;
+};
+Q_DECLARE_METATYPE(EntryRow)
 
 class TstUiAccessory : public QObject {
     Q_OBJECT
@@ -69,7 +71,7 @@ class TstUiAccessory : public QObject {
         QVERIFY(!key.isEnabled());
         QTest::mouseRelease(&key, Qt::LeftButton); // ...yet the release is not lost
         b.rig.run(0.1);
-        QCOMPARE(b.rig.takeWire(), framed("B0 13 30") + ' ' + framed("B0 13 20"));
+        QCOMPARE(b.rig.takeWire(), wire_hex("B0 13 30|B0 13 20"));
         QCOMPARE(b.anz("KB_Anz_3"), colour::Green);
         QCOMPARE(b.station.accessoryState(20), 1);
     }
@@ -100,7 +102,7 @@ class TstUiAccessory : public QObject {
         Bench b;
         find<QPushButton>(b.win, "RMChgBut_5").click();
         b.rig.tick();
-        QCOMPARE(b.rig.takeWire(), framed("B2 02 70"));
+        QCOMPARE(b.rig.takeWire(), wire_hex("B2 02 70"));
         QCOMPARE(b.rig.core->feedback.RmState[5], 0); // until the report comes back
         b.rig.run(0.1);
         QCOMPARE(b.rig.core->feedback.RmState[5], 1);
@@ -110,26 +112,16 @@ class TstUiAccessory : public QObject {
 
     void digitOpensThePagesKeyEntryWindow_data()
     {
-        QTest::addColumn<int>("page");
-        QTest::addColumn<QString>("window");
-        QTest::addColumn<QString>("number");
-        QTest::addColumn<QString>("keys");
-        QTest::addColumn<QString>("sent");
-        const auto row = [](int page, const char* window, const char* number, const char* keys,
-                            const QString& sent) {
-            QTest::newRow(window) << page << QString(window) << QString(number) << QString(keys)
-                                  << sent;
-        };
-        row(2, "Taste_Wadr", "wadr", "0g", framed("B0 13 30") + ' ' + framed("B0 13 20"));
-        row(3, "Taste_Radr", "Radr", "0f", framed("B2 09 60"));
+        QTest::addColumn<EntryRow>("row");
+        for (const EntryRow& r :
+             {EntryRow{2, "Taste_Wadr", "wadr", "0g", wire_hex("B0 13 30|B0 13 20")},
+              EntryRow{3, "Taste_Radr", "Radr", "0f", wire_hex("B2 09 60")}})
+            QTest::newRow(qPrintable(r.window)) << r;
     }
     void digitOpensThePagesKeyEntryWindow()
     {
-        QFETCH(int, page);
-        QFETCH(QString, window);
-        QFETCH(QString, number);
-        QFETCH(QString, keys);
-        QFETCH(QString, sent);
+        QFETCH(EntryRow, row);
+        const auto& [page, window, number, keys, sent] = row;
         Bench b;
         auto& tabs = find<QTabWidget>(b.win, "MainTab");
         tabs.setCurrentIndex(page);
