@@ -73,6 +73,11 @@ struct Track {
 };
 } // namespace
 
+struct ReplyRow {
+    int pending, slot, pstat, cvh, data, answer;
+};
+Q_DECLARE_METATYPE(ReplyRow)
+
 class TestProgramming : public QObject {
     Q_OBJECT
   private slots:
@@ -105,29 +110,20 @@ class TestProgramming : public QObject {
 
     void programmerReply_data()
     {
-        QTest::addColumn<int>("pending");
-        QTest::addColumn<int>("slot");
-        QTest::addColumn<int>("pstat");
-        QTest::addColumn<int>("cvh");
-        QTest::addColumn<int>("data");
-        QTest::addColumn<int>("answer");
+        QTest::addColumn<ReplyRow>("row");
         const int read = Programming::ReadAwaited, write = Programming::WriteAwaited;
-        QTest::newRow("read, CVH bit 1 adds 128") << read << 124 << 0 << 0x02 << 0x05 << 133;
-        QTest::newRow("read, other CVH bits ignored") << read << 124 << 0 << 0x31 << 0x05 << 5;
-        QTest::newRow("read fails") << read << 124 << 2 << 0 << 0x05 << 1002;
-        QTest::newRow("write done") << write << 124 << 0 << 0x02 << 0x05 << 1000;
-        QTest::newRow("write, no loco") << write << 124 << 4 << 0 << 0 << 1004;
-        QTest::newRow("nothing pending") << 0 << 124 << 0 << 0 << 7 << 1000;
-        QTest::newRow("loco slot is no reply") << read << 3 << 0 << 0 << 7 << read;
+        QTest::newRow("read, CVH bit 1 adds 128") << ReplyRow{read, 124, 0, 0x02, 0x05, 133};
+        QTest::newRow("read, other CVH bits ignored") << ReplyRow{read, 124, 0, 0x31, 0x05, 5};
+        QTest::newRow("read fails") << ReplyRow{read, 124, 2, 0, 0x05, 1002};
+        QTest::newRow("write done") << ReplyRow{write, 124, 0, 0x02, 0x05, 1000};
+        QTest::newRow("write, no loco") << ReplyRow{write, 124, 4, 0, 0, 1004};
+        QTest::newRow("nothing pending") << ReplyRow{0, 124, 0, 0, 7, 1000};
+        QTest::newRow("loco slot is no reply") << ReplyRow{read, 3, 0, 0, 7, read};
     }
     void programmerReply()
     {
-        QFETCH(int, pending);
-        QFETCH(int, slot);
-        QFETCH(int, pstat);
-        QFETCH(int, cvh);
-        QFETCH(int, data);
-        QFETCH(int, answer);
+        QFETCH(ReplyRow, row);
+        const auto& [pending, slot, pstat, cvh, data, answer] = row;
         Bench b;
         b.prog.ProgAnswer = pending;
         b.reply(pstat, cvh, data, slot);
@@ -264,21 +260,10 @@ class TestProgramming : public QObject {
         QCOMPARE(t.prog.DCCProgStat, " Lesevorgang beendet ");
     }
 
-    void readsStandardCvsAndManufacturingData()
+    void readsManufacturingData()
     {
         Track t;
-        t.prog.HerstellerName[13] = "Selbstbau";
         QSignalSpy caption(&t.prog, &Programming::rc_data_shown);
-        QVERIFY(t.prog.read_list(Programming::StdList));
-        t.rig.run(3);
-        const StdCvs s = t.prog.std_cvs();
-        QCOMPARE(s.address, "3");
-        QCOMPARE(s.cv[3], "8");
-        QCOMPARE(s.version, "42");
-        QCOMPARE(s.manufacturer, "Selbstbau");
-        QCOMPARE(s.cv29, 6);
-        QCOMPARE(t.prog.DCCProgStat, " Lesevorgang beendet ");
-
         QVERIFY(t.prog.read_rc_data());
         t.rig.run(3);
         const QDateTime made(QDate(2024, 3, 15), QTime(10, 0), Qt::UTC);
