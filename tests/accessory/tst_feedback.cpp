@@ -4,6 +4,11 @@
 #include <QSignalSpy>
 #include <QtTest>
 
+struct SensorReport {
+    int b1, b2, s, level, colour;
+};
+Q_DECLARE_METATYPE(SensorReport)
+
 class TestFeedback : public QObject {
     Q_OBJECT
   private slots:
@@ -11,23 +16,16 @@ class TestFeedback : public QObject {
     // indicator it colours (-1 none).
     void sensorReport_data()
     {
-        QTest::addColumn<int>("b1");
-        QTest::addColumn<int>("b2");
-        QTest::addColumn<int>("s");
-        QTest::addColumn<int>("level");
-        QTest::addColumn<int>("colour");
-        QTest::newRow("sensor 12 occupied") << 0x05 << 0x30 << 11 << 1 << colour::Red;
-        QTest::newRow("sensor 1 free, 0x40 ignored") << 0x00 << 0x40 << 0 << 0 << colour::Yellow;
-        QTest::newRow("4095, beyond the panel") << 0x7F << 0x2F << 4095 << 0 << -1;
-        QTest::newRow("sensor 17, next page") << 0x08 << 0x50 << 16 << 1 << -1;
+        QTest::addColumn<SensorReport>("r");
+        QTest::newRow("sensor 12 occupied") << SensorReport{0x05, 0x30, 11, 1, colour::Red};
+        QTest::newRow("sensor 1 free, 0x40 ignored") << SensorReport{0, 0x40, 0, 0, colour::Yellow};
+        QTest::newRow("4095, beyond the panel") << SensorReport{0x7F, 0x2F, 4095, 0, -1};
+        QTest::newRow("sensor 17, next page") << SensorReport{0x08, 0x50, 16, 1, -1};
     }
     void sensorReport()
     {
-        QFETCH(int, b1);
-        QFETCH(int, b2);
-        QFETCH(int, s);
-        QFETCH(int, level);
-        QFETCH(int, colour);
+        QFETCH(SensorReport, r);
+        const auto [b1, b2, s, level, colour] = r;
         Rig rig;
         Feedback& fb = rig.core->feedback;
         QSignalSpy anz(&fb, &Feedback::rm_anz);

@@ -10,7 +10,11 @@ QString framedHex(const acc::Bytes& b)
 {
     return ln::hex(ln::frame({b[0], b[1], b[2]}));
 }
+struct SwitchReport {
+    int b1, b2, base, index, colour, a, dir;
+};
 } // namespace
+Q_DECLARE_METATYPE(SwitchReport)
 
 class TestKeyboard : public QObject {
     Q_OBJECT
@@ -45,41 +49,29 @@ class TestKeyboard : public QObject {
     // (-1 none) and the (a, dir) handed to the route triggers (a = -1: none).
     void switchReport_data()
     {
-        QTest::addColumn<int>("b1");
-        QTest::addColumn<int>("b2");
-        QTest::addColumn<int>("base");
-        QTest::addColumn<int>("index");
-        QTest::addColumn<int>("colour");
-        QTest::addColumn<int>("a");
-        QTest::addColumn<int>("dir");
+        QTest::addColumn<SwitchReport>("r");
         QTest::newRow("green on, page shown")
-            << 0x13 << 0x30 << 16 << 3 << colour::Green << 19 << 1;
-        QTest::newRow("red on, 2048") << 0x7F << 0x1F << 2032 << 15 << colour::Red << 2047 << 0;
-        QTest::newRow("off changes nothing") << 0x13 << 0x20 << 16 << -1 << 0 << -1 << 0;
-        QTest::newRow("other page still triggers") << 0x13 << 0x10 << 0 << -1 << 0 << 19 << 0;
+            << SwitchReport{0x13, 0x30, 16, 3, colour::Green, 19, 1};
+        QTest::newRow("red on, 2048") << SwitchReport{0x7F, 0x1F, 2032, 15, colour::Red, 2047, 0};
+        QTest::newRow("off changes nothing") << SwitchReport{0x13, 0x20, 16, -1, 0, -1, 0};
+        QTest::newRow("other page still triggers") << SwitchReport{0x13, 0x10, 0, -1, 0, 19, 0};
     }
     void switchReport()
     {
-        QFETCH(int, b1);
-        QFETCH(int, b2);
-        QFETCH(int, base);
-        QFETCH(int, index);
-        QFETCH(int, colour);
-        QFETCH(int, a);
-        QFETCH(int, dir);
+        QFETCH(SwitchReport, r);
         Rig rig;
         Keyboard& kb = rig.core->keyboard;
-        kb.KeybBase = base;
+        kb.KeybBase = r.base;
         QSignalSpy anz(&kb, &Keyboard::kb_anz);
         QSignalSpy trigger(&kb, &Keyboard::route_trigger_ma);
-        rig.send({0xB0, b1, b2});
+        rig.send({0xB0, r.b1, r.b2});
         rig.tick();
-        QCOMPARE(anz.size(), index < 0 ? 0 : 1);
-        if (index >= 0)
-            QCOMPARE(anz[0], (QVariantList{index, colour}));
-        QCOMPARE(trigger.size(), a < 0 ? 0 : 1);
-        if (a >= 0)
-            QCOMPARE(trigger[0], (QVariantList{a, dir}));
+        QCOMPARE(anz.size(), r.index < 0 ? 0 : 1);
+        if (r.index >= 0)
+            QCOMPARE(anz[0], (QVariantList{r.index, r.colour}));
+        QCOMPARE(trigger.size(), r.a < 0 ? 0 : 1);
+        if (r.a >= 0)
+            QCOMPARE(trigger[0], (QVariantList{r.a, r.dir}));
     }
 
     // Answer code of the station to every query, and the colour it gives.

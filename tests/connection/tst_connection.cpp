@@ -40,6 +40,12 @@ struct Connected {
 };
 } // namespace
 
+struct RefusedRow {
+    int ifType;
+    QString port, title, text, retry;
+};
+Q_DECLARE_METATYPE(RefusedRow)
+
 class TestConnection : public QObject {
     Q_OBJECT
   private slots:
@@ -184,28 +190,17 @@ class TestConnection : public QObject {
     // no connection, conf.dat untouched; "Verbinden" works again afterwards.
     void refusedPort_data()
     {
-        QTest::addColumn<int>("ifType");
-        QTest::addColumn<QString>("port");
-        QTest::addColumn<QString>("title");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("retry");
-        QTest::newRow("70810 on port 3") << 2 << "3"
-                                         << "Fehler 70810"
-                                         << "Nur ComPort 1 oder 2 möglich!"
-                                         << "1";
-        QTest::newRow("port does not open")
-            << 3 << "9"
-            << "Verbindungsfehler:"
-            << "Port " + port_device("9") + ": No such file or directory"
-            << "9";
+        QTest::addColumn<RefusedRow>("row");
+        QTest::newRow("70810 on port 3")
+            << RefusedRow{2, "3", "Fehler 70810", "Nur ComPort 1 oder 2 möglich!", "1"};
+        QTest::newRow("port does not open") << RefusedRow{
+            3, "9",
+            "Verbindungsfehler:", "Port " + port_device("9") + ": No such file or directory", "9"};
     }
     void refusedPort()
     {
-        QFETCH(int, ifType);
-        QFETCH(QString, port);
-        QFETCH(QString, title);
-        QFETCH(QString, text);
-        QFETCH(QString, retry);
+        QFETCH(RefusedRow, row);
+        const auto& [ifType, port, title, text, retry] = row;
         Connected c(ifType);
         c.rig.port.close();
         c.rig.port.refuseOpen("No such file or directory");

@@ -19,6 +19,16 @@ struct Recorder {
 };
 } // namespace
 
+struct AckRow {
+    QString sent;
+    QByteArray between;
+    double wait;
+    QByteArray ack;
+    QString text;
+    int lackCode;
+};
+Q_DECLARE_METATYPE(AckRow)
+
 class TestLink : public QObject {
     Q_OBJECT
   private slots:
@@ -182,19 +192,14 @@ class TestLink : public QObject {
     // arrive. Which box is shown and what the acknowledge code becomes.
     void longAck_data()
     {
-        QTest::addColumn<QString>("sent");
-        QTest::addColumn<QByteArray>("between");
-        QTest::addColumn<double>("wait");
-        QTest::addColumn<QByteArray>("ack");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("lackCode");
+        QTest::addColumn<AckRow>("row");
         const QByteArray none, refused = ln::frame({0xB4, 0x30, 0x00});
         const QString notProcessed = "Mag.Art.Message wurde nicht bearbeitet";
         const QString noSlot = "Lok konnte nicht angemeldet werden!";
         const auto row = [](const char* name, const QString& sent, const QByteArray& ack,
                             const QString& text, int code = -1, const QByteArray& between = {},
                             double wait = 0) {
-            QTest::newRow(name) << sent << between << wait << ack << text << code;
+            QTest::newRow(name) << AckRow{sent, between, wait, ack, text, code};
         };
         const auto b4 = [](int op, int code) { return ln::frame({0xB4, op, code}); };
         const QString b0 = "B0 13 30", bf = "BF 00 03";
@@ -225,12 +230,8 @@ class TestLink : public QObject {
     }
     void longAck()
     {
-        QFETCH(QString, sent);
-        QFETCH(QByteArray, between);
-        QFETCH(double, wait);
-        QFETCH(QByteArray, ack);
-        QFETCH(QString, text);
-        QFETCH(int, lackCode);
+        QFETCH(AckRow, row);
+        const auto& [sent, between, wait, ack, text, lackCode] = row;
         Rig rig;
         int answered = -1;
         rig.core->dispatch.sw_state_answer = [&](const ln::Msg& m) { answered = m[2]; };

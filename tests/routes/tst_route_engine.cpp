@@ -49,19 +49,33 @@ struct Timeline {
 };
 } // namespace
 
+struct TimelineRow {
+    double start;
+    int magT1, magT2;
+    QStringList cells; // requested flags included
+    QString events;
+};
+Q_DECLARE_METATYPE(TimelineRow)
+
+struct TriggerRow {
+    int column;
+    QString text;
+    bool active; // before the report
+    QByteArray report;
+    bool requested; // after it
+    bool stillActive;
+};
+Q_DECLARE_METATYPE(TriggerRow)
+
 class TestRouteEngine : public QObject {
     Q_OBJECT
   private slots:
     void timeline_data()
     {
-        QTest::addColumn<double>("start");
-        QTest::addColumn<int>("magT1");
-        QTest::addColumn<int>("magT2");
-        QTest::addColumn<QStringList>("cells"); // requested flags included
-        QTest::addColumn<QString>("events");
+        QTest::addColumn<TimelineRow>("row");
         const auto row = [](const char* name, QStringList cells, const char* events, int magT1 = 0,
                             int magT2 = 0, double start = 1000.005) {
-            QTest::newRow(name) << start << magT1 << magT2 << cells << QString(events);
+            QTest::newRow(name) << TimelineRow{start, magT1, magT2, cells, QString(events)};
         };
         row("accessory then pause, then 48 empty steps", {"3,6=Ma5-g", "3,7=Pa-2", "3,2= "},
             "0 B0 04 30|10 B0 04 20|3480 aktiv 3", 200, 500);
@@ -84,11 +98,8 @@ class TestRouteEngine : public QObject {
     }
     void timeline()
     {
-        QFETCH(double, start);
-        QFETCH(int, magT1);
-        QFETCH(int, magT2);
-        QFETCH(QStringList, cells);
-        QFETCH(QString, events);
+        QFETCH(TimelineRow, row);
+        const auto& [start, magT1, magT2, cells, events] = row;
         Timeline tl(start);
         tl.t.MagT1 = magT1;
         tl.t.MagT2 = magT2;
@@ -145,17 +156,12 @@ class TestRouteEngine : public QObject {
     // A report on the bus against route 7's trigger cells.
     void triggers_data()
     {
-        QTest::addColumn<int>("column");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<bool>("active"); // before the report
-        QTest::addColumn<QByteArray>("report");
-        QTest::addColumn<bool>("requested"); // after it
-        QTest::addColumn<bool>("stillActive");
+        QTest::addColumn<TriggerRow>("row");
         const int req = RouteTable::RequestTrigger, rel = RouteTable::ReleaseTrigger;
         const auto row = [](const char* name, int column, const char* text, bool active,
                             const char* report, bool requested, bool stillActive = false) {
-            QTest::newRow(name) << column << QString(text) << active << QByteArray::fromHex(report)
-                                << requested << stillActive;
+            QTest::newRow(name) << TriggerRow{
+                column, QString(text), active, QByteArray::fromHex(report), requested, stillActive};
         };
         row("accessory green requests", req, "Ma5-g", false, "B00430", true);
         row("red is not green", req, "Ma5-g", false, "B00410", false);
@@ -169,12 +175,8 @@ class TestRouteEngine : public QObject {
     }
     void triggers()
     {
-        QFETCH(int, column);
-        QFETCH(QString, text);
-        QFETCH(bool, active);
-        QFETCH(QByteArray, report);
-        QFETCH(bool, requested);
-        QFETCH(bool, stillActive);
+        QFETCH(TriggerRow, row);
+        const auto& [column, text, active, report, requested, stillActive] = row;
         Rig rig;
         RouteTable& t = rig.core->FSTab;
         t.set_cell(7, column, text);

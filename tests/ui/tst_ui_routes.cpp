@@ -64,6 +64,15 @@ struct Bench {
 };
 } // namespace
 
+struct DialogRow {
+    QStringList cells; // route 5 before: "c=text"
+    int column;
+    QStringList input; // "Field=typed" or an option's name
+    QString button;
+    QStringList after;
+};
+Q_DECLARE_METATYPE(DialogRow)
+
 class TstUiRoutes : public QObject {
     Q_OBJECT
   private slots:
@@ -136,15 +145,11 @@ class TstUiRoutes : public QObject {
 
     void dialogResults_data()
     {
-        QTest::addColumn<QStringList>("cells"); // route 5 before: "c=text"
-        QTest::addColumn<int>("column");
-        QTest::addColumn<QStringList>("input"); // "Field=typed" or an option's name
-        QTest::addColumn<QString>("button");
-        QTest::addColumn<QStringList>("after");
+        QTest::addColumn<DialogRow>("row");
         const auto row = [](const char* name, const QStringList& cells, int column,
                             const QStringList& input, const char* button,
                             const QStringList& after) {
-            QTest::newRow(name) << cells << column << input << QString(button) << after;
+            QTest::newRow(name) << DialogRow{cells, column, input, QString(button), after};
         };
         const QStringList two{"54=Ma1-g", "55=Ma2-g"};
         row("insert at step 50 drops the last", two, 55, {"MagAdrTxt=3", "MagOpt_1"}, "einf_but",
@@ -172,11 +177,8 @@ class TstUiRoutes : public QObject {
     }
     void dialogResults()
     {
-        QFETCH(QStringList, cells);
-        QFETCH(int, column);
-        QFETCH(QStringList, input);
-        QFETCH(QString, button);
-        QFETCH(QStringList, after);
+        QFETCH(DialogRow, row);
+        const auto& [cells, column, input, button, after] = row;
         Bench b;
         for (const QString& c : cells)
             b.t.set_cell(5, c.section('=', 0, 0).toInt(), c.section('=', 1));
