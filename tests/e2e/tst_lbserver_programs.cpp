@@ -11,16 +11,6 @@
 
 namespace {
 
-// Starts a program headless and returns the HOST:PORT it prints as its
-// first line (the last word of it).
-QString startServer(QProcess& p, const QString& program, const QStringList& args)
-{
-    startHeadless(p, program, args);
-    if (!p.waitForReadyRead(20000))
-        return {};
-    return QString::fromLocal8Bit(p.readLine()).trimmed().split(' ').last();
-}
-
 // Sends the lines as a telnet user would and collects what comes back
 // until `until` has been seen.
 QString exchange(const QString& address, const QByteArray& lines, const QString& until)
@@ -52,7 +42,7 @@ void TestLbServerPrograms::programSharesItsStationWithAClientAndASecondProgram()
 {
     QTemporaryDir confA, confB;
     QProcess server;
-    const QString address = startServer(
+    const QString address = startServing(
         server, QUORAIL_BIN, {"--simulator", "--lbserver=0", "--conf-dir", confA.path()});
     QVERIFY2(address.startsWith("127.0.0.1:"), qPrintable(address));
     const QString got = exchange(address, "SEND 83 7C\r\n", "SENT OK");
@@ -76,7 +66,7 @@ void TestLbServerPrograms::programSharesItsStationWithAClientAndASecondProgram()
 void TestLbServerPrograms::simOffersTheStation()
 {
     QProcess sim;
-    const QString address = startServer(sim, QUORAIL_SIM_BIN, {"--lbserver=0"});
+    const QString address = startServing(sim, QUORAIL_SIM_BIN, {"--lbserver=0"});
     QVERIFY2(address.startsWith("127.0.0.1:"), qPrintable(address));
     // A slot-0 read is echoed, confirmed and answered.
     const QString got = exchange(address, "SEND BB 00 00 44\n", "RECEIVE E7");

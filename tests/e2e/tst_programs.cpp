@@ -1,7 +1,6 @@
 // The two programs as a user runs them, over pseudo-terminals: asked to end
 // by the system, each ends at once and cleanly; the virtual station stays
-// responsive under a flood and serves the next program after one left
-// mid-message.
+// responsive under a flood.
 
 #include "core/clock.h"
 #include "loconet/message.h"
@@ -13,19 +12,6 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
-
-namespace {
-
-// Starts quorail-sim and returns the path of its pseudo-terminal.
-QString startSim(QProcess& sim, const QStringList& args = {})
-{
-    startHeadless(sim, QUORAIL_SIM_BIN, args);
-    if (!sim.waitForReadyRead(10000))
-        return {};
-    return QString::fromLocal8Bit(sim.readLine()).trimmed();
-}
-
-} // namespace
 
 class TestPrograms : public QObject {
     Q_OBJECT
@@ -60,7 +46,8 @@ class TestPrograms : public QObject {
     {
         QFETCH(bool, pace);
         QProcess sim;
-        const QString path = startSim(sim, pace ? QStringList{"--pace"} : QStringList{});
+        const QString path =
+            startServing(sim, QUORAIL_SIM_BIN, pace ? QStringList{"--pace"} : QStringList{});
         if (path.isEmpty())
             QSKIP("quorail-sim made no pseudo-terminal here");
         SerialPort port;
@@ -86,31 +73,6 @@ class TestPrograms : public QObject {
         QVERIFY(endsCleanly(sim));
         const QByteArray err = sim.readAllStandardError();
         QCOMPARE(err.contains("messages dropped"), pace);
-    }
-
-    void simServesTheNextProgramAfterOneLeftMidMessage()
-    {
-        QProcess sim;
-        const QString path = startSim(sim);
-        if (path.isEmpty())
-            QSKIP("quorail-sim made no pseudo-terminal here");
-        const QByteArray request = ln::frame({0xBB, 0, 0});
-        {
-            SerialPort first;
-            QVERIFY(first.open(path, PortSettings{}));
-            QVERIFY(first.write(request.left(2)));
-            QTest::qWait(100);
-        } // closed mid-message
-        QTest::qWait(300);
-        SerialPort next;
-        QVERIFY(next.open(path, PortSettings{}));
-        QByteArray got;
-        connect(&next, &Port::readyRead, this, [&] { got += next.readAll(); });
-        QVERIFY(next.write(request));
-        const QByteArray expected =
-            request + ln::frame({0xE7, 0x0E, 0, 0, 0, 3, 0, 7, 0, 0, 0, 0x5A, 0x56});
-        QTRY_COMPARE_WITH_TIMEOUT(ln::hex(got), ln::hex(expected), 10000);
-        QVERIFY(endsCleanly(sim));
     }
 };
 

@@ -31,7 +31,8 @@ void TestSimPty::slotZeroOverSerialPort()
     const QByteArray request = ln::frame({0xBB, 0x00, 0x00});
     const QByteArray expected =
         request + ln::frame({0xE7, 0x0E, 0, 0, 0, 3, 0, 7, 0, 0, 0, 0x5A, 0x56});
-    // The second round opens the slave again after closing it.
+    // The second round opens the slave again after the first program left
+    // mid-message.
     for (int round = 0; round < 2; ++round) {
         SerialPort serial;
         QVERIFY2(serial.open(pty.slavePath(), PortSettings{115200, 8, 'n', 1}),
@@ -41,6 +42,8 @@ void TestSimPty::slotZeroOverSerialPort()
         QVERIFY(serial.write(request));
         QTRY_VERIFY_WITH_TIMEOUT(got.size() >= expected.size(), 10000);
         QCOMPARE(ln::hex(got), ln::hex(expected));
+        QVERIFY(serial.write(request.left(2)));
+        QTest::qWait(100);
         serial.close();
         QTRY_VERIFY_WITH_TIMEOUT(!pty.peerConnected(), 10000);
     }
