@@ -171,7 +171,6 @@ void TestSimStation::answers_data()
     QTest::newRow("start") << 2 << QStringList{} << Start << answer.arg("00 00 01 00");
     QTest::newRow("start, other address")
         << 2 << QStringList{} << lncvReq("21 41 52 04 00 00 02 00 00") << "";
-    QTest::newRow("read before start") << 2 << QStringList{} << readLncv(1) << "";
     QTest::newRow("read") << 2 << QStringList{Start} << readLncv(1) << answer.arg("01 00 05 00");
     QTest::newRow("read, no such LNCV") << 2 << QStringList{Start} << readLncv(9) << "B4 6D 01";
     QTest::newRow("write") << 2 << QStringList{Start} << lncvReq("20 01 52 04 01 00 0A 00 00")
@@ -312,10 +311,6 @@ void TestSimStation::events_data()
     QTest::newRow("throttle's F6 on and off in the sound byte")
         << Action([](S& s) { s.throttleFunction(78, 6, true), s.throttleFunction(78, 6, false); })
         << "BF 00 4E|E7 0E 01 10 4E 00 00 07 00 00 00 00 00|A2 01 02|A2 01 00";
-    QTest::newRow("Pultrix announcement") << Action([](S& s) {
-        s.lncvModules().add(sim::LncvModule::make(sim::PultrixArticle, 5));
-        QVERIFY(s.announcePultrix(5));
-    }) << "E5 0F 05 00 00 1F 01 35 1B 00 00 05 00 00";
     QTest::newRow("no such Pultrix") << Action([](S& s) { QVERIFY(!s.announcePultrix(5)); }) << "";
 }
 
