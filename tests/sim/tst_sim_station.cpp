@@ -105,6 +105,7 @@ void TestSimStation::answers_data()
                                           << "E7 0E 01 10 05 00 00 07 00 00 00 00 00";
     QTest::newRow("null move takes slot") << 2 << QStringList{Loco3} << "BA 01 01"
                                           << "E7 0E 01 30 03 00 00 07 00 00 00 00 00";
+    QTest::newRow("dispatch put") << 2 << QStringList{Loco3, "B5 01 30"} << "BA 01 00" << loco3;
     QTest::newRow("dispatch get") << 2 << QStringList{Loco3, "BA 01 00"} << "BA 00 00"
                                   << "E7 0E 01 30 03 00 00 07 00 00 00 00 00";
     QTest::newRow("dispatch get, none put") << 2 << QStringList{} << "BA 00 00"
