@@ -292,6 +292,7 @@ void TestSimStation::events_data()
     QTest::newRow("sensor 12 occupied")
         << Action([](S& s) { s.setSensor(12, true); }) << "B2 05 70";
     QTest::newRow("sensor 1 free") << Action([](S& s) { s.setSensor(1, false); }) << "B2 00 40";
+    QTest::newRow("sensor 4096") << Action([](S& s) { s.setSensor(4096, true); }) << "B2 7F 7F";
     QTest::newRow("accessory 2048 red")
         << Action([](S& s) { s.switchAccessory(2048, false); }) << "B0 7F 1F|B0 7F 0F";
     QTest::newRow("power off") << Action([](S& s) { s.setPower(false); }) << "82";
