@@ -117,6 +117,8 @@ void TestSimStation::answers_data()
                                            << "B4 3C 50";
     QTest::newRow("switched green") << 2 << QStringList{"B0 04 30"} << "BC 04 00"
                                     << "B4 3C 30";
+    QTest::newRow("accessory 2048") << 2 << QStringList{"B0 7F 3F"} << "BC 7F 0F"
+                                    << "B4 3C 30";
     QTest::newRow("off message moves nothing") << 2 << QStringList{"B0 04 20"} << "BC 04 00"
                                                << "B4 3C 50";
 
