@@ -50,24 +50,18 @@ class TestPultrix : public QObject {
     {
         QTest::addColumn<QString>("script");
         QTest::addColumn<QString>("result");
-        QTest::newRow("same device twice") << "5 5"
-                                           << "5+";
-        QTest::newRow("second announcement reopens the entry") << "5 k1 6 5"
-                                                               << "5+ 6+";
-        QTest::newRow("address 10000 taken, entry closed") << "5 k1=10000"
-                                                           << "5-";
-        QTest::newRow("address 0 refused") << "5 k1=0"
-                                           << "5+";
-        QTest::newRow("address 10001 refused") << "5 k1=10001"
-                                               << "5+";
-        QTest::newRow("address 78x refused") << "5 k1=78x"
-                                             << "5+";
-        QTest::newRow("closed entry is taken first") << "5 6 x1 7"
-                                                     << "7+ 6+";
-        QTest::newRow("closed device comes back in a free entry") << "5 6 x1 6 5"
-                                                                  << "5+ 6+";
-        QTest::newRow("other LNCVs and articles open nothing") << "n5 o5"
-                                                               << "";
+        const auto row = [](const char* name, const char* script, const char* result) {
+            QTest::newRow(name) << QString(script) << QString(result);
+        };
+        row("same device twice", "5 5", "5+");
+        row("second announcement reopens the entry", "5 k1 6 5", "5+ 6+");
+        row("address 10000 taken, entry closed", "5 k1=10000", "5-");
+        row("address 0 refused", "5 k1=0", "5+");
+        row("address 10001 refused", "5 k1=10001", "5+");
+        row("address 78x refused", "5 k1=78x", "5+");
+        row("closed entry is taken first", "5 6 x1 7", "7+ 6+");
+        row("closed device comes back in a free entry", "5 6 x1 6 5", "5+ 6+");
+        row("other LNCVs and articles open nothing", "n5 o5", "");
     }
     void announcementsTakeEntries()
     {
@@ -109,19 +103,19 @@ class TestPultrix : public QObject {
         QTest::addColumn<QString>("fst");
         QTest::addColumn<QString>("fanz");
         QTest::addColumn<int>("dir");
-        const QString none(15, '0');
-        QTest::newRow("speed 50") << ln::frame({0xA0, 2, 50}) << "11" << none << 0;
-        QTest::newRow("reverse, F0 F1 F4") << ln::frame({0xA1, 2, 0x39}) << "0"
-                                           << "110010000000000" << 1;
-        QTest::newRow("F5..F8") << ln::frame({0xA2, 2, 0x0F}) << "0"
-                                << "000001111000000" << 0;
-        QTest::newRow("F9..F12") << ln::frame({0xA3, 2, 0x0F}) << "0"
-                                 << "000000000111100" << 0;
-        QTest::newRow("F13..F19: F13 F14 only") << ln::frame({0xD4, 0x20, 2, 8, 0x7F}) << "0"
-                                                << "000000000000011" << 0;
-        QTest::newRow("F20, F28 not shown")
-            << ln::frame({0xD4, 0x20, 2, 5, 0x60}) << "0" << none << 0;
-        QTest::newRow("other slot") << ln::frame({0xA0, 3, 50}) << "0" << none << 0;
+        const auto row = [](const char* name, QByteArray message, const char* fst, const char* fanz,
+                            int dir) {
+            QTest::newRow(name) << message << QString(fst) << QString(fanz) << dir;
+        };
+        const char* none = "000000000000000";
+        row("speed 50", ln::frame({0xA0, 2, 50}), "11", none, 0);
+        row("reverse, F0 F1 F4", ln::frame({0xA1, 2, 0x39}), "0", "110010000000000", 1);
+        row("F5..F8", ln::frame({0xA2, 2, 0x0F}), "0", "000001111000000", 0);
+        row("F9..F12", ln::frame({0xA3, 2, 0x0F}), "0", "000000000111100", 0);
+        row("F13..F19: F13 F14 only", ln::frame({0xD4, 0x20, 2, 8, 0x7F}), "0", "000000000000011",
+            0);
+        row("F20, F28 not shown", ln::frame({0xD4, 0x20, 2, 5, 0x60}), "0", none, 0);
+        row("other slot", ln::frame({0xA0, 3, 50}), "0", none, 0);
     }
     void boundWindowShowsItsLoco()
     {
