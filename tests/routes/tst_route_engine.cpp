@@ -198,23 +198,20 @@ class TestRouteEngine : public QObject {
         RouteTable& t = rig.core->FSTab;
         t.MagT1 = 200;
         t.MagT2 = 500;
-        const QStringList route1{"Rm1-b", "Rm4-f", "Ma10-g", "Pa-2", "Ma11-r"};
-        const QStringList route2{"Ma3-g", "Ma3-r", "Ma12-g", "Rm20-b"};
-        for (int k = 0; k < route1.size(); ++k)
-            t.set_cell(1, RouteTable::RequestTrigger + k, route1[k]);
-        for (int k = 0; k < route2.size(); ++k)
-            t.set_cell(2, RouteTable::RequestTrigger + k, route2[k]);
+        const QStringList routes[] = {{"Rm1-b", "Rm4-f", "Ma10-g", "Pa-2", "Ma11-r"},
+                                      {"Ma3-g", "Ma3-r", "Ma12-g", "Rm20-b"}};
+        for (int r : {1, 2})
+            for (int k = 0; k < routes[r - 1].size(); ++k)
+                t.set_cell(r, RouteTable::RequestTrigger + k, routes[r - 1][k]);
         rig.core->conn.connect_port("1");
         station.setupDemo();
         rig.run(15);
-        QVERIFY(t.flag(1, RouteTable::Active));
-        QVERIFY(t.flag(2, RouteTable::Active));
+        QVERIFY(t.flag(1, RouteTable::Active) && t.flag(2, RouteTable::Active));
         QCOMPARE(station.accessoryState(10), 1);
         QCOMPARE(station.accessoryState(11), 0);
         QCOMPARE(station.sensorState(20), 1);
         rig.run(5); // the train has left sensor 4, accessory 3 is red again
-        QVERIFY(!t.flag(1, RouteTable::Active));
-        QVERIFY(!t.flag(2, RouteTable::Active));
+        QVERIFY(!t.flag(1, RouteTable::Active) && !t.flag(2, RouteTable::Active));
         QCOMPARE(rig.texts(), QStringList());
     }
 };
