@@ -1,5 +1,6 @@
 // FS.DAT and the step texts.
 
+#include "core/file_io.h"
 #include "routes/route_file.h"
 #include "routes/route_step.h"
 #include "routes/route_table.h"
@@ -11,19 +12,6 @@
 #include <QtTest>
 
 namespace {
-QByteArray read_file(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void write_file(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
 // "r,c=text" for every route cell that is not empty.
 QStringList cells(const RouteTable& t)
 {
@@ -52,7 +40,7 @@ class TestRouteFile : public QObject {
         t.set_cell(208, 55, "Pa-2");
         QVERIFY(route_file::save_fs(t, dir.filePath("FS.DAT"), nullptr));
 
-        const QByteArray bytes = read_file(dir.filePath("FS.DAT"));
+        const QByteArray bytes = read_file(dir.filePath("FS.DAT"), 1 << 20).value();
         const QList<QByteArray> lines = bytes.split('\n');
         QCOMPARE(lines.size(), 2 + 208 * 55 + 1); // the last line end ends the file
         QCOMPARE(lines.mid(0, 4), (QList<QByteArray>{"500\r", "200\r", "\" \"\r", "\"\"\r"}));
@@ -61,10 +49,9 @@ class TestRouteFile : public QObject {
         RouteTable back;
         route_file::load_fs(back, dir.filePath("FS.DAT"));
         QCOMPARE(cells(back), cells(t));
-        QCOMPARE(back.MagT2, 500);
-        QCOMPARE(back.MagT1, 200);
+        QCOMPARE(std::pair(back.MagT2, back.MagT1), std::pair(500, 200));
         QVERIFY(route_file::save_fs(back, dir.filePath("again.dat"), nullptr));
-        QCOMPARE(read_file(dir.filePath("again.dat")), bytes);
+        QCOMPARE(read_file(dir.filePath("again.dat"), 1 << 20).value(), bytes);
     }
 
     // What a file that we did not write leaves in the table.
@@ -94,11 +81,10 @@ class TestRouteFile : public QObject {
         QFETCH(QStringList, cells);
         QTemporaryDir dir;
         if (!content.isNull())
-            write_file(dir.filePath("FS.DAT"), content);
+            QVERIFY(save_file(dir.filePath("FS.DAT"), content, nullptr));
         RouteTable t;
         route_file::load_fs(t, dir.filePath("FS.DAT"));
-        QCOMPARE(t.MagT2, magT2);
-        QCOMPARE(t.MagT1, magT1);
+        QCOMPARE(std::pair(t.MagT2, t.MagT1), std::pair(magT2, magT1));
         QCOMPARE(::cells(t), cells);
         QCOMPARE(t.cell(0, 1), "aktiv."); // the headers are never the file's
     }
