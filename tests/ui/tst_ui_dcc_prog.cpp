@@ -1,6 +1,7 @@
 // The DCC programming window and the speed-curve window against the
 // virtual station's decoder.
 
+#include "core/file_io.h"
 #include "programming/cv_table.h"
 #include "sim/virtual_station.h"
 #include "support/rig.h"
@@ -27,10 +28,7 @@ struct Bench {
 
     Bench()
     {
-        QFile f(rig.dir.filePath("Hersteller.dat"));
-        if (f.open(QIODevice::WriteOnly))
-            f.write("1: CML\r\n13: Selbstbau\r\n");
-        f.close();
+        save_file(rig.dir.filePath("Hersteller.dat"), "1: CML\r\n13: Selbstbau\r\n", nullptr);
         station.programmingTrack().setDecoder(sim::Decoder::standard(3));
         rig.station = [this] { station.poll(); };
     }
