@@ -20,13 +20,13 @@ QString entries(const Pultrix& p)
     return out.join(' ');
 }
 
-// F0..F14 as 0/1.
-QString lamps(const PxView& v)
+// Address, speed, F0..F14 as 0/1, direction and the address entry.
+QStringList shown_loco(const PxView& v)
 {
-    QString s;
+    QString lamps;
     for (int c : v.fanz)
-        s += c == colour::Yellow ? '1' : '0';
-    return s;
+        lamps += c == colour::Yellow ? '1' : '0';
+    return {v.ladr, v.fst, lamps, QString::number(v.dir), v.entryOpen ? "open" : "closed"};
 }
 
 // Window 1 of device 5, given loco 78, which has slot 2 and runs with 28 steps.
@@ -128,12 +128,8 @@ class TestPultrix : public QObject {
         QSignalSpy shown(&rig.core->pultrix, &Pultrix::px_show);
         rig.sendRaw(message);
         rig.tick();
-        const PxView v = rig.core->pultrix.view(1);
-        QCOMPARE(v.ladr, "78");
-        QCOMPARE(v.fst, fst);
-        QCOMPARE(lamps(v), fanz);
-        QCOMPARE(v.dir, dir);
-        QVERIFY(!v.entryOpen);
+        QCOMPARE(shown_loco(rig.core->pultrix.view(1)),
+                 QStringList({"78", fst, fanz, QString::number(dir), "closed"}));
         QCOMPARE(shown.isEmpty(), message[1] == 3);
     }
 
@@ -175,11 +171,8 @@ class TestPultrix : public QObject {
         s.station.throttleSpeed(78, 50);
         s.station.throttleDirf(78, 0x30);
         s.rig.run(0.3);
-        const PxView v = p.view(1);
-        QCOMPARE(v.ladr, "78");
-        QCOMPARE(v.fst, "11");
-        QCOMPARE(lamps(v), "100000000000000");
-        QCOMPARE(v.dir, 1);
+        QCOMPARE(shown_loco(p.view(1)),
+                 (QStringList{"78", "11", "100000000000000", "1", "closed"}));
         QVERIFY(s.rig.texts().isEmpty());
     }
 };
