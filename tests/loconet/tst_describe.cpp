@@ -74,8 +74,7 @@ class TestDescribe : public QObject {
         row("format answer", "E5 0F 01 5A 56 0B 00 4E 00 03 00 00 00 00",
             "Lokdatenformat Lok 78: Code 3");
         row("train id loco", "E4 08 01 41 05 00 4E",
-            "Zugerkennung Melder 133: Lok 78, Kategorie 2, "
-            "S1 nach S2");
+            "Zugerkennung Melder 133: Lok 78, Kategorie 2, S1 nach S2");
         row("train id speed", "E4 08 00 20 05 00 50", "Zugerkennung Melder 5: 80 km/h");
         row("unknown opcode", "F0 03", "unbekannt");
         row("slot data of the wrong length", "E7 05 03 00", "unbekannt");
