@@ -71,8 +71,8 @@ double text_value(const QString& text)
         if (ch == u'.') {
             fraction = 0;
         } else if (ch != u'-' && ch != u'+') {
-            m = m * 10 + (ch.unicode() - u'0');
-            ++digitCount;
+            if (++digitCount <= 15) // longer numbers take the slow way below
+                m = m * 10 + (ch.unicode() - u'0');
             fraction += fraction >= 0 ? 1 : 0;
         }
     }

@@ -136,6 +136,8 @@ class TestRouteFile : public QObject {
         QTest::newRow("empty") << "" << 0.0 << "";
         QTest::newRow("no number") << "g5" << 0.0 << "5";
         QTest::newRow("sign and fraction digits") << "-0.125s" << -0.125 << "0125";
+        QTest::newRow("more digits than fit a long long")
+            << "50011111111111111111.5" << 50011111111111111111.5 << "500111111111111111115";
     }
     void numbers()
     {
