@@ -55,7 +55,7 @@ std::optional<AppOptions> parse_options(const QStringList& argsIn, int* exitCode
         QStringLiteral("TYPE"));
     const QCommandLineOption trace(
         QStringLiteral("trace"),
-        QStringLiteral("Log every LocoNet message (time, TX/RX, hex bytes) to FILE."),
+        QStringLiteral("Log every LocoNet message (time, TX/RX/BAD, hex bytes) to FILE."),
         QStringLiteral("FILE"));
     LbServerOptions lbServer(QStringLiteral(
         "Share the LocoNet connection with other programs over TCP (LbServer protocol); "
