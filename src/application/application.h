@@ -25,7 +25,7 @@
 #include "routes/route_engine.h"
 #include "routes/route_panel.h"
 #include "routes/route_table.h"
-#include "station/special_options.h"
+#include "station/sonder_options.h"
 #include "trainid/kennix.h"
 
 #include <QObject>
@@ -67,7 +67,7 @@ class Application : public QObject {
     Throttle throttle;
     LocoSettings lokSettings;
     LocoDispatch lokDispatch;
-    SpecialOptions options;
+    SonderOptions options;
     Keyboard keyboard;
     Feedback feedback;
     Kennix kennix;    // train identification

@@ -102,7 +102,7 @@ Grundeinst::Grundeinst(Application& core, QWidget* parent)
     }
     connect(MagPakTxt, &QLineEdit::textChanged, this, &Grundeinst::mag_pak_changed);
     connect(MagPakTxt, &QLineEdit::returnPressed, ok, &QPushButton::click);
-    connect(&core_.options, &SpecialOptions::list_read, this, &Grundeinst::show_base_settings);
+    connect(&core_.options, &SonderOptions::list_read, this, &Grundeinst::show_base_settings);
 }
 
 void Grundeinst::open()

@@ -55,14 +55,14 @@ SOWindow::SOWindow(Application& core, QWidget* parent)
     connect(rd_so, &QPushButton::clicked, this, [this] { core_.options.read(SO_NR_TXT->text()); });
     connect(wr_so, &QPushButton::clicked, this,
             [this] { core_.options.write(SO_NR_TXT->text(), SO_VAL_TXT->text()); });
-    connect(&core_.options, &SpecialOptions::option_read, this, &SOWindow::show_option);
+    connect(&core_.options, &SonderOptions::option_read, this, &SOWindow::show_option);
     check_fields();
 }
 
 void SOWindow::check_fields()
 {
-    const bool number = number_text_in(SO_NR_TXT->text(), 0, SpecialOptions::MaxNumber);
-    const bool value = number_text_in(SO_VAL_TXT->text(), 0, SpecialOptions::MaxValue);
+    const bool number = number_text_in(SO_NR_TXT->text(), 0, SonderOptions::MaxNumber);
+    const bool value = number_text_in(SO_VAL_TXT->text(), 0, SonderOptions::MaxValue);
     show_valid(SO_NR_TXT, number);
     show_valid(SO_VAL_TXT, value);
     rd_so->setEnabled(number && value);

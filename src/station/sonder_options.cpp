@@ -1,4 +1,4 @@
-#include "special_options.h"
+#include "sonder_options.h"
 
 #include "core/clock.h"
 #include "core/messages.h"
@@ -20,7 +20,7 @@ constexpr int AckOk = 0x7F;
 constexpr uint8_t ValueAnswer = 0x00; // command byte of the peer message with a value
 } // namespace
 
-SpecialOptions::SpecialOptions(const Services& s) : s_(s)
+SonderOptions::SonderOptions(const Services& s) : s_(s)
 {
     s.req.registerJob(ReadOne, [this] { return so_read(); });
     s.req.registerJob(WriteOne, [this] { return so_write(); });
@@ -29,12 +29,12 @@ SpecialOptions::SpecialOptions(const Services& s) : s_(s)
     s.dispatch.onPeer(ValueAnswer, [this](const ln::Msg& m) { rx_value(m); });
 }
 
-void SpecialOptions::refuse(const QString& text)
+void SonderOptions::refuse(const QString& text)
 {
     s_.msgs.show(titles::Fehler, text, MsgIcon::Warning);
 }
 
-bool SpecialOptions::read(const QString& numberText)
+bool SonderOptions::read(const QString& numberText)
 {
     const auto number = number_in(numberText, 0, MaxNumber);
     if (!number) {
@@ -46,7 +46,7 @@ bool SpecialOptions::read(const QString& numberText)
     return true;
 }
 
-bool SpecialOptions::write(const QString& numberText, const QString& valueText)
+bool SonderOptions::write(const QString& numberText, const QString& valueText)
 {
     const auto number = number_in(numberText, 0, MaxNumber);
     if (!number) {
@@ -64,7 +64,7 @@ bool SpecialOptions::write(const QString& numberText, const QString& valueText)
     return true;
 }
 
-void SpecialOptions::set_list(const QList<int>& numbers)
+void SonderOptions::set_list(const QList<int>& numbers)
 {
     SOLast = int(std::min<qsizetype>(numbers.size(), ListSize)) - 1;
     for (int i = 0; i <= SOLast; ++i)
@@ -72,7 +72,7 @@ void SpecialOptions::set_list(const QList<int>& numbers)
     SOIndex = 0;
 }
 
-void SpecialOptions::read_list(const QList<int>& numbers)
+void SonderOptions::read_list(const QList<int>& numbers)
 {
     if (numbers.isEmpty())
         return;
@@ -80,7 +80,7 @@ void SpecialOptions::read_list(const QList<int>& numbers)
     s_.req.post(ReadList);
 }
 
-void SpecialOptions::write_list(const QList<int>& numbers, const QList<int>& values)
+void SonderOptions::write_list(const QList<int>& numbers, const QList<int>& values)
 {
     if (numbers.isEmpty() || values.size() < numbers.size())
         return;
@@ -90,14 +90,14 @@ void SpecialOptions::write_list(const QList<int>& numbers, const QList<int>& val
     s_.req.post(WriteList);
 }
 
-bool SpecialOptions::put_option(int cmd, int number, int value)
+bool SonderOptions::put_option(int cmd, int number, int value)
 {
     // Bits 8 and 9 of the number in byte 8; bit 7 of number and value
     // travel in the high-bit byte.
     return s_.link.put_command(cmd, {number & 0xFF, (number & 0x300) >> 8, value & 0xFF});
 }
 
-void SpecialOptions::send_read(int number)
+void SonderOptions::send_read(int number)
 {
     put_option(ReadCmd, number, 0);
     awaited_ = number & MaxNumber;
@@ -107,7 +107,7 @@ void SpecialOptions::send_read(int number)
     s_.req.ReqStep = 1;
 }
 
-SpecialOptions::Wait SpecialOptions::await_value()
+SonderOptions::Wait SonderOptions::await_value()
 {
     const int ack = s_.dispatch.LackCode;
     if (ack != -1 && ack != AckOk) {
@@ -127,7 +127,7 @@ SpecialOptions::Wait SpecialOptions::await_value()
     return Wait::Waiting;
 }
 
-void SpecialOptions::rx_value(const ln::Msg& m)
+void SonderOptions::rx_value(const ln::Msg& m)
 {
     // Only the answer for the option asked for: other devices read options too.
     if (!has_signature(m) || awaited_ < 0 || SOValue != -1)
@@ -136,7 +136,7 @@ void SpecialOptions::rx_value(const ln::Msg& m)
         SOValue = m[9];
 }
 
-bool SpecialOptions::so_read()
+bool SonderOptions::so_read()
 {
     if (s_.req.ReqStep == 0) {
         send_read(SONumber);
@@ -150,12 +150,12 @@ bool SpecialOptions::so_read()
     return true;
 }
 
-bool SpecialOptions::so_write()
+bool SonderOptions::so_write()
 {
     return put_option(WriteCmd, SONumber, SOValue);
 }
 
-bool SpecialOptions::so_read_list()
+bool SonderOptions::so_read_list()
 {
     if (s_.req.ReqStep == 0) {
         send_read(SOList[size_t(SOIndex)]);
@@ -176,7 +176,7 @@ bool SpecialOptions::so_read_list()
     return false;
 }
 
-bool SpecialOptions::so_write_list()
+bool SonderOptions::so_write_list()
 {
     if (s_.req.ReqStep == 0) {
         put_option(WriteCmd, SOList[size_t(SOIndex)], SOValues[size_t(SOIndex)]);

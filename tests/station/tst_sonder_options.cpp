@@ -18,7 +18,7 @@ struct OptionRow {
 };
 Q_DECLARE_METATYPE(OptionRow)
 
-class TestSpecialOptions : public QObject {
+class TestSonderOptions : public QObject {
     Q_OBJECT
   private slots:
     void messagesAndRefusals_data()
@@ -44,7 +44,7 @@ class TestSpecialOptions : public QObject {
         QFETCH(OptionRow, row);
         const auto& [action, number, value, wire, box] = row;
         Rig rig;
-        SpecialOptions& so = rig.core->options;
+        SonderOptions& so = rig.core->options;
         if (action == "read")
             so.read(number);
         else if (action == "write")
@@ -59,7 +59,7 @@ class TestSpecialOptions : public QObject {
     void readTakesOnlyTheAnswerForItsOption()
     {
         Rig rig;
-        QSignalSpy read(&rig.core->options, &SpecialOptions::option_read);
+        QSignalSpy read(&rig.core->options, &SonderOptions::option_read);
         rig.core->options.read("200");
         rig.tick();
         rig.echo();
@@ -109,5 +109,5 @@ class TestSpecialOptions : public QObject {
     }
 };
 
-QTEST_GUILESS_MAIN(TestSpecialOptions)
-#include "tst_special_options.moc"
+QTEST_GUILESS_MAIN(TestSonderOptions)
+#include "tst_sonder_options.moc"

@@ -13,10 +13,10 @@ namespace ln {
 class Msg;
 }
 
-class SpecialOptions : public QObject {
+class SonderOptions : public QObject {
     Q_OBJECT
   public:
-    explicit SpecialOptions(const Services& s);
+    explicit SonderOptions(const Services& s);
 
     static constexpr int MaxNumber = 1023; // ten bits on the wire
     static constexpr int MaxValue = 255;
