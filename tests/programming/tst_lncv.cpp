@@ -44,49 +44,64 @@ class TestLncv : public QObject {
     {
         QTest::addColumn<Action>("action");
         QTest::addColumn<QString>("bytes5to13");
+        QTest::addColumn<QString>("box");
         // Article 1234 = 0x04D2: its bit 7 travels in bit 0 of byte 6.
         QTest::newRow("start 12345, module 1: article 1234")
             << Action([](Rig&, LncvProg& l) { l.start("12345", "1"); })
-            << "21 41 52 04 00 00 01 00 00";
+            << "21 41 52 04 00 00 01 00 00"
+            << "";
         QTest::newRow("12355 goes as 1236")
             << Action([](Rig&, LncvProg& l) { l.start("12355", "1"); })
-            << "21 41 54 04 00 00 01 00 00";
+            << "21 41 54 04 00 00 01 00 00"
+            << "";
         QTest::newRow("end") << Action([](Rig&, LncvProg& l) { l.LncvArtNr = 1234, l.end(); })
-                             << "21 01 52 04 00 00 00 00 40";
+                             << "21 01 52 04 00 00 00 00 40"
+                             << "";
         QTest::newRow("write 200 to LNCV 1000")
             << Action([](Rig&, LncvProg& l) { l.write("12340", "1000", "200"); })
-            << "20 15 52 04 68 03 48 00 00";
+            << "20 15 52 04 68 03 48 00 00"
+            << "";
         QTest::newRow("read after a write carries its value") << Action([](Rig& r, LncvProg& l) {
             l.write("12340", "1", "300");
             acknowledge(r, 0x7F);
             l.read("12340", "1");
-        }) << "21 01 52 04 01 00 2C 01 00";
-        QTest::newRow("read after an unanswered one carries -1") << Action([](Rig& r, LncvProg& l) {
-            l.read("12340", "3");
-            r.tick();
-            r.echo();
-            r.run(1.1);
-            l.read("12340", "3");
-        }) << "21 31 52 04 03 00 7F 7F 00";
+        }) << "21 01 52 04 01 00 2C 01 00"
+                                                              << "";
+        QTest::newRow("read after an unanswered one carries -1")
+            << Action([](Rig& r, LncvProg& l) {
+                   l.read("12340", "3");
+                   r.tick();
+                   r.echo();
+                   r.run(1.1);
+                   l.read("12340", "3");
+               })
+            << "21 31 52 04 03 00 7F 7F 00"
+            << "Keine Antwort auf LNCV-Lesen erhalten!";
         // A text that is no number in range is refused with a message, never sent as 0.
+        const QString article = "Bitte eine Artikelnummer von 0 bis 655354 eingeben!";
         QTest::newRow("no article refused")
-            << Action([](Rig&, LncvProg& l) { l.start("", "1"); }) << "";
+            << Action([](Rig&, LncvProg& l) { l.start("", "1"); }) << "" << article;
         QTest::newRow("article 655355 refused")
-            << Action([](Rig&, LncvProg& l) { l.start("655355", "1"); }) << "";
+            << Action([](Rig&, LncvProg& l) { l.start("655355", "1"); }) << "" << article;
+        QTest::newRow("module 65536 refused")
+            << Action([](Rig&, LncvProg& l) { l.start("12340", "65536"); }) << ""
+            << "Bitte eine Modul Adresse von 0 bis 65535 eingeben!";
         QTest::newRow("LNCV 1a refused")
-            << Action([](Rig&, LncvProg& l) { l.read("12340", "1a"); }) << "";
+            << Action([](Rig&, LncvProg& l) { l.read("12340", "1a"); }) << ""
+            << "Bitte eine LNCV-Nummer von 0 bis 65535 eingeben!";
         QTest::newRow("value 65536 refused")
-            << Action([](Rig&, LncvProg& l) { l.write("12340", "1", "65536"); }) << "";
+            << Action([](Rig&, LncvProg& l) { l.write("12340", "1", "65536"); }) << ""
+            << "Bitte einen LNCV-Wert von 0 bis 65535 eingeben!";
     }
     void requestBytes()
     {
         QFETCH(Action, action);
         QFETCH(QString, bytes5to13);
+        QFETCH(QString, box);
         Rig rig;
         action(rig, rig.core->lncv);
         QCOMPARE(lastRequest(rig), request(bytes5to13));
-        if (bytes5to13.isEmpty())
-            QCOMPARE(rig.texts().size(), 1);
+        QCOMPARE(rig.texts(), box.isEmpty() ? QStringList() : QStringList{box});
     }
 
     // How a job ends: by the module's acknowledge code or by the time-out.

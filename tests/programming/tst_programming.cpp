@@ -205,6 +205,11 @@ class TestProgramming : public QObject {
         QCOMPARE(t.prog.value(3), CvUnknown);
         QVERIFY(!t.prog.job_running());
         QVERIFY(t.rig.port.written().endsWith(ln::frame({0xE5, 0x07, 0x01, 0x5A, 0x56, 0x40})));
+        // A write the track never answers ends the same way, with its own text.
+        t.rig.shown.clear();
+        QVERIFY(t.prog.write_one("5", "9"));
+        t.rig.run(5.5);
+        QCOMPARE(t.rig.texts(), QStringList{"Keine Antwort auf CV-Schreiben erhalten!"});
     }
 
     void listWriteSkips7And8ExceptFirst_data()
@@ -313,6 +318,7 @@ class TestProgramming : public QObject {
         Bench c;
         for (const char* cv : {"0", "-", "", "1024", "x"})
             QVERIFY(!c.prog.read_one(cv));
+        QCOMPARE(c.rig.texts().first(), "Bitte eine CV-Nummer von 1 bis 1023 eingeben.");
         QVERIFY(!c.prog.write_one("3", "256"));
         QVERIFY(!c.prog.write_one("3", "-"));
         QVERIFY(!c.prog.write_std({"", "3", "300", "", "", "", ""}, false, std::nullopt));

@@ -109,6 +109,23 @@ class TestRouteEngine : public QObject {
         QCOMPARE(tl.t.cell(0, RouteTable::Requested), "angef.");
     }
 
+    // What the table window's status line says while a route is carried out.
+    void statusTexts()
+    {
+        Timeline tl;
+        QStringList shown;
+        QObject::connect(&tl.engine, &RouteEngine::status_shown, [&](const QString& status) {
+            if (shown.isEmpty() || shown.last() != status)
+                shown << status;
+        });
+        tl.set({"3,2= ", "3,6=Ma5-g", "3,7=Rm2-b", "3,8=Fs4-b", "3,9=Pa-1"});
+        tl.run(4);
+        QCOMPARE(shown,
+                 (QStringList{"Suche neue Fahrstraße zur Abarbeitung", "Magnetartikel schalten",
+                              "Rückmeldung erzeugen", "Fahrstraßenbefehl", "Pausenbefehl",
+                              "Fahrstraße beendet", "Suche neue Fahrstraße zur Abarbeitung"}));
+    }
+
     void indicatorsBlinkDropRequestsAndFreezeWithPowerOff()
     {
         Timeline tl;
