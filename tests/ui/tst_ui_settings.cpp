@@ -129,6 +129,7 @@ class TestUiSettings : public QObject {
         QCOMPARE(rig.takeWire(),
                  ln::hex(ln::frame({0xED, 0x0F, 0x01, 0x5A, 0x56, 0x18, 0, 1, 0, 0, 0, 0, 0, 0})));
         auto& label = find<QLabel>(reset, "WartenLbl");
+        QCOMPARE(label.text(), "bitte warten !");
         for (int tick = 1; tick < ResetWindow::WaitTicks; ++tick) {
             reset.timer_warten();
             QVERIFY(label.isVisible() && !find<QPushButton>(reset, "KonfBut_0").isVisible());
@@ -160,6 +161,17 @@ class TestUiSettings : public QObject {
         rig.sendRaw(peer_message(0x0B, {12, 0, 17, 0, 0, 0, 0})); // DCC 27: not in the list
         rig.tick(3);
         QCOMPARE(list.currentText(), "-");
+        // An address the station cannot take is refused, not written.
+        type(adr, "16384");
+        rig.tick(3);
+        rig.echo();
+        rig.tick(3);
+        rig.takeWire(); // the read of 1638 typed on the way
+        QCOMPARE(find<QPushButton>(w, "SetModeBut").text(), "Einstellung übernehmen");
+        click(w, "SetModeBut");
+        rig.tick(3);
+        QCOMPARE(rig.texts().last(), "Bitte eine Lokadresse von 1 bis 16383 eingeben!");
+        QCOMPARE(rig.takeWire(), "");
     }
 
     void dispatchButtonFollowsTextAndRequest()
