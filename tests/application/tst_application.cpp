@@ -1,40 +1,30 @@
 #include "core/conf.h"
+#include "core/file_io.h"
 #include "support/rig.h"
 
 #include <QDir>
-#include <QFile>
 #include <QSignalSpy>
 #include <QtTest>
 
 namespace {
-void writeFile(const QString& path, const QByteArray& content)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(content);
-}
-
-QByteArray readFile(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-// A core started on a data folder holding the given conf.dat (null: none).
-struct Started {
-    explicit Started(const QByteArray* conf, const QString& name = "conf.dat")
+// A core, not yet started, on a fresh data folder (or a path inside it);
+// its message boxes collected.
+struct Core {
+    explicit Core(const QString& folder = {})
+        : app(clock, ports.a, folder.isEmpty() ? dir.path() : dir.filePath(folder))
     {
-        if (conf)
-            writeFile(dir.filePath(name), *conf);
-        core = std::make_unique<Application>(clock, ports.a, dir.path());
-        QObject::connect(&core->msgs, &MessageService::shown, [this] { ++boxes; });
-        core->start();
+        QObject::connect(&app.msgs, &MessageService::shown,
+                         [this](const QString&, const QString& text) { boxes << text; });
+    }
+    QByteArray file(const QString& name) const
+    {
+        return read_file(dir.filePath(name), 1000).value_or("<none>");
     }
     QTemporaryDir dir;
     FakeClock clock;
     MemoryPortPair ports;
-    std::unique_ptr<Application> core;
-    int boxes = 0;
+    Application app;
+    QStringList boxes;
 };
 } // namespace
 
@@ -43,9 +33,10 @@ class TestApplication : public QObject {
   private slots:
     void confAtStart_data()
     {
-        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QByteArray>("content"); // null: no file
         QTest::addColumn<int>("ifType");
         QTest::addColumn<QString>("port");
+        QTest::newRow("no file") << QByteArray() << 3 << "1";
         QTest::newRow("3 and 4") << QByteArray("3\r\n4\r\n") << 3 << "4";
         QTest::newRow("LF only") << QByteArray("1\n2\n") << 1 << "2";
         QTest::newRow("device name") << QByteArray("2\r\n/dev/ttyUSB0\r\n") << 2 << "/dev/ttyUSB0";
@@ -61,22 +52,17 @@ class TestApplication : public QObject {
         QFETCH(QByteArray, content);
         QFETCH(int, ifType);
         QFETCH(QString, port);
-        Started s(&content);
-        QCOMPARE(s.core->state.IfType, ifType);
-        QCOMPARE(s.core->state.ComPortNr, port);
-        QCOMPARE(s.boxes, 0);
-        QCOMPARE(readFile(s.dir.filePath("conf.dat")), content); // start never writes it
-        QCOMPARE(s.ports.a.written(), QByteArray());             // nothing sent before connecting
-    }
-
-    void missingConfStartsWithDefaultsAndWritesNothing()
-    {
-        Started s(nullptr);
-        QCOMPARE(s.core->state.IfType, 3);
-        QCOMPARE(s.core->state.ComPortNr, QString("1"));
-        QCOMPARE(s.boxes, 0);
-        s.core->end_program();
-        QVERIFY(!QFile::exists(s.dir.filePath("conf.dat")));
+        Core c;
+        if (!content.isNull())
+            QVERIFY(save_file(c.dir.filePath("conf.dat"), content, nullptr));
+        c.app.start();
+        QCOMPARE(c.app.state.IfType, ifType);
+        QCOMPARE(c.app.state.ComPortNr, port);
+        QCOMPARE(c.boxes, QStringList());
+        c.app.end_program();
+        // Neither start nor end writes it, and nothing is sent before connecting.
+        QCOMPARE(c.file("conf.dat"), content.isNull() ? "<none>" : content);
+        QCOMPARE(c.ports.a.written(), QByteArray());
     }
 
     void confRoundTrip_data()
@@ -88,16 +74,16 @@ class TestApplication : public QObject {
     void confRoundTrip()
     {
         QFETCH(QString, fileName);
-        const QByteArray old("1\r\n1\r\n");
-        Started s(&old, fileName);
-        QCOMPARE(s.core->state.IfType, 1);
-        s.core->state.IfType = 2;
-        s.core->state.ComPortNr = "COM7";
-        QVERIFY(s.core->save_conf());
-        QCOMPARE(readFile(s.dir.filePath(fileName)), QByteArray("2\r\nCOM7\r\n"));
-        QCOMPARE(QDir(s.dir.path()).entryList(QDir::Files).size(), 1);
-        Started again(nullptr);
-        const auto back = read_conf(s.dir.filePath(fileName));
+        Core c;
+        QVERIFY(save_file(c.dir.filePath(fileName), "1\r\n1\r\n", nullptr));
+        c.app.start();
+        QCOMPARE(c.app.state.IfType, 1);
+        c.app.state.IfType = 2;
+        c.app.state.ComPortNr = "COM7";
+        QVERIFY(c.app.save_conf());
+        QCOMPARE(c.file(fileName), "2\r\nCOM7\r\n");
+        QCOMPARE(QDir(c.dir.path()).entryList(QDir::Files).size(), 1);
+        const auto back = read_conf(c.dir.filePath(fileName));
         QVERIFY(back.has_value());
         QCOMPARE(back->IfType, 2);
         QCOMPARE(back->ComPortNr, QString("COM7"));
@@ -105,25 +91,19 @@ class TestApplication : public QObject {
 
     void unwritableConfIsReported()
     {
-        QTemporaryDir dir;
-        writeFile(dir.filePath("Conf"), "not a folder");
-        FakeClock clock;
-        MemoryPortPair ports;
-        Application core(clock, ports.a, dir.filePath("Conf"));
-        QSignalSpy boxes(&core.msgs, &MessageService::shown);
-        core.start();
-        QVERIFY(!core.save_conf());
-        QCOMPARE(boxes.size(), 1);
-        QVERIFY(boxes[0][1].toString().startsWith("conf.dat konnte nicht geschrieben werden: "));
-        QCOMPARE(readFile(dir.filePath("Conf")), QByteArray("not a folder"));
+        Core c("Conf");
+        QVERIFY(save_file(c.dir.filePath("Conf"), "not a folder", nullptr));
+        c.app.start();
+        QVERIFY(!c.app.save_conf());
+        QCOMPARE(c.boxes.size(), 1);
+        QVERIFY(c.boxes[0].startsWith("conf.dat konnte nicht geschrieben werden: "));
+        QCOMPARE(c.file("Conf"), "not a folder");
     }
 
     void startValuesAndLock()
     {
-        QTemporaryDir dir;
-        FakeClock clock;
-        MemoryPortPair ports;
-        Application core(clock, ports.a, dir.path());
+        Core c;
+        Application& core = c.app;
         QSignalSpy lock(&core, &Application::lock_ui);
         QSignalSpy station(&core.state, &StationState::station_changed);
         core.start();
