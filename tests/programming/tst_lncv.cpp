@@ -25,12 +25,13 @@ QString lastRequest(Rig& rig)
     return rig.takeWire().right(15 * 3 - 1);
 }
 
-// Echo of the request, then the module's long acknowledge.
+// Echo of the request, then the module's long acknowledge (-1: none).
 void acknowledge(Rig& rig, int code)
 {
     rig.tick();
     rig.echo();
-    rig.send({0xB4, 0x6D, code});
+    if (code >= 0)
+        rig.send({0xB4, 0x6D, code});
     rig.tick();
 }
 } // namespace
@@ -45,53 +46,43 @@ class TestLncv : public QObject {
         QTest::addColumn<Action>("action");
         QTest::addColumn<QString>("bytes5to13");
         QTest::addColumn<QString>("box");
+        const auto row = [](const char* name, const QString& bytes, const QString& box,
+                            const Action& action) {
+            QTest::newRow(name) << action << bytes << box;
+        };
+        using L = LncvProg;
         // Article 1234 = 0x04D2: its bit 7 travels in bit 0 of byte 6.
-        QTest::newRow("start 12345, module 1: article 1234")
-            << Action([](Rig&, LncvProg& l) { l.start("12345", "1"); })
-            << "21 41 52 04 00 00 01 00 00"
-            << "";
-        QTest::newRow("12355 goes as 1236")
-            << Action([](Rig&, LncvProg& l) { l.start("12355", "1"); })
-            << "21 41 54 04 00 00 01 00 00"
-            << "";
-        QTest::newRow("end") << Action([](Rig&, LncvProg& l) { l.LncvArtNr = 1234, l.end(); })
-                             << "21 01 52 04 00 00 00 00 40"
-                             << "";
-        QTest::newRow("write 200 to LNCV 1000")
-            << Action([](Rig&, LncvProg& l) { l.write("12340", "1000", "200"); })
-            << "20 15 52 04 68 03 48 00 00"
-            << "";
-        QTest::newRow("read after a write carries its value") << Action([](Rig& r, LncvProg& l) {
-            l.write("12340", "1", "300");
-            acknowledge(r, 0x7F);
-            l.read("12340", "1");
-        }) << "21 01 52 04 01 00 2C 01 00"
-                                                              << "";
-        QTest::newRow("read after an unanswered one carries -1")
-            << Action([](Rig& r, LncvProg& l) {
-                   l.read("12340", "3");
-                   r.tick();
-                   r.echo();
-                   r.run(1.1);
-                   l.read("12340", "3");
-               })
-            << "21 31 52 04 03 00 7F 7F 00"
-            << "Keine Antwort auf LNCV-Lesen erhalten!";
+        row("start 12345, module 1: article 1234", "21 41 52 04 00 00 01 00 00", "",
+            [](Rig&, L& l) { l.start("12345", "1"); });
+        row("12355 goes as 1236", "21 41 54 04 00 00 01 00 00", "",
+            [](Rig&, L& l) { l.start("12355", "1"); });
+        row("end", "21 01 52 04 00 00 00 00 40", "",
+            [](Rig&, L& l) { l.LncvArtNr = 1234, l.end(); });
+        row("write 200 to LNCV 1000", "20 15 52 04 68 03 48 00 00", "",
+            [](Rig&, L& l) { l.write("12340", "1000", "200"); });
+        row("read after a write carries its value", "21 01 52 04 01 00 2C 01 00", "",
+            [](Rig& r, L& l) {
+                l.write("12340", "1", "300");
+                acknowledge(r, 0x7F);
+                l.read("12340", "1");
+            });
+        row("read after an unanswered one carries -1", "21 31 52 04 03 00 7F 7F 00",
+            "Keine Antwort auf LNCV-Lesen erhalten!", [](Rig& r, L& l) {
+                l.read("12340", "3");
+                acknowledge(r, -1);
+                r.run(1.1);
+                l.read("12340", "3");
+            });
         // A text that is no number in range is refused with a message, never sent as 0.
         const QString article = "Bitte eine Artikelnummer von 0 bis 655354 eingeben!";
-        QTest::newRow("no article refused")
-            << Action([](Rig&, LncvProg& l) { l.start("", "1"); }) << "" << article;
-        QTest::newRow("article 655355 refused")
-            << Action([](Rig&, LncvProg& l) { l.start("655355", "1"); }) << "" << article;
-        QTest::newRow("module 65536 refused")
-            << Action([](Rig&, LncvProg& l) { l.start("12340", "65536"); }) << ""
-            << "Bitte eine Modul Adresse von 0 bis 65535 eingeben!";
-        QTest::newRow("LNCV 1a refused")
-            << Action([](Rig&, LncvProg& l) { l.read("12340", "1a"); }) << ""
-            << "Bitte eine LNCV-Nummer von 0 bis 65535 eingeben!";
-        QTest::newRow("value 65536 refused")
-            << Action([](Rig&, LncvProg& l) { l.write("12340", "1", "65536"); }) << ""
-            << "Bitte einen LNCV-Wert von 0 bis 65535 eingeben!";
+        row("no article refused", "", article, [](Rig&, L& l) { l.start("", "1"); });
+        row("article 655355 refused", "", article, [](Rig&, L& l) { l.start("655355", "1"); });
+        row("module 65536 refused", "", "Bitte eine Modul Adresse von 0 bis 65535 eingeben!",
+            [](Rig&, L& l) { l.start("12340", "65536"); });
+        row("LNCV 1a refused", "", "Bitte eine LNCV-Nummer von 0 bis 65535 eingeben!",
+            [](Rig&, L& l) { l.read("12340", "1a"); });
+        row("value 65536 refused", "", "Bitte einen LNCV-Wert von 0 bis 65535 eingeben!",
+            [](Rig&, L& l) { l.write("12340", "1", "65536"); });
     }
     void requestBytes()
     {
@@ -132,10 +123,7 @@ class TestLncv : public QObject {
         Rig rig;
         LncvProg& l = rig.core->lncv;
         write ? l.write("12340", "1", "5") : l.read("12340", "1");
-        rig.tick();
-        rig.echo();
-        if (code >= 0)
-            rig.send({0xB4, 0x6D, code});
+        acknowledge(rig, code);
         rig.clock.advance(seconds);
         rig.tick(2);
         QCOMPARE(rig.texts().join(""), text == "-" ? "" : text);
