@@ -1,5 +1,4 @@
 #include "support/rig.h"
-#include "support/scripted_station.h"
 
 #include <QSignalSpy>
 #include <QtTest>
@@ -55,32 +54,6 @@ class TestFeedback : public QObject {
         QCOMPARE(anz[0], (QVariantList{0, colour::White}));
         QCOMPARE(shown.size(), 2); // the tool tips are rewritten both times
         QVERIFY(rig.takeWire().isEmpty());
-    }
-
-    // Keys typed into Taste_Radr: the report sent, if any.
-    void typedReport_data()
-    {
-        QTest::addColumn<QString>("keys");
-        QTest::addColumn<QString>("sent");
-        const auto rm = [](const char* hex) {
-            return ln::hex(ln::frame(QByteArray::fromHex(hex)));
-        };
-        QTest::newRow("B: sensor 6 occupied") << "6B" << rm("B2 02 70");
-        QTest::newRow("F: sensor 2048 free") << "12048F" << rm("B2 7F 67");
-        QTest::newRow("2049 sends nothing") << "2049B" << QString();
-        QTest::newRow("0 sends nothing") << "0F" << QString();
-    }
-    void typedReport()
-    {
-        QFETCH(QString, keys);
-        QFETCH(QString, sent);
-        Rig rig;
-        QSignalSpy hide(&rig.core->feedback.Taste_Radr, &KeyEntry::hide_window);
-        for (QChar c : keys)
-            rig.core->feedback.Taste_Radr.keydown(c.unicode());
-        rig.tick();
-        QCOMPARE(rig.takeWire(), sent);
-        QCOMPARE(hide.size(), 1);
     }
 };
 

@@ -10,6 +10,14 @@ QString framedHex(const acc::Bytes& b)
 {
     return ln::hex(ln::frame({b[0], b[1], b[2]}));
 }
+// The core against a station that echoes and answers every switch query.
+struct Echoed : Rig {
+    ScriptedStation peer{bus};
+    Echoed()
+    {
+        station = [this] { peer.poll(); };
+    }
+};
 struct SwitchReport {
     int b1, b2, base, index, colour, a, dir;
 };
@@ -87,10 +95,8 @@ class TestKeyboard : public QObject {
     {
         QFETCH(int, code);
         QFETCH(int, colour);
-        Rig rig;
-        ScriptedStation station(rig.bus);
-        station.switchState = code;
-        rig.station = [&] { station.poll(); };
+        Echoed rig;
+        rig.peer.switchState = code;
         Keyboard& kb = rig.core->keyboard;
         QSignalSpy anz(&kb, &Keyboard::kb_anz);
         kb.select_page(1); // second page: addresses 16..31
@@ -98,7 +104,7 @@ class TestKeyboard : public QObject {
         QStringList expected;
         for (int a = 16; a < 32; ++a)
             expected << framedHex(acc::switch_query(a));
-        QCOMPARE(station.heard, expected);
+        QCOMPARE(rig.peer.heard, expected);
         QCOMPARE(rig.core->req.ReqJob, 0);
         QCOMPARE(anz.size(), colour < 0 ? 0 : 16);
         if (colour >= 0)
@@ -108,23 +114,22 @@ class TestKeyboard : public QObject {
 
     void silentStationEndsThePoll()
     {
-        Rig rig;
-        ScriptedStation station(rig.bus);
-        station.switchState = 0;
-        rig.station = [&] { station.poll(); };
+        Echoed rig;
+        rig.peer.switchState = 0;
         rig.core->keyboard.poll_page();
         rig.run(2.0);
         QCOMPARE(rig.core->req.ReqJob, 1); // 2 s are not yet over
         rig.run(0.1);
         QCOMPARE(rig.texts(), QStringList{"Keine Antwort auf Mag.Art.Abfrage erhalten!"});
         QCOMPARE(rig.shown[0].title, QString("Fehler"));
-        QCOMPARE(station.heard.size(), 1); // the rest of the page is not queried
+        QCOMPARE(rig.peer.heard.size(), 1); // the rest of the page is not queried
     }
 
-    // Keys typed into Taste_Wadr (\b Backspace, \x7f Delete, \x1b Escape): the
-    // number left and the messages sent.
-    void typedSwitch_data()
+    // Keys typed into Taste_Wadr or the feedback page's Taste_Radr (\b Backspace,
+    // \x7f Delete, \x1b Escape): the number left and the messages sent.
+    void typedEntry_data()
     {
+        QTest::addColumn<bool>("radr");
         QTest::addColumn<QString>("keys");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QStringList>("sent");
@@ -132,10 +137,12 @@ class TestKeyboard : public QObject {
             return QStringList{framedHex(acc::switch_request(a, dir, 1)),
                                framedHex(acc::switch_request(a, dir, 0))};
         };
-        const auto row = [](const char* name, const char* keys, const char* text,
-                            QStringList sent) {
-            QTest::newRow(name) << QString(keys) << QString(text) << sent;
+        const auto rm = [](const char* hex) { return QStringList{wire_hex(hex)}; };
+        const auto row = [](const char* name, const char* keys, const char* text, QStringList sent,
+                            bool radr = false) {
+            QTest::newRow(name) << radr << QString(keys) << QString(text) << sent;
         };
+        const bool Radr = true;
         row("last four digits stay", "12345", "2345", {});
         row("G: green on, then off", "20G", "20", sw(19, 1));
         row("Backspace, R: red", "123\b\bR", "1", sw(0, 0));
@@ -145,35 +152,36 @@ class TestKeyboard : public QObject {
         row("2048", "2048R", "2048", sw(2047, 0));
         row("Escape sends nothing", "5\x1b", "5", {});
         row("second follows the first", "5G6R", "56", sw(4, 1) + sw(55, 0));
+        row("B: sensor 6 occupied", "6B", "6", rm("B2 02 70"), Radr);
+        row("F: sensor 2048 free", "12048F", "2048", rm("B2 7F 67"), Radr);
+        row("sensor 2049 sends nothing", "2049B", "2049", {}, Radr);
+        row("sensor 0 sends nothing", "0F", "0", {}, Radr);
     }
-    void typedSwitch()
+    void typedEntry()
     {
+        QFETCH(bool, radr);
         QFETCH(QString, keys);
         QFETCH(QString, text);
         QFETCH(QStringList, sent);
-        Rig rig;
-        ScriptedStation station(rig.bus);
-        rig.station = [&] { station.poll(); };
-        KeyEntry& entry = rig.core->keyboard.Taste_Wadr;
+        Echoed rig;
+        KeyEntry& entry = radr ? rig.core->feedback.Taste_Radr : rig.core->keyboard.Taste_Wadr;
         QSignalSpy hide(&entry, &KeyEntry::hide_window);
         for (QChar c : keys)
             entry.keydown(c == u'\x7f' ? KeyEntry::Delete : c.unicode());
         rig.run(2);
         QCOMPARE(entry.text(), text);
-        QCOMPARE(station.heard, sent);
+        QCOMPARE(rig.peer.heard, sent);
         QCOMPARE(hide.size(), keys.count(QRegularExpression("[A-Z\\x1b]")));
     }
 
     void typedSwitchPausesBeforeTheOffMessage()
     {
-        Rig rig;
-        ScriptedStation station(rig.bus);
-        rig.station = [&] { station.poll(); };
+        Echoed rig;
         rig.core->keyboard.switch_pulse(20, 1);
         rig.run(0.2);
-        QCOMPARE(station.heard.size(), 1);
+        QCOMPARE(rig.peer.heard.size(), 1);
         rig.run(0.1);
-        QCOMPARE(station.heard.size(), 2);
+        QCOMPARE(rig.peer.heard.size(), 2);
     }
 };
 
