@@ -115,16 +115,23 @@ class TestApplication : public QObject {
         QVERIFY(!core.MainTimer.isActive());
     }
 
-    void endProgramStopsOnce()
+    // A saver that fails is reported and the next one still runs; the
+    // second call (closing the window after "Beenden") does nothing.
+    void endProgramSavesAndStopsOnce()
     {
         Rig rig;
+        QDir data(rig.dir.path());
+        QVERIFY(data.mkdir("FS.DAT") && data.mkdir("zk.dat")); // in the way of the files
         QSignalSpy ended(rig.core.get(), &Application::ended);
         rig.core->MainTimer.start();
         rig.core->end_program();
-        rig.core->end_program(); // closing the window after "Beenden"
+        rig.core->end_program();
         QVERIFY(!rig.core->MainTimer.isActive());
         QCOMPARE(ended.size(), 1);
         QCOMPARE(rig.port.written(), QByteArray()); // nothing is sent on the way out
+        QCOMPARE(rig.texts().size(), 2);
+        QVERIFY(rig.texts()[0].startsWith("FS.DAT konnte nicht geschrieben werden: "));
+        QVERIFY(rig.texts()[1].startsWith("zk.dat konnte nicht geschrieben werden: "));
     }
 };
 

@@ -4,11 +4,8 @@
 #include "routes/route_file.h"
 #include "routes/route_step.h"
 #include "routes/route_table.h"
-#include "support/rig.h"
 
-#include <QDir>
-#include <QFile>
-#include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
@@ -87,18 +84,6 @@ class TestRouteFile : public QObject {
         QCOMPARE(std::pair(t.MagT2, t.MagT1), std::pair(magT2, magT1));
         QCOMPARE(::cells(t), cells);
         QCOMPARE(t.cell(0, 1), "aktiv."); // the headers are never the file's
-    }
-
-    void unwritableFileIsReportedAndTheProgramStillEnds()
-    {
-        Rig rig;
-        QVERIFY(QDir(rig.dir.path()).mkdir("FS.DAT")); // in the way of the file
-        QSignalSpy ended(rig.core.get(), &Application::ended);
-        rig.core->end_program();
-        QCOMPARE(rig.texts().size(), 1);
-        QVERIFY(rig.texts()[0].startsWith("FS.DAT konnte nicht geschrieben werden: "));
-        QVERIFY(QFile::exists(rig.dir.filePath("zk.dat"))); // the next saver still ran
-        QCOMPARE(ended.size(), 1);
     }
 
     void parseStep_data()
