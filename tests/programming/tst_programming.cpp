@@ -14,6 +14,14 @@
 namespace {
 const QString Enter = "E5 07 01 5A 56 41 51", Leave = "E5 07 01 5A 56 40 50";
 
+QList<int> values(const Programming& prog, const QList<int>& cvs)
+{
+    QList<int> l;
+    for (int cv : cvs)
+        l << prog.value(cv);
+    return l;
+}
+
 // The program against a station that only echoes; the test plays the programmer.
 struct Bench {
     Rig rig;
@@ -200,9 +208,7 @@ class TestProgramming : public QObject {
         QCOMPARE(t.rig.texts(), QStringList{});
         t.rig.run(0.3);
         QCOMPARE(t.rig.texts(), QStringList{"Keine Antwort auf CV-Lesen erhalten!"});
-        QCOMPARE(t.prog.value(1), 3);
-        QCOMPARE(t.prog.value(2), 2);
-        QCOMPARE(t.prog.value(3), CvUnknown);
+        QCOMPARE(values(t.prog, {1, 2, 3}), (QList<int>{3, 2, CvUnknown}));
         QVERIFY(!t.prog.job_running());
         QVERIFY(t.rig.port.written().endsWith(ln::frame({0xE5, 0x07, 0x01, 0x5A, 0x56, 0x40})));
         // A write the track never answers ends the same way, with its own text.
@@ -280,23 +286,19 @@ class TestProgramming : public QObject {
     void standardFieldsAndListLines()
     {
         Bench b;
-        StdCvs s = b.prog.std_cvs();
-        QCOMPARE(s.address, "-");
-        QCOMPARE(s.cv29, 0);
-        QCOMPARE(s.manufacturer, "-");
+        const auto fields = [&b] {
+            const StdCvs s = b.prog.std_cvs();
+            return QStringList{s.address, QString::number(s.cv29), s.manufacturer};
+        };
+        QCOMPARE(fields(), (QStringList{"-", "0", "-"}));
 
         // Long address 1234: CV 17 = 0xC4, CV 18 = 0xD2; CV 1 keeps its value,
         // "-" and empty fields leave their CVs alone.
         b.prog.set_value(1, 3);
         b.prog.set_value(4, 7);
         QVERIFY(b.prog.write_std({"", "1234", "-", "5", "", "", ""}, true, 0x26));
-        QCOMPARE(b.prog.value(17), 196);
-        QCOMPARE(b.prog.value(18), 210);
-        QCOMPARE(b.prog.value(1), 3);
-        QCOMPARE(b.prog.value(2), CvUnknown);
-        QCOMPARE(b.prog.value(4), 7);
-        s = b.prog.std_cvs();
-        QCOMPARE(s.address, "1234");
+        QCOMPARE(values(b.prog, {1, 2, 4, 17, 18}), (QList<int>{3, CvUnknown, 7, 196, 210}));
+        QCOMPARE(fields(), (QStringList{"1234", "38", "-"}));
         QCOMPARE(b.prog.address_text(false), "3");
 
         b.prog.set_value(7, 5);
