@@ -1,3 +1,6 @@
+// The keyboard and feedback pages: switch requests and queries, reports
+// seen on the bus, and numbers typed into their key-entry windows.
+
 #include "accessory/wire.h"
 #include "support/rig.h"
 #include "support/scripted_station.h"
@@ -6,10 +9,22 @@
 #include <QtTest>
 
 namespace {
+using Pairs = QList<std::pair<int, int>>;
+
 QString framedHex(const acc::Bytes& b)
 {
     return ln::hex(ln::frame({b[0], b[1], b[2]}));
 }
+
+// The (number, value) arguments of each signal caught.
+Pairs pairs(const QSignalSpy& spy)
+{
+    Pairs l;
+    for (const QVariantList& args : spy)
+        l << std::pair(args[0].toInt(), args[1].toInt());
+    return l;
+}
+
 // The core against a station that echoes and answers every switch query.
 struct Echoed : Rig {
     ScriptedStation peer{bus};
@@ -18,13 +33,9 @@ struct Echoed : Rig {
         station = [this] { peer.poll(); };
     }
 };
-struct SwitchReport {
-    int b1, b2, base, index, colour, a, dir;
-};
 } // namespace
-Q_DECLARE_METATYPE(SwitchReport)
 
-class TestKeyboard : public QObject {
+class TestAccessory : public QObject {
     Q_OBJECT
   private slots:
     void switchJobSendsItsRequest_data()
@@ -53,33 +64,67 @@ class TestKeyboard : public QObject {
         QCOMPARE(rig.core->req.ReqJob, 0); // nothing awaited after the echo
     }
 
-    // A B0 seen on the bus with the page at KeybBase: the indicator it colours
-    // (-1 none) and the (a, dir) handed to the route triggers (a = -1: none).
-    void switchReport_data()
+    // A switch (B0) or sensor (B2) report on the bus, with the keyboard page
+    // at kbBase and feedback page 1 shown: the indicators it colours and what
+    // it hands to the route triggers, as (number, colour or state) pairs.
+    void busReport_data()
     {
-        QTest::addColumn<SwitchReport>("r");
-        QTest::newRow("green on, page shown")
-            << SwitchReport{0x13, 0x30, 16, 3, colour::Green, 19, 1};
-        QTest::newRow("red on, 2048") << SwitchReport{0x7F, 0x1F, 2032, 15, colour::Red, 2047, 0};
-        QTest::newRow("off changes nothing") << SwitchReport{0x13, 0x20, 16, -1, 0, -1, 0};
-        QTest::newRow("other page still triggers") << SwitchReport{0x13, 0x10, 0, -1, 0, 19, 0};
+        QTest::addColumn<QByteArray>("report");
+        QTest::addColumn<int>("kbBase");
+        QTest::addColumn<Pairs>("anz");
+        QTest::addColumn<Pairs>("trigger");
+        const auto row = [](const char* name, const char* hex, int kbBase, const Pairs& anz,
+                            const Pairs& trigger) {
+            QTest::newRow(name) << QByteArray::fromHex(hex) << kbBase << anz << trigger;
+        };
+        row("green on, page shown", "B0 13 30", 16, {{3, colour::Green}}, {{19, 1}});
+        row("red on, 2048", "B0 7F 1F", 2032, {{15, colour::Red}}, {{2047, 0}});
+        row("off changes nothing", "B0 13 20", 16, {}, {});
+        row("other page still triggers", "B0 13 10", 0, {}, {{19, 0}});
+        row("sensor 12 occupied", "B2 05 30", 0, {{11, colour::Red}}, {{11, 1}});
+        row("sensor 1 free, 0x40 ignored", "B2 00 40", 0, {{0, colour::Yellow}}, {{0, 0}});
+        row("4095, beyond the panel", "B2 7F 2F", 0, {}, {{4095, 0}});
+        row("sensor 17, next page", "B2 08 50", 0, {}, {{16, 1}});
     }
-    void switchReport()
+    void busReport()
     {
-        QFETCH(SwitchReport, r);
+        QFETCH(QByteArray, report);
+        QFETCH(int, kbBase);
+        QFETCH(Pairs, anz);
+        QFETCH(Pairs, trigger);
         Rig rig;
         Keyboard& kb = rig.core->keyboard;
-        kb.KeybBase = r.base;
-        QSignalSpy anz(&kb, &Keyboard::kb_anz);
-        QSignalSpy trigger(&kb, &Keyboard::route_trigger_ma);
-        rig.send({0xB0, r.b1, r.b2});
+        Feedback& fb = rig.core->feedback;
+        kb.KeybBase = kbBase;
+        QSignalSpy kbAnz(&kb, &Keyboard::kb_anz), ma(&kb, &Keyboard::route_trigger_ma);
+        QSignalSpy rmAnz(&fb, &Feedback::rm_anz), rm(&fb, &Feedback::route_trigger_rm);
+        rig.sendRaw(ln::frame(report));
         rig.tick();
-        QCOMPARE(anz.size(), r.index < 0 ? 0 : 1);
-        if (r.index >= 0)
-            QCOMPARE(anz[0], (QVariantList{r.index, r.colour}));
-        QCOMPARE(trigger.size(), r.a < 0 ? 0 : 1);
-        if (r.a >= 0)
-            QCOMPARE(trigger[0], (QVariantList{r.a, r.dir}));
+        const bool sensor = report[0] == char(0xB2);
+        QCOMPARE(pairs(sensor ? rmAnz : kbAnz), anz);
+        QCOMPARE(pairs(sensor ? rm : ma), trigger);
+        QVERIFY((sensor ? kbAnz : rmAnz).isEmpty() && (sensor ? ma : rm).isEmpty());
+        // The sensor reported, and only it, changes its state and its button's text.
+        const auto [s, level] = sensor ? trigger[0] : std::pair(0, -1);
+        QCOMPARE(fb.RmState[size_t(s)], level);
+        QCOMPARE(std::count(fb.RmState.begin(), fb.RmState.end(), -1), Feedback::Sensors - sensor);
+        if (sensor)
+            QCOMPARE(fb.rm_text(s), level ? "frei" : "belegt");
+    }
+
+    void reselectingThePageDoesNotRepaint()
+    {
+        Rig rig;
+        Feedback& fb = rig.core->feedback;
+        QSignalSpy anz(&fb, &Feedback::rm_anz);
+        QSignalSpy shown(&fb, &Feedback::page_shown);
+        fb.select_page(0);
+        QCOMPARE(anz.size(), 0);
+        fb.select_page(1);
+        QCOMPARE(anz.size(), 16);
+        QCOMPARE(anz[0], (QVariantList{0, colour::White}));
+        QCOMPARE(shown.size(), 2); // the tool tips are rewritten both times
+        QVERIFY(rig.takeWire().isEmpty());
     }
 
     // Answer code of the station to every query, and the colour it gives.
@@ -185,5 +230,5 @@ class TestKeyboard : public QObject {
     }
 };
 
-QTEST_GUILESS_MAIN(TestKeyboard)
-#include "tst_keyboard.moc"
+QTEST_GUILESS_MAIN(TestAccessory)
+#include "tst_accessory.moc"
