@@ -1,4 +1,3 @@
-#include "core/conf.h"
 #include "core/file_io.h"
 #include "support/rig.h"
 
@@ -83,10 +82,6 @@ class TestApplication : public QObject {
         QVERIFY(c.app.save_conf());
         QCOMPARE(c.file(fileName), "2\r\nCOM7\r\n");
         QCOMPARE(QDir(c.dir.path()).entryList(QDir::Files).size(), 1);
-        const auto back = read_conf(c.dir.filePath(fileName));
-        QVERIFY(back.has_value());
-        QCOMPARE(back->IfType, 2);
-        QCOMPARE(back->ComPortNr, QString("COM7"));
     }
 
     void unwritableConfIsReported()
@@ -107,8 +102,7 @@ class TestApplication : public QObject {
         QSignalSpy lock(&core, &Application::lock_ui);
         QSignalSpy station(&core.state, &StationState::station_changed);
         core.start();
-        QCOMPARE(lock.size(), 1);
-        QCOMPARE(lock[0][0].toBool(), true);
+        QCOMPARE(lock, (QList<QVariantList>{{true}}));
         QCOMPARE(station.size(), 1);
         QCOMPARE(core.state.StationType, 99);
         QCOMPARE(core.loco.ThrLoco[1].Adr, -1); // no loco: a free slot (address 0) binds nothing
