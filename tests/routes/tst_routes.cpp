@@ -50,7 +50,6 @@ struct Timeline {
                 events << QStringLiteral("%1 aktiv %2").arg(ms).arg(i.row());
         });
     }
-    void set(const QStringList& cells) { set_cells(t, cells); }
     void run(double seconds)
     {
         for (const int end = ms + qRound(seconds * 1000); ms < end; ms += 10) {
@@ -223,7 +222,7 @@ class TestRoutes : public QObject {
         Timeline tl(start);
         tl.t.MagT1 = magT1;
         tl.t.MagT2 = magT2;
-        tl.set(cells);
+        set_cells(tl.t, cells);
         tl.run(4);
         QCOMPARE(tl.events.join('|'), events);
         QCOMPARE(tl.t.cell(0, RouteTable::Requested), "angef.");
@@ -238,7 +237,7 @@ class TestRoutes : public QObject {
             if (shown.isEmpty() || shown.last() != status)
                 shown << status;
         });
-        tl.set({"3,2= ", "3,6=Ma5-g", "3,7=Rm2-b", "3,8=Fs4-b", "3,9=Pa-1"});
+        set_cells(tl.t, {"3,2= ", "3,6=Ma5-g", "3,7=Rm2-b", "3,8=Fs4-b", "3,9=Pa-1"});
         tl.run(4);
         QCOMPARE(shown,
                  (QStringList{"Suche neue Fahrstraße zur Abarbeitung", "Magnetartikel schalten",
@@ -249,7 +248,7 @@ class TestRoutes : public QObject {
     void indicatorsBlinkDropRequestsAndFreezeWithPowerOff()
     {
         Timeline tl;
-        tl.set({"2,2= ", "2,3= ", "5,1= ", "5,2= "});
+        set_cells(tl.t, {"2,2= ", "2,3= ", "5,1= ", "5,2= "});
         QSignalSpy anz(&tl.engine, &RouteEngine::fs_anz);
         const QVariantList red{1, colour::Red}, yellow{1, colour::Yellow};
         tl.run(0.01);
@@ -276,7 +275,7 @@ class TestRoutes : public QObject {
     {
         Timeline tl;
         tl.t.MagT1 = 200;
-        tl.set({"3,6=Ma5-g", "3,7=Ma6-g", "3,2= "});
+        set_cells(tl.t, {"3,6=Ma5-g", "3,7=Ma6-g", "3,2= "});
         tl.run(0.01);
         QCOMPARE(tl.events, QStringList{"0 B0 04 30"});
         tl.rig.core->state.show_power(0);
