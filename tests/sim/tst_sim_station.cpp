@@ -164,9 +164,7 @@ class TestSimStation : public QObject {
         QFETCH(QStringList, before);
         QFETCH(QString, request);
         QFETCH(QString, answer);
-        sim::StationOptions o;
-        o.stationType = type;
-        SimBench b(o);
+        SimBench b({.stationType = type});
         auto d = sim::Decoder::standard(3);
         d.cvs[200] = 17;
         b.station->programmingTrack().setDecoder(d);
@@ -224,9 +222,7 @@ class TestSimStation : public QObject {
 
     void answerWaitsForItsDelay()
     {
-        sim::StationOptions o;
-        o.answerDelay = 0.2;
-        SimBench b(o);
+        SimBench b({.answerDelay = 0.2});
         // A message that arrives in two pieces is answered once it is whole.
         b.ports.a.write(QByteArray::fromHex("BB00"));
         QVERIFY(b.run(0.05).isEmpty());
@@ -239,9 +235,7 @@ class TestSimStation : public QObject {
     {
         // 1645.7 bytes/s: one byte every 0.608 ms. The echo (4 bytes) leaves at
         // once, the answer (14 bytes) from 5 ms on.
-        sim::StationOptions o;
-        o.pace = true;
-        SimBench b(o);
+        SimBench b({.pace = true});
         b.ports.a.write(framed(Slot0));
         b.station->poll();
         QVERIFY(b.ports.a.readAll().isEmpty());
@@ -345,9 +339,7 @@ class TestSimStation : public QObject {
 
     void pacedQueueDropsWhatExceedsItsBound()
     {
-        sim::StationOptions options;
-        options.pace = true;
-        SimBench b(options);
+        SimBench b({.pace = true});
         // Sensor reports are echoed and never answered: 4 bytes each.
         QByteArray flood;
         for (int n = 0; n < 2000; ++n)
