@@ -96,17 +96,30 @@ class TestConnection : public QObject {
     void sequenceOnTheWire_data()
     {
         QTest::addColumn<QByteArray>("noise");
-        QTest::newRow("quiet bus") << QByteArray();
+        QTest::addColumn<QByteArray>("serial");
+        QTest::addColumn<QByteArray>("version");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("quiet bus")
+            << QByteArray() << peer_message(0x09, {0, 0, 0x01, 0x23, 0x45, 0, 0})
+            << peer_message(0x08, {0x50, 0x15, 0, 0, 0, 0, 0}) << "12345 1.550";
         QTest::newRow("others talk between echo and answer")
             << ln::frame({0xE7, 0x0E, 9, 0x33, 5, 0, 0, 7, 0, 0, 0, 0, 0}) +
                    peer_message(0x0B, {5, 0, 19, 0, 0, 0, 0}) + ln::frame({0xB2, 1, 0x10}) +
-                   ln::frame({0xB4, 0x3F, 0});
+                   ln::frame({0xB4, 0x3F, 0})
+            << peer_message(0x09, {0x98, 0x76, 0x54, 0x32, 0x10, 0, 0})
+            << peer_message(0x08, {0x99, 0x99, 0, 0, 0, 0, 0}) << "9876543210 9.999";
     }
     void sequenceOnTheWire()
     {
         QFETCH(QByteArray, noise);
+        QFETCH(QByteArray, serial);
+        QFETCH(QByteArray, version);
+        QFETCH(QString, shown);
         Connected c;
         c.station.noise = noise;
+        c.station.answer(kSerialReq, serial);
+        c.station.answer(kVersionReq, version);
+        QSignalSpy versionShown(&c.rig.core->identify, &Identify::version_shown);
         QSignalSpy lock(c.rig.core.get(), &Application::lock_ui);
         QSignalSpy connected(&c.conn(), &Connection::connected);
         c.conn().connect_port(" /dev/ttyUSB0 ");
@@ -124,19 +137,18 @@ class TestConnection : public QObject {
             ++ticks;
         }
         QCOMPARE(ticks, 22);
-        QStringList expected{"BB 00 00 44"};
+        QStringList expected{kSlot0Read};
         for (int a = 0; a < 16; ++a)
-            expected << ln::hex(ln::frame({0xBC, a, 0}));
-        expected << ln::hex(ln::frame(QByteArray::fromHex(kSerialReq.toLatin1().replace(' ', ""))));
-        expected << ln::hex(
-            ln::frame(QByteArray::fromHex(kVersionReq.toLatin1().replace(' ', ""))));
-        QCOMPARE(c.station.heard, expected);
+            expected << QString("BC %1 00").arg(a, 2, 16, QChar('0')).toUpper();
+        expected << kSerialReq << kVersionReq;
+        QCOMPARE(c.station.heard.join(' '), wire_hex(expected.join('|')));
         QCOMPARE(connected.size(), 1);
         QCOMPARE(lock.last()[0].toBool(), false);
         QCOMPARE(c.conf(), QString("3\r\n/dev/ttyUSB0\r\n"));
         QVERIFY(c.rig.shown.isEmpty());
         QCOMPARE(c.rig.core->state.StationType, 2);
-        QCOMPARE(c.rig.core->identify.StationVersion, 2.0);
+        QCOMPARE(versionShown.size(), 1);
+        QCOMPARE(versionShown[0][0].toString() + ' ' + versionShown[0][1].toString(), shown);
     }
 
     void interfaceChoiceAppliesAtNextConnect()
@@ -156,34 +168,6 @@ class TestConnection : public QObject {
         c.conn().disconnect_port("1");
         c.conn().connect_port("1");
         QCOMPARE(c.rig.port.settings().baud, 2400); // now the set-up of type 1
-    }
-
-    void serialAndVersion_data()
-    {
-        QTest::addColumn<QByteArray>("serial");
-        QTest::addColumn<QByteArray>("version");
-        QTest::addColumn<QStringList>("shown");
-        QTest::newRow("12345, 1.550")
-            << peer_message(0x09, {0, 0, 0x01, 0x23, 0x45, 0, 0})
-            << peer_message(0x08, {0x50, 0x15, 0, 0, 0, 0, 0}) << QStringList{"12345", "1.550"};
-        QTest::newRow("ten digits, high bits")
-            << peer_message(0x09, {0x98, 0x76, 0x54, 0x32, 0x10, 0, 0})
-            << peer_message(0x08, {0x99, 0x99, 0, 0, 0, 0, 0})
-            << QStringList{"9876543210", "9.999"};
-    }
-    void serialAndVersion()
-    {
-        QFETCH(QByteArray, serial);
-        QFETCH(QByteArray, version);
-        QFETCH(QStringList, shown);
-        Connected c;
-        c.station.answer(kSerialReq, serial);
-        c.station.answer(kVersionReq, version);
-        QSignalSpy spy(&c.rig.core->identify, &Identify::version_shown);
-        c.conn().connect_port("1");
-        c.rig.run(2);
-        QCOMPARE(spy.size(), 1);
-        QCOMPARE(spy[0][0].toString() + '|' + spy[0][1].toString(), shown.join('|'));
     }
 
     // A port the interface cannot use, or one the system refuses: one box,
