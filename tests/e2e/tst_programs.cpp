@@ -1,6 +1,6 @@
-// The two programs as a user runs them, over pseudo-terminals: asked to end
-// by the system, each ends at once and cleanly; the virtual station stays
-// responsive under a flood.
+// The two programs as a user runs them, over pseudo-terminals and as
+// LbServers on an ephemeral port: asked to end by the system, each ends at
+// once and cleanly; the virtual station stays responsive under a flood.
 
 #include "core/clock.h"
 #include "loconet/message.h"
@@ -10,8 +10,39 @@
 
 #include <QFile>
 #include <QProcess>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QtTest>
+
+namespace {
+
+// Starts Quorail on the port and waits until the connection is complete:
+// conf.dat is written then.
+bool startsConnected(QProcess& p, const QStringList& port, const QTemporaryDir& conf)
+{
+    startHeadless(p, QUORAIL_BIN, port + QStringList{"--connect", "--conf-dir", conf.path()});
+    return QTest::qWaitFor([&] { return QFile::exists(conf.filePath("conf.dat")); }, 30000);
+}
+
+// Sends the lines as a telnet user would and collects what comes back
+// until `until` has been seen.
+QString exchange(const QString& address, const QByteArray& lines, const QString& until)
+{
+    QTcpSocket s;
+    s.connectToHost(address.section(':', 0, 0), address.section(':', 1).toUShort());
+    if (!s.waitForConnected(10000))
+        return QStringLiteral("no connection");
+    s.write(lines);
+    QString got;
+    QElapsedTimer t;
+    t.start();
+    while (!got.contains(until) && t.elapsed() < 20000)
+        if (s.waitForReadyRead(500))
+            got += QString::fromLatin1(s.readAll());
+    return got;
+}
+
+} // namespace
 
 class TestPrograms : public QObject {
     Q_OBJECT
@@ -24,11 +55,7 @@ class TestPrograms : public QObject {
             QSKIP("no pseudo-terminals here");
         QTemporaryDir dir;
         QProcess program;
-        startHeadless(
-            program, QUORAIL_BIN,
-            {"--interface", "3", "--port", bus.slavePath(), "--connect", "--conf-dir", dir.path()});
-        // conf.dat is written once the connection is complete.
-        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(dir.filePath("conf.dat")), 30000);
+        QVERIFY(startsConnected(program, {"--interface", "3", "--port", bus.slavePath()}, dir));
         QVERIFY(bus.pty.peerConnected());
         QVERIFY2(endsCleanly(program), program.readAllStandardError().constData());
         QTRY_VERIFY_WITH_TIMEOUT(!bus.pty.peerConnected(), 5000); // the port was closed
@@ -73,6 +100,39 @@ class TestPrograms : public QObject {
         QVERIFY(endsCleanly(sim));
         const QByteArray err = sim.readAllStandardError();
         QCOMPARE(err.contains("messages dropped"), pace);
+    }
+
+    void programSharesItsStationWithAClientAndASecondProgram()
+    {
+        QTemporaryDir confA, confB;
+        QProcess server;
+        const QString address = startServing(
+            server, QUORAIL_BIN, {"--simulator", "--lbserver=0", "--conf-dir", confA.path()});
+        QVERIFY2(address.startsWith("127.0.0.1:"), qPrintable(address));
+        const QString got = exchange(address, "SEND 83 7C\r\n", "SENT OK");
+        QVERIFY2(got.startsWith("VERSION Quorail ") && got.contains("RECEIVE 83 7C\r\nSENT OK\r\n"),
+                 qPrintable(got));
+
+        QProcess second;
+        QVERIFY(startsConnected(second, {"--port", address}, confB));
+        QFile conf(confB.filePath("conf.dat"));
+        QVERIFY(conf.open(QIODevice::ReadOnly));
+        QVERIFY(conf.readAll().endsWith(address.toLatin1() + "\r\n")); // as typed
+        QVERIFY(endsCleanly(second));
+        QVERIFY(endsCleanly(server));
+    }
+
+    void simOffersTheStation()
+    {
+        QProcess sim;
+        const QString address = startServing(sim, QUORAIL_SIM_BIN, {"--lbserver=0"});
+        QVERIFY2(address.startsWith("127.0.0.1:"), qPrintable(address));
+        // A slot-0 read is echoed, confirmed and answered.
+        const QString got = exchange(address, "SEND BB 00 00 44\n", "RECEIVE E7");
+        QVERIFY2(got.contains("RECEIVE BB 00 00 44\r\nSENT OK\r\n") &&
+                     got.contains("RECEIVE E7 0E 00"),
+                 qPrintable(got));
+        QVERIFY(endsCleanly(sim));
     }
 };
 
