@@ -16,15 +16,10 @@ class TestEngine : public QObject {
                             const char* wire) {
             QTest::newRow(name) << job << step << QString(raw) << QString(wire);
         };
-        row("3 power off", 3, 0, "", "82 7D");
-        row("4 power on", 4, 0, "", "83 7C");
-        row("40 raw message", 40, 0, "BB 00 00", "BB 00 00 44");
         row("40 empty text", 40, 0, "", "");
-        row("40 typed with its checksum", 40, 0, "B0 13 30 6C", "B0 13 30 6C");
         row("40 typed with a wrong checksum", 40, 0, "82 7C", "82 7C 01");
         row("40 refused value", 40, 0, "B0 13 3G", "");
         row("46 reset configuration", 46, 0, "", "ED 0F 01 5A 56 18 00 00 00 00 00 00 00 00 08");
-        row("46 reset loco formats", 46, 1, "", "ED 0F 01 5A 56 18 00 01 00 00 00 00 00 00 09");
         row("unknown job", 99, 0, "", "");
     }
     void oneMessageJobs()
