@@ -67,16 +67,12 @@ class TestLbServer : public QObject {
         QTest::newRow("sent error") << QByteArray("SENT ERROR timeout") << "sent timeout";
         QTest::newRow("version") << QByteArray("VERSION JMRI 5.0") << "version JMRI 5.0";
         QTest::newRow("empty") << QByteArray("   ") << "empty";
-        QTest::newRow("no checksum room") << QByteArray("SEND 83") << "too short";
-        QTest::newRow("bad hex") << QByteArray("SEND 8G 7C") << "bad hex value";
         QTest::newRow("three digits") << QByteArray("SEND 083 7C") << "bad hex value";
         QTest::newRow("signed") << QByteArray("SEND 83 +7C") << "bad hex value";
         QTest::newRow("over 64 values") << values65 << "too long";
-        QTest::newRow("bad checksum") << QByteArray("SEND 83 7D") << "bad checksum";
         QTest::newRow("length") << QByteArray("SEND 83 00 7C") << "length does not fit the opcode";
         QTest::newRow("data byte") << QByteArray("SEND A0 85 00 DA") << "data byte above 7F";
         QTest::newRow("no opcode") << QByteArray("SEND 02 FD") << "no opcode";
-        QTest::newRow("unknown") << QByteArray("HELLO 83 7C") << "unknown command";
     }
 
     void readsLines()
@@ -123,16 +119,6 @@ class TestLbServer : public QObject {
         QCOMPARE(a ? a->host + ' ' + QString::number(a->port) : QString(), address);
     }
 
-    void greetsAndForwardsIntactBusTraffic()
-    {
-        Peer peer(server->port());
-        QTRY_COMPARE(peer.lines, QStringList{"VERSION Quorail " + program_version()});
-        rig->sendRaw(QByteArray::fromHex("B20270FF")); // fails its checksum: nobody's to act on
-        rig->send({0xB2, 0x02, 0x70});
-        QTRY_COMPARE(peer.lines.size(), 2);
-        QCOMPARE(peer.lines[1], QStringLiteral("RECEIVE B2 02 70 3F"));
-    }
-
     void sendsOneAtATimeBehindTheProgramAndAnswersInOrder()
     {
         Peer a(server->port()), b(server->port()), c(server->port());
@@ -160,10 +146,13 @@ class TestLbServer : public QObject {
         QVERIFY(a.lines.indexOf("RECEIVE 83 7C") < a.lines.indexOf("RECEIVE A0 01 05 5B"));
     }
 
-    void refusesMalformedLinesAndStaysUsable()
+    void greetsForwardsIntactTrafficAndRefusesMalformedLines()
     {
         Peer peer(server->port());
-        QTRY_COMPARE(peer.lines.size(), 1);
+        QTRY_COMPARE(peer.lines, QStringList{"VERSION Quorail " + program_version()});
+        rig->sendRaw(QByteArray::fromHex("B20270FF")); // fails its checksum: nobody's to act on
+        rig->send({0xB2, 0x02, 0x70});
+        QTRY_COMPARE(peer.with("RECEIVE"), QStringList{"RECEIVE B2 02 70 3F"});
         // The answers keep the order of the lines, also behind a SEND that waits.
         peer.send("SEND 83 7C\nSEND 83\nSEND 8G 7C\nHELLO\nSEND 83 7D\nSEND 82 7D\n");
         QTRY_VERIFY_WITH_TIMEOUT((pump(), peer.with("SENT").size() == 6), 10000);
