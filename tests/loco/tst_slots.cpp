@@ -150,9 +150,7 @@ class TestSlots : public QObject {
         QTest::addColumn<int>("stationType");
         QTest::addColumn<int>("address");
         QTest::addColumn<QString>("wire");
-        QTest::newRow("type 1") << 1 << 3 << "BF 00 03 43";
         QTest::newRow("type 99") << 99 << 3 << "BF 00 03 43";
-        QTest::newRow("type 2") << 2 << 3 << "BE 00 03 42";
         QTest::newRow("type 3") << 3 << 3 << "BE 00 03 42";
         QTest::newRow("address 200") << 1 << 200 << "BF 01 48 09";
         QTest::newRow("address 9999") << 2 << 9999 << "BE 4E 0F 00";
