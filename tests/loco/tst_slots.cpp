@@ -52,6 +52,9 @@ class TestSlots : public QObject {
         const auto f = [](std::initializer_list<int> bytes) { return ln::frame(bytes); };
         row("E7", {slotData(5, 300, 0x20, 0x35, 0x06, 0x13)}, 5,
             "Adr=300 Stat=13 Spd=20 Dirf=35 Snd=6");
+        // Slot 0 holds the station's data as it came; no loco slot changes.
+        row("E7 slot 0", {f({0xE7, 0x0E, 0, 0, 0, 3, 0, 6, 0, 0, 0, 0x5A, 0x56})}, 0,
+            "Ext0=E7 Ext1=E Ext5=3 Ext7=6 Ext11=5A Ext12=56 Ext13=1F");
         row("E7 wrong length ignored", {f({0xE7, 0x0D, 5, 0, 3, 9, 0, 7, 0, 0, 0, 0})}, 5, "");
         row("A0 speed", {f({0xA0, 5, 0x40})}, 5, "Spd=40");
         row("A1 dirf", {f({0xA1, 5, 0x31})}, 5, "Dirf=31");
@@ -94,25 +97,6 @@ class TestSlots : public QObject {
         rig.tick();
         QCOMPARE(::fields(rig.core->loco.SlotData[size_t(slot)]), fields);
         QCOMPARE(rig.core->loco.SlotData[Slots::Blank].Adr, 0);
-    }
-
-    void slotZeroTouchesOnlySlotZero()
-    {
-        Rig rig;
-        Slots& s = rig.core->loco;
-        s.ThrLoco[0].Adr = 0;
-        s.ThrSlot[0] = 0;
-        QSignalSpy shows(&s, &Slots::lok_show);
-        rig.sendRaw(ln::frame(
-            {0xE7, 0x0E, 0x00, 0x00, 0x00, 0x03, 0x00, 0x06, 0x00, 0x00, 0x00, 0x5A, 0x56}));
-        rig.tick();
-        QCOMPARE(s.TrkStat, 0x06);
-        QCOMPARE(s.SlotData[0].Adr, 0);
-        QCOMPARE(s.SlotData[0].Ext[5], 0x03);
-        QCOMPARE(s.SlotData[0].Ext[11], 0x5A);
-        QCOMPARE(shows.size(), 0);
-        for (int k = 1; k < 131; ++k)
-            QCOMPARE(s.SlotData[size_t(k)].Adr, 0);
     }
 
     void panelsBindByAddress()
