@@ -195,10 +195,8 @@ class TestLink : public QObject {
         };
         const auto b4 = [](int op, int code) { return ln::frame({0xB4, op, code}); };
         const QString b0 = "B0 13 30", bf = "BF 00 03";
-        row("B0 refused", b0, refused, notProcessed);
-        row("sensor report between", b0, refused, notProcessed, -1, ln::frame({0xB2, 1, 0x10}));
-        row("busy between", b0, refused, notProcessed, -1, ln::frame({0x81}));
-        row("B4 for another opcode between", b0, refused, notProcessed, -1, b4(0x3C, 0x30));
+        row("B0 refused, a report, busy and a B4 for another opcode between", b0, refused,
+            notProcessed, -1, ln::frame({0xB2, 1, 0x10}) + ln::frame({0x81}) + b4(0x3C, 0x30));
         row("only a B4 for another opcode", b0, b4(0x31, 0), "");
         row("2.01 s late", b0, refused, "", -1, none, 2.01);
         row("nothing asked", "83", refused, "");
