@@ -21,12 +21,14 @@ QString entries(const Pultrix& p)
 }
 
 // Address, speed, F0..F14 as 0/1, direction and the address entry.
-QStringList shown_loco(const PxView& v)
+QString shown_loco(const PxView& v)
 {
     QString lamps;
     for (int c : v.fanz)
         lamps += c == colour::Yellow ? '1' : '0';
-    return {v.ladr, v.fst, lamps, QString::number(v.dir), v.entryOpen ? "open" : "closed"};
+    return QStringList{v.ladr, v.fst, lamps, QString::number(v.dir),
+                       v.entryOpen ? "open" : "closed"}
+        .join(' ');
 }
 
 // Window 1 of device 5, given loco 78, which has slot 2 and runs with 28 steps.
@@ -99,37 +101,29 @@ class TestPultrix : public QObject {
     void boundWindowShowsItsLoco_data()
     {
         QTest::addColumn<QByteArray>("message");
-        QTest::addColumn<QString>("fst");
-        QTest::addColumn<QString>("fanz");
-        QTest::addColumn<int>("dir");
-        const auto row = [](const char* name, QByteArray message, const char* fst, const char* fanz,
-                            int dir) {
-            QTest::newRow(name) << message << QString(fst) << QString(fanz) << dir;
+        QTest::addColumn<QString>("shown"); // speed, F0..F14, direction
+        const auto row = [](const char* name, QByteArray message, const char* shown) {
+            QTest::newRow(name) << message << QString(shown);
         };
-        const char* none = "000000000000000";
-        row("speed 50", ln::frame({0xA0, 2, 50}), "11", none, 0);
-        row("reverse, F0 F1 F4", ln::frame({0xA1, 2, 0x39}), "0", "110010000000000", 1);
-        row("F5..F8", ln::frame({0xA2, 2, 0x0F}), "0", "000001111000000", 0);
-        row("F9..F12", ln::frame({0xA3, 2, 0x0F}), "0", "000000000111100", 0);
-        row("F13..F19: F13 F14 only", ln::frame({0xD4, 0x20, 2, 8, 0x7F}), "0", "000000000000011",
-            0);
-        row("F20, F28 not shown", ln::frame({0xD4, 0x20, 2, 5, 0x60}), "0", none, 0);
-        row("other slot", ln::frame({0xA0, 3, 50}), "0", none, 0);
+        row("speed 50", ln::frame({0xA0, 2, 50}), "11 000000000000000 0");
+        row("reverse, F0 F1 F4", ln::frame({0xA1, 2, 0x39}), "0 110010000000000 1");
+        row("F5..F8", ln::frame({0xA2, 2, 0x0F}), "0 000001111000000 0");
+        row("F9..F12", ln::frame({0xA3, 2, 0x0F}), "0 000000000111100 0");
+        row("F13..F19: F13 F14 only", ln::frame({0xD4, 0x20, 2, 8, 0x7F}), "0 000000000000011 0");
+        row("F20, F28 not shown", ln::frame({0xD4, 0x20, 2, 5, 0x60}), "0 000000000000000 0");
+        row("other slot", ln::frame({0xA0, 3, 50}), "0 000000000000000 0");
     }
     void boundWindowShowsItsLoco()
     {
         QFETCH(QByteArray, message);
-        QFETCH(QString, fst);
-        QFETCH(QString, fanz);
-        QFETCH(int, dir);
+        QFETCH(QString, shown);
         Rig rig;
         bindLoco78(rig);
-        QSignalSpy shown(&rig.core->pultrix, &Pultrix::px_show);
+        QSignalSpy shows(&rig.core->pultrix, &Pultrix::px_show);
         rig.sendRaw(message);
         rig.tick();
-        QCOMPARE(shown_loco(rig.core->pultrix.view(1)),
-                 QStringList({"78", fst, fanz, QString::number(dir), "closed"}));
-        QCOMPARE(shown.isEmpty(), message[1] == 3);
+        QCOMPARE(shown_loco(rig.core->pultrix.view(1)), "78 " + shown + " closed");
+        QCOMPARE(shows.isEmpty(), message[1] == 3);
     }
 
     // A reused entry must not show the loco of the device that had it before.
@@ -170,8 +164,7 @@ class TestPultrix : public QObject {
         s.station.throttleSpeed(78, 50);
         s.station.throttleDirf(78, 0x30);
         s.rig.run(0.3);
-        QCOMPARE(shown_loco(p.view(1)),
-                 (QStringList{"78", "11", "100000000000000", "1", "closed"}));
+        QCOMPARE(shown_loco(p.view(1)), "78 11 100000000000000 1 closed");
         QVERIFY(s.rig.texts().isEmpty());
     }
 };
