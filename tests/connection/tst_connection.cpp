@@ -236,8 +236,7 @@ class TestConnection : public QObject {
         QCOMPARE(c.conn().state(), Connection::State::Disconnected);
         QCOMPARE(c.rig.core->state.StationType, 99);
         QCOMPARE(station.size(), 1);
-        QCOMPARE(lock.size(), 1);
-        QCOMPARE(lock[0][0].toBool(), true);
+        QCOMPARE(QList<QVariantList>(lock), QList<QVariantList>{{true}});
         QVERIFY(!c.rig.port.isOpen());
         QVERIFY(!c.rig.core->MainTimer.isActive());
         c.rig.run(1); // no ticks, no further boxes
