@@ -8,7 +8,6 @@
 #include "slots.h"
 
 namespace {
-const QString kKeineAntwortLok = QStringLiteral("Keine Antwort auf Lokanfrage erhalten!");
 const QString kStatusNichtGesendet =
     QStringLiteral("Slot Status Write konnte nicht gesendet werden!");
 
@@ -59,7 +58,7 @@ bool LocoDispatch::lok_dispatch()
         return false;
     case AwaitSlot:
         if (loco.Slot == -1)
-            return late ? fail(kKeineAntwortLok) : false;
+            return late ? fail(KeineAntwortLok) : false;
         req.ReqStep = Status;
         [[fallthrough]];
     case Status:

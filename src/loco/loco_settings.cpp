@@ -11,8 +11,6 @@
 #include <array>
 
 namespace {
-const QString kKeineAntwortCfg = QStringLiteral("Keine Antwort auf LokCfg-Read erhalten!");
-
 enum Job { ReadJob = 48, WriteJob = 49 };
 constexpr int WriteCommand = 0x0C;
 constexpr uint8_t AnswerCommand = 0x0B;
@@ -91,7 +89,7 @@ bool LocoSettings::lokcfg_read()
         if (s_.clock.now() - s_.req.ReqTime <= AnswerTimeout)
             return false;
         awaiting_ = false;
-        s_.msgs.show(titles::Fehler, kKeineAntwortCfg, MsgIcon::Critical);
+        s_.msgs.show(titles::Fehler, KeineAntwortCfg, MsgIcon::Critical);
         return true;
     }
     awaiting_ = false;

@@ -9,9 +9,6 @@
 #include "requests/engine.h"
 
 namespace {
-const QString kKeineAntwortLok = QStringLiteral("Keine Antwort auf Lokanfrage erhalten!");
-const QString kKeineAntwortCfg = QStringLiteral("Keine Antwort auf LokCfg-Read erhalten!");
-
 enum Step { Request = 0, AwaitSlot = 1, Command = 2, AwaitSent = 3, CfgRead = 10, AwaitCfg = 11 };
 } // namespace
 
@@ -111,7 +108,7 @@ bool Slots::lok_request()
             return lok_request();
         }
         if (now - s_.req.ReqTime > AnswerTimeout) {
-            fail(kKeineAntwortLok);
+            fail(KeineAntwortLok);
             return true;
         }
         return false;
@@ -149,7 +146,7 @@ bool Slots::lok_request()
         return false;
     case AwaitCfg:
         if (now - s_.req.ReqTime > AnswerTimeout) {
-            fail(kKeineAntwortCfg);
+            fail(KeineAntwortCfg);
             return true;
         }
         if (LokCfgCode != -1) {

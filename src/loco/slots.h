@@ -13,6 +13,11 @@ namespace ln {
 class Msg;
 }
 
+// The station left a loco request or a loco's format read unanswered; the
+// dispatch and single-loco windows ask the same and say it in the same words.
+inline const QString KeineAntwortLok = QStringLiteral("Keine Antwort auf Lokanfrage erhalten!");
+inline const QString KeineAntwortCfg = QStringLiteral("Keine Antwort auf LokCfg-Read erhalten!");
+
 struct SlotRec {
     int Adr = 0;
     int Slot = 0;
