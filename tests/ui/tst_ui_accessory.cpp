@@ -1,28 +1,16 @@
 // The keyboard and feedback pages and their key-entry windows, on the real
 // widgets against the virtual station in memory.
 
-#include "sim/virtual_station.h"
-#include "support/rig.h"
-#include "support/ui_find.h"
+#include "support/ui_bench.h"
 #include "ui/lamp.h"
-#include "ui/mainwin.h"
 
 #include <QComboBox>
 #include <QLabel>
-#include <QPushButton>
 #include <QTabWidget>
-#include <QtTest>
 
 namespace {
-struct Bench {
-    Rig rig;
-    sim::VirtualStation station{rig.bus, rig.clock};
-    MainWin win{*rig.core};
-    Bench()
-    {
-        rig.station = [this] { station.poll(); };
-        emit rig.core->lock_ui(false);
-    }
+struct Bench : StationUiBench {
+    Bench() { unlock(); }
     int anz(const QString& name) { return find<Lamp>(win, name).colour(); }
     QString tip(const QString& name) { return find<QWidget>(win, name).toolTip(); }
     void select(const char* combo, int index)

@@ -3,54 +3,32 @@
 
 #include "core/file_io.h"
 #include "programming/cv_table.h"
-#include "sim/virtual_station.h"
-#include "support/rig.h"
-#include "support/ui_find.h"
+#include "support/ui_bench.h"
 #include "ui/dcc_prog.h"
 #include "ui/dcc_prog_speed.h"
-#include "ui/mainwin.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QDialog>
 #include <QLabel>
-#include <QLineEdit>
 #include <QListWidget>
-#include <QPushButton>
 #include <QTableView>
-#include <QtTest>
 
 namespace {
-struct Bench {
-    Rig rig;
-    sim::VirtualStation station{rig.bus, rig.clock};
-    MainWin win{*rig.core};
-
+struct Bench : StationUiBench {
     Bench()
     {
         save_file(rig.dir.filePath("Hersteller.dat"), "1: CML\r\n13: Selbstbau\r\n", nullptr);
         station.programmingTrack().setDecoder(sim::Decoder::standard(3));
-        rig.station = [this] { station.poll(); };
     }
     DCCProg& open()
     {
-        find<QAction>(win, "DDCProgMenu").trigger();
-        auto& w = find<DCCProg>(win, "DCCProg");
+        auto& w = static_cast<DCCProg&>(UiBench::open("DDCProgMenu", "DCCProg"));
         QEvent activate(QEvent::WindowActivate);
         QApplication::sendEvent(&w, &activate);
         return w;
     }
 };
-
-template <class T = QWidget> T& in(DCCProg& w, const char* name)
-{
-    return find<T>(w, QString::fromLatin1(name));
-}
-
-bool isRed(const QLineEdit& e)
-{
-    return e.palette().color(QPalette::Text) == Qt::red;
-}
 } // namespace
 
 class TestDccProg : public QObject {
@@ -61,54 +39,55 @@ class TestDccProg : public QObject {
         Bench b;
         DCCProg& w = b.open();
         QCOMPARE(w.windowTitle(), "DCC Programmierung");
-        QCOMPARE(in<QLineEdit>(w, "CVTxt_1").text(), "-");
-        in<QPushButton>(w, "DecRdCVBut").click();
-        QVERIFY(!in(w, "RDCVBut").isEnabled());
-        QVERIFY(in(w, "Cancel").isEnabled());
+        QCOMPARE(find<QLineEdit>(w, "CVTxt_1").text(), "-");
+        find<QPushButton>(w, "DecRdCVBut").click();
+        QVERIFY(!find(w, "RDCVBut").isEnabled());
+        QVERIFY(find(w, "Cancel").isEnabled());
         b.rig.run(3);
         QCOMPARE(
-            (QStringList{in<QLabel>(w, "DCCProgStat").text(), in<QLineEdit>(w, "CVTxt_1").text(),
-                         in<QLineEdit>(w, "CVTxt_3").text(), in<QLabel>(w, "CV7Lbl").text(),
-                         in<QLabel>(w, "CV8Lbl").text()}),
+            (QStringList{find<QLabel>(w, "DCCProgStat").text(),
+                         find<QLineEdit>(w, "CVTxt_1").text(), find<QLineEdit>(w, "CVTxt_3").text(),
+                         find<QLabel>(w, "CV7Lbl").text(), find<QLabel>(w, "CV8Lbl").text()}),
             (QStringList{" Lesevorgang beendet ", "3", "8", "42", "Selbstbau"}));
-        QVERIFY(in<QCheckBox>(w, "CV29Bit_1").isChecked() &&
-                in<QCheckBox>(w, "CV29Bit_2").isChecked());
-        QVERIFY(!in<QCheckBox>(w, "CV29Bit_5").isChecked());
-        auto& list = in<QListWidget>(w, "CVListe");
+        QVERIFY(find<QCheckBox>(w, "CV29Bit_1").isChecked() &&
+                find<QCheckBox>(w, "CV29Bit_2").isChecked());
+        QVERIFY(!find<QCheckBox>(w, "CV29Bit_5").isChecked());
+        auto& list = find<QListWidget>(w, "CVListe");
         QCOMPARE(list.count(), 11);
-        QVERIFY(in(w, "RDCVBut").isEnabled());
-        QVERIFY(!in(w, "Cancel").isEnabled());
+        QVERIFY(find(w, "RDCVBut").isEnabled());
+        QVERIFY(!find(w, "Cancel").isEnabled());
 
         list.setCurrentRow(10); // CV 29 = 6
-        QCOMPARE(in<QLineEdit>(w, "CVAdrTxt").text(), "29");
-        QVERIFY(in<QCheckBox>(w, "CVBit_1").isChecked() && in<QCheckBox>(w, "CVBit_2").isChecked());
+        QCOMPARE(find<QLineEdit>(w, "CVAdrTxt").text(), "29");
+        QVERIFY(find<QCheckBox>(w, "CVBit_1").isChecked() &&
+                find<QCheckBox>(w, "CVBit_2").isChecked());
     }
 
     void numberFieldsGuardTheButtons()
     {
         Bench b;
         DCCProg& w = b.open();
-        auto& value = in<QLineEdit>(w, "CVValTxt");
-        auto& address = in<QLineEdit>(w, "CVTxt_1");
+        auto& value = find<QLineEdit>(w, "CVValTxt");
+        auto& address = find<QLineEdit>(w, "CVTxt_1");
         value.setText("300");
-        QVERIFY(isRed(value));
-        QVERIFY(!in(w, "RDCVBut").isEnabled() && !in(w, "DecWrCVBut").isEnabled());
+        QVERIFY(red(value));
+        QVERIFY(!find(w, "RDCVBut").isEnabled() && !find(w, "DecWrCVBut").isEnabled());
         address.setText("1234"); // another field changing does not hide the bad value
-        QVERIFY(!in(w, "WRCVBut").isEnabled());
+        QVERIFY(!find(w, "WRCVBut").isEnabled());
         value.setText("-");
-        QVERIFY(!isRed(value));
-        QVERIFY(isRed(address));
-        in<QCheckBox>(w, "CV29Bit_5").click(); // long address: up to 10239
+        QVERIFY(!red(value));
+        QVERIFY(red(address));
+        find<QCheckBox>(w, "CV29Bit_5").click(); // long address: up to 10239
         address.setText("1234");
-        QVERIFY(!isRed(address));
-        QVERIFY(in(w, "DecWrCVBut").isEnabled());
+        QVERIFY(!red(address));
+        QVERIFY(find(w, "DecWrCVBut").isEnabled());
 
-        in<QCheckBox>(w, "CVBit_7").click();
-        in<QCheckBox>(w, "CVBit_0").click();
+        find<QCheckBox>(w, "CVBit_7").click();
+        find<QCheckBox>(w, "CVBit_0").click();
         QCOMPARE(value.text(), "129");
         value.setText("6");
-        QVERIFY(!in<QCheckBox>(w, "CVBit_7").isChecked() &&
-                in<QCheckBox>(w, "CVBit_2").isChecked());
+        QVERIFY(!find<QCheckBox>(w, "CVBit_7").isChecked() &&
+                find<QCheckBox>(w, "CVBit_2").isChecked());
     }
 
     void tableRowsByDialogAndKeys()
@@ -116,28 +95,28 @@ class TestDccProg : public QObject {
         Bench b;
         DCCProg& w = b.open();
         w.show();
-        auto& view = in<QTableView>(w, "Tabelle");
+        auto& view = find<QTableView>(w, "Tabelle");
         view.setFocus();
         QTest::keyClick(&view, Qt::Key_Insert);
-        auto& dialog = in<QDialog>(w, "NeueCVZeile");
+        auto& dialog = find<QDialog>(w, "NeueCVZeile");
         QVERIFY(dialog.isVisible());
-        QCOMPARE(in<QLineEdit>(w, "CvTabNameTxt").text(), "----");
-        in<QLineEdit>(w, "CVNrTxT").setText("abc");
-        in<QPushButton>(w, "Command1").click();
+        QCOMPARE(find<QLineEdit>(w, "CvTabNameTxt").text(), "----");
+        find<QLineEdit>(w, "CVNrTxT").setText("abc");
+        find<QPushButton>(w, "Command1").click();
         QVERIFY(dialog.isVisible()); // refused, nothing typed is lost
         QCOMPARE(b.rig.shown.size(), 1);
-        in<QLineEdit>(w, "CVNrTxT").setText("49");
-        in<QLineEdit>(w, "CVErklTxt").setText("Licht");
-        in<QLineEdit>(w, "CvTabNameTxt").setText("Deko");
-        in<QPushButton>(w, "Command1").click();
+        find<QLineEdit>(w, "CVNrTxT").setText("49");
+        find<QLineEdit>(w, "CVErklTxt").setText("Licht");
+        find<QLineEdit>(w, "CvTabNameTxt").setText("Deko");
+        find<QPushButton>(w, "Command1").click();
         QVERIFY(!dialog.isVisible());
         QCOMPARE(w.table().cell(0, CvTable::ColText), "Licht");
-        QCOMPARE(in<QLabel>(w, "TabNameTxt").text(), "Deko");
+        QCOMPARE(find<QLabel>(w, "TabNameTxt").text(), "Deko");
         w.table().NewRow(3, "Adresse");
 
         // Escape leaves the table as it was.
         find<QAction>(w, "CVTab_einf").trigger();
-        in<QLineEdit>(w, "CVNrTxT").setText("50");
+        find<QLineEdit>(w, "CVNrTxT").setText("50");
         QTest::keyClick(&dialog, Qt::Key_Escape);
         QCOMPARE(w.table().rowCount(), 2);
 
@@ -151,8 +130,8 @@ class TestDccProg : public QObject {
         const QRect op = view.visualRect(w.table().index(1, CvTable::ColOp));
         QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, op.center());
         QVERIFY(w.table().selected(1));
-        in<QPushButton>(w, "DecWrUserList").click();
-        QVERIFY(in(w, "DecWrUserList").isEnabled());
+        find<QPushButton>(w, "DecWrUserList").click();
+        QVERIFY(find(w, "DecWrUserList").isEnabled());
         QCOMPARE(b.rig.shown.last().text, "CV 49: ungültiger Wert \"300\" (erlaubt: 0 bis 255)");
 
         // Delete removes a row only when the whole row is selected.

@@ -1,15 +1,10 @@
 // The receiver windows, the question when one is closed, and the names window.
 
-#include "support/rig.h"
-#include "support/ui_find.h"
+#include "support/ui_bench.h"
 #include "ui/kennix_win.h"
-#include "ui/mainwin.h"
 
 #include <QDialog>
 #include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QtTest>
 
 namespace {
 void loco_report(Rig& rig, int receiver, int loco)
@@ -33,16 +28,15 @@ class TstKennixWindows : public QObject {
   private slots:
     void reportsOpenTiledWindows()
     {
-        Rig rig;
-        MainWin win(*rig.core);
-        loco_report(rig, 133, 42);
-        loco_report(rig, 7, 3);
-        QCOMPARE(windows(win).size(), 2);
-        const KennixWin& first = *windows(win)[0];
+        UiBench b;
+        loco_report(b.rig, 133, 42);
+        loco_report(b.rig, 7, 3);
+        QCOMPARE(windows(b.win).size(), 2);
+        const KennixWin& first = *windows(b.win)[0];
         QVERIFY(first.isVisible());
         QCOMPARE(first.windowTitle(), "Kennix Empfänger:  133");
         QCOMPARE(text(first, "LadrTxt"), "42");
-        QCOMPARE(windows(win)[1]->pos(), first.pos() + QPoint(first.frameGeometry().width(), 0));
+        QCOMPARE(windows(b.win)[1]->pos(), first.pos() + QPoint(first.frameGeometry().width(), 0));
     }
 
     void closeAsks_data()
@@ -57,26 +51,25 @@ class TstKennixWindows : public QObject {
     {
         QFETCH(QString, answer);
         QFETCH(bool, shownAfterReport);
-        Rig rig;
-        MainWin win(*rig.core);
-        auto& dialog = find<QDialog>(win, "Dialog");
+        UiBench b;
+        auto& dialog = find<QDialog>(b.win, "Dialog");
         auto& nein = find<QPushButton>(dialog, "OKButton");
-        loco_report(rig, 9, 1); // an earlier question, answered "Nein"
-        windows(win)[0]->close();
+        loco_report(b.rig, 9, 1); // an earlier question, answered "Nein"
+        windows(b.win)[0]->close();
         QTest::mouseClick(&nein, Qt::LeftButton);
-        loco_report(rig, 133, 42);
-        loco_report(rig, 7, 3);
-        KennixWin& kw = *windows(win)[0];
+        loco_report(b.rig, 133, 42);
+        loco_report(b.rig, 7, 3);
+        KennixWin& kw = *windows(b.win)[0];
         kw.move(333, 222);
         kw.close();
-        windows(win)[1]->close(); // one question at a time
-        QVERIFY(kw.isVisible() && dialog.isVisible() && windows(win)[1]->isVisible());
+        windows(b.win)[1]->close(); // one question at a time
+        QVERIFY(kw.isVisible() && dialog.isVisible() && windows(b.win)[1]->isVisible());
         QCOMPARE(dialog.windowTitle(), "Kennix Fenster schließen?");
         QCOMPARE(text(dialog, "FrageTxt"),
                  "Soll der Kennix mit der Adresse 133 beim nächsten Mal wieder angezeigt werden?");
         QCOMPARE(find<QPushButton>(dialog, "CancelButton").text(), "Ja");
         QCOMPARE(nein.text(), "Nein");
-        loco_report(rig, 133, 77); // still followed while the question is open
+        loco_report(b.rig, 133, 77); // still followed while the question is open
         QCOMPARE(text(kw, "LadrTxt"), "77");
 
         if (answer == "OKButton")
@@ -87,8 +80,8 @@ class TstKennixWindows : public QObject {
         QVERIFY(!dialog.isVisible());
         QCOMPARE(kw.isVisible(), answer == "Escape");
         kw.move(0, 0);
-        loco_report(rig, 133, 5);
-        QCOMPARE(windows(win).size(), 2);
+        loco_report(b.rig, 133, 5);
+        QCOMPARE(windows(b.win).size(), 2);
         QCOMPARE(kw.isVisible(), shownAfterReport);
         if (answer == "Return") // reopened where it was closed
             QCOMPARE(kw.pos(), QPoint(333, 222));
@@ -96,12 +89,11 @@ class TstKennixWindows : public QObject {
 
     void namesWindowEditsTheNames()
     {
-        Rig rig;
-        rig.core->kennix.ZkName = {"A", "B", "C", "D"};
-        MainWin win(*rig.core);
-        auto& names = find<QDialog>(win, "ZKNamen");
+        UiBench b;
+        b.rig.core->kennix.ZkName = {"A", "B", "C", "D"};
+        auto& names = find<QDialog>(b.win, "ZKNamen");
         auto& second = find<QLineEdit>(names, "ZkTXT_1");
-        auto open = [&] { find<QAction>(win, "ZkNamenMenu").trigger(); };
+        auto open = [&] { find<QAction>(b.win, "ZkNamenMenu").trigger(); };
 
         open();
         QCOMPARE(names.windowTitle(), "Namen für Kennix Zugkat.");
@@ -110,14 +102,14 @@ class TstKennixWindows : public QObject {
         QTest::keyClicks(&second, "Gueter\"zug"); // zk.dat cannot hold a quote
         QTest::keyClick(&second, Qt::Key_Return);
         QVERIFY(!names.isVisible());
-        QCOMPARE(rig.core->kennix.ZkName, (ZkNames{"A", "Gueterzug", "C", "D"}));
+        QCOMPARE(b.rig.core->kennix.ZkName, (ZkNames{"A", "Gueterzug", "C", "D"}));
 
         open();
         QTest::keyClicks(&second, "x");
         QTest::keyClick(&second, Qt::Key_Escape); // drops the edit
         open();
         QCOMPARE(second.text(), "Gueterzug");
-        QCOMPARE(rig.core->kennix.ZkName[1], "Gueterzug");
+        QCOMPARE(b.rig.core->kennix.ZkName[1], "Gueterzug");
     }
 };
 

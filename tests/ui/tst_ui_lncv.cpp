@@ -2,16 +2,10 @@
 // through their controls.
 
 #include "sim/lncv_modules.h"
-#include "support/rig.h"
-#include "support/ui_find.h"
+#include "support/ui_bench.h"
 #include "ui/f70930.h"
-#include "ui/mainwin.h"
 
-#include <QAction>
 #include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QtTest>
 
 namespace {
 QString enabled(const QWidget& w)
@@ -22,7 +16,7 @@ QString enabled(const QWidget& w)
     return s;
 }
 
-void type(const QWidget& w, const char* field, const QString& text)
+void fill(const QWidget& w, const char* field, const QString& text)
 {
     find<QLineEdit>(w, field).setText(text);
 }
@@ -45,35 +39,33 @@ class TstLncvWindows : public QObject {
   private slots:
     void lnProgFollowsTheModule()
     {
-        Rig rig;
-        MainWin win(*rig.core);
-        find<QAction>(win, "LNProgMenu").trigger();
-        QWidget& w = find<QWidget>(win, "LNProg");
+        UiBench b;
+        QWidget& w = b.open("LNProgMenu", "LNProg");
         QVERIFY(w.isVisible());
         QCOMPARE(enabled(w), "1000");
 
-        type(w, "LNArtNrTxt", "12345");
-        type(w, "LNModAdrTxt", "1");
+        fill(w, "LNArtNrTxt", "12345");
+        fill(w, "LNModAdrTxt", "1");
         QTest::keyClick(&find<QLineEdit>(w, "LNModAdrTxt"), Qt::Key_Return);
-        rig.tick();
-        rig.echo();
-        rig.sendRaw(sim::LncvModules::answer(1234, 0, 1));
-        rig.tick();
+        b.rig.tick();
+        b.rig.echo();
+        b.rig.sendRaw(sim::LncvModules::answer(1234, 0, 1));
+        b.rig.tick();
         QCOMPARE(enabled(w), "0111");
         QCOMPARE(find<QLineEdit>(w, "LNCV_VAL_TXT").text(), "1");
 
         // LNCV 0 is the module address: the field follows before any answer.
-        type(w, "LNCV_NR_TXT", "0");
-        type(w, "LNCV_VAL_TXT", "7");
-        QTest::mouseClick(&find<QPushButton>(w, "WR_lncvBut"), Qt::LeftButton);
+        fill(w, "LNCV_NR_TXT", "0");
+        fill(w, "LNCV_VAL_TXT", "7");
+        click(w, "WR_lncvBut");
         QCOMPARE(find<QLineEdit>(w, "LNModAdrTxt").text(), "7");
-        QTest::mouseClick(&find<QPushButton>(w, "EndBut"), Qt::LeftButton);
+        click(w, "EndBut");
         QCOMPARE(enabled(w), "1000");
 
         // Reopened, it shows the article number as typed and the new address.
         w.close();
         QVERIFY(!w.isVisible());
-        find<QAction>(win, "LNProgMenu").trigger();
+        find<QAction>(b.win, "LNProgMenu").trigger();
         QCOMPARE(find<QLineEdit>(w, "LNArtNrTxt").text(), "12345");
         QCOMPARE(find<QLineEdit>(w, "LNModAdrTxt").text(), "7");
         QCOMPARE(find<QLineEdit>(w, "LNCV_VAL_TXT").text(), "");
@@ -81,11 +73,10 @@ class TstLncvWindows : public QObject {
 
     void deviceWindowsTakeAnAddressFollowTheirLocoAndAreReused()
     {
-        Rig rig;
-        MainWin win(*rig.core);
-        announce(rig, 5);
-        QCOMPARE(deviceWindows(win).size(), 1);
-        F70930& w = *deviceWindows(win)[0];
+        UiBench b;
+        announce(b.rig, 5);
+        QCOMPARE(deviceWindows(b.win).size(), 1);
+        F70930& w = *deviceWindows(b.win)[0];
         QVERIFY(w.isVisible());
         QCOMPARE(w.windowTitle(), "PX Fahrpult5");
         auto& ladr = find<QLineEdit>(w, "Ladr");
@@ -93,31 +84,31 @@ class TstLncvWindows : public QObject {
 
         ladr.setText("10001");
         QVERIFY(!ok.isEnabled());
-        QCOMPARE(ladr.palette().color(QPalette::Text), QColor(255, 0, 0));
+        QVERIFY(red(ladr));
         ladr.setText("78");
         QTest::keyClick(&ladr, Qt::Key_Return);
         QVERIFY(!ok.isEnabled());
-        QCOMPARE(rig.core->req.ReqJob, int(LncvProg::Write));
+        QCOMPARE(b.rig.core->req.ReqJob, int(LncvProg::Write));
 
-        rig.send({0xE7, 0x0E, 0x02, 0x33, 78, 0, 0x20, 0x07, 0, 0, 0, 0, 0});
-        rig.tick();
+        b.rig.send({0xE7, 0x0E, 0x02, 0x33, 78, 0, 0x20, 0x07, 0, 0, 0, 0, 0});
+        b.rig.tick();
         QVERIFY(!ladr.isEnabled());
         QVERIFY(find<QWidget>(w, "DirU1").isVisibleTo(&w));
         QVERIFY(!find<QWidget>(w, "DirO1").isVisibleTo(&w));
 
         // Announced again, the window's address entry opens.
-        announce(rig, 5);
+        announce(b.rig, 5);
         QVERIFY(ladr.isEnabled());
         QCOMPARE(ladr.text(), "");
 
         // A second device's window does not cover the first; a closed
         // window serves the next new device.
-        announce(rig, 6);
-        F70930& second = *deviceWindows(win)[1];
+        announce(b.rig, 6);
+        F70930& second = *deviceWindows(b.win)[1];
         QVERIFY(!w.frameGeometry().intersects(second.frameGeometry()));
         w.close();
-        announce(rig, 7);
-        QCOMPARE(deviceWindows(win).size(), 2);
+        announce(b.rig, 7);
+        QCOMPARE(deviceWindows(b.win).size(), 2);
         QCOMPARE(w.windowTitle(), "PX Fahrpult7");
         QVERIFY(w.isVisible());
     }

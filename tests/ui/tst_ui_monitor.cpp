@@ -2,17 +2,12 @@
 // only while shown, pausing, filtering and saving.
 
 #include "loconet/monitor_model.h"
-#include "support/rig.h"
-#include "support/ui_find.h"
+#include "support/ui_bench.h"
 #include "ui/ln_monitor.h"
-#include "ui/mainwin.h"
 
 #include <QFileDialog>
 #include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QTableView>
-#include <QtTest>
 
 class TstMonitor : public QObject {
     Q_OBJECT
@@ -20,33 +15,31 @@ class TstMonitor : public QObject {
   private slots:
     void watchesFiltersAndSavesTheBusOnlyWhileShown()
     {
-        Rig rig;
-        MainWin win(*rig.core);
-        QVERIFY(!win.findChild<LnMonitor*>()); // nothing is made before it is asked for
-        find<QAction>(win, "MonitorMenu").trigger();
-        auto& monitor = find<LnMonitor>(win, "LnMonitor");
+        UiBench b;
+        QVERIFY(!b.win.findChild<LnMonitor*>()); // nothing is made before it is asked for
+        auto& monitor = static_cast<LnMonitor&>(b.open("MonitorMenu", "LnMonitor"));
         QVERIFY(monitor.isVisible());
         QCOMPARE(monitor.windowTitle(), QStringLiteral("LocoNet Monitor"));
         const auto& view = find<QTableView>(monitor, "MonitorView");
 
-        rig.send({0xB2, 0x02, 0x70});
+        b.rig.send({0xB2, 0x02, 0x70});
         QTRY_COMPARE(view.model()->rowCount(), 1);
         QCOMPARE(view.model()->index(0, MonitorModel::Description).data().toString(),
                  QStringLiteral("Rückmelder 6: belegt"));
 
-        QTest::mouseClick(&find<QPushButton>(monitor, "PauseBut"), Qt::LeftButton);
-        rig.send({0x83});
+        click(monitor, "PauseBut");
+        b.rig.send({0x83});
         monitor.model().flush();
         QCOMPARE(view.model()->rowCount(), 1);
-        QTest::mouseClick(&find<QPushButton>(monitor, "PauseBut"), Qt::LeftButton);
+        click(monitor, "PauseBut");
         QCOMPARE(view.model()->rowCount(), 2);
 
         monitor.close();
-        rig.send({0x82});
+        b.rig.send({0x82});
         monitor.model().flush();
         QCOMPARE(monitor.model().rowCount(), 2);
-        find<QAction>(win, "MonitorMenu").trigger();
-        QCOMPARE(win.findChildren<LnMonitor*>().size(), 1); // the same window again
+        find<QAction>(b.win, "MonitorMenu").trigger();
+        QCOMPARE(b.win.findChildren<LnMonitor*>().size(), 1); // the same window again
 
         // An unreadable opcode is named and the last readable filter stays.
         auto& opcode = find<QLineEdit>(monitor, "OpcodeTxt");
@@ -61,17 +54,17 @@ class TstMonitor : public QObject {
         QCOMPARE(view.model()->rowCount(), 1);
         QCOMPARE(find<QLabel>(monitor, "StatusLbl").text(), QStringLiteral("1 von 2 Zeilen"));
 
-        QTest::mouseClick(&find<QPushButton>(monitor, "ClearBut"), Qt::LeftButton);
+        click(monitor, "ClearBut");
         QCOMPARE(monitor.model().rowCount(), 0);
 
         // A failed save is reported to the user.
-        QTest::mouseClick(&find<QPushButton>(monitor, "SaveBut"), Qt::LeftButton);
+        click(monitor, "SaveBut");
         auto& dialog = find<QFileDialog>(monitor, "SaveDialog");
-        emit dialog.fileSelected(rig.dir.path()); // a folder cannot be written as a file
-        QCOMPARE(rig.shown.size(), 1);
-        QCOMPARE(rig.shown[0].title, QStringLiteral("Fehler"));
-        QVERIFY(
-            rig.shown[0].text.startsWith(rig.dir.path() + " konnte nicht geschrieben werden: "));
+        emit dialog.fileSelected(b.rig.dir.path()); // a folder cannot be written as a file
+        QCOMPARE(b.rig.shown.size(), 1);
+        QCOMPARE(b.rig.shown[0].title, QStringLiteral("Fehler"));
+        QVERIFY(b.rig.shown[0].text.startsWith(b.rig.dir.path() +
+                                               " konnte nicht geschrieben werden: "));
     }
 };
 

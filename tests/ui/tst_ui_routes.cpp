@@ -2,32 +2,25 @@
 // on the real widgets.
 
 #include "routes/route_file.h"
-#include "support/rig.h"
-#include "support/ui_find.h"
+#include "support/ui_bench.h"
 #include "ui/lamp.h"
-#include "ui/mainwin.h"
 
 #include <QComboBox>
 #include <QDir>
 #include <QHeaderView>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMessageBox>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTableView>
-#include <QtTest>
 
 namespace {
-struct Bench {
-    Rig rig;
-    MainWin win{*rig.core};
+struct Bench : UiBench {
     RouteTable& t = rig.core->FSTab;
     QWidget& editor = find<QWidget>(win, "FaStrEditForm");
     QTableView& grid = find<QTableView>(editor, "FSTab");
-    Bench() { emit rig.core->lock_ui(false); }
+    Bench() { unlock(); }
 
     void click_cell(int r, int c)
     {
@@ -237,8 +230,7 @@ class TstUiRoutes : public QObject {
         QCOMPARE(b.t.MagT1, 35);
         b.editor.close();
         QVERIFY(!b.editor.isVisible());
-        find<QAction>(b.win, "FaStrEdit").trigger();
-        QCOMPARE(&find<QWidget>(b.win, "FaStrEditForm"), &b.editor);
+        QCOMPARE(&b.open("FaStrEdit", "FaStrEditForm"), &b.editor);
         QCOMPARE(t1.text(), "35");
     }
 };

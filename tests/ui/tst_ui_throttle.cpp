@@ -2,52 +2,38 @@
 // the controls and keys put on the wire and what the panels show.
 
 #include "sim/sim_bench.h"
-#include "support/rig.h"
-#include "support/ui_find.h"
+#include "support/ui_bench.h"
 #include "ui/lamp.h"
 #include "ui/loco_picture.h"
-#include "ui/mainwin.h"
 #include "ui/speed_pointer.h"
 #include "ui/throttle_panel.h"
 
 #include <QImage>
 #include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QScrollBar>
 #include <QTabWidget>
-#include <QtTest>
 
 namespace {
 // A connected program with its main window shown, against the virtual
 // station; the first loco it is given gets slot 1.
-struct Layout {
-    explicit Layout(int stationType = 2) : station(rig.bus, rig.clock, {.stationType = stationType})
+struct Layout : StationUiBench {
+    explicit Layout(int stationType = 2) : StationUiBench({.stationType = stationType})
     {
-        rig.station = [this] { station.poll(); };
         win.show();
         win.activateWindow();
         static_cast<void>(QTest::qWaitForWindowActive(&win));
-        rig.core->conn.connect_port(QStringLiteral("1"));
-        rig.run(3);
-        rig.takeWire();
+        connect();
     }
-    template <class T> T& w(const QString& name) { return find<T>(win, name); }
-    QScrollBar& bar(int panel = 0)
-    {
-        return w<QScrollBar>(QStringLiteral("FSTScroll_%1").arg(panel));
-    }
+    QScrollBar& bar() { return w<QScrollBar>("FSTScroll_0"); }
     int fkt(int index) { return w<Lamp>(QStringLiteral("FKT_%1").arg(index)).colour(); }
     QString speedLbl() { return w<QLabel>("SpeedLbl_0").text(); }
     // Types the address into a panel and presses Enter.
     void bind(int panel, const QString& adr)
     {
         auto& field = w<QLineEdit>(QStringLiteral("LokAdr_%1").arg(panel));
-        field.clear();
-        QTest::keyClicks(&field, adr);
+        type(field, adr);
         QTest::keyClick(&field, Qt::Key_Return);
-        rig.run(0.3);
-        rig.takeWire();
+        sent();
     }
     // What the program sent meanwhile, after the station has answered.
     QString sent()
@@ -56,10 +42,6 @@ struct Layout {
         return rig.takeWire();
     }
     void key(Qt::Key key) { QTest::keyClick(QApplication::focusWidget(), key); }
-
-    Rig rig;
-    sim::VirtualStation station;
-    MainWin win{*rig.core};
 };
 
 void save_picture(const QString& dir, const QString& name)
@@ -200,7 +182,7 @@ class TestThrottlePanels : public QObject {
         QCOMPARE(l.w<LocoPicture>("LokImage_0").file(), QString());
         save_picture(l.rig.dir.path(), "Lok0.bmp");
         save_picture(l.rig.dir.path(), "Loklv.bmp");
-        QTest::mouseClick(&l.w<QPushButton>("FCmd_0"), Qt::LeftButton);
+        click(l.win, "FCmd_0");
         l.sent();
         l.bar().setValue(60);
         l.sent();
@@ -310,7 +292,7 @@ class TestThrottlePanels : public QObject {
         QVERIFY(timer.isActive());
         l.w<ThrottlePanel>("Fahrpult_0").zeiger_timer();
         QCOMPARE(l.w<SpeedPointer>("Zeiger_0").level(), 0.25); // a quarter of the way to full
-        QTest::mouseClick(&l.w<QPushButton>("OpenPortBut_0"), Qt::LeftButton);
+        click(l.win, "OpenPortBut_0");
         QVERIFY(!timer.isActive());
     }
 };
