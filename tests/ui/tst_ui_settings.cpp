@@ -1,44 +1,13 @@
 // The station-settings and single-loco windows against the virtual station:
 // special options, base settings, reset, loco data format and dispatch.
 
-#include "support/station_rig.h"
-#include "support/ui_find.h"
-#include "ui/mainwin.h"
+#include "support/ui_bench.h"
 #include "ui/reset_window.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QTimer>
-#include <QtTest>
-
-namespace {
-bool red(const QWidget& w, QPalette::ColorRole role = QPalette::Text)
-{
-    return w.palette().color(role) == QColor(Qt::red);
-}
-
-void type(QLineEdit& edit, const QString& text)
-{
-    edit.selectAll();
-    edit.del();
-    QTest::keyClicks(&edit, text);
-}
-
-// Opens a window from its menu entry.
-QWidget& open(MainWin& win, const char* menuEntry, const char* window)
-{
-    find<QAction>(win, menuEntry).trigger();
-    return find<QWidget>(win, window);
-}
-
-void click(QWidget& window, const char* button)
-{
-    QTest::mouseClick(&find<QPushButton>(window, button), Qt::LeftButton);
-}
-} // namespace
 
 class TestUiSettings : public QObject {
     Q_OBJECT
@@ -61,9 +30,8 @@ class TestUiSettings : public QObject {
         QFETCH(QString, number);
         QFETCH(QString, value);
         QFETCH(bool, enabled);
-        Rig rig;
-        MainWin win(*rig.core);
-        QWidget& so = open(win, "SOMenu", "SOWin");
+        UiBench b;
+        QWidget& so = b.open("SOMenu", "SOWin");
         auto& nr = find<QLineEdit>(so, "SO_NR_TXT");
         auto& val = find<QLineEdit>(so, "SO_VAL_TXT");
         type(nr, number);
@@ -75,22 +43,22 @@ class TestUiSettings : public QObject {
 
     void soEnterReadsIntoValueField()
     {
-        StationRig s;
-        MainWin win(*s.rig.core);
-        QWidget& so = open(win, "SOMenu", "SOWin");
+        StationUiBench b;
+        b.connect();
+        QWidget& so = b.open("SOMenu", "SOWin");
         auto& nr = find<QLineEdit>(so, "SO_NR_TXT");
         type(nr, "14");
         QTest::keyClick(&nr, Qt::Key_Return);
-        s.rig.run(0.2);
+        b.rig.run(0.2);
         QCOMPARE(find<QLineEdit>(so, "SO_VAL_TXT").text(), "20");
     }
 
     void baseSettingsReadOnOpenWrittenOnAccept()
     {
-        StationRig s;
+        StationUiBench s;
+        s.connect();
         s.station.settings().setOption(97, 0);
-        MainWin win(*s.rig.core);
-        QWidget& g = open(win, "GrundeinMenu", "Grundeinst");
+        QWidget& g = s.open("GrundeinMenu", "Grundeinst");
         s.rig.run(0.5);
         QCOMPARE(find<QComboBox>(g, "LokdatenfCO").currentText(), "DCC 28");
         QCOMPARE(find<QLineEdit>(g, "MagZeitTxt_0").text(), "100");
@@ -107,7 +75,7 @@ class TestUiSettings : public QObject {
         QCOMPARE(s.station.settings().option(35), 255);
         QCOMPARE(s.station.settings().option(97), 1);
 
-        open(win, "GrundeinMenu", "Grundeinst");
+        s.open("GrundeinMenu", "Grundeinst");
         s.rig.run(0.5);
         s.rig.takeWire();
         type(find<QLineEdit>(g, "MagZeitTxt_0"), "");
@@ -121,13 +89,11 @@ class TestUiSettings : public QObject {
 
     void resetSendsAndBlinksForTenSeconds()
     {
-        Rig rig;
-        MainWin win(*rig.core);
-        auto& reset = static_cast<ResetWindow&>(open(win, "ResetMenu", "Reset"));
+        UiBench b;
+        auto& reset = static_cast<ResetWindow&>(b.open("ResetMenu", "Reset"));
         click(reset, "KonfBut_1");
-        rig.tick();
-        QCOMPARE(rig.takeWire(),
-                 ln::hex(ln::frame({0xED, 0x0F, 0x01, 0x5A, 0x56, 0x18, 0, 1, 0, 0, 0, 0, 0, 0})));
+        b.rig.tick();
+        QCOMPARE(b.rig.takeWire(), wire_hex("ED 0F 01 5A 56 18 00 01 00 00 00 00 00 00"));
         auto& label = find<QLabel>(reset, "WartenLbl");
         QCOMPARE(label.text(), "bitte warten !");
         for (int tick = 1; tick < ResetWindow::WaitTicks; ++tick) {
@@ -142,43 +108,40 @@ class TestUiSettings : public QObject {
 
     void lokeinstReadsEachTypedAddressAndShowsItsFormat()
     {
-        Rig rig;
-        MainWin win(*rig.core);
-        QWidget& w = open(win, "LokEinstMenu", "Lokeinst");
+        UiBench b;
+        QWidget& w = b.open("LokEinstMenu", "Lokeinst");
         auto& adr = find<QLineEdit>(w, "LokadrTxt");
         QTest::keyClick(&adr, Qt::Key_1);
-        rig.tick();
-        rig.echo();
+        b.rig.tick();
+        b.rig.echo();
         QTest::keyClick(&adr, Qt::Key_2);
-        rig.tick(3);
-        const auto read = [](int a) {
-            return ln::frame({0xED, 0x0F, 0x01, 0x5A, 0x56, 0x0D, 0, a, 0, 0, 0, 0, 0, 0});
-        };
-        QCOMPARE(rig.takeWire(), ln::hex(read(1) + read(12)));
-        rig.echo();
+        b.rig.tick(3);
+        const QString read = "ED 0F 01 5A 56 0D 00 %1 00 00 00 00 00 00";
+        QCOMPARE(b.rig.takeWire(), wire_hex(read.arg("01") + '|' + read.arg("0C")));
+        b.rig.echo();
         auto& list = find<QComboBox>(w, "LokdatenfCO");
         list.setCurrentIndex(0);
-        rig.sendRaw(peer_message(0x0B, {12, 0, 17, 0, 0, 0, 0})); // DCC 27: not in the list
-        rig.tick(3);
+        b.rig.sendRaw(peer_message(0x0B, {12, 0, 17, 0, 0, 0, 0})); // DCC 27: not in the list
+        b.rig.tick(3);
         QCOMPARE(list.currentText(), "-");
         // An address the station cannot take is refused, not written.
         type(adr, "16384");
-        rig.tick(3);
-        rig.echo();
-        rig.tick(3);
-        rig.takeWire(); // the read of 1638 typed on the way
+        b.rig.tick(3);
+        b.rig.echo();
+        b.rig.tick(3);
+        b.rig.takeWire(); // the read of 1638 typed on the way
         QCOMPARE(find<QPushButton>(w, "SetModeBut").text(), "Einstellung übernehmen");
         click(w, "SetModeBut");
-        rig.tick(3);
-        QCOMPARE(rig.texts().last(), "Bitte eine Lokadresse von 1 bis 16383 eingeben!");
-        QCOMPARE(rig.takeWire(), "");
+        b.rig.tick(3);
+        QCOMPARE(b.rig.texts().last(), "Bitte eine Lokadresse von 1 bis 16383 eingeben!");
+        QCOMPARE(b.rig.takeWire(), "");
     }
 
     void dispatchButtonFollowsTextAndRequest()
     {
-        StationRig s;
-        MainWin win(*s.rig.core);
-        QWidget& d = open(win, "LokDisp", "DispatchLok");
+        StationUiBench s;
+        s.connect();
+        QWidget& d = s.open("LokDisp", "DispatchLok");
         auto& adr = find<QLineEdit>(d, "LokadrTxt");
         auto& button = find<QPushButton>(d, "DispBut");
         QVERIFY(!button.isEnabled());
