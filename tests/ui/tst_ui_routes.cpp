@@ -220,8 +220,7 @@ class TstUiRoutes : public QObject {
     {
         Bench b;
         b.t.MagT1 = 200;
-        find<QAction>(b.win, "FaStrEdit").trigger();
-        QVERIFY(b.editor.isVisible());
+        QVERIFY(b.open("FaStrEdit", "FaStrEditForm").isVisible());
         auto& t1 = find<QLineEdit>(b.editor, "MagT1Txt");
         QCOMPARE(t1.text(), "200");
         t1.clear();
