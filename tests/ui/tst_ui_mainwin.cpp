@@ -1,39 +1,28 @@
-// The main window's shell: power, lock, raw messages, connection buttons,
-// menus, ending and the focus of the address fields.
+// The main window's shell: power, lock, the version window, raw messages,
+// connection buttons, menus, ending and the focus of the address fields.
 
-#include "support/rig.h"
-#include "support/ui_find.h"
+#include "support/ui_bench.h"
 #include "ui/lamp.h"
-#include "ui/mainwin.h"
 
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
-#include <QPushButton>
+#include <QPointer>
 #include <QSignalSpy>
 #include <QTabWidget>
-#include <QtTest>
 
 namespace {
-QString caption(MainWin& w)
+// The STOP/GO button's caption and the colour of its lamp.
+std::pair<QString, int> stopGo(MainWin& w)
 {
-    return find<QPushButton>(w, "StopGoBut").text();
-}
-int lamp(MainWin& w)
-{
-    return find<Lamp>(w, "StopGoAnz").colour();
+    return {find<QPushButton>(w, "StopGoBut").text(), find<Lamp>(w, "StopGoAnz").colour()};
 }
 QString label(MainWin& w, const char* name)
 {
     return find<QLabel>(w, name).text();
-}
-void click(MainWin& w, const char* button)
-{
-    QTest::mouseClick(&find<QPushButton>(w, button), Qt::LeftButton);
 }
 // What the lock switches: menus "Einstellungen" and "Werkzeuge", MainTab, STOP/GO.
 QList<bool> unlocked(MainWin& w)
@@ -44,11 +33,6 @@ QList<bool> unlocked(MainWin& w)
             find<QPushButton>(w, "StopGoBut").isEnabled()};
 }
 const QList<bool> allOn(4, true), allOff(4, false);
-// The connected, idle program.
-void unlock(Rig& rig)
-{
-    emit rig.core->lock_ui(false);
-}
 } // namespace
 
 class TstMainWin : public QObject {
@@ -65,7 +49,7 @@ class TstMainWin : public QObject {
         QCOMPARE(find<QComboBox>(win, "PortAdr").currentText(), QStringLiteral("4"));
         QCOMPARE(label(win, "Zentralen_Info"), QStringLiteral("unbekannt"));
         QCOMPARE(label(win, "Interface_Info"), QStringLiteral("USB->ZV/70820"));
-        QCOMPARE(caption(win), QStringLiteral("- - -"));
+        QCOMPARE(stopGo(win).first, QStringLiteral("- - -"));
         QCOMPARE(unlocked(win), allOff);
         QVERIFY(find<QMenu>(win, "OptMenu").isEnabled());
         QVERIFY(rig.takeWire().isEmpty());
@@ -73,48 +57,62 @@ class TstMainWin : public QObject {
 
     void stopSendsPowerOffAndWaitsForItsEcho()
     {
-        Rig rig;
-        MainWin win(*rig.core);
-        unlock(rig);
-        click(win, "StopGoBut"); // power not known yet: nothing to switch
-        rig.tick();
-        QVERIFY(rig.takeWire().isEmpty());
-        rig.send({0x83}); // another device switched the power on
-        rig.tick();
-        QCOMPARE(caption(win), QStringLiteral("STOP"));
-        QCOMPARE(lamp(win), colour::Green);
+        UiBench b;
+        b.unlock();
+        click(b.win, "StopGoBut"); // power not known yet: nothing to switch
+        b.rig.tick();
+        QVERIFY(b.rig.takeWire().isEmpty());
+        b.rig.send({0x83}); // another device switched the power on
+        b.rig.tick();
+        QCOMPARE(stopGo(b.win), std::pair(QString("STOP"), colour::Green));
 
-        click(win, "StopGoBut");
-        rig.tick();
-        QCOMPARE(rig.takeWire(), QStringLiteral("82 7D"));
-        QCOMPARE(caption(win), QStringLiteral("STOP"));
-        QCOMPARE(lamp(win), colour::Green);
-        rig.echo();
-        rig.tick();
-        QCOMPARE(caption(win), QStringLiteral("GO"));
-        QCOMPARE(lamp(win), colour::Red);
+        click(b.win, "StopGoBut");
+        b.rig.tick();
+        QCOMPARE(b.rig.takeWire(), QStringLiteral("82 7D"));
+        QCOMPARE(stopGo(b.win), std::pair(QString("STOP"), colour::Green));
+        b.rig.echo();
+        b.rig.tick();
+        QCOMPARE(stopGo(b.win), std::pair(QString("GO"), colour::Red));
 
-        click(win, "StopGoBut");
-        rig.tick();
-        QCOMPARE(rig.takeWire(), QStringLiteral("83 7C"));
+        click(b.win, "StopGoBut");
+        b.rig.tick();
+        QCOMPARE(b.rig.takeWire(), QStringLiteral("83 7C"));
     }
 
-    void runningJobLocksMenusTabsAndStopGo()
+    // The version window's job locks the menus "Einstellungen" and "Werkzeuge",
+    // the pages and STOP/GO until it ends; the window keeps the answers.
+    void versionJobLocksTheShellAndItsWindowKeepsTheAnswers()
     {
-        Rig rig;
-        MainWin win(*rig.core);
-        unlock(rig);
-        QCOMPARE(unlocked(win), allOn);
-        find<QAction>(win, "VersionMenu").trigger(); // asks the station, job 47
-        rig.tick();
-        QCOMPARE(unlocked(win), allOff);
-        QVERIFY(find<QMenu>(win, "OptMenu").isEnabled());
-        QVERIFY(find<QGroupBox>(win, "USB_Frame").isEnabled());
-        rig.echo();
-        rig.run(1.0);
-        QCOMPARE(unlocked(win), allOff);
-        rig.run(1.5); // no answer: the job ends with its time-out
-        QCOMPARE(unlocked(win), allOn);
+        UiBench b;
+        b.unlock();
+        QCOMPARE(unlocked(b.win), allOn);
+        QPointer<QWidget> version = &b.open("VersionMenu", "Version");
+        QCOMPARE(version->windowTitle(), QStringLiteral("Serienummer und Software-Version"));
+        QCOMPARE(b.rig.core->req.ReqJob, 47);
+        b.rig.tick();
+        QCOMPARE(unlocked(b.win), allOff);
+        QVERIFY(find<QMenu>(b.win, "OptMenu").isEnabled());
+        QVERIFY(find<QGroupBox>(b.win, "USB_Frame").isEnabled());
+        // Brought to the front again, it does not start the job anew.
+        QEvent activate(QEvent::WindowActivate);
+        QApplication::sendEvent(version, &activate);
+        QCOMPARE(b.rig.core->req.ReqStep, 1);
+        b.rig.echo();
+        b.rig.run(1.0);
+        QCOMPARE(unlocked(b.win), allOff);
+        b.rig.run(1.5); // no answer: the job ends with its time-out
+        QVERIFY(b.rig.core->req.idle());
+        QCOMPARE(unlocked(b.win), allOn);
+
+        emit b.rig.core->identify.version_shown("12345", "1.550");
+        QCOMPARE(find<QLabel>(*version, "SeriLbl").text(), QStringLiteral("12345"));
+        QCOMPARE(find<QLabel>(*version, "VersionLbl").text(), QStringLiteral("1.550"));
+        // Closed, it is only hidden and keeps what it showed.
+        version->close();
+        QVERIFY(version && version->isHidden());
+        QCOMPARE(find<QLabel>(*version, "SeriLbl").text(), QStringLiteral("12345"));
+        find<QAction>(b.win, "VersionMenu").trigger();
+        QCOMPARE(b.rig.core->req.ReqJob, 47);
     }
 
     // Text typed into the raw message field, sent by Enter or the button,
@@ -136,118 +134,102 @@ class TstMainWin : public QObject {
         QFETCH(bool, enter);
         QFETCH(bool, connected);
         QFETCH(QString, wire);
-        Rig rig;
-        MainWin win(*rig.core);
+        UiBench b;
         if (connected)
-            emit rig.core->conn.connected();
-        auto& field = find<QLineEdit>(win, "MesTxt");
+            emit b.rig.core->conn.connected();
+        auto& field = find<QLineEdit>(b.win, "MesTxt");
         QTest::keyClicks(&field, text);
-        QCOMPARE(find<QPushButton>(win, "LN_MES_SEND").isEnabled(), connected);
+        QCOMPARE(find<QPushButton>(b.win, "LN_MES_SEND").isEnabled(), connected);
         if (enter)
             QTest::keyClick(&field, Qt::Key_Return);
         else
-            click(win, "LN_MES_SEND");
-        rig.tick();
-        QCOMPARE(rig.takeWire(), wire);
+            click(b.win, "LN_MES_SEND");
+        b.rig.tick();
+        QCOMPARE(b.rig.takeWire(), wire);
     }
 
     void trennenShowsNoPowerAndUnknownStation()
     {
-        Rig rig;
-        MainWin win(*rig.core);
-        rig.core->state.StationType = 3;
-        emit rig.core->state.station_changed();
-        emit rig.core->conn.connected();
-        unlock(rig);
-        rig.send({0x83});
-        rig.tick();
-        QCOMPARE(label(win, "Zentralen_Info"), QStringLiteral("ZV-Basic"));
-        QVERIFY(!find<QPushButton>(win, "OpenPortBut_1").isEnabled());
+        UiBench b;
+        b.rig.core->state.StationType = 3;
+        emit b.rig.core->state.station_changed();
+        emit b.rig.core->conn.connected();
+        b.unlock();
+        b.rig.send({0x83});
+        b.rig.tick();
+        QCOMPARE(label(b.win, "Zentralen_Info"), QStringLiteral("ZV-Basic"));
+        QVERIFY(!find<QPushButton>(b.win, "OpenPortBut_1").isEnabled());
 
-        click(win, "OpenPortBut_0");
-        QCOMPARE(caption(win), QStringLiteral("---"));
-        QCOMPARE(lamp(win), 224 + 224 * 256 + 224 * 65536);
-        QCOMPARE(label(win, "Zentralen_Info"), QStringLiteral("unbekannt"));
-        QVERIFY(!find<QPushButton>(win, "OpenPortBut_0").isEnabled());
-        QVERIFY(find<QPushButton>(win, "OpenPortBut_1").isEnabled());
-        QCOMPARE(unlocked(win), allOff);
-        QVERIFY(!rig.port.isOpen());
+        click(b.win, "OpenPortBut_0");
+        QCOMPARE(stopGo(b.win), std::pair(QString("---"), 224 + 224 * 256 + 224 * 65536));
+        QCOMPARE(label(b.win, "Zentralen_Info"), QStringLiteral("unbekannt"));
+        QVERIFY(!find<QPushButton>(b.win, "OpenPortBut_0").isEnabled());
+        QVERIFY(find<QPushButton>(b.win, "OpenPortBut_1").isEnabled());
+        QCOMPARE(unlocked(b.win), allOff);
+        QVERIFY(!b.rig.port.isOpen());
     }
 
     void verbindenTakesThePortField()
     {
-        Rig rig;
-        MainWin win(*rig.core);
-        auto& field = find<QComboBox>(win, "PortAdr");
+        UiBench b;
+        auto& field = find<QComboBox>(b.win, "PortAdr");
         field.setEditText(QString());
         QTest::keyClicks(&field, QStringLiteral("7"));
-        click(win, "OpenPortBut_1");
-        QCOMPARE(rig.core->state.ComPortNr, QStringLiteral("7"));
-        QVERIFY(rig.core->conn.state() != Connection::State::Disconnected);
+        click(b.win, "OpenPortBut_1");
+        QCOMPARE(b.rig.core->state.ComPortNr, QStringLiteral("7"));
+        QVERIFY(b.rig.core->conn.state() != Connection::State::Disconnected);
     }
 
-    void menuItems_data()
+    // Every entry of every menu in its place; a disabled one would have no window yet.
+    void menusListTheirEntries()
     {
-        QTest::addColumn<QString>("menu");
-        QTest::addColumn<int>("pos");
-        QTest::addColumn<QString>("caption"); // empty: a separator
-        QTest::addColumn<bool>("works");
-        auto row = [](const char* name, const char* menu, int pos, const QString& caption,
-                      bool works) { QTest::newRow(name) << menu << pos << caption << works; };
-        row("EndeMenu", "DateiMenu", 0, "Beenden", true);
-        row("GrundeinMenu", "EinstellMenu", 0, "Grundeinstellungen", true);
-        row("LokEinstMenu", "EinstellMenu", 1, "Lokdatenformat einzeln", true);
-        row("SOMenu", "EinstellMenu", 2, "Sonderoptionen", true);
-        row("VersionMenu", "EinstellMenu", 3, "Serien- und Versionsnummer", true);
-        row("ResetMenu", "EinstellMenu", 4, "Zurücksetzen", true);
-        row("aa", "EinstellMenu", 5, "", true);
-        row("FaStrEdit", "EinstellMenu", 6, "Fahrstrassentabelle", true);
-        row("bb", "EinstellMenu", 7, "", true);
-        row("DDCProgMenu", "ToolsMenu", 0, "DCC Decoder programmieren", true);
-        row("LNProgMenu", "ToolsMenu", 1, "LocoNet Module Programmieren", true);
-        row("LokDisp", "ToolsMenu", 2, "Lok Dispatch - FRED", true);
-        row("ZentraleMen", "OptMenu", 0, "Interface auswählen", true);
-        row("ZkNamenMenu", "OptMenu", 1, "Namen für Kennix-Zugkategorien", true);
-        row("HelpMenu", "InfoHelpMenu", 0, "Hilfe", true);
-        row("InfoMenu", "InfoHelpMenu", 1, "Info", true);
-    }
-    void menuItems()
-    {
-        QFETCH(QString, menu);
-        QFETCH(int, pos);
-        QFETCH(QString, caption);
-        QFETCH(bool, works);
-        Rig rig;
-        MainWin win(*rig.core);
-        const QList<QAction*> items = find<QMenu>(win, menu).actions();
-        QVERIFY(pos < items.size());
-        QCOMPARE(items[pos]->objectName(), QString::fromLatin1(QTest::currentDataTag()));
-        QCOMPARE(items[pos]->text(), caption);
-        QCOMPARE(items[pos]->isSeparator(), caption.isEmpty());
-        QCOMPARE(items[pos]->isEnabled(), works);
-
-        QStringList bar;
-        for (QAction* a : win.menuBar()->actions())
-            bar << a->menu()->objectName() + u'=' + a->text();
-        QCOMPARE(bar, (QStringList{"DateiMenu=Datei", "EinstellMenu=Einstellungen",
-                                   "ToolsMenu=Werkzeuge", "OptMenu=Optionen", "InfoHelpMenu=?"}));
+        UiBench b;
+        QStringList entries;
+        for (QAction* menu : b.win.menuBar()->actions()) {
+            entries << menu->menu()->objectName() + u'=' + menu->text();
+            for (QAction* a : menu->menu()->actions())
+                entries << QStringLiteral("  %1=%2%3")
+                               .arg(a->objectName(), a->isSeparator() ? "-" : a->text(),
+                                    a->isEnabled() ? "" : " (disabled)");
+        }
+        QCOMPARE(entries, (QStringList{"DateiMenu=Datei",
+                                       "  EndeMenu=Beenden",
+                                       "EinstellMenu=Einstellungen",
+                                       "  GrundeinMenu=Grundeinstellungen",
+                                       "  LokEinstMenu=Lokdatenformat einzeln",
+                                       "  SOMenu=Sonderoptionen",
+                                       "  VersionMenu=Serien- und Versionsnummer",
+                                       "  ResetMenu=Zurücksetzen",
+                                       "  aa=-",
+                                       "  FaStrEdit=Fahrstrassentabelle",
+                                       "  bb=-",
+                                       "ToolsMenu=Werkzeuge",
+                                       "  DDCProgMenu=DCC Decoder programmieren",
+                                       "  LNProgMenu=LocoNet Module Programmieren",
+                                       "  LokDisp=Lok Dispatch - FRED",
+                                       "  MonitorMenu=LocoNet Monitor",
+                                       "OptMenu=Optionen",
+                                       "  ZentraleMen=Interface auswählen",
+                                       "  ZkNamenMenu=Namen für Kennix-Zugkategorien",
+                                       "InfoHelpMenu=?",
+                                       "  HelpMenu=Hilfe",
+                                       "  InfoMenu=Info"}));
     }
 
     void infoBoxShowsVersionOfThisBuild()
     {
-        Rig rig;
-        MainWin win(*rig.core);
-        find<QAction>(win, "InfoMenu").trigger();
+        UiBench b;
+        find<QAction>(b.win, "InfoMenu").trigger();
         const QString version = QStringLiteral("%1.%2.%3")
                                     .arg(QUORAIL_VERSION_MAJOR)
                                     .arg(QUORAIL_VERSION_MINOR)
                                     .arg(QUORAIL_VERSION_PATCH);
-        QCOMPARE(rig.shown.size(), 1);
-        QCOMPARE(rig.shown[0].title, QStringLiteral("Programminfo"));
-        QCOMPARE(rig.shown[0].icon, MsgIcon::Information);
-        QCOMPARE(rig.shown[0].text, "     Quorail    \r    Version: " + version);
+        QCOMPARE(b.rig.shown.size(), 1);
+        QCOMPARE(b.rig.shown[0].title, QStringLiteral("Programminfo"));
+        QCOMPARE(b.rig.shown[0].icon, MsgIcon::Information);
+        QCOMPARE(b.rig.shown[0].text, "     Quorail    \r    Version: " + version);
         // Shown with the CR as a line break, and without holding up the program.
-        auto& box = find<QMessageBox>(win, "MsgBox");
+        auto& box = find<QMessageBox>(b.win, "MsgBox");
         QVERIFY(box.isVisible() && !box.isModal());
         QVERIFY(box.text().endsWith("\n    Version: " + version));
     }
@@ -261,15 +243,14 @@ class TstMainWin : public QObject {
     void closingOrBeendenEndsTheProgramOnce()
     {
         QFETCH(bool, byMenu);
-        Rig rig;
-        MainWin win(*rig.core);
-        win.show();
-        QSignalSpy ended(rig.core.get(), &Application::ended);
+        UiBench b;
+        b.win.show();
+        QSignalSpy ended(b.rig.core.get(), &Application::ended);
         if (byMenu)
-            find<QAction>(win, "EndeMenu").trigger();
+            find<QAction>(b.win, "EndeMenu").trigger();
         else
-            win.close();
-        win.close();
+            b.win.close();
+        b.win.close();
         QCOMPARE(ended.count(), 1);
     }
 
@@ -285,27 +266,26 @@ class TstMainWin : public QObject {
     {
         QFETCH(int, page);
         QFETCH(QString, focus);
-        Rig rig;
-        MainWin win(*rig.core);
-        win.show();
-        unlock(rig);
-        find<QTabWidget>(win, "MainTab").setCurrentIndex(page);
-        find<QLineEdit>(win, "MesTxt").setFocus();
+        UiBench b;
+        b.win.show();
+        b.unlock();
+        find<QTabWidget>(b.win, "MainTab").setCurrentIndex(page);
+        find<QLineEdit>(b.win, "MesTxt").setFocus();
         // Asked for while a job holds the window locked: taken up on unlock...
-        emit rig.core->lock_ui(true);
-        emit rig.core->conn.focus_loco_address();
-        emit rig.core->lock_ui(true); // every tick of a job repeats it
-        unlock(rig);
-        QCOMPARE(win.focusWidget()->objectName(), focus);
+        emit b.rig.core->lock_ui(true);
+        emit b.rig.core->conn.focus_loco_address();
+        emit b.rig.core->lock_ui(true); // every tick of a job repeats it
+        b.unlock();
+        QCOMPARE(b.win.focusWidget()->objectName(), focus);
         // ...and kept through the next job.
-        emit rig.core->lock_ui(true);
-        unlock(rig);
-        QCOMPARE(win.focusWidget()->objectName(), focus);
+        emit b.rig.core->lock_ui(true);
+        b.unlock();
+        QCOMPARE(b.win.focusWidget()->objectName(), focus);
         // Unless the user goes elsewhere meanwhile.
-        emit rig.core->lock_ui(true);
-        find<QComboBox>(win, "PortAdr").setFocus();
-        unlock(rig);
-        QCOMPARE(win.focusWidget()->objectName(), QStringLiteral("PortAdr"));
+        emit b.rig.core->lock_ui(true);
+        find<QComboBox>(b.win, "PortAdr").setFocus();
+        b.unlock();
+        QCOMPARE(b.win.focusWidget()->objectName(), QStringLiteral("PortAdr"));
     }
 };
 

@@ -1,9 +1,7 @@
-// The secondary windows of the shell (help, version, interface selection),
-// F1 in every window, and message boxes that never block.
+// The secondary windows of the shell (help, interface selection), F1 in
+// every window, and message boxes that never block.
 
-#include "support/rig.h"
-#include "support/ui_find.h"
-#include "ui/mainwin.h"
+#include "support/ui_bench.h"
 
 #include <QApplication>
 #include <QDir>
@@ -13,9 +11,7 @@
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPointer>
-#include <QPushButton>
 #include <QRadioButton>
-#include <QtTest>
 
 namespace {
 // A window added later, with no code of its own for F1.
@@ -32,12 +28,6 @@ void writeHelp(Rig& rig, const QByteArray& content)
     QFile f(rig.dir.filePath(QStringLiteral("Hilfe.txt")));
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.write(content);
-}
-
-// On the indicator: a click beside a short caption would miss the button.
-void choose(QRadioButton& option)
-{
-    QTest::mouseClick(&option, Qt::LeftButton, {}, QPoint(6, option.height() / 2));
 }
 
 QStringList helpLines(MainWin& win)
@@ -62,10 +52,13 @@ class TstWindows : public QObject {
     Q_OBJECT
 
   private slots:
+    // The help file's lines up to "##ENDE##", or where it was looked for; opened
+    // again, the window reads the file anew without repeating lines.
     void helpShowsLinesBeforeEnde_data()
     {
         QTest::addColumn<QByteArray>("file");
         QTest::addColumn<QStringList>("lines");
+        QTest::newRow("no file") << QByteArray() << QStringList();
         QTest::newRow("ende on third line")
             << QByteArray("Erste Zeile\r\nZweite Zeile\r\n##ENDE##\r\nversteckt\r\n")
             << QStringList{"Erste Zeile", "Zweite Zeile"};
@@ -76,30 +69,21 @@ class TstWindows : public QObject {
     {
         QFETCH(QByteArray, file);
         QFETCH(QStringList, lines);
-        Rig rig;
-        writeHelp(rig, file);
-        MainWin win(*rig.core);
-        find<QAction>(win, "HelpMenu").trigger();
-        QVERIFY(find<QWidget>(win, "Hilfe").isVisible());
-        QCOMPARE(helpLines(win), lines);
-    }
-
-    void helpWithoutFileSaysWhereItLookedAndReopensWithoutDuplicates()
-    {
-        Rig rig;
-        MainWin win(*rig.core);
-        auto& hilfe = find<QWidget>(win, "Hilfe");
-        find<QAction>(win, "HelpMenu").trigger();
-        QCOMPARE(helpLines(win),
-                 QStringList{"Die Hilfedatei " +
-                             QDir::toNativeSeparators(rig.dir.filePath("Hilfe.txt")) +
-                             " wurde nicht gefunden."});
+        UiBench b;
+        const QString path = b.rig.dir.filePath("Hilfe.txt");
+        if (file.isNull())
+            lines << "Die Hilfedatei " + QDir::toNativeSeparators(path) + " wurde nicht gefunden.";
+        else
+            writeHelp(b.rig, file);
+        QWidget& hilfe = b.open("HelpMenu", "Hilfe");
+        QVERIFY(hilfe.isVisible());
+        QCOMPARE(helpLines(b.win), lines);
         hilfe.close();
         QVERIFY(hilfe.isHidden());
-        writeHelp(rig, "eins\r\nzwei\r\n");
-        find<QAction>(win, "HelpMenu").trigger();
-        find<QAction>(win, "HelpMenu").trigger(); // already open: brought up only
-        QCOMPARE(helpLines(win), (QStringList{"eins", "zwei"}));
+        writeHelp(b.rig, "eins\r\nzwei\r\n");
+        b.open("HelpMenu", "Hilfe");
+        b.open("HelpMenu", "Hilfe"); // already open: brought up only
+        QCOMPARE(helpLines(b.win), (QStringList{"eins", "zwei"}));
     }
 
     void f1OpensHelpFromAnyWindow_data()
@@ -111,13 +95,12 @@ class TstWindows : public QObject {
     void f1OpensHelpFromAnyWindow()
     {
         QFETCH(QString, control);
-        Rig rig;
-        MainWin win(*rig.core);
-        win.show();
+        UiBench b;
+        b.win.show();
         FutureWindow future;
-        QWidget* target = control.isEmpty() ? &future : &find<QWidget>(win, control);
+        QWidget* target = control.isEmpty() ? &future : &find<QWidget>(b.win, control);
         MainWin::show_window(target->window());
-        auto& hilfe = find<QWidget>(win, "Hilfe");
+        auto& hilfe = find<QWidget>(b.win, "Hilfe");
         hilfe.hide();
         QTest::keyClick(target, Qt::Key_F2);
         QVERIFY(hilfe.isHidden());
@@ -140,54 +123,23 @@ class TstWindows : public QObject {
     {
         QFETCH(ZentraleRow, row);
         const auto& [before, option, ok, after, label] = row;
-        Rig rig(before);
-        MainWin win(*rig.core);
-        find<QAction>(win, "ZentraleMen").trigger();
-        auto& form = find<QWidget>(win, "ZentraleForm");
+        UiBench b(before);
+        QWidget& form = b.open("ZentraleMen", "ZentraleForm");
         auto option_ = [&form](int i) -> QRadioButton& {
             return find<QRadioButton>(form, QStringLiteral("Iopt_%1").arg(i));
         };
         QVERIFY(form.isVisible());
         QVERIFY(option_(before - 1).isChecked());
-        choose(option_(option));
+        // On the indicator: a click beside a short caption would miss the button.
+        QTest::mouseClick(&option_(option), Qt::LeftButton, {}, {6, option_(option).height() / 2});
         QVERIFY(option_(option).isChecked());
-        QTest::mouseClick(&find<QPushButton>(form, ok ? "OKButton" : "CancelButton"),
-                          Qt::LeftButton);
-        QCOMPARE(rig.core->state.IfType, after);
-        QCOMPARE(find<QLabel>(win, "Interface_Info").text(), label);
+        click(form, ok ? "OKButton" : "CancelButton");
+        QCOMPARE(b.rig.core->state.IfType, after);
+        QCOMPARE(find<QLabel>(b.win, "Interface_Info").text(), label);
         QVERIFY(form.isHidden());
         // Shown again, it offers the type in use, not one left unconfirmed.
-        find<QAction>(win, "ZentraleMen").trigger();
+        find<QAction>(b.win, "ZentraleMen").trigger();
         QVERIFY(option_(after - 1).isChecked());
-    }
-
-    void versionWindowAsksAndShowsAnswers()
-    {
-        Rig rig;
-        MainWin win(*rig.core);
-        emit rig.core->lock_ui(false);
-        find<QAction>(win, "VersionMenu").trigger();
-        QPointer<QWidget> version = &find<QWidget>(win, "Version");
-        QCOMPARE(version->windowTitle(), QStringLiteral("Serienummer und Software-Version"));
-        QCOMPARE(rig.core->req.ReqJob, 47);
-        rig.tick();
-        // Brought to the front again, it does not start the job anew.
-        QEvent activate(QEvent::WindowActivate);
-        QApplication::sendEvent(version, &activate);
-        QCOMPARE(rig.core->req.ReqStep, 1);
-        rig.echo();
-        rig.run(3); // no station here: the job runs out
-        QVERIFY(rig.core->req.idle());
-        emit rig.core->identify.version_shown("12345", "1.550");
-        QCOMPARE(find<QLabel>(*version, "SeriLbl").text(), QStringLiteral("12345"));
-        QCOMPARE(find<QLabel>(*version, "VersionLbl").text(), QStringLiteral("1.550"));
-
-        // Closed, it is only hidden and keeps what it showed.
-        version->close();
-        QVERIFY(version && version->isHidden());
-        QCOMPARE(find<QLabel>(*version, "SeriLbl").text(), QStringLiteral("12345"));
-        find<QAction>(win, "VersionMenu").trigger();
-        QCOMPARE(rig.core->req.ReqJob, 47);
     }
 
     void secondaryWindowsBelongToTheMainWindow_data()
@@ -205,14 +157,12 @@ class TstWindows : public QObject {
     {
         QFETCH(QString, action);
         QFETCH(QString, window);
-        Rig rig;
-        MainWin win(*rig.core);
-        win.show();
-        find<QAction>(win, action).trigger();
-        QPointer<QWidget> w = &find<QWidget>(win, window);
+        UiBench b;
+        b.win.show();
+        QPointer<QWidget> w = &b.open(action, window);
         QVERIFY(w->isVisible());
         // A dialog of the main window: the window manager keeps it over it.
-        QCOMPARE(w->windowHandle()->transientParent(), win.windowHandle());
+        QCOMPARE(w->windowHandle()->transientParent(), b.win.windowHandle());
         QCOMPARE(w->windowType(), Qt::Dialog);
         QVERIFY(w->width() > w->fontMetrics().horizontalAdvance(w->windowTitle()) + 100);
         w->activateWindow();
@@ -223,12 +173,11 @@ class TstWindows : public QObject {
 
     void messageBoxesDoNotBlock()
     {
-        Rig rig;
-        MainWin win(*rig.core);
-        rig.core->msgs.show(QStringLiteral("Fehler"), QStringLiteral("eins"), MsgIcon::Critical);
-        rig.core->msgs.show(QStringLiteral("Zentrova 1:"), QStringLiteral("zwei"), MsgIcon::None);
+        UiBench b;
+        b.rig.core->msgs.show(QStringLiteral("Fehler"), QStringLiteral("eins"), MsgIcon::Critical);
+        b.rig.core->msgs.show(QStringLiteral("Zentrova 1:"), QStringLiteral("zwei"), MsgIcon::None);
         // Reaching this line means show() returned with both boxes open.
-        const QList<QMessageBox*> boxes = win.findChildren<QMessageBox*>();
+        const QList<QMessageBox*> boxes = b.win.findChildren<QMessageBox*>();
         QCOMPARE(boxes.size(), 2);
         QCOMPARE(boxes[0]->windowTitle(), QStringLiteral("Fehler"));
         QCOMPARE(boxes[0]->icon(), QMessageBox::Critical);
@@ -241,7 +190,7 @@ class TstWindows : public QObject {
         QTest::mouseClick(first->button(QMessageBox::Ok), Qt::LeftButton);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(first.isNull());
-        QCOMPARE(win.findChildren<QMessageBox*>().size(), 1);
+        QCOMPARE(b.win.findChildren<QMessageBox*>().size(), 1);
     }
 };
 
