@@ -61,7 +61,6 @@ class TstUiAccessory : public QObject {
         b.rig.run(0.1);
         QCOMPARE(b.rig.takeWire(), wire_hex("B0 13 30|B0 13 20"));
         QCOMPARE(b.anz("KB_Anz_3"), colour::Green);
-        QCOMPARE(b.station.accessoryState(20), 1);
     }
 
     void pageChangeShowsTheStationsDirections()
