@@ -8,8 +8,11 @@
 #include "ui/mainwin.h"
 
 #include <QAction>
+#include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QtTest>
 
 // A control of a window by its name, as a user's report would name it.

@@ -4,10 +4,6 @@
 #include "support/ui_bench.h"
 #include "ui/lamp.h"
 
-#include <QComboBox>
-#include <QLabel>
-#include <QTabWidget>
-
 namespace {
 struct Bench : StationUiBench {
     Bench() { unlock(); }

@@ -10,7 +10,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDialog>
-#include <QLabel>
 #include <QListWidget>
 #include <QTableView>
 

@@ -4,7 +4,6 @@
 #include "ui/kennix_win.h"
 
 #include <QDialog>
-#include <QLabel>
 
 namespace {
 void loco_report(Rig& rig, int receiver, int loco)

@@ -5,8 +5,6 @@
 #include "support/ui_bench.h"
 #include "ui/f70930.h"
 
-#include <QLabel>
-
 namespace {
 QString enabled(const QWidget& w)
 {

@@ -4,15 +4,12 @@
 #include "support/ui_bench.h"
 #include "ui/lamp.h"
 
-#include <QComboBox>
 #include <QGroupBox>
-#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPointer>
 #include <QSignalSpy>
-#include <QTabWidget>
 
 namespace {
 // The STOP/GO button's caption and the colour of its lamp.

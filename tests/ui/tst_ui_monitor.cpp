@@ -6,7 +6,6 @@
 #include "ui/ln_monitor.h"
 
 #include <QFileDialog>
-#include <QLabel>
 #include <QTableView>
 
 class TstMonitor : public QObject {

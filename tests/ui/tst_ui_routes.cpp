@@ -5,14 +5,11 @@
 #include "support/ui_bench.h"
 #include "ui/lamp.h"
 
-#include <QComboBox>
 #include <QDir>
 #include <QHeaderView>
-#include <QLabel>
 #include <QMessageBox>
 #include <QRadioButton>
 #include <QTabBar>
-#include <QTabWidget>
 #include <QTableView>
 
 namespace {

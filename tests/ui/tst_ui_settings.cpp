@@ -5,8 +5,6 @@
 #include "ui/reset_window.h"
 
 #include <QCheckBox>
-#include <QComboBox>
-#include <QLabel>
 #include <QTimer>
 
 class TestUiSettings : public QObject {

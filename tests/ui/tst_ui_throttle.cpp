@@ -9,9 +9,7 @@
 #include "ui/throttle_panel.h"
 
 #include <QImage>
-#include <QLabel>
 #include <QScrollBar>
-#include <QTabWidget>
 
 namespace {
 // A connected program with its main window shown, against the virtual

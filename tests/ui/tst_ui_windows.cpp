@@ -7,7 +7,6 @@
 #include <QDir>
 #include <QFile>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPointer>
