@@ -11,10 +11,6 @@ void loco_report(Rig& rig, int receiver, int loco)
     rig.send({0xE4, 0x08, 2, 0x40 | receiver >> 7, receiver & 0x7F, loco >> 7, loco & 0x7F});
     rig.tick();
 }
-QString text(const QWidget& w, const char* name)
-{
-    return find<QLabel>(w, name).text();
-}
 QList<KennixWin*> windows(const MainWin& win)
 {
     return win.findChildren<KennixWin*>("KennixWin");
@@ -34,7 +30,7 @@ class TstKennixWindows : public QObject {
         const KennixWin& first = *windows(b.win)[0];
         QVERIFY(first.isVisible());
         QCOMPARE(first.windowTitle(), "Kennix Empfänger:  133");
-        QCOMPARE(text(first, "LadrTxt"), "42");
+        QCOMPARE(find<QLabel>(first, "LadrTxt").text(), "42");
         QCOMPARE(windows(b.win)[1]->pos(), first.pos() + QPoint(first.frameGeometry().width(), 0));
     }
 
@@ -64,12 +60,12 @@ class TstKennixWindows : public QObject {
         windows(b.win)[1]->close(); // one question at a time
         QVERIFY(kw.isVisible() && dialog.isVisible() && windows(b.win)[1]->isVisible());
         QCOMPARE(dialog.windowTitle(), "Kennix Fenster schließen?");
-        QCOMPARE(text(dialog, "FrageTxt"),
+        QCOMPARE(find<QLabel>(dialog, "FrageTxt").text(),
                  "Soll der Kennix mit der Adresse 133 beim nächsten Mal wieder angezeigt werden?");
         QCOMPARE(find<QPushButton>(dialog, "CancelButton").text(), "Ja");
         QCOMPARE(nein.text(), "Nein");
         loco_report(b.rig, 133, 77); // still followed while the question is open
-        QCOMPARE(text(kw, "LadrTxt"), "77");
+        QCOMPARE(find<QLabel>(kw, "LadrTxt").text(), "77");
 
         if (answer == "OKButton")
             QTest::mouseClick(&nein, Qt::LeftButton);

@@ -17,10 +17,6 @@ std::pair<QString, int> stopGo(MainWin& w)
 {
     return {find<QPushButton>(w, "StopGoBut").text(), find<Lamp>(w, "StopGoAnz").colour()};
 }
-QString label(MainWin& w, const char* name)
-{
-    return find<QLabel>(w, name).text();
-}
 // What the lock switches: menus "Einstellungen" and "Werkzeuge", MainTab, STOP/GO.
 QList<bool> unlocked(MainWin& w)
 {
@@ -44,8 +40,8 @@ class TstMainWin : public QObject {
         QVERIFY(!find<QPushButton>(win, "OpenPortBut_0").isEnabled());
         QVERIFY(find<QPushButton>(win, "OpenPortBut_1").isEnabled());
         QCOMPARE(find<QComboBox>(win, "PortAdr").currentText(), QStringLiteral("4"));
-        QCOMPARE(label(win, "Zentralen_Info"), QStringLiteral("unbekannt"));
-        QCOMPARE(label(win, "Interface_Info"), QStringLiteral("USB->ZV/70820"));
+        QCOMPARE(find<QLabel>(win, "Zentralen_Info").text(), QStringLiteral("unbekannt"));
+        QCOMPARE(find<QLabel>(win, "Interface_Info").text(), QStringLiteral("USB->ZV/70820"));
         QCOMPARE(stopGo(win).first, QStringLiteral("- - -"));
         QCOMPARE(unlocked(win), allOff);
         QVERIFY(find<QMenu>(win, "OptMenu").isEnabled());
@@ -154,12 +150,12 @@ class TstMainWin : public QObject {
         b.unlock();
         b.rig.send({0x83});
         b.rig.tick();
-        QCOMPARE(label(b.win, "Zentralen_Info"), QStringLiteral("ZV-Basic"));
+        QCOMPARE(find<QLabel>(b.win, "Zentralen_Info").text(), QStringLiteral("ZV-Basic"));
         QVERIFY(!find<QPushButton>(b.win, "OpenPortBut_1").isEnabled());
 
         click(b.win, "OpenPortBut_0");
         QCOMPARE(stopGo(b.win), std::pair(QString("---"), 224 + 224 * 256 + 224 * 65536));
-        QCOMPARE(label(b.win, "Zentralen_Info"), QStringLiteral("unbekannt"));
+        QCOMPARE(find<QLabel>(b.win, "Zentralen_Info").text(), QStringLiteral("unbekannt"));
         QVERIFY(!find<QPushButton>(b.win, "OpenPortBut_0").isEnabled());
         QVERIFY(find<QPushButton>(b.win, "OpenPortBut_1").isEnabled());
         QCOMPARE(unlocked(b.win), allOff);
@@ -221,10 +217,9 @@ class TstMainWin : public QObject {
                                     .arg(QUORAIL_VERSION_MAJOR)
                                     .arg(QUORAIL_VERSION_MINOR)
                                     .arg(QUORAIL_VERSION_PATCH);
-        QCOMPARE(b.rig.shown.size(), 1);
+        QCOMPARE(b.rig.texts(), QStringList{"     Quorail    \r    Version: " + version});
         QCOMPARE(b.rig.shown[0].title, QStringLiteral("Programminfo"));
         QCOMPARE(b.rig.shown[0].icon, MsgIcon::Information);
-        QCOMPARE(b.rig.shown[0].text, "     Quorail    \r    Version: " + version);
         // Shown with the CR as a line break, and without holding up the program.
         auto& box = find<QMessageBox>(b.win, "MsgBox");
         QVERIFY(box.isVisible() && !box.isModal());
