@@ -16,8 +16,8 @@
 
 namespace {
 
-// Starts Quorail on the port and waits until the connection is complete:
-// conf.dat is written then.
+// Starts Quorail on the port and waits until it has opened it: conf.dat is
+// written then, whether or not a station answers.
 bool startsConnected(QProcess& p, const QStringList& port, const QTemporaryDir& conf)
 {
     startHeadless(p, QUORAIL_BIN, port + QStringList{"--connect", "--conf-dir", conf.path()});
@@ -114,10 +114,18 @@ class TestPrograms : public QObject {
                  qPrintable(got));
 
         QProcess second;
-        QVERIFY(startsConnected(second, {"--port", address}, confB));
+        const QString trace = confB.filePath("trace.log");
+        QVERIFY(startsConnected(second, {"--port", address, "--trace", trace}, confB));
         QFile conf(confB.filePath("conf.dat"));
         QVERIFY(conf.open(QIODevice::ReadOnly));
         QVERIFY(conf.readAll().endsWith(address.toLatin1() + "\r\n")); // as typed
+        // An open connection alone writes conf.dat: the station's slot-0
+        // answer must have come through the server too.
+        const auto traced = [&] {
+            QFile log(trace);
+            return log.open(QIODevice::ReadOnly) ? log.readAll() : QByteArray();
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(traced().contains("RX  E7 0E 00"), 20000);
         QVERIFY(endsCleanly(second));
         QVERIFY(endsCleanly(server));
     }
