@@ -4,6 +4,7 @@
 
 #include "core/colour.h"
 #include "core/file_io.h"
+#include "route_cells.h"
 #include "routes/route_file.h"
 #include "routes/route_step.h"
 #include "sim/virtual_station.h"
@@ -13,24 +14,6 @@
 #include <QtTest>
 
 namespace {
-// Route cells as "r,c=text": every one that is not empty, and setting them.
-QStringList cells(const RouteTable& t)
-{
-    QStringList l;
-    for (int r = 1; r < RouteTable::Rows; ++r)
-        for (int c = 1; c < RouteTable::Columns; ++c)
-            if (!t.cell(r, c).isEmpty())
-                l << QStringLiteral("%1,%2=%3").arg(r).arg(c).arg(t.cell(r, c));
-    return l;
-}
-void set_cells(RouteTable& t, const QStringList& cells)
-{
-    for (const QString& cell : cells) {
-        const auto rc = cell.section('=', 0, 0).split(',');
-        t.set_cell(rc[0].toInt(), rc[1].toInt(), cell.section('=', 1));
-    }
-}
-
 // The core against a bus that echoes every message, ticked in 10 ms passes.
 // Notes each message sent (without checksum) and each route that becomes
 // active, by milliseconds since the first pass.

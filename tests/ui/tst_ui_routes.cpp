@@ -1,6 +1,7 @@
 // The route page, Taste_Fadr and the route editor with its input dialog,
 // on the real widgets.
 
+#include "routes/route_cells.h"
 #include "routes/route_file.h"
 #include "support/ui_bench.h"
 #include "ui/lamp.h"
@@ -32,30 +33,11 @@ struct Bench : UiBench {
         const QPoint p(h->width() / 2, h->sectionViewportPosition(r) + h->sectionSize(r) / 2);
         QTest::mouseClick(h->viewport(), button, {}, p);
     }
-    // "c=text" for the cells of route r that are not empty.
-    QStringList route(int r)
-    {
-        QStringList l;
-        for (int c = 1; c < RouteTable::Columns; ++c)
-            if (!t.cell(r, c).isEmpty())
-                l << QStringLiteral("%1=%2").arg(c).arg(t.cell(r, c));
-        return l;
-    }
-    // "r:c" of every set flag.
-    QStringList flags()
-    {
-        QStringList l;
-        for (int r = 1; r <= RouteTable::Routes; ++r)
-            for (int c = RouteTable::Active; c <= RouteTable::Blocked; ++c)
-                if (t.flag(r, c))
-                    l << QStringLiteral("%1:%2").arg(r).arg(c);
-        return l;
-    }
 };
 } // namespace
 
 struct DialogRow {
-    QStringList cells; // route 5 before: "c=text"
+    QStringList cells; // before, "r,c=text"
     int column;
     QStringList input; // "Field=typed" or an option's name
     QString button;
@@ -79,7 +61,7 @@ class TstUiRoutes : public QObject {
         b.t.set_flag(193, RouteTable::Active, true);
         find<QPushButton>(b.win, "FSSetBut_15").click();
         find<QPushButton>(b.win, "FSRsBut_0").click();
-        QCOMPARE(b.flags(), QStringList{"208:2"});
+        QCOMPARE(cells(b.t), QStringList{"208,2= "});
         b.rig.core->state.show_power(1);
         b.rig.tick();
         QCOMPARE(find<Lamp>(b.win, "FS_Anz_15").colour(), colour::Yellow);
@@ -88,16 +70,16 @@ class TstUiRoutes : public QObject {
     void tasteFadrLimits_data()
     {
         QTest::addColumn<QString>("keys"); // after the digit 2 that opens it
-        QTest::addColumn<QStringList>("flags");
-        QTest::newRow("208 is requested") << "08f" << QStringList{"12:1", "208:2"};
-        QTest::newRow("209 changes nothing") << "09f" << QStringList{"12:1"};
-        QTest::newRow("0 changes nothing") << "\b0f" << QStringList{"12:1"};
+        QTest::addColumn<QStringList>("cells");
+        QTest::newRow("208 is requested") << "08f" << QStringList{"12,1= ", "208,2= "};
+        QTest::newRow("209 changes nothing") << "09f" << QStringList{"12,1= "};
+        QTest::newRow("0 changes nothing") << "\b0f" << QStringList{"12,1= "};
         QTest::newRow("L releases") << "\b12l" << QStringList();
     }
     void tasteFadrLimits()
     {
         QFETCH(QString, keys);
-        QFETCH(QStringList, flags);
+        QFETCH(QStringList, cells);
         Bench b;
         b.t.set_flag(12, RouteTable::Active, true);
         b.win.show();
@@ -111,7 +93,7 @@ class TstUiRoutes : public QObject {
         for (QChar k : keys)
             QTest::keyClick(&w, k == u'\b' ? Qt::Key_Backspace : Qt::Key(k.toUpper().unicode()));
         QVERIFY(!w.isVisible());
-        QCOMPARE(b.flags(), flags);
+        QCOMPARE(::cells(b.t), cells);
     }
 
     void loadedFlagsShowTheirCheckMarkAndToggle()
@@ -141,28 +123,28 @@ class TstUiRoutes : public QObject {
                             const QStringList& after) {
             QTest::newRow(name) << DialogRow{cells, column, input, QString(button), after};
         };
-        const QStringList two{"54=Ma1-g", "55=Ma2-g"};
+        const QStringList two{"5,54=Ma1-g", "5,55=Ma2-g"};
         row("insert at step 50 drops the last", two, 55, {"MagAdrTxt=3", "MagOpt_1"}, "einf_but",
-            {"54=Ma1-g", "55=Ma3-g"});
-        row("delete at step 50 empties it", two, 55, {}, "clr_but", {"54=Ma1-g"});
-        row("insert at step 1 shifts right", {"6=Ma1-g", "55=Pa-9"}, 6, {"PauTxt=2.5"}, "einf_but",
-            {"6=Pa-25", "7=Ma1-g"});
-        row("delete at step 1 shifts left", {"6=Ma1-g", "7=Ma2-g", "55=Pa-9"}, 6, {}, "clr_but",
-            {"6=Ma2-g", "54=Pa-9"});
-        row("accessory 2048 is refused", {"6=Ma1-g"}, 6, {"MagAdrTxt=2048", "MagOpt_0"}, "OKButton",
-            {"6=Ma1-g"});
+            {"5,54=Ma1-g", "5,55=Ma3-g"});
+        row("delete at step 50 empties it", two, 55, {}, "clr_but", {"5,54=Ma1-g"});
+        row("insert at step 1 shifts right", {"5,6=Ma1-g", "5,55=Pa-9"}, 6, {"PauTxt=2.5"},
+            "einf_but", {"5,6=Pa-25", "5,7=Ma1-g"});
+        row("delete at step 1 shifts left", {"5,6=Ma1-g", "5,7=Ma2-g", "5,55=Pa-9"}, 6, {},
+            "clr_but", {"5,6=Ma2-g", "5,54=Pa-9"});
+        row("accessory 2048 is refused", {"5,6=Ma1-g"}, 6, {"MagAdrTxt=2048", "MagOpt_0"},
+            "OKButton", {"5,6=Ma1-g"});
         row("route 208 is accepted", {}, 6, {"FSAdrTxt=208", "FSOpt_2"}, "OKButton",
-            {"6=Fs208-an"});
+            {"5,6=Fs208-an"});
         row("route 209 is refused", {}, 6, {"FSAdrTxt=209", "FSOpt_0"}, "OKButton", {});
-        row("another group's entry clears the cell's", {"6=Ma5-g"}, 6, {"RmAdrTxt=7", "RmOpt_0"},
-            "OKButton", {"6=Rm7-f"});
-        row("insert without a valid entry moves nothing", {"6=Ma1-g", "55=Pa-9"}, 6,
-            {"MagAdrTxt=0"}, "einf_but", {"6=Ma1-g", "55=Pa-9"});
-        row("deleting a trigger leaves the rest", {"4=Rm1-b", "5=Rm4-f", "6=Ma1-g"}, 4, {},
-            "clr_but", {"5=Rm4-f", "6=Ma1-g"});
-        row("cancel", {"6=Ma1-g"}, 6, {"MagAdrTxt=9"}, "CancelButton", {"6=Ma1-g"});
-        row("the dialog opens with the cell's entry", {"6=Rm12-b"}, 6, {}, "einf_but",
-            {"6=Rm12-b", "7=Rm12-b"});
+        row("another group's entry clears the cell's", {"5,6=Ma5-g"}, 6, {"RmAdrTxt=7", "RmOpt_0"},
+            "OKButton", {"5,6=Rm7-f"});
+        row("insert without a valid entry moves nothing", {"5,6=Ma1-g", "5,55=Pa-9"}, 6,
+            {"MagAdrTxt=0"}, "einf_but", {"5,6=Ma1-g", "5,55=Pa-9"});
+        row("deleting a trigger leaves the rest", {"5,4=Rm1-b", "5,5=Rm4-f", "5,6=Ma1-g"}, 4, {},
+            "clr_but", {"5,5=Rm4-f", "5,6=Ma1-g"});
+        row("cancel", {"5,6=Ma1-g"}, 6, {"MagAdrTxt=9"}, "CancelButton", {"5,6=Ma1-g"});
+        row("the dialog opens with the cell's entry", {"5,6=Rm12-b"}, 6, {}, "einf_but",
+            {"5,6=Rm12-b", "5,7=Rm12-b"});
         row("a trigger takes no route command", {}, 4, {"FSAdrTxt=5", "FSOpt_0"}, "OKButton", {});
     }
     void dialogResults()
@@ -170,23 +152,19 @@ class TstUiRoutes : public QObject {
         QFETCH(DialogRow, row);
         const auto& [cells, column, input, button, after] = row;
         Bench b;
-        for (const QString& c : cells)
-            b.t.set_cell(5, c.section('=', 0, 0).toInt(), c.section('=', 1));
+        set_cells(b.t, cells);
         b.editor.show();
         b.click_cell(5, column);
         auto& d = find<QWidget>(b.editor, "AdrEingForm");
         for (const QString& in : input) {
-            if (in.contains('=')) {
-                auto& field = find<QLineEdit>(d, in.section('=', 0, 0));
-                field.clear();
-                QTest::keyClicks(&field, in.section('=', 1));
-            } else {
+            if (in.contains('='))
+                type(find<QLineEdit>(d, in.section('=', 0, 0)), in.section('=', 1));
+            else
                 find<QRadioButton>(d, in).click();
-            }
         }
         find<QPushButton>(d, button).click();
         QVERIFY(!d.isVisible());
-        QCOMPARE(b.route(5), after);
+        QCOMPARE(::cells(b.t), after);
     }
 
     void deletingARouteAsksFirst()
@@ -205,11 +183,11 @@ class TstUiRoutes : public QObject {
             QCOMPARE(box->windowTitle(), "Fahrstraße 5");
             QCOMPARE(box->text(), "Fahrstraße löschen?");
             QCOMPARE(box->button(QMessageBox::Cancel)->text(), "Abbrechen");
-            QCOMPARE(b.route(5).size(), 2); // nothing happens while it asks
+            QCOMPARE(cells(b.t).size(), 2); // nothing happens while it asks
             box->button(answer)->click();
             QTRY_VERIFY(!b.editor.findChild<QMessageBox*>());
         }
-        QCOMPARE(b.route(5), QStringList());
+        QCOMPARE(cells(b.t), QStringList());
         QCOMPARE(b.t.cell(5, 0), "5");
     }
 
@@ -220,8 +198,7 @@ class TstUiRoutes : public QObject {
         QVERIFY(b.open("FaStrEdit", "FaStrEditForm").isVisible());
         auto& t1 = find<QLineEdit>(b.editor, "MagT1Txt");
         QCOMPARE(t1.text(), "200");
-        t1.clear();
-        QTest::keyClicks(&t1, "3.5");
+        type(t1, "3.5");
         QCOMPARE(t1.text(), "35");
         QCOMPARE(b.t.MagT1, 35);
         b.editor.close();
