@@ -14,11 +14,6 @@ QString enabled(const QWidget& w)
     return s;
 }
 
-void fill(const QWidget& w, const char* field, const QString& text)
-{
-    find<QLineEdit>(w, field).setText(text);
-}
-
 void announce(Rig& rig, int device)
 {
     rig.sendRaw(sim::LncvModules::answer(7093, 0, device));
@@ -42,8 +37,8 @@ class TstLncvWindows : public QObject {
         QVERIFY(w.isVisible());
         QCOMPARE(enabled(w), "1000");
 
-        fill(w, "LNArtNrTxt", "12345");
-        fill(w, "LNModAdrTxt", "1");
+        type(find<QLineEdit>(w, "LNArtNrTxt"), "12345");
+        type(find<QLineEdit>(w, "LNModAdrTxt"), "1");
         QTest::keyClick(&find<QLineEdit>(w, "LNModAdrTxt"), Qt::Key_Return);
         b.rig.tick();
         b.rig.echo();
@@ -53,8 +48,8 @@ class TstLncvWindows : public QObject {
         QCOMPARE(find<QLineEdit>(w, "LNCV_VAL_TXT").text(), "1");
 
         // LNCV 0 is the module address: the field follows before any answer.
-        fill(w, "LNCV_NR_TXT", "0");
-        fill(w, "LNCV_VAL_TXT", "7");
+        type(find<QLineEdit>(w, "LNCV_NR_TXT"), "0");
+        type(find<QLineEdit>(w, "LNCV_VAL_TXT"), "7");
         click(w, "WR_lncvBut");
         QCOMPARE(find<QLineEdit>(w, "LNModAdrTxt").text(), "7");
         click(w, "EndBut");
