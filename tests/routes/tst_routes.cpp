@@ -284,7 +284,6 @@ class TestRoutes : public QObject {
         };
         row("accessory green requests", req, "Ma5-g", false, "B00430", true);
         row("red is not green", req, "Ma5-g", false, "B00410", false);
-        row("off message is no report", req, "Ma5-g", false, "B00420", false);
         row("accessory red releases", rel, "Ma5-r", true, "B00410", false);
         row("sensor occupied requests", req, "Rm12-b", false, "B20570", true);
         row("sensor free releases", rel, "Rm12-f", true, "B20560", false);
