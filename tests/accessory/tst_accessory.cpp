@@ -148,7 +148,7 @@ class TestAccessory : public QObject {
         rig.run(1);
         QStringList expected;
         for (int a = 16; a < 32; ++a)
-            expected << framedHex(acc::switch_query(a));
+            expected << wire_hex(QString::asprintf("BC %02X 00", a));
         QCOMPARE(rig.peer.heard, expected);
         QCOMPARE(rig.core->req.ReqJob, 0);
         QCOMPARE(anz.size(), colour < 0 ? 0 : 16);
