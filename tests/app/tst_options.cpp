@@ -14,8 +14,6 @@ class TestOptions : public QObject {
         QTest::newRow("nothing") << QStringList{} << "if=- port=- connect=0 sim=0";
         QTest::newRow("hardware") << QStringList{"--interface", "2", "--port", "1", "--connect"}
                                   << "if=2 port=1 connect=1 sim=0";
-        QTest::newRow("device name")
-            << QStringList{"--port", "/dev/ttyUSB0"} << "if=- port=/dev/ttyUSB0 connect=0 sim=0";
         QTest::newRow("simulator") << QStringList{"--simulator"} << "if=- port=- connect=0 sim=2";
         QTest::newRow("simulator=3")
             << QStringList{"--simulator=3"} << "if=- port=- connect=0 sim=3";
