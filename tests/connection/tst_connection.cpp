@@ -190,9 +190,8 @@ class TestConnection : public QObject {
         c.rig.port.refuseOpen("No such file or directory");
         QSignalSpy disconnected(&c.conn(), &Connection::disconnected);
         c.conn().connect_port(port);
-        QCOMPARE(c.rig.shown.size(), 1);
+        QCOMPARE(c.rig.texts(), QStringList{text});
         QCOMPARE(c.rig.shown[0].title, title);
-        QCOMPARE(c.rig.shown[0].text, text);
         QCOMPARE(c.rig.shown[0].icon, MsgIcon::None);
         c.rig.run(1);
         QCOMPARE(disconnected.size(), 1);
