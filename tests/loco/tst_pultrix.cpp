@@ -126,23 +126,10 @@ class TestPultrix : public QObject {
         QCOMPARE(shows.isEmpty(), message[1] == 3);
     }
 
-    // A reused entry must not show the loco of the device that had it before.
-    void reusedEntryStartsUnbound()
-    {
-        Rig rig;
-        bindLoco78(rig);
-        rig.core->pultrix.f70930_end(1);
-        rig.sendRaw(sim::LncvModules::answer(Pultrix::Article, 0, 6));
-        QSignalSpy shown(&rig.core->pultrix, &Pultrix::px_show);
-        rig.send({0xA0, 2, 50});
-        rig.tick();
-        QVERIFY(shown.isEmpty());
-        QVERIFY(rig.core->pultrix.view(1).fst.isNull());
-    }
-
     // The whole way with the virtual station: LNCV 0 of device 5 read by
     // the programming window opens its window; announced, the device is
-    // given loco 78 and its window follows what the device does.
+    // given loco 78 and its window follows what the device does. Its window
+    // closed, the entry serves the next device without showing loco 78.
     void deviceOfTheVirtualStationDrivesItsLoco()
     {
         StationRig s;
@@ -166,6 +153,13 @@ class TestPultrix : public QObject {
         s.rig.run(0.3);
         QCOMPARE(shown_loco(p.view(1)), "78 11 100000000000000 1 closed");
         QVERIFY(s.rig.texts().isEmpty());
+        p.f70930_end(1);
+        s.rig.sendRaw(sim::LncvModules::answer(Pultrix::Article, 0, 6));
+        QSignalSpy shown(&p, &Pultrix::px_show);
+        s.station.throttleSpeed(78, 60);
+        s.rig.run(0.3);
+        QVERIFY(shown.isEmpty());
+        QVERIFY(p.view(1).fst.isNull());
     }
 };
 
