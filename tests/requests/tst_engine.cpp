@@ -58,9 +58,7 @@ class TestEngine : public QObject {
         QCOMPARE(steps, 2);
         QCOMPARE(req.ReqJob, 0);
         QCOMPARE(req.ReqAdr, 0);
-        QCOMPARE(lock.last()[0].toBool(), false);
-        for (int i = 0; i < lock.size() - 1; ++i)
-            QCOMPARE(lock[i][0].toBool(), true);
+        QCOMPARE(QList<QVariantList>(lock), QList<QVariantList>(5, {true}) << QVariantList{false});
     }
 
     void postingReplacesRunningJob()
