@@ -126,7 +126,6 @@ class TestConnection : public QObject {
         QCOMPARE(c.rig.port.name(), QString("/dev/ttyUSB0"));
         QCOMPARE(c.rig.port.settings().baud, 115200);
         QVERIFY(!c.rig.port.settings().dtr);
-        QVERIFY(!c.rig.port.settings().rts);
         QVERIFY(c.rig.core->MainTimer.isActive());
         QCOMPARE(c.conf(), QString()); // not before the sequence ends
         // Each request goes out in the tick after the answer to the one before:

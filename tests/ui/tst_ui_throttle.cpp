@@ -182,7 +182,6 @@ class TestThrottlePanels : public QObject {
         l.sent();
         l.bar().setValue(60);
         l.sent();
-        QCOMPARE(l.fkt(0), colour::Yellow);
         QVERIFY(l.w<LocoPicture>("LokImage_0").file().endsWith("/Loklv.bmp"));
 
         QTest::keyClick(&l.w<QLineEdit>("LokAdr_0"), Qt::Key_5); // "35"
