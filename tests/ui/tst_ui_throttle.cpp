@@ -148,7 +148,6 @@ class TestThrottlePanels : public QObject {
                                             wire_hex(sent)};
         };
         row("14 steps", sim::Dcc14, 10, "2", "DCC - 14");
-        row("28 steps", sim::Dcc28, 6, "1", "DCC - 28");
         row("no format: step kept", -1, 100, "14", " - ");
         row("emergency stop: the panel sends stop", sim::Dcc28, 1, "0", "DCC - 28", "A0 01 00");
     }
