@@ -1,7 +1,5 @@
 #include "lb_client_port.h"
 
-#include "message.h"
-
 namespace {
 const QString kKeineAdresse = QStringLiteral("\"%1\" ist keine Adresse der Form Rechner:Port");
 const QString kVerbindungBeendet = QStringLiteral("Die Gegenstelle hat die Verbindung beendet");
@@ -32,7 +30,6 @@ bool LbClientPort::open(const QString& name, const PortSettings&)
     }
     in_ = lb::LineBuffer();
     rx_.clear();
-    out_.clear();
     pending_.clear();
     version_.clear();
     error_.clear();
@@ -58,33 +55,16 @@ bool LbClientPort::write(const QByteArray& bytes)
 {
     if (!open_)
         return false;
-    out_ += bytes;
-    send_whole_messages();
+    // The link writes each message whole in one call (this port never paces
+    // by CTS), so a call is a SEND. The server refuses a malformed one and
+    // the link's echo wait ends it; framing here could wait forever on a
+    // typed message whose length byte does not fit.
+    const QByteArray line = lb::format("SEND", bytes) + "\r\n";
+    if (socket_.state() == QAbstractSocket::ConnectedState)
+        socket_.write(line);
+    else
+        pending_ += line;
     return true;
-}
-
-void LbClientPort::send_whole_messages()
-{
-    // The link writes whole messages; anything else is framed here as the
-    // bus would frame it, so a stray data byte is dropped, not sent.
-    while (!out_.isEmpty()) {
-        const auto op = uint8_t(out_[0]);
-        if (!(op & 0x80)) {
-            out_.remove(0, 1);
-            continue;
-        }
-        int len = ln::opcodeLength(op);
-        if (len < 0)
-            len = out_.size() > 1 ? uint8_t(out_[1]) : 0;
-        if (len == 0 || out_.size() < len)
-            return;
-        const QByteArray line = lb::format("SEND", out_.left(len)) + "\r\n";
-        out_.remove(0, len);
-        if (socket_.state() == QAbstractSocket::ConnectedState)
-            socket_.write(line);
-        else
-            pending_ += line;
-    }
 }
 
 void LbClientPort::read()

@@ -30,13 +30,11 @@ class LbClientPort : public Port {
 
   private:
     void read();
-    void send_whole_messages();
     void fail(const QString& error);
 
     QTcpSocket socket_;
     lb::LineBuffer in_;
     QByteArray rx_;      // bytes of RECEIVEd messages not yet read
-    QByteArray out_;     // bytes written, not yet a whole message
     QByteArray pending_; // lines written before the connection stood
     QByteArray version_;
     QString error_;

@@ -226,6 +226,19 @@ class TestLbServer : public QObject {
         QCOMPARE(ln::hex(rig->port.written()), QStringLiteral("BB 00 00 44"));
         QTRY_VERIFY_WITH_TIMEOUT((pump(), other.link.txFree()), 10000); // its echo came back
 
+        // A typed message whose length byte does not fit never reaches the bus
+        // and ends as unsent; it holds up nothing behind it.
+        rig->takeWire();
+        QVERIFY(other.link.hex_to_tx("E5 00"));
+        QTest::qWait(200);
+        clock.advance(3.5);
+        QTRY_VERIFY(boxes.join('\n').contains("Message kann nicht gesendet werden!"));
+        QVERIFY(other.link.hex_to_tx("83"));
+        QTRY_VERIFY_WITH_TIMEOUT((pump(), ln::hex(rig->port.written()).endsWith("83 7C")), 10000);
+        QCOMPARE(rig->takeWire(), QStringLiteral("83 7C"));
+        QTRY_VERIFY_WITH_TIMEOUT((pump(), other.link.txFree()), 10000);
+        boxes.clear();
+
         // The bus's traffic reaches the other program's dispatch.
         QSignalSpy power(&other.state, &StationState::power_shown);
         rig->send({0x83});
