@@ -152,8 +152,12 @@ bool LbServer::fill(Link& link)
         if (!job.client)
             continue; // its client has gone: nobody wants it sent
         --job.client->waiting;
-        if (!link.put(job.message.left(job.message.size() - 1))) // the link adds the checksum
-            return false;
+        // The link adds the checksum. Should it still refuse the message, the
+        // client hears so: its later answers wait behind this one.
+        if (!link.put(job.message.left(job.message.size() - 1))) {
+            answer(job.client, job.id, kSentError + kNotSent);
+            continue;
+        }
         inFlight_ = job;
         return true;
     }
