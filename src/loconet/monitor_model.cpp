@@ -7,7 +7,6 @@
 namespace {
 const QString kHeaders[] = {QStringLiteral("Zeit"), QStringLiteral("Richtung"),
                             QStringLiteral("Bytes"), QStringLiteral("Beschreibung")};
-const QString kTags[] = {QStringLiteral("RX"), QStringLiteral("TX"), QStringLiteral("BAD")};
 } // namespace
 
 MonitorModel::MonitorModel(QObject* parent) : QAbstractTableModel(parent)
@@ -82,7 +81,7 @@ QVariant MonitorModel::data(const QModelIndex& index, int role) const
         return {};
     switch (index.column()) {
     case Time: return QString::number(l.seconds, 'f', 3);
-    case Direction: return kTags[int(l.what)];
+    case Direction: return ln::tag(l.what);
     case Bytes: return ln::hex(l.bytes);
     case Description: return ln::describe(l.bytes);
     default: return {};
@@ -105,7 +104,7 @@ QString MonitorModel::trace_line(int row) const
 QString MonitorModel::search_text(int row) const
 {
     const Line& l = lines_[size_t(row)];
-    return kTags[int(l.what)] + u' ' + ln::hex(l.bytes) + u' ' + ln::describe(l.bytes);
+    return ln::tag(l.what) + u' ' + ln::hex(l.bytes) + u' ' + ln::describe(l.bytes);
 }
 
 int MonitorModel::opcode(int row) const

@@ -6,14 +6,16 @@
 
 namespace ln {
 
+QString tag(Traffic what)
+{
+    static const QString tags[] = {QStringLiteral("RX"), QStringLiteral("TX"),
+                                   QStringLiteral("BAD")};
+    return tags[int(what)];
+}
+
 QString TraceWriter::format(double seconds, Traffic what, const QByteArray& message)
 {
-    static const QLatin1String tags[] = {QLatin1String("RX"), QLatin1String("TX"),
-                                         QLatin1String("BAD")};
-    return QStringLiteral("%1  %2  %3")
-        .arg(seconds, 9, 'f', 3)
-        .arg(tags[int(what)])
-        .arg(hex(message));
+    return QStringLiteral("%1  %2  %3").arg(seconds, 9, 'f', 3).arg(tag(what)).arg(hex(message));
 }
 
 void TraceWriter::line(double seconds, Traffic what, const QByteArray& message)

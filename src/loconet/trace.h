@@ -12,6 +12,8 @@ class QIODevice;
 namespace ln {
 
 enum class Traffic { Rx, Tx, Bad };
+// "RX", "TX" or "BAD", as the trace and the monitor show it.
+QString tag(Traffic what);
 
 // Something that watches the traffic of a link (trace file, monitor window,
 // LbServer). Taps are told in the order the messages happen.
