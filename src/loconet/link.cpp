@@ -167,9 +167,7 @@ void Link::ln_send()
     if (LnTxLast == -1) {
         if (!guest_ || !guest_->fill(*this))
             return;
-        guestOwned_ = LnTxLast != -1;
-        if (!guestOwned_)
-            return;
+        guestOwned_ = true;
     }
     const double now = clock_.now();
     if (LnTxSent) {
