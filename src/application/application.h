@@ -87,6 +87,8 @@ class Application : public QObject {
 
   private:
     void take_input();
+    void rebind_next();
 
     bool ended_ = false;
+    int rebindPanel_ = 2; // next throttle panel to bind again after a reconnect; 2 = none
 };

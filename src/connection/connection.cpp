@@ -58,6 +58,9 @@ Connection::Connection(const Services& s, Port& port, QTimer& mainTimer)
     Timer1.setObjectName(QStringLiteral("Timer1"));
     Timer1.setInterval(100);
     connect(&Timer1, &QTimer::timeout, &s.link, &Link::com_input);
+    // A poll that came early would wait a whole period more.
+    watch_.setTimerType(Qt::PreciseTimer);
+    connect(&watch_, &QTimer::timeout, this, &Connection::watch_step);
 }
 
 bool Connection::open(const PortSettings& s)
@@ -65,6 +68,11 @@ bool Connection::open(const PortSettings& s)
     const QString device = port_device(s_.state.ComPortNr);
     if (port_.open(device, s))
         return true;
+    if (automatic_) { // there again, but not ready to open yet
+        close_down();
+        watch();
+        return false;
+    }
     fail_setup(kVerbindungsfehler, kPortFehler.arg(device, port_.errorString()));
     return false;
 }
@@ -73,6 +81,13 @@ void Connection::connect_port(const QString& portText)
 {
     if (busy())
         return;
+    stop_waiting();
+    automatic_ = false;
+    begin(portText);
+}
+
+void Connection::begin(const QString& portText)
+{
     mainTimer_.stop();
     s_.state.ComPortNr = portText.trimmed();
     if (!valid_port_text(s_.state.ComPortNr)) {
@@ -227,6 +242,8 @@ void Connection::step()
 {
     if (state_ == State::SettingUp)
         setup_zv1_step();
+    else if (waiting())
+        watch_step();
 }
 
 void Connection::advance()
@@ -255,6 +272,8 @@ void Connection::advance()
             return;
         state_ = State::Connected;
         emit connected();
+        if (automatic_)
+            emit reconnected();
         return;
     default: return;
     }
@@ -280,6 +299,7 @@ void Connection::disconnect_port(const QString& portText)
 
 void Connection::close_down()
 {
+    stop_waiting();
     mainTimer_.stop();
     Timer1.stop();
     timer_.stop();
@@ -295,7 +315,43 @@ void Connection::port_failed(const QString& error)
 {
     if (state_ == State::Disconnected)
         return;
-    s_.msgs.show(kVerbindungsfehler, kPortFehler.arg(port_device(s_.state.ComPortNr), error),
-                 MsgIcon::None);
+    // Told once per loss: a try of the watch that fails too goes on quietly.
+    if (!automatic_ || state_ == State::Connected)
+        s_.msgs.show(kVerbindungsfehler, kPortFehler.arg(port_device(s_.state.ComPortNr), error),
+                     MsgIcon::None);
     close_down();
+    watch();
+}
+
+double Connection::poll_period() const
+{
+    return lb::address(s_.state.ComPortNr) ? NetworkPoll : SerialPoll;
+}
+
+void Connection::watch()
+{
+    awaited_ = port_device(s_.state.ComPortNr);
+    polled_ = s_.clock.now();
+    watch_.start(int(poll_period() * 1000));
+    emit waiting_for(awaited_);
+}
+
+void Connection::stop_waiting()
+{
+    watch_.stop();
+    awaited_.clear();
+}
+
+void Connection::watch_step()
+{
+    const double now = s_.clock.now();
+    if (!waiting() || now - polled_ < poll_period() - 0.01)
+        return;
+    polled_ = now;
+    watch_.start(); // the next poll a whole period after this one, however late it came
+    if (!port_.present(awaited_))
+        return;
+    stop_waiting();
+    automatic_ = true;
+    begin(s_.state.ComPortNr);
 }

@@ -2,7 +2,9 @@
 // Connecting to the command station: the port set-up of the three interface
 // types, then identification (job 100), the switch-state poll of the first
 // keyboard page (job 1) and serial number and version (job 47). Every wait
-// is a state advanced by step(), never a nested event loop.
+// is a state advanced by step(), never a nested event loop. A port that
+// vanishes while connected (a USB adapter pulled) is watched for and
+// connected again when it is back.
 
 #include "core/services.h"
 
@@ -37,15 +39,19 @@ class Connection : public QObject {
         Connected
     };
 
-    // "Verbinden": takes the port text, sets up the port and starts the sequence.
+    // "Verbinden": takes the port text, sets up the port and starts the
+    // sequence. Ends the wait for a vanished port, as "Trennen" does.
     void connect_port(const QString& portText);
     // "Trennen".
     void disconnect_port(const QString& portText);
+    // Waiting for the port that vanished while connected to come back.
+    bool waiting() const { return !awaited_.isEmpty(); }
+    void stop_waiting();
     State state() const { return state_; }
     bool busy() const { return state_ != State::Disconnected && state_ != State::Connected; }
 
-    // Advances the port set-up of interface type 1; driven by its own 10 ms
-    // timer while it runs.
+    // Advances the port set-up of interface type 1 and the wait for a
+    // vanished port; each has its own timer while it runs.
     void step();
     // Moves the sequence on once the job it waits for has ended; called by
     // the main tick right after the request engine.
@@ -58,15 +64,24 @@ class Connection : public QObject {
     // Effective rate of interface type 2: the UART divisor 7 of 115200.
     static constexpr int Rate70810 = 16457;
     static constexpr double ReplyTimeout = 5.0; // set-up texts of interface type 1
+    // How often a vanished port is looked for: a serial device is cheap to
+    // ask for, a server over the network is asked by connecting to it.
+    static constexpr double SerialPoll = 1.0;
+    static constexpr double NetworkPoll = 2.0;
 
   signals:
     void connected();    // sequence finished: "Trennen" enabled, window unlocked
     void disconnected(); // closed (by the user, a failed set-up or a vanished port)
+    // The port vanished while connected; it is waited for by this device name.
+    void waiting_for(const QString& device);
+    // Sent after connected() when the connection was made again by itself.
+    void reconnected();
     // Put the focus into the loco address field if a throttle tab is shown.
     void focus_loco_address();
 
   private:
     enum class Zv1 { BreakOn, BreakOff, Baud, Wait19200, Rt, LnMode, Done };
+    void begin(const QString& portText);
     bool open(const PortSettings& s);
     bool setup_usb();
     bool setup_70810();
@@ -76,6 +91,9 @@ class Connection : public QObject {
     void fail_setup(const QString& title, const QString& text);
     void port_failed(const QString& error);
     void close_down();
+    void watch();
+    void watch_step();
+    double poll_period() const;
 
     Services s_;
     Port& port_;
@@ -87,4 +105,8 @@ class Connection : public QObject {
     QByteArray reply_;   // text collected while waiting for "]"
     QByteArray pending_; // set-up text still to be written under CTS
     bool waitReply_ = false;
+    QTimer watch_;           // polls for a vanished port
+    QString awaited_;        // its device name; empty while nothing is awaited
+    double polled_ = 0;      // time of the last poll
+    bool automatic_ = false; // this connection was made by the watch
 };

@@ -42,6 +42,20 @@ void LbClientPort::close()
 {
     open_ = false;
     socket_.abort();
+    probe_.abort();
+}
+
+bool LbClientPort::present(const QString& name)
+{
+    const bool up = probe_.state() == QAbstractSocket::ConnectedState;
+    probe_.abort();
+    if (up)
+        return true;
+    // A host that is switched off may take longer than a poll to refuse:
+    // each poll starts afresh rather than piling up attempts.
+    if (const auto address = lb::address(name))
+        probe_.connectToHost(address->host, address->port);
+    return false;
 }
 
 QByteArray LbClientPort::readAll()

@@ -24,6 +24,9 @@ class LbClientPort : public Port {
     bool cts() const override { return true; }
     void setBreak(bool) override {}
     QString errorString() const override { return error_; }
+    // Tries a connection of its own to the server, one per call: true when
+    // the one started by the call before stood meanwhile.
+    bool present(const QString& name) override;
 
     // The server's greeting, once it came.
     const QByteArray& serverVersion() const { return version_; }
@@ -33,6 +36,7 @@ class LbClientPort : public Port {
     void fail(const QString& error);
 
     QTcpSocket socket_;
+    QTcpSocket probe_;
     lb::LineBuffer in_;
     QByteArray rx_;      // bytes of RECEIVEd messages not yet read
     QByteArray pending_; // lines written before the connection stood

@@ -20,6 +20,8 @@ class MemoryPort : public Port {
     bool cts() const override { return cts_; }
     void setBreak(bool on) override { breakOn_ = on; }
     QString errorString() const override { return error_; }
+    // A port that refuses to open counts as not there.
+    bool present(const QString&) override { return refuse_.isEmpty(); }
 
     // Test and simulation controls.
     void connectTo(MemoryPort* peer) { peer_ = peer; }

@@ -34,6 +34,9 @@ class Port : public QObject {
     virtual bool cts() const = 0;
     virtual void setBreak(bool on) = 0;
     virtual QString errorString() const = 0;
+    // Whether the named device is there to be opened: asked now and then
+    // while a port that vanished is awaited, so it must be cheap.
+    virtual bool present(const QString& name) = 0;
 
   signals:
     void readyRead();

@@ -17,6 +17,11 @@ PortByName::PortByName(Port& serial, Port& network, QObject* parent)
     }
 }
 
+bool PortByName::present(const QString& name)
+{
+    return (lb::address(name) ? network_ : serial_).present(name);
+}
+
 bool PortByName::open(const QString& name, const PortSettings& settings)
 {
     Port* wanted = lb::address(name) ? &network_ : &serial_;

@@ -19,6 +19,7 @@ class PortByName : public Port {
     bool cts() const override { return active_->cts(); }
     void setBreak(bool on) override { active_->setBreak(on); }
     QString errorString() const override { return active_->errorString(); }
+    bool present(const QString& name) override;
 
   private:
     Port& serial_;

@@ -1,5 +1,7 @@
 #include "serial_port.h"
 
+#include <QFileInfo>
+#include <QSerialPortInfo>
 #include <cerrno>
 
 namespace {
@@ -101,6 +103,18 @@ void SerialPort::setBreak(bool on)
 {
     if (port_.isOpen() && !port_.setBreakEnabled(on))
         port_.clearError();
+}
+
+bool SerialPort::present(const QString& name)
+{
+#ifdef Q_OS_UNIX
+    // The device file comes and goes with the adapter; a symbolic link (a
+    // udev name, a pseudo-terminal) counts when what it points to is there.
+    // Pseudo-terminals are in no list of serial ports.
+    return QFileInfo::exists(name);
+#else
+    return !QSerialPortInfo(name).isNull();
+#endif
 }
 
 void SerialPort::onError(QSerialPort::SerialPortError e)

@@ -27,6 +27,7 @@ class SerialPort : public Port {
     bool cts() const override;
     void setBreak(bool on) override;
     QString errorString() const override { return error_; }
+    bool present(const QString& name) override;
 
   private:
     bool apply(const PortSettings& s);

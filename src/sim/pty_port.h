@@ -29,6 +29,8 @@ class PtyPort : public Port {
     bool cts() const override { return true; }
     void setBreak(bool) override {}
     QString errorString() const override { return error_; }
+    // It makes its own terminal: always there to be opened.
+    bool present(const QString&) override { return true; }
 
     // The path another program opens, e.g. /dev/pts/3.
     QString slavePath() const { return slavePath_; }

@@ -10,8 +10,8 @@
 #include "key_code.h"
 #include "keyboard_page.h"
 #include "lamp.h"
-#include "ln_prog.h"
 #include "ln_monitor.h"
+#include "ln_prog.h"
 #include "lokeinst.h"
 #include "message_presenter.h"
 #include "panel_parts.h"
@@ -42,6 +42,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -59,6 +60,8 @@ const QString kGo = QStringLiteral("GO");
 const QString kSend = QStringLiteral("Sende LN Mes");
 const QString kSendNurVerbunden = QStringLiteral("Erst nach \"Verbinden\" möglich");
 const QString kProgramminfo = QStringLiteral("Programminfo");
+const QString kWarteAuf = QStringLiteral("Verbindung verloren – warte auf %1 …");
+const QString kVerbunden = QStringLiteral("Verbunden");
 const QStringList kTabs = {
     QStringLiteral("Fahrpult 1"), QStringLiteral("Fahrpult 2"),  QStringLiteral("Magnetartikel"),
     QStringLiteral("Rückmelder"), QStringLiteral("Fahrstraßen"),
@@ -132,12 +135,14 @@ MainWin::MainWin(Application& core, QWidget* parent)
     layout->addLayout(top);
     layout->addWidget(MainTab, 1);
     setCentralWidget(central);
+    statusBar()->setObjectName(QStringLiteral("StatusBar"));
 
     connect(&core_, &Application::lock_ui, this, &MainWin::lock_ui);
     connect(&core_.state, &StationState::power_shown, this, &MainWin::show_power);
     connect(&core_.state, &StationState::station_changed, this, &MainWin::show_station);
     connect(&core_.conn, &Connection::connected, this, &MainWin::connected);
     connect(&core_.conn, &Connection::disconnected, this, &MainWin::disconnected);
+    connect(&core_.conn, &Connection::waiting_for, this, &MainWin::waiting_for);
     connect(&core_.conn, &Connection::focus_loco_address, this, &MainWin::focus_loco_address);
 
     // Started disconnected and locked; only the connection frame is usable.
@@ -405,6 +410,7 @@ void MainWin::connected()
     OpenPortBut[0]->setEnabled(true);
     OpenPortBut[1]->setEnabled(false);
     show_send_state(true);
+    statusBar()->showMessage(kVerbunden);
 }
 
 void MainWin::disconnected()
@@ -415,6 +421,14 @@ void MainWin::disconnected()
     StopGoBut->setText(kStopGoNone);
     StopGoAnz->setColour(colour::LightGrey);
     USB_Frame->setEnabled(true);
+    statusBar()->clearMessage();
+}
+
+void MainWin::waiting_for(const QString& device)
+{
+    // "Trennen" ends the wait; "Verbinden" tries at once.
+    OpenPortBut[0]->setEnabled(true);
+    statusBar()->showMessage(kWarteAuf.arg(device));
 }
 
 void MainWin::focus_loco_address()

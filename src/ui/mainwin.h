@@ -70,6 +70,7 @@ class MainWin : public QMainWindow {
     void show_send_state(bool connected);
     void connected();
     void disconnected();
+    void waiting_for(const QString& device);
     void focus_loco_address();
     void ende_menu();
     void show_help();

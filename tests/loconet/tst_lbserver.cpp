@@ -250,6 +250,23 @@ class TestLbServer : public QObject {
         QVERIFY(!port.isOpen());
         QVERIFY2(boxes.join('\n').contains("Verbindungsfehler: Port " + address),
                  qPrintable(boxes.join('\n')));
+
+        // The server comes back: it is tried every 2 s and connected to again.
+        QVERIFY(other.conn.waiting());
+        const quint16 number = quint16(address.section(':', 1).toUInt());
+        server = std::make_unique<LbServer>(rig->clock, rig->core->link);
+        QVERIFY(server->listen(QHostAddress::LocalHost, number));
+        const qsizetype before = rig->port.written().size();
+        const auto poll = [&] {
+            clock.advance(Connection::NetworkPoll);
+            other.conn.step();
+        };
+        poll(); // a try starts
+        QTRY_COMPARE(server->clientCount(), 1);
+        poll(); // it stood: connect
+        QTRY_VERIFY_WITH_TIMEOUT(
+            (pump(), ln::hex(rig->port.written().mid(before)) == "BB 00 00 44"), 10000);
+        QVERIFY(!other.conn.waiting());
     }
 
   private:

@@ -10,6 +10,7 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QSignalSpy>
+#include <QStatusBar>
 
 namespace {
 // The STOP/GO button's caption and the colour of its lamp.
@@ -165,6 +166,30 @@ class TstMainWin : public QObject {
         QVERIFY(find<QPushButton>(b.win, "OpenPortBut_1").isEnabled());
         QCOMPARE(unlocked(b.win), allOff);
         QVERIFY(!b.rig.port.isOpen());
+    }
+
+    // The status bar tells a lost port and its return; "Trennen" ends the wait.
+    void statusBarFollowsALostPort()
+    {
+        StationUiBench b;
+        const auto status = [&] { return b.win.statusBar()->currentMessage(); };
+        b.connect();
+        QCOMPARE(status(), QStringLiteral("Verbunden"));
+        b.rig.port.vanish("Input/output error");
+        b.rig.port.refuseOpen("No such file or directory");
+        QCOMPARE(status(), "Verbindung verloren – warte auf " + port_device("1") + " …");
+        b.rig.port.refuseOpen({});
+        b.rig.run(3);
+        QCOMPARE(status(), QStringLiteral("Verbunden"));
+        QCOMPARE(b.rig.core->conn.state(), Connection::State::Connected);
+
+        b.rig.port.vanish("Input/output error");
+        b.rig.port.refuseOpen("No such file or directory");
+        QVERIFY(find<QPushButton>(b.win, "OpenPortBut_0").isEnabled());
+        click(b.win, "OpenPortBut_0");
+        QCOMPARE(status(), QString());
+        QVERIFY(!b.rig.core->conn.waiting());
+        QVERIFY(!find<QPushButton>(b.win, "OpenPortBut_0").isEnabled());
     }
 
     // Every entry of every menu in its place; a disabled one would have no window yet.
