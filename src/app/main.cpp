@@ -27,16 +27,22 @@ int main(int argc, char** argv)
 {
     QCoreApplication::setApplicationName(QStringLiteral("quorail"));
     QCoreApplication::setApplicationVersion(program_version());
-    // Help, version and option errors need no display: they are dealt with
-    // before the window system is asked for.
+    // Help, version, the data files and option errors need no display:
+    // they are dealt with before the window system is asked for.
     std::optional<AppOptions> opts;
     int exitCode = 0;
+    DataDir data;
     {
         QCoreApplication bare(argc, argv);
         opts = parse_options(QCoreApplication::arguments(), &exitCode);
+        if (!opts)
+            return exitCode;
+        data = DataDir::for_program(QCoreApplication::applicationDirPath(), opts->confDir);
+        if (opts->dataFiles) {
+            std::printf("%s", qPrintable(data_files_text(data)));
+            return 0;
+        }
     }
-    if (!opts)
-        return exitCode;
 
     // Outlives the core, which writes to it up to the end.
     QFile traceFile(opts->trace);
@@ -58,10 +64,7 @@ int main(int argc, char** argv)
     MemoryPortPair wire;
     Port& port = opts->simulator ? static_cast<Port&>(wire.a) : named;
 
-    const QString dataDir = opts->confDir.isEmpty()
-                                ? DataDir::locate(QCoreApplication::applicationDirPath())
-                                : opts->confDir;
-    Application core(clock, port, dataDir);
+    Application core(clock, port, data);
     core.start();
     if (traceFile.isOpen())
         core.link.setTrace(&trace);

@@ -5,6 +5,7 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <cstdio>
 
 namespace {
@@ -29,9 +30,14 @@ std::optional<AppOptions> parse_options(const QStringList& argsIn, int* exitCode
     cli.addVersionOption();
     const QCommandLineOption confDir(
         QStringLiteral("conf-dir"),
-        QStringLiteral("Data folder (conf.dat, FS.DAT, zk.dat, Hilfe.txt, loco pictures); "
-                       "default: Conf beside the program."),
+        QStringLiteral("Data folder (conf.dat, FS.DAT, zk.dat; Hilfe.txt, Hersteller.dat and "
+                       "loco pictures of your own); default: Conf beside the program when it is "
+                       "writable, else the user's application-data folder. Files it lacks are "
+                       "read from the installation."),
         QStringLiteral("DIR"));
+    const QCommandLineOption dataFiles(
+        QStringLiteral("data-files"),
+        QStringLiteral("Print where each data file is read and written, then end."));
     const QCommandLineOption ifType(
         QStringLiteral("interface"),
         QStringLiteral("Interface type for this run: 1 Zentrova 1 or Duocenta, 2 Interface 70810, "
@@ -60,7 +66,7 @@ std::optional<AppOptions> parse_options(const QStringList& argsIn, int* exitCode
     LbServerOptions lbServer(QStringLiteral(
         "Share the LocoNet connection with other programs over TCP (LbServer protocol); "
         "--lbserver=PORT picks the port (default 1234, 0 = any free one, printed at start)."));
-    cli.addOptions({confDir, ifType, port, connect, simulator, stationType, trace});
+    cli.addOptions({confDir, dataFiles, ifType, port, connect, simulator, stationType, trace});
     lbServer.addTo(cli);
 
     *exitCode = 0;
@@ -85,6 +91,7 @@ std::optional<AppOptions> parse_options(const QStringList& argsIn, int* exitCode
 
     AppOptions o;
     o.confDir = cli.value(confDir);
+    o.dataFiles = cli.isSet(dataFiles);
     if (cli.isSet(ifType)) {
         bool ok = false;
         const int n = cli.value(ifType).toInt(&ok);
@@ -115,4 +122,19 @@ std::optional<AppOptions> parse_options(const QStringList& argsIn, int* exitCode
         o.lbServerPort = lbServer.port;
     o.lbServerBind = lbServer.bind;
     return o;
+}
+
+QString data_files_text(const DataDir& data)
+{
+    const QString none = QStringLiteral("(none)");
+    QString text = QStringLiteral("data folder       %1\ninstalled files   %2\n")
+                       .arg(data.path(), data.installed().isEmpty() ? none : data.installed());
+    for (const char* name :
+         {"conf.dat", "FS.DAT", "zk.dat", "Hilfe.txt", "Hersteller.dat", "Lok0.bmp"}) {
+        const QString path = data.file(QString::fromLatin1(name));
+        text += QStringLiteral("%1%2%3\n")
+                    .arg(QString::fromLatin1(name).leftJustified(18), path,
+                         QFileInfo::exists(path) ? QString() : QStringLiteral(" (missing)"));
+    }
+    return text;
 }

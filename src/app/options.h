@@ -1,12 +1,15 @@
 #pragma once
 // Command-line options of the program.
 
+#include "core/datadir.h"
+
 #include <QString>
 #include <QStringList>
 #include <optional>
 
 struct AppOptions {
-    QString confDir;             // empty: Conf beside the program
+    QString confDir;             // empty: Conf beside the program or the application-data folder
+    bool dataFiles = false;      // print where the data files are, then end
     std::optional<int> ifType;   // overrides conf.dat for this run
     std::optional<QString> port; // overrides conf.dat for this run
     bool connect = false;        // press "Verbinden" once the window is shown
@@ -21,3 +24,6 @@ struct AppOptions {
 // Parses the arguments; on --help, --version or an error prints and sets
 // exitCode (0 for help/version).
 std::optional<AppOptions> parse_options(const QStringList& args, int* exitCode);
+
+// Where each data file is read from and written to, a line each.
+QString data_files_text(const DataDir& data);

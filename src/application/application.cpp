@@ -14,7 +14,7 @@ const QString kConfNichtGeschrieben =
 const QString kFsNichtGeschrieben = QStringLiteral("FS.DAT konnte nicht geschrieben werden: %1");
 } // namespace
 
-Application::Application(Clock& clk, Port& p, const QString& dataDir, QObject* parent)
+Application::Application(Clock& clk, Port& p, const DataDir& dataDir, QObject* parent)
     : QObject(parent), clock(clk), port(p), data(dataDir), dispatch(clk, msgs),
       link(clk, p, dispatch, msgs),
       req(link), services{clk, msgs, state, data, link, dispatch, req}, loco(services),

@@ -1,7 +1,7 @@
 #pragma once
 // The application object: owns every subsystem, gives the shared variables
 // their start values, runs the main tick and ends the program. Constructed
-// with a clock, a port and the data folder, so tests build a fresh one each.
+// with a clock, a port and the data folders, so tests build a fresh one each.
 
 #include "accessory/feedback.h"
 #include "accessory/keyboard.h"
@@ -36,7 +36,7 @@ class Port;
 class Application : public QObject {
     Q_OBJECT
   public:
-    Application(Clock& clock, Port& port, const QString& dataDir, QObject* parent = nullptr);
+    Application(Clock& clock, Port& port, const DataDir& dataDir, QObject* parent = nullptr);
 
     // Start-up: conf.dat, start values, locked and disconnected.
     void start();

@@ -1,6 +1,7 @@
 // Draws the loco pictures the throttle panels show into a folder: one for
 // every state of lights, F1, F2 and direction, named as the panels look them
-// up, and the picture of a panel without a loco. Run by the build.
+// up, and the picture of a panel without a loco. With --icon it draws the
+// program's icon instead. Run by the build.
 
 #include "loco/throttle.h"
 
@@ -114,9 +115,27 @@ QImage draw(const State& s)
     return img;
 }
 
-bool save(const QImage& img, const QString& path)
+// The loco with its lights on, heading right, on a rounded tile.
+QImage draw_icon()
 {
-    if (img.save(path, "BMP"))
+    constexpr int Size = 256;
+    QImage img(Size, Size, QImage::Format_ARGB32_Premultiplied);
+    img.fill(Qt::transparent);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    p.setPen(Qt::NoPen);
+    p.setBrush(kSky);
+    p.drawRoundedRect(QRectF(8, 8, Size - 16, Size - 16), 40, 40);
+    const QImage loco = draw({.light = true});
+    const double w = Size - 32, h = w * H / W;
+    p.drawImage(QRectF(16, (Size - h) / 2, w, h), loco);
+    return img;
+}
+
+bool save(const QImage& img, const QString& path, const char* format = "BMP")
+{
+    if (img.save(path, format))
         return true;
     std::fprintf(stderr, "quorail-locopictures: cannot write %s\n", qPrintable(path));
     return false;
@@ -126,8 +145,11 @@ bool save(const QImage& img, const QString& path)
 
 int main(int argc, char** argv)
 {
+    if (argc == 3 && QByteArray(argv[1]) == "--icon")
+        return save(draw_icon(), QString::fromLocal8Bit(argv[2]), "PNG") ? 0 : 1;
     if (argc != 2) {
-        std::fprintf(stderr, "usage: quorail-locopictures FOLDER\n");
+        std::fprintf(stderr, "usage: quorail-locopictures FOLDER\n"
+                             "       quorail-locopictures --icon FILE.png\n");
         return 2;
     }
     const QDir dir(QString::fromLocal8Bit(argv[1]));

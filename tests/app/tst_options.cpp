@@ -67,6 +67,7 @@ class TestOptions : public QObject {
         QTest::addColumn<QString>("output");
         QTest::newRow("help") << "--help" << 0 << "--conf-dir";
         QTest::newRow("version") << "--version" << 0 << "quorail 0.1.0";
+        QTest::newRow("data files") << "--data-files" << 0 << "Hilfe.txt";
         QTest::newRow("bad value") << "--interface=7" << 2 << "--interface must be 1, 2 or 3";
     }
     void answersWithoutADisplay()
