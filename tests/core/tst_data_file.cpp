@@ -1,6 +1,5 @@
 // Data files that are not regular files (a FIFO left behind, a folder of
 // the same name) count as missing instead of hanging start-up or the help.
-// The user's data folder comes before the installation's files.
 
 #include "application/application.h"
 #include "core/shell.h"
@@ -54,33 +53,6 @@ class TestDataFile : public QObject {
             QFAIL("reading waited on a file that is no regular file");
         }
         QCOMPARE(reading.get(), QString("3 1 0")); // the defaults, no help lines
-    }
-
-    // A program in PREFIX/bin with a writable Conf beside it, or --conf-dir:
-    // that folder is read first and written; PREFIX/share/quorail fills in.
-    void ownFilesComeBeforeTheInstalledOnes()
-    {
-        QTemporaryDir prefix;
-        QDir root(prefix.path());
-        for (const char* dir : {"bin/Conf", "share/quorail", "elsewhere"})
-            QVERIFY(root.mkpath(dir));
-        const auto put = [&](const QString& file) {
-            QFile f(root.filePath(file));
-            QVERIFY(f.open(QIODevice::WriteOnly));
-        };
-        put("bin/Conf/hilfe.txt");
-        put("share/quorail/Hilfe.txt");
-        put("share/quorail/Lok0.bmp");
-        for (const QString& confDir : {QString(), root.filePath("elsewhere")}) {
-            const DataDir data = DataDir::for_program(root.filePath("bin"), confDir);
-            const QString own = confDir.isEmpty() ? root.filePath("bin/Conf") : confDir;
-            QCOMPARE(data.path(), own);
-            QCOMPARE(data.file("Hilfe.txt"), confDir.isEmpty()
-                                                 ? root.filePath("bin/Conf/hilfe.txt")
-                                                 : root.filePath("share/quorail/Hilfe.txt"));
-            QCOMPARE(data.file("Lok0.bmp"), root.filePath("share/quorail/Lok0.bmp"));
-            QCOMPARE(data.file("conf.dat"), own + "/conf.dat");
-        }
     }
 };
 

@@ -1,7 +1,7 @@
 // The program installed under a prefix of its own, as a user gets it: it
-// reads the files that come with it from the installation and keeps the
-// user's own files in his application-data folder, since the folder beside
-// the installed program is not his.
+// reads the files that come with it from the installation, unless the
+// user's data folder has his own, and keeps the user's files in his
+// application-data folder, since the folder beside the program is not his.
 
 #include "core/clock.h"
 #include "support/programs.h"
@@ -9,44 +9,38 @@
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 
 class TestInstall : public QObject {
     Q_OBJECT
   private slots:
-    void initTestCase()
+    void installedProgramReadsItsFilesAndWritesTheUsers()
     {
         QProcess install;
         install.start(CMAKE_PROGRAM, {"--install", QUORAIL_BUILD_DIR, "--prefix", prefix.path()});
         QVERIFY(install.waitForFinished(120000));
         QVERIFY2(install.exitCode() == 0, install.readAllStandardError().constData());
-        env.insert("HOME", home.path());
-        for (const char* name : {"XDG_DATA_HOME", "XDG_CONFIG_HOME", "DISPLAY", "WAYLAND_DISPLAY"})
-            env.remove(name);
-        env.insert("QT_QPA_PLATFORM", "offscreen");
-    }
-
-    void installedProgramReadsItsFilesAndWritesTheUsers()
-    {
-        const QString shared = prefix.filePath("share/quorail");
-        const QString own = home.filePath(".local/share/quorail");
         for (const char* file :
              {"bin/quorail-sim", "bin/quorail-locopictures", "share/quorail/Loklv.bmp",
               "share/applications/quorail.desktop", "share/icons/hicolor/256x256/apps/quorail.png"})
             QVERIFY2(QFile::exists(prefix.filePath(file)), file);
         QVERIFY(!QFile::exists(prefix.filePath("bin/Conf")));
 
-        QProcess where;
-        start(where, {"--data-files"});
-        QVERIFY(where.waitForFinished(10000));
-        const QString lines = QString::fromLocal8Bit(where.readAllStandardOutput());
-        for (const QString& line : {"Hilfe.txt         " + shared + "/Hilfe.txt\n",
-                                    "Hersteller.dat    " + shared + "/Hersteller.dat\n",
-                                    "Lok0.bmp          " + shared + "/Lok0.bmp\n",
-                                    "conf.dat          " + own + "/conf.dat (missing)\n"})
-            QVERIFY2(lines.contains(line), qPrintable(lines));
+        const QString shared = prefix.filePath("share/quorail");
+        const QString own = home.filePath(".local/share/quorail");
+        const QString other = home.filePath("other");
+        QVERIFY(QDir().mkpath(own) && QDir().mkpath(other));
+        QVERIFY(QFile::copy(shared + "/Hersteller.dat", own + "/Hersteller.dat"));
+        for (const QString& dir : {own, other}) {
+            const QString lines = run(dir == own ? QStringList{} : QStringList{"--conf-dir", dir});
+            for (const QString& line : {"Hilfe.txt         " + shared + "/Hilfe.txt\n",
+                                        "Lok0.bmp          " + shared + "/Lok0.bmp\n",
+                                        "conf.dat          " + dir + "/conf.dat (missing)\n"})
+                QVERIFY2(lines.contains(line), qPrintable(lines));
+            if (dir == own) // his own copy comes first
+                QVERIFY2(lines.contains(own + "/Hersteller.dat\n"), qPrintable(lines));
+        }
 
         // With the virtual station: asked to end once connected, it saves
         // the routes and category names as "Beenden" does.
@@ -55,9 +49,7 @@ class TestInstall : public QObject {
         start(simulated, {"--simulator", "--trace", trace});
         QVERIFY(QTest::qWaitFor([&] { return traced(trace).contains("TX  BB 00 00"); }, 30000));
         QVERIFY(endsCleanly(simulated));
-        QVERIFY(QFile::exists(own + "/FS.DAT"));
-        QVERIFY(QFile::exists(own + "/zk.dat"));
-        QVERIFY(!QFile::exists(own + "/conf.dat")); // a run against it leaves conf.dat alone
+        QVERIFY(QFile::exists(own + "/FS.DAT") && QFile::exists(own + "/zk.dat"));
 
         // A connection over a real port writes conf.dat.
         SteadyClock clock;
@@ -73,8 +65,21 @@ class TestInstall : public QObject {
   private:
     void start(QProcess& p, const QStringList& args)
     {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("HOME", home.path());
+        for (const char* name : {"XDG_DATA_HOME", "XDG_CONFIG_HOME", "DISPLAY", "WAYLAND_DISPLAY"})
+            env.remove(name);
+        env.insert("QT_QPA_PLATFORM", "offscreen");
         p.setProcessEnvironment(env);
         p.start(prefix.filePath("bin/quorail"), args);
+    }
+    // What --data-files prints.
+    QString run(const QStringList& args)
+    {
+        QProcess p;
+        start(p, args + QStringList{"--data-files"});
+        p.waitForFinished(10000);
+        return QString::fromLocal8Bit(p.readAllStandardOutput());
     }
     static QByteArray traced(const QString& path)
     {
@@ -83,7 +88,6 @@ class TestInstall : public QObject {
     }
 
     QTemporaryDir prefix, home;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
 };
 
 QTEST_GUILESS_MAIN(TestInstall)

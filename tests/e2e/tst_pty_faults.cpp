@@ -181,6 +181,7 @@ class TestPtyFaults : public QObject {
     // a pseudo-terminal and its link go, another comes behind the same link.
     void pulledAdapterIsConnectedAgain()
     {
+        Written written; // outlives the program that writes to it
         Program p;
         auto station = std::make_unique<PtyStation>(p.clock);
         if (!station->station)
@@ -192,7 +193,7 @@ class TestPtyFaults : public QObject {
         const auto connected = [&] { return conn.state() == Connection::State::Connected; };
         conn.connect_port(link);
         QVERIFY(QTest::qWaitFor(connected, 20000));
-        const std::array<int, 2> locos{3, 5};
+        const std::array<int, 2> locos{3, 5}, speeds{40, 30};
         const auto bound = [&](int i) {
             return p.core.req.idle() && p.core.loco.ThrSlot[size_t(i)] > 0;
         };
@@ -200,49 +201,38 @@ class TestPtyFaults : public QObject {
             QVERIFY(p.core.throttle.address_key(i, QString::number(locos[size_t(i)]), true));
             QVERIFY(QTest::qWaitFor([&] { return bound(i); }, 10000));
         }
-        Written written;
         p.core.link.addTap(&written);
 
         QVERIFY(QFile::remove(link));
         station.reset();
         QVERIFY(QTest::qWaitFor([&] { return conn.waiting(); }, 10000));
-        QCOMPARE(p.boxes, QStringList{"Verbindungsfehler:"});
         const double cpu0 = cpuSeconds();
         QTest::qWait(3000);
         const double busy = cpuSeconds() - cpu0;
         QVERIFY2(busy < 0.3, qPrintable(QString("%1 s CPU in 3 s of waiting").arg(busy)));
-        QVERIFY(conn.waiting());
         QCOMPARE(written.messages, QStringList{});
 
-        // The station came back restarted: the locos stand in other slots,
-        // driven meanwhile by another throttle.
+        // Back restarted: the locos stand in other slots, driven meanwhile
+        // by another throttle.
         station = std::make_unique<PtyStation>(p.clock);
-        const std::array<int, 2> speeds{40, 30};
         station->station->throttleSpeed(locos[1], speeds[1]);
         station->station->throttleSpeed(locos[0], speeds[0]);
         QElapsedTimer replug;
         replug.start();
         QVERIFY(QFile::link(station->slavePath(), link));
         QVERIFY(QTest::qWaitFor(connected, 10000));
-        const qint64 ms = replug.elapsed();
-        qInfo("from replug to \"Verbunden\": %lld ms", ms);
-        QVERIFY(ms < 3000);
+        qInfo("from replug to \"Verbunden\": %lld ms", replug.elapsed());
+        QVERIFY(replug.elapsed() < 3000);
         QVERIFY(QTest::qWaitFor([&] { return bound(0) && bound(1); }, 10000));
-        for (int i : {0, 1}) {
-            const SlotRec& panel = p.core.loco.ThrLoco[size_t(i)];
-            QCOMPARE(p.core.loco.ThrSlot[size_t(i)],
-                     station->station->slotTable().find(locos[size_t(i)]));
-            QCOMPARE(panel.Spd, speeds[size_t(i)]);
+        for (size_t i : {0, 1}) {
+            QCOMPARE(p.core.loco.ThrSlot[i], station->station->slotTable().find(locos[i]));
+            QCOMPARE(p.core.loco.ThrLoco[i].Spd, speeds[i]);
         }
         // One loco request after the other, and nothing sent to the locos.
-        QStringList driving;
-        for (const QString& m : written.messages)
-            if (QStringList{"BE", "BF", "A0", "A1", "A2", "D4"}.contains(m.left(2)))
-                driving << m;
-        QCOMPARE(driving, (QStringList{ln::hex(ln::frame({0xBE, 0, locos[0]})),
-                                       ln::hex(ln::frame({0xBE, 0, locos[1]}))}));
-        QCOMPARE(p.boxes.size(), 1);
-        p.core.link.removeTap(&written);
+        QCOMPARE(written.messages.filter(QRegularExpression("^(BE|BF|A[0-2]|D4) ")),
+                 (QStringList{ln::hex(ln::frame({0xBE, 0, locos[0]})),
+                              ln::hex(ln::frame({0xBE, 0, locos[1]}))}));
+        QCOMPARE(p.boxes, QStringList{"Verbindungsfehler:"}); // told once
     }
 
     // Another device chatters all through the connect; later the program
