@@ -254,6 +254,7 @@ void Connection::advance()
         if (req.ReqJob == 47)
             return;
         state_ = State::Connected;
+        req.online = true;
         emit connected();
         return;
     default: return;
@@ -280,6 +281,10 @@ void Connection::disconnect_port(const QString& portText)
 
 void Connection::close_down()
 {
+    // The running job's ending may still have a word for the station
+    // (leaving programming mode) while the port is open.
+    s_.req.online = false;
+    s_.req.disconnected();
     mainTimer_.stop();
     Timer1.stop();
     timer_.stop();
