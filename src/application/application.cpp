@@ -17,7 +17,7 @@ const QString kFsNichtGeschrieben = QStringLiteral("FS.DAT konnte nicht geschrie
 Application::Application(Clock& clk, Port& p, const DataDir& dataDir, QObject* parent)
     : QObject(parent), clock(clk), port(p), data(dataDir), dispatch(clk, msgs),
       link(clk, p, dispatch, msgs),
-      req(link), services{clk, msgs, state, data, link, dispatch, req}, loco(services),
+      req(link, msgs), services{clk, msgs, state, data, link, dispatch, req}, loco(services),
       throttle(services, loco), lokSettings(services, loco), lokDispatch(services, loco),
       options(services), keyboard(services), feedback(services), kennix(services),
       routePanel(FSTab), routeEngine(services, FSTab, routePanel), prog(services), lncv(services),

@@ -271,6 +271,7 @@ void Connection::advance()
         if (req.ReqJob == 47)
             return;
         state_ = State::Connected;
+        req.online = true;
         emit connected();
         if (automatic_)
             emit reconnected();
@@ -300,6 +301,10 @@ void Connection::disconnect_port(const QString& portText)
 void Connection::close_down()
 {
     stop_waiting();
+    // The running job's ending may still have a word for the station
+    // (leaving programming mode) while the port is open.
+    s_.req.online = false;
+    s_.req.disconnected();
     mainTimer_.stop();
     Timer1.stop();
     timer_.stop();

@@ -203,6 +203,16 @@ void Link::ln_send()
     tell(ln::Traffic::Tx, LnTx.data(), end + 1);
 }
 
+void Link::send_now(const QByteArray& bytes)
+{
+    if (!port_.isOpen() || bytes.isEmpty() || bytes.size() > ln::MaxLen - 1)
+        return;
+    const QByteArray message = ln::frame(bytes);
+    port_.write(message);
+    tell(ln::Traffic::Tx, reinterpret_cast<const uint8_t*>(message.constData()),
+         int(message.size()));
+}
+
 void Link::com_input()
 {
     // A handler that makes the port deliver more bytes (an in-memory peer

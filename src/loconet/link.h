@@ -54,6 +54,9 @@ class Link : public QObject {
 
     // Writes the filled buffer (checksum added) or gives up after the echo time-out.
     void ln_send();
+    // A last word while the connection closes (the checksum is added): it
+    // goes out at once, past the buffer, and no echo is awaited.
+    void send_now(const QByteArray& bytes);
     // Takes in what the port holds and dispatches every message it completes.
     void com_input();
 

@@ -80,6 +80,75 @@ class TestEngine : public QObject {
         rig.tick();
         QCOMPARE(ran, (QStringList{"70:0", "70:1", "71:0"}));
     }
+
+    // However a job ends, its ending runs once and learns how.
+    void endingRunsOnce_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QString>("ended");
+        QTest::newRow("finished") << "finish" << "Done";
+        QTest::newRow("replaced by a newer post") << "post" << "Replaced";
+        QTest::newRow("connection gone") << "disconnect" << "Disconnected";
+    }
+    void endingRunsOnce()
+    {
+        QFETCH(QString, how);
+        QFETCH(QString, ended);
+        Rig rig;
+        ReqEngine& req = rig.core->req;
+        QStringList endings;
+        bool finish = false;
+        req.registerJob(77, {.step = [&] { return finish; },
+                             .ending = [&](ReqEngine::End e) {
+                                 endings << QVariant::fromValue(e).toString();
+                                 QCOMPARE(req.ReqJob, 0); // an ending sees the engine free
+                             }});
+        req.post(77);
+        rig.tick();
+        if (how == "finish")
+            finish = true;
+        else if (how == "post")
+            req.post(3);
+        else
+            rig.core->conn.disconnect_port("1");
+        rig.tick(3);
+        QCOMPARE(endings, QStringList{ended});
+    }
+
+    // A user's action is refused with one box while nothing could run it or
+    // while a job runs that must not be cut off; otherwise it replaces.
+    void userActionAsksFirst_data()
+    {
+        QTest::addColumn<bool>("online");
+        QTest::addColumn<bool>("exclusive");
+        QTest::addColumn<int>("runs");
+        QTest::addColumn<QStringList>("boxes");
+        QTest::newRow("disconnected")
+            << false << false << 0
+            << QStringList{"Keine Verbindung zur Zentrale: bitte erst \"Verbinden\"."};
+        QTest::newRow("a job that must finish")
+            << true << true << 77
+            << QStringList{"Bitte warten, bis die Probe beendet ist."};
+        QTest::newRow("a job that may be replaced") << true << false << 3 << QStringList{};
+    }
+    void userActionAsksFirst()
+    {
+        QFETCH(bool, online);
+        QFETCH(bool, exclusive);
+        QFETCH(int, runs);
+        QFETCH(QStringList, boxes);
+        Rig rig;
+        ReqEngine& req = rig.core->req;
+        req.registerJob(77, {.step = [] { return false; },
+                             .exclusive = [exclusive] { return exclusive; },
+                             .what = "die Probe"});
+        req.online = online;
+        if (online)
+            req.post(77);
+        QCOMPARE(req.request(3), boxes.isEmpty());
+        QCOMPARE(req.ReqJob, runs);
+        QCOMPARE(rig.texts(), boxes);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestEngine)
