@@ -117,7 +117,8 @@ class TestProgramming : public QObject {
         QTest::newRow("read CV 200") << false << 200 << 0 << false << "73 72 48 00 00 70";
         QTest::newRow("read CV 300") << false << 300 << 0 << false << "71 72 2C 01 00 70";
         QTest::newRow("write 200 to CV 3") << true << 3 << 200 << false << "79 71 03 00 48 70";
-        QTest::newRow("write 255 to CV 1023") << true << 1023 << 255 << false << "7B 71 7F 03 7F 70";
+        QTest::newRow("write 255 to CV 1023")
+            << true << 1023 << 255 << false << "7B 71 7F 03 7F 70";
         QTest::newRow("write 9 to CV 3 after a stray reply")
             << true << 3 << 9 << true << "71 71 03 00 09 70";
     }
@@ -214,7 +215,9 @@ class TestProgramming : public QObject {
                          : "Keine Antwort auf CV-Schreiben erhalten!")
                 << (read ? " Lese CV 5" : " Schreibe CV 5") << "";
             for (int how : {Replaced, InFlight, Disconnected})
-                QTest::addRow("%s, cut off %d", j.name, how) << j.job << how << "" << "Abbruch" << "";
+                QTest::addRow("%s, cut off %d", j.name, how) << j.job << how << ""
+                                                             << "Abbruch"
+                                                             << "";
         }
     }
     void answerCodes()
@@ -284,7 +287,8 @@ class TestProgramming : public QObject {
         QTest::newRow("7 and 8 inside and at the end")
             << QList<int>{3, 7, 8, 29, 8, 7} << QList<int>{3, 29};
         QTest::newRow("8 first is written") << QList<int>{8, 7, 3, 8} << QList<int>{8, 3};
-        QTest::newRow("a row showing - is left out") << QList<int>{2, 3, 7, 29} << QList<int>{3, 29};
+        QTest::newRow("a row showing - is left out")
+            << QList<int>{2, 3, 7, 29} << QList<int>{3, 29};
         QTest::newRow("only - rows: nothing to write") << QList<int>{2} << QList<int>{};
     }
     void listWriteSkips7And8AndDashes()
@@ -307,8 +311,10 @@ class TestProgramming : public QObject {
         t.rig.run(2);
         QCOMPARE(t.requested, written);
         QCOMPARE(t.station.programmingTrack().decoder()->cvs[2], 2);
-        const QString nothing = "Keine der CVs hat einen bekannten Wert: es wird nichts geschrieben.";
-        QCOMPARE(t.prog.DCCProgStat, written.isEmpty() ? " " + nothing : " Schreibvorgang beendet ");
+        const QString nothing =
+            "Keine der CVs hat einen bekannten Wert: es wird nichts geschrieben.";
+        QCOMPARE(t.prog.DCCProgStat,
+                 written.isEmpty() ? " " + nothing : " Schreibvorgang beendet ");
         QCOMPARE(t.rig.port.written().endsWith(ln::frame({0xE5, 0x07, 0x01, 0x5A, 0x56, 0x40})),
                  !written.isEmpty());
     }
