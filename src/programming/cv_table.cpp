@@ -112,14 +112,17 @@ CvTable::Row CvTable::new_row(const QString& cv, const QString& text)
 void CvTable::NewRow(int cv, const QString& text)
 {
     end_edit();
+    // A table read from a list file need not be sorted: its row for cv may
+    // stand anywhere.
+    for (int row = 0; row < rows_.size(); ++row)
+        if (this->cv(row) == cv) {
+            rows_[row] = new_row(QString::number(cv), text);
+            changed(row, 0, Columns - 1);
+            return;
+        }
     int at = 0;
     while (at < rows_.size() && this->cv(at) < cv)
         ++at;
-    if (at < rows_.size() && this->cv(at) == cv) {
-        rows_[at] = new_row(QString::number(cv), text);
-        changed(at, 0, Columns - 1);
-        return;
-    }
     beginInsertRows({}, at, at);
     rows_.insert(at, new_row(QString::number(cv), text));
     endInsertRows();

@@ -21,6 +21,7 @@ const QString kArtikelnummer =
 const QString kModulAdresse = QStringLiteral("Bitte eine Modul Adresse von 0 bis 65535 eingeben!");
 const QString kLncvNummer = QStringLiteral("Bitte eine LNCV-Nummer von 0 bis 65535 eingeben!");
 const QString kLncvWert = QStringLiteral("Bitte einen LNCV-Wert von 0 bis 65535 eingeben!");
+const QString kWhat = QStringLiteral("die LNCV-Programmierung");
 
 constexpr int CmdWrite = 0x20; // 32
 constexpr int CmdRead = 0x21;  // 33: start, read and end
@@ -54,10 +55,16 @@ int lncv_article(double artNr)
 LncvProg::LncvProg(const Services& s) : s_(s)
 {
     s.dispatch.onPeer(AnswerCmd, [this](const ln::Msg& m) { rx_answer(m); });
-    s.req.registerJob(Start, [this] { return lncv_read(FlagStart); });
-    s.req.registerJob(End, [this] { return lncv_read(FlagEnd); });
-    s.req.registerJob(Read, [this] { return lncv_read(FlagNone); });
-    s.req.registerJob(Write, [this] { return lncv_write(); });
+    // A module's answer counts only while its job waits; cut off, a job
+    // would leave the window not knowing whether the module took it.
+    const auto job = [this](ReqEngine::Job step) {
+        return ReqEngine::JobDef{std::move(step), [this](ReqEngine::End) { awaiting_ = false; },
+                                 [] { return true; }, kWhat};
+    };
+    s.req.registerJob(Start, job([this] { return lncv_read(FlagStart); }));
+    s.req.registerJob(End, job([this] { return lncv_read(FlagEnd); }));
+    s.req.registerJob(Read, job([this] { return lncv_read(FlagNone); }));
+    s.req.registerJob(Write, job([this] { return lncv_write(); }));
 }
 
 void LncvProg::window_loaded()
@@ -82,20 +89,23 @@ bool LncvProg::take(const QString& text, int max, const QString& refusal, int& t
     return true;
 }
 
-bool LncvProg::take_article(const QString& artText)
+bool LncvProg::take_article(const QString& artText, double& to)
 {
     int art = 0;
     if (!take(artText, MaxArticle, kArtikelnummer, art))
         return false;
-    LncvArtNr = art / 10.0;
+    to = art / 10.0;
     return true;
 }
 
 bool LncvProg::start(const QString& artText, const QString& modText)
 {
     int mod = 0;
-    if (!take(modText, MaxField, kModulAdresse, mod) || !take_article(artText))
+    double art = 0;
+    if (!s_.req.allowed() || !take(modText, MaxField, kModulAdresse, mod) ||
+        !take_article(artText, art))
         return false;
+    LncvArtNr = art;
     LncvModAdr = mod;
     LncvNr = 0;
     LncvVal = mod; // LNCV 0 holds the module address
@@ -103,16 +113,22 @@ bool LncvProg::start(const QString& artText, const QString& modText)
     return true;
 }
 
-void LncvProg::end()
+bool LncvProg::end()
 {
+    if (!s_.req.allowed())
+        return false;
     s_.req.post(End);
+    return true;
 }
 
 bool LncvProg::read(const QString& artText, const QString& nrText)
 {
     int nr = 0;
-    if (!take(nrText, MaxField, kLncvNummer, nr) || !take_article(artText))
+    double art = 0;
+    if (!s_.req.allowed() || !take(nrText, MaxField, kLncvNummer, nr) ||
+        !take_article(artText, art))
         return false;
+    LncvArtNr = art;
     LncvNr = nr;
     s_.req.post(Read);
     return true;
@@ -121,9 +137,11 @@ bool LncvProg::read(const QString& artText, const QString& nrText)
 bool LncvProg::write(const QString& artText, const QString& nrText, const QString& valText)
 {
     int nr = 0, val = 0;
-    if (!take(nrText, MaxField, kLncvNummer, nr) || !take(valText, MaxField, kLncvWert, val) ||
-        !take_article(artText))
+    double art = 0;
+    if (!s_.req.allowed() || !take(nrText, MaxField, kLncvNummer, nr) ||
+        !take(valText, MaxField, kLncvWert, val) || !take_article(artText, art))
         return false;
+    LncvArtNr = art;
     LncvNr = nr;
     LncvVal = val;
     // LNCV 0 is the module address: the module is found under the new one
@@ -152,7 +170,6 @@ void LncvProg::put_request(int command, int flags)
                         Sig0, Sig1);
     sentArticle_ = art;
     sentNr_ = nr;
-    sentModAdr_ = flags == FlagStart ? val : -1;
     s_.req.ReqTime = s_.clock.now();
     s_.req.ReqStep = Await;
 }
@@ -162,17 +179,20 @@ bool LncvProg::lncv_read(int flags)
     if (s_.req.ReqStep == Send) {
         put_request(CmdRead, flags);
         LncvVal = -1;
-        return flags == FlagEnd; // the end of programming mode is not answered
+        awaiting_ = flags != FlagEnd; // the end of programming mode is not answered
+        return !awaiting_;
     }
     if (s_.clock.now() - s_.req.ReqTime > ReadTimeout) {
         fail(kKeineAntwortLesen);
         return true;
     }
-    if (LncvVal == -1)
+    if (awaiting_)
         return false;
     emit answer_shown(LncvNr, LncvVal);
-    if (flags == FlagStart)
+    if (flags == FlagStart) {
+        LncvModAdr = LncvVal; // the module found, also when the window opens again
         emit programming_started(LncvVal);
+    }
     return true;
 }
 
@@ -201,13 +221,13 @@ void LncvProg::rx_answer(const ln::Msg& m)
     const int nr = m[9] + 256 * m[10];
     const int val = m[11] + 256 * m[12];
     LncvArtAns = art;
-    // Modules and throttle devices answer on their own too: only the answer
-    // of the module asked, for the LNCV asked, ends the running start or read.
-    const int job = s_.req.ReqJob;
-    const bool awaited = (job == Start || job == Read) && s_.req.ReqStep == Await && LncvVal == -1;
-    if (!awaited || art != sentArticle_ || nr != sentNr_ ||
-        (sentModAdr_ >= 0 && val != sentModAdr_))
+    // Modules and throttle devices answer on their own too: only an answer
+    // of the article asked, for the LNCV asked, ends the running start or
+    // read. A start takes any module address: a user looking for a module
+    // whose address he does not know learns it from the answer.
+    if (!awaiting_ || art != sentArticle_ || nr != sentNr_)
         return;
+    awaiting_ = false;
     LncvNr = nr;
     LncvVal = val;
 }

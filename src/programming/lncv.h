@@ -38,10 +38,13 @@ class LncvProg : public QObject {
 
     // The window was opened afresh: number and value start at 0.
     void window_loaded();
-    // Button handlers, given the fields' texts. Each refuses (false, with a
-    // message) a text that is no number in range; nothing is sent then.
+    // Button handlers, given the fields' texts. Each refuses (false, with
+    // one message) while disconnected, while a job runs that must not be
+    // cut off, or a text that is no number in range; nothing is sent or
+    // changed then. Any module of the article asked may answer a start:
+    // its address is the one found.
     bool start(const QString& artText, const QString& modText);
-    void end();
+    bool end();
     bool read(const QString& artText, const QString& nrText);
     bool write(const QString& artText, const QString& nrText, const QString& valText);
     // A write to a device whose article field is known (a throttle device's
@@ -58,7 +61,7 @@ class LncvProg : public QObject {
     void programming_started(int moduleAddress);
 
   private:
-    bool take_article(const QString& artText);
+    bool take_article(const QString& artText, double& to);
     bool take(const QString& text, int max, const QString& refusal, int& to);
     void put_request(int command, int flags);
     bool lncv_read(int flags);
@@ -67,6 +70,8 @@ class LncvProg : public QObject {
     void fail(const QString& text);
 
     Services s_;
-    // What the running job asked, so that only its module's answer counts.
-    int sentArticle_ = 0, sentNr_ = 0, sentModAdr_ = -1;
+    // What the running start or read asked, so that only an answer of that
+    // article for that LNCV counts, and only while it waits.
+    int sentArticle_ = 0, sentNr_ = 0;
+    bool awaiting_ = false;
 };

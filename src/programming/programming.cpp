@@ -31,6 +31,9 @@ const QString kCvNummer = QStringLiteral("Bitte eine CV-Nummer von 1 bis 1023 ei
 const QString kWertUngueltig = QStringLiteral("CV %1: ungültiger Wert \"%2\" (erlaubt: 0 bis %3)");
 const QString kUnbekannt = QStringLiteral("-");
 const QString kHinweis = QStringLiteral("Hinweis");
+const QString kNichtsZuSchreiben =
+    QStringLiteral("Keine der CVs hat einen bekannten Wert: es wird nichts geschrieben.");
+const QString kWhat = QStringLiteral("die Programmierung auf dem Programmiergleis");
 const QString kKennlinie =
     QStringLiteral("Damit die Kennline aktiviert wird, muss Bit 4 in CV 29 auf 1 gesetzen werden!");
 
@@ -75,16 +78,11 @@ Programming::Programming(const Services& s) : s_(s)
     CvValue.fill(CvUnknown);
     HerstellerName[CvUnknown] = kUnbekannt;
     s.dispatch.on(0xE7, [this](const ln::Msg& m) { rx_programmer(m); });
+    // Cut off halfway, a job would leave the station in programming mode.
     for (int job : {ReadList, WriteList, ReadOne, WriteOne})
-        s.req.registerJob(job, [this, job] { return step(job); });
-    // A job of another window that replaces ours must not leave the
-    // programming buttons locked for good.
-    connect(&s.req, &ReqEngine::lock_ui, this, [this](bool busy) {
-        if (!busy && active_) {
-            active_ = false;
-            set_prog_buttons(true);
-        }
-    });
+        s.req.registerJob(job, {[this, job] { return step(job); },
+                                [this, job](ReqEngine::End how) { ended(job, how); },
+                                [] { return true; }, kWhat});
 }
 
 void Programming::set_value(int cv, int v)
@@ -111,6 +109,7 @@ void Programming::dcc_init()
         CvList[SpeedList][size_t(i)] = 67 + i;
     CvListLast[SpeedList] = 27;
     CvFileName.clear();
+    CvFileUnread = false;
     forget_values();
 }
 
@@ -118,19 +117,18 @@ void Programming::dcc_init()
 
 bool Programming::start(int job, int list)
 {
-    if (active_)
-        return false; // the track is in the middle of another transaction
     CvListNr = list;
     CvListPos = 0;
-    active_ = true;
     s_.req.post(job);
+    active_ = true;
+    entered_ = false;
     set_prog_buttons(false);
     return true;
 }
 
 bool Programming::read_one(const QString& cvText)
 {
-    if (active_)
+    if (!s_.req.allowed())
         return false;
     const auto cv = number_in(cvText, 1, 1023);
     if (!cv) {
@@ -143,7 +141,7 @@ bool Programming::read_one(const QString& cvText)
 
 bool Programming::write_one(const QString& cvText, const QString& valueText)
 {
-    if (active_)
+    if (!s_.req.allowed())
         return false;
     const auto cv = number_in(cvText, 1, 1023);
     const auto v = number_in(valueText, 0, 255);
@@ -152,28 +150,41 @@ bool Programming::write_one(const QString& cvText, const QString& valueText)
         return false;
     }
     ProgCv = *cv;
-    ProgAnswer = *v;
+    ProgWrSave = *v;
     return start(WriteOne);
 }
 
 bool Programming::read_list(int list)
 {
-    if (list < 0 || list > 3 || CvListLast[size_t(list)] < 0)
+    if (list < 0 || list > 3 || CvListLast[size_t(list)] < 0 || !s_.req.allowed())
         return false;
     return start(ReadList, list);
 }
 
 bool Programming::write_list(int list)
 {
-    if (list < 0 || list > 3 || CvListLast[size_t(list)] < 0)
+    if (list < 0 || list > 3 || CvListLast[size_t(list)] < 0 || !s_.req.allowed())
         return false;
+    return start_write(list);
+}
+
+// After the engine allowed the start: a list with no known value would only
+// enter and leave programming mode.
+bool Programming::start_write(int list)
+{
+    if (next_write(list, 0) > CvListLast[size_t(list)]) {
+        status(QLatin1Char(' ') + kNichtsZuSchreiben);
+        s_.msgs.show(kHinweis, kNichtsZuSchreiben, MsgIcon::Information);
+        return false;
+    }
     return start(WriteList, list);
 }
 
 bool Programming::write_std(const std::array<QString, 7>& cvTxt, bool longAddress,
                             std::optional<int> cv29)
 {
-    if (active_)
+    // Refused, the fields' values must not look known in the CV list.
+    if (!s_.req.allowed())
         return false;
     std::array<std::optional<int>, 7> v{};
     for (int i = 1; i <= 6; ++i) {
@@ -198,7 +209,7 @@ bool Programming::write_std(const std::array<QString, 7>& cvTxt, bool longAddres
     if (cv29)
         set_value(29, *cv29 & 0xFF);
     emit show_cv_list();
-    return write_list(StdList);
+    return start_write(StdList);
 }
 
 bool Programming::fill_user_list(const CvTable& table, bool withValues)
@@ -210,51 +221,62 @@ bool Programming::fill_user_list(const CvTable& table, bool withValues)
                 fail(invalid_value(e.cv, QString::number(e.value), 255));
                 return false;
             }
-    // Rows showing "-" or nothing keep their CV's value; unknown ones are not written.
+    // A row showing "-" or nothing is not written, whatever its CV held before.
     int n = 0;
     for (const CvTable::Entry& e : entries) {
         if (n >= ListSize)
             break;
+        if (withValues && e.value < 0)
+            continue;
         CvList[UserList][size_t(n++)] = e.cv;
-        if (withValues && e.value >= 0)
+        if (withValues)
             set_value(e.cv, e.value);
     }
     CvListLast[UserList] = n - 1;
-    return n > 0;
+    return true;
 }
 
 bool Programming::read_user_list(const CvTable& table)
 {
-    return !active_ && fill_user_list(table, false) && read_list(UserList);
+    if (table.user_list().isEmpty() || !s_.req.allowed())
+        return false;
+    fill_user_list(table, false);
+    return start(ReadList, UserList);
 }
 
 bool Programming::write_user_list(const CvTable& table)
 {
-    return !active_ && fill_user_list(table, true) && write_list(UserList);
+    if (table.user_list().isEmpty() || !s_.req.allowed())
+        return false;
+    return fill_user_list(table, true) && start_write(UserList);
 }
 
 bool Programming::read_rc_data()
 {
-    if (active_)
+    if (!s_.req.allowed())
         return false;
     for (int i = 0; i < 12; ++i)
         CvList[RcDataList][size_t(i)] = 261 + i;
     CvListLast[RcDataList] = 11;
-    return read_list(RcDataList);
+    return start(ReadList, RcDataList);
 }
 
 bool Programming::read_speed_table()
 {
+    if (!read_list(SpeedList))
+        return false;
     SpeedShowPoints = true;
-    return read_list(SpeedList);
+    return true;
 }
 
 bool Programming::write_speed_table()
 {
-    if (active_)
+    if (!s_.req.allowed())
         return false;
-    s_.msgs.show(kHinweis, kKennlinie, MsgIcon::Information);
-    return write_list(SpeedList);
+    // The reminder only for a write that goes out.
+    if (next_write(SpeedList, 0) <= CvListLast[SpeedList])
+        s_.msgs.show(kHinweis, kKennlinie, MsgIcon::Information);
+    return start_write(SpeedList);
 }
 
 void Programming::set_prog_buttons(bool enable)
@@ -279,6 +301,7 @@ bool Programming::step(int job)
     switch (s_.req.ReqStep) {
     case Enter:
         s_.link.hex_to_tx(kEnter);
+        entered_ = true;
         s_.req.ReqStep = AwaitEnter;
         return false;
     case AwaitEnter:
@@ -287,22 +310,20 @@ bool Programming::step(int job)
         return false;
     case Request: {
         if (list && write)
-            CvListPos = next_write(CvListPos);
+            CvListPos = next_write(CvListNr, CvListPos);
         if (list && CvListPos > CvListLast[size_t(CvListNr)]) {
             status(write ? kSchreibenBeendet : kLesenBeendet);
-            return finish_list();
+            return true;
         }
         const int cv = list ? CvList[size_t(CvListNr)][size_t(CvListPos)] : ProgCv;
         status((write ? kSchreibeCv : kLeseCv) + QString::number(cv));
-        int v = 0;
-        if (write) {
-            v = list ? value(cv) : ProgAnswer;
-            ProgWrSave = v;
-        }
-        put_request(write, cv, v);
+        if (write && list)
+            ProgWrSave = value(cv);
+        put_request(write, cv, write ? ProgWrSave : 0);
         s_.req.ReqStep = AwaitAnswer;
         s_.req.ReqTime = s_.clock.now();
         ProgAnswer = write ? WriteAwaited : ReadAwaited;
+        awaitCv_ = cv;
         return false;
     }
     case AwaitAnswer: return list ? await_list(write) : await_one(write);
@@ -336,18 +357,18 @@ bool Programming::await_list(bool write)
     if (ProgAbort) {
         ProgAbort = false;
         status(kAbbruch);
-        return finish_list();
+        return true;
     }
     if (s_.clock.now() - s_.req.ReqTime > AnswerTimeout) {
         s_.msgs.show(titles::Fehler, write ? kKeineAntwortSchreiben : kKeineAntwortLesen);
-        return finish_list();
+        return true;
     }
     if (ProgAnswer == (write ? WriteAwaited : ReadAwaited))
         return false;
     const bool ok = write ? ProgAnswer == Written : ProgAnswer >= 0 && ProgAnswer <= 255;
     if (!ok) {
         fail(prog_error(ProgAnswer, write ? ProgColumn::ListWrite : ProgColumn::Read).box);
-        return finish_list();
+        return true;
     }
     if (!write)
         set_value(CvList[size_t(CvListNr)][size_t(CvListPos)], ProgAnswer);
@@ -358,11 +379,11 @@ bool Programming::await_list(bool write)
     return false;
 }
 
-int Programming::next_write(int pos) const
+int Programming::next_write(int list, int pos) const
 {
-    const auto& list = CvList[size_t(CvListNr)];
-    for (; pos <= CvListLast[size_t(CvListNr)]; ++pos) {
-        const int cv = list[size_t(pos)];
+    const auto& cvs = CvList[size_t(list)];
+    for (; pos <= CvListLast[size_t(list)]; ++pos) {
+        const int cv = cvs[size_t(pos)];
         // CV 7 and 8 are read-only in a decoder (version, manufacturer);
         // only a list that starts with one writes it (a reset via CV 8).
         if (value(cv) != CvUnknown && (pos == 0 || (cv != 7 && cv != 8)))
@@ -375,7 +396,7 @@ bool Programming::await_one(bool write)
 {
     if (s_.clock.now() - s_.req.ReqTime > AnswerTimeout) {
         s_.msgs.show(titles::Fehler, write ? kKeineAntwortSchreiben : kKeineAntwortLesen);
-        return finish_one();
+        return true;
     }
     if (ProgAnswer == (write ? WriteAwaited : ReadAwaited))
         return false;
@@ -396,27 +417,33 @@ bool Programming::await_one(bool write)
             emit single_value_shown(ProgAnswer == 1002 || ProgAnswer == 1003 ? QStringLiteral("-")
                                                                              : QStringLiteral("_"));
     }
-    return finish_one();
-}
-
-bool Programming::finish_list()
-{
-    leave();
-    cv_list_done();
     return true;
 }
 
-bool Programming::finish_one()
+// However the job ended, the station leaves programming mode once and the
+// windows are released. A job cut off shows it was not finished.
+void Programming::ended(int job, ReqEngine::End how)
 {
-    leave();
+    awaitCv_ = 0;
     active_ = false;
-    set_prog_buttons(true);
-    return true;
+    if (entered_) {
+        entered_ = false;
+        leave(how == ReqEngine::End::Disconnected);
+    }
+    if (how != ReqEngine::End::Done)
+        status(kAbbruch);
+    if (job == ReadList || job == WriteList)
+        cv_list_done();
+    else
+        set_prog_buttons(true);
 }
 
-void Programming::leave()
+void Programming::leave(bool closing)
 {
-    s_.link.hex_to_tx(kLeave);
+    // The buffer may still hold our request when a newer job replaced this
+    // one, and the port closes right after the ending when disconnecting.
+    if (closing || !s_.link.hex_to_tx(kLeave))
+        s_.link.send_now(QByteArray::fromHex(kLeave.toLatin1()));
 }
 
 void Programming::status(const QString& text)
@@ -434,7 +461,6 @@ void Programming::fail(const QString& text)
 
 void Programming::cv_list_done()
 {
-    active_ = false;
     if (CvListNr == StdList)
         emit show_std_cvs();
     emit show_cv_list();
@@ -449,9 +475,18 @@ void Programming::cv_list_done()
 
 void Programming::rx_programmer(const ln::Msg& m)
 {
-    if (m[1] != 0x0E || m[2] != 124)
+    // Only a reply to our request counts: one arriving before the request
+    // went out, or after its job ended, is somebody else's.
+    if (awaitCv_ == 0 || m[1] != 0x0E || m[2] != 124)
         return;
-    const int pstat = m[4], cvh = m[8], data7 = m[10];
+    const int pstat = m[4], cvh = m[8], cvl = m[9], data7 = m[10];
+    // The reply names the CV as the request did: CVL and bits 0, 4 and 5
+    // of CVH (bit 1 is data bit 7). A reply naming no CV is taken as ours;
+    // one naming another CV is late, from a request that timed out.
+    const int cv = cvl | (cvh & 0x01) << 7 | ((cvh >> 4) & 0x03) << 8;
+    if (cv != 0 && cv != awaitCv_)
+        return;
+    awaitCv_ = 0;
     if (ProgAnswer != ReadAwaited)
         ProgAnswer = Written + pstat;
     else

@@ -5,6 +5,7 @@
 // the signals; everything that decides what goes on the wire lives here.
 
 #include "core/services.h"
+#include "requests/engine.h"
 
 #include <QObject>
 #include <QString>
@@ -59,8 +60,10 @@ class Programming : public QObject {
     int CvListNr = 0;
     int CvListPos = 0;
     int ProgCv = 0;
+    // The answer awaited or received; never the value to write, which a
+    // stray reply would overwrite.
     int ProgAnswer = 0;
-    int ProgWrSave = 0;
+    int ProgWrSave = 0; // the value a write sends, from its start until its answer
     bool ProgAbort = false;
     QString DCCProgStat;
 
@@ -69,6 +72,8 @@ class Programming : public QObject {
     std::array<QString, CvUnknown + 1> HerstellerName{};
     QString CvFileName;
     std::optional<QString> ListFileName;
+    // "Laden" could not read CvFileName: "Speichern" must not replace it.
+    bool CvFileUnread = false;
 
     // Speed-curve editor settings kept for the whole run.
     int SpeedRange = 128;
@@ -85,19 +90,22 @@ class Programming : public QObject {
     void dcc_init();
 
     bool job_running() const { return active_; }
-    // Each start refuses (false) while a programming job runs or when its
-    // input cannot be read or is out of range (with a message); otherwise
-    // the buttons lock. Single CVs come as the fields' texts.
+    // Each start refuses (false, with one message) while disconnected,
+    // while a job runs that must not be cut off, or when its input cannot
+    // be read or is out of range; otherwise the buttons lock. Nothing
+    // changes before a start is refused. Single CVs come as the fields' texts.
     bool read_one(const QString& cvText);
     bool write_one(const QString& cvText, const QString& valueText);
     bool read_list(int list);
     // A list write sends only known values: a CV whose value is unknown is
-    // left alone rather than written as 0.
+    // left alone rather than written as 0. A list with nothing to write is
+    // refused with a message.
     bool write_list(int list);
     // Standard CVs from the fields: CVTxt(1..6) as typed ("-" or empty:
     // left as it is), the long-address box and CV 29 (unset: left alone).
     bool write_std(const std::array<QString, 7>& cvTxt, bool longAddress, std::optional<int> cv29);
-    // The table's selected rows as list 2; false (no job) when none is selected.
+    // The table's selected rows as list 2; false (no job) when none is
+    // selected. A write leaves out the rows showing "-".
     bool read_user_list(const CvTable& table);
     bool write_user_list(const CvTable& table);
     bool read_rc_data();
@@ -123,6 +131,7 @@ class Programming : public QObject {
     // Files: the CV file CvFileName, the list file ListFileName, the
     // manufacturer list of the data folder. Failures are reported.
     bool save_cv();
+    bool save_cv_as(const QString& name);
     bool load_cv(CvTable& table);
     bool save_cvtab(const CvTable& table);
     bool load_cvtab(CvTable& table);
@@ -142,20 +151,22 @@ class Programming : public QObject {
 
   private:
     bool start(int job, int list = 0);
+    bool start_write(int list);
     bool step(int job);
+    void ended(int job, ReqEngine::End how);
     void put_request(bool write, int cv, int value);
     bool await_list(bool write);
-    int next_write(int pos) const;
+    int next_write(int list, int pos) const;
     bool await_one(bool write);
-    bool finish_list();
-    bool finish_one();
     void status(const QString& text);
     void fail(const QString& text);
-    void leave();
+    void leave(bool closing);
     void cv_list_done();
     bool fill_user_list(const CvTable& table, bool withValues);
     void rx_programmer(const ln::Msg& m);
 
     Services s_;
-    bool active_ = false; // one of our jobs is posted and has not ended
+    bool active_ = false;  // one of our jobs is posted and has not ended
+    bool entered_ = false; // the running job has put the station into programming mode
+    int awaitCv_ = 0;      // the CV whose reply the running job waits for; 0 = none
 };

@@ -17,6 +17,9 @@ const QString kFalschesFormat = QStringLiteral("Falsches Dateiformat!");
 const QString kNichtGelesen = QStringLiteral("Die Datei %1 kann nicht gelesen werden:\n%2");
 const QString kNichtGeschrieben =
     QStringLiteral("Die Datei %1 konnte nicht geschrieben werden:\n%2");
+const QString kNichtUeberschrieben =
+    QStringLiteral("Die Datei %1 konnte nicht gelesen werden und wird nicht überschrieben. "
+                   "Zum Speichern bitte \"Speichern unter\" wählen.");
 const QString kHersteller = QStringLiteral("Hersteller.dat");
 
 std::optional<QByteArray> read_file(const QString& path, QString* error)
@@ -56,6 +59,10 @@ QString list_file_beside(const QString& listFile, const QString& cvFile)
 
 bool Programming::save_cv()
 {
+    if (CvFileUnread) {
+        s_.msgs.show(kDateifehler, kNichtUeberschrieben.arg(CvFileName), MsgIcon::Warning);
+        return false;
+    }
     QString error;
     if (write_file(CvFileName, cvfile::format_cv(CvValue, ListFileName), &error))
         return true;
@@ -63,9 +70,18 @@ bool Programming::save_cv()
     return false;
 }
 
+// A name chosen in the save dialog: the user has decided about that file.
+bool Programming::save_cv_as(const QString& name)
+{
+    CvFileName = name;
+    CvFileUnread = false;
+    return save_cv();
+}
+
 bool Programming::load_cv(CvTable& table)
 {
     QString error;
+    CvFileUnread = true;
     const auto bytes = read_file(CvFileName, &error);
     if (!bytes) {
         s_.msgs.show(kDateifehler, kNichtGelesen.arg(CvFileName, error));
@@ -77,6 +93,7 @@ bool Programming::load_cv(CvTable& table)
         s_.msgs.show(kDateifehler, kFalschesFormat);
         return false;
     }
+    CvFileUnread = false;
     for (const auto& [cv, v] : file->values)
         set_value(cv, v);
     ListFileName = file->listFile;

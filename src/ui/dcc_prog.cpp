@@ -608,9 +608,8 @@ void DCCProg::save_as_menu()
 {
     ask_file(this, true, kSpeichernTitle, kCvFilterSave, kCvSuffix, prog_.CvFileName,
              [this](const QString& name) {
-                 prog_.CvFileName = name;
+                 prog_.save_cv_as(name);
                  caption();
-                 save_cv();
              });
 }
 

@@ -136,7 +136,9 @@ void LNProg::start_clicked()
 
 void LNProg::end_clicked()
 {
-    core_.lncv.end();
+    // Refused, the module is still in programming mode: the buttons stay.
+    if (!core_.lncv.end())
+        return;
     set_programming(false);
     StartBut->setFocus();
 }

@@ -83,6 +83,13 @@ class TestCv : public QObject {
         QCOMPARE(table_cvs(t), (QList<int>{3, 29, 50, 1023}));
         QCOMPARE(t.cell(0, CvTable::ColText), "neu");
         QCOMPARE(t.cell(0, CvTable::ColValue), "-");
+        // A table loaded unsorted: its row for a CV is found wherever it stands.
+        CvTable loaded;
+        loaded.set_rows({{"57", "Motor"}, {"49", "Licht"}});
+        loaded.NewRow(49, "neu");
+        loaded.NewRow(50, "");
+        QCOMPARE(table_cvs(loaded), (QList<int>{50, 57, 49}));
+        QCOMPARE(loaded.cell(2, CvTable::ColText), "neu");
         t.ClrRow(1);
         QCOMPARE(t.cv(1), 50);
         t.set_name("Deko");
@@ -311,12 +318,19 @@ class TestCv : public QObject {
         QCOMPARE(table_cvs(table), cvs);
         QCOMPARE(rig.texts(), QStringList{});
 
-        // A file of the wrong kind leaves every value unknown and the table as it is.
+        // A file of the wrong kind leaves every value unknown and the table
+        // as it is, and "Speichern" does not replace it; a name chosen anew may.
         QVERIFY(save_file(prog.CvFileName, "LST-Datei\r\n\r\n", nullptr));
         QVERIFY(!prog.load_cv(table));
         QCOMPARE(prog.value(29), CvUnknown);
         QCOMPARE(table_cvs(table), cvs);
-        QCOMPARE(rig.texts(), QStringList{"Falsches Dateiformat!"});
+        prog.set_value(1, 3);
+        QVERIFY(!prog.save_cv());
+        QCOMPARE(read_file(prog.CvFileName, 1000).value_or(""), QByteArray("LST-Datei\r\n\r\n"));
+        QCOMPARE(rig.texts().first(), "Falsches Dateiformat!");
+        QVERIFY(rig.texts().last().contains(prog.CvFileName));
+        QVERIFY(prog.save_cv_as(prog.CvFileName));
+        QVERIFY(read_file(prog.CvFileName, 1000).value_or("").endsWith("1,3\r\n"));
     }
 
     void saveReportsFailure()

@@ -90,6 +90,7 @@ class TestLncv : public QObject {
         QFETCH(QString, bytes5to13);
         QFETCH(QString, box);
         Rig rig;
+        rig.core->req.online = true;
         action(rig, rig.core->lncv);
         QCOMPARE(lastRequest(rig), request(bytes5to13));
         QCOMPARE(rig.texts(), box.isEmpty() ? QStringList() : QStringList{box});
@@ -121,6 +122,7 @@ class TestLncv : public QObject {
         QFETCH(double, seconds);
         QFETCH(QString, text); // "-": still waiting
         Rig rig;
+        rig.core->req.online = true;
         LncvProg& l = rig.core->lncv;
         write ? l.write("12340", "1", "5") : l.read("12340", "1");
         acknowledge(rig, code);
@@ -130,24 +132,29 @@ class TestLncv : public QObject {
         QCOMPARE(rig.core->req.idle(), text != "-");
     }
 
-    // Other modules and devices answer too; only the module asked ends a start.
-    void onlyTheModuleAskedAnswers()
+    // Other articles and devices answer too; any module of the article asked
+    // ends a start, so a module is found by its article alone.
+    void onlyTheArticleAskedAnswers()
     {
         Rig rig;
+        rig.core->req.online = true;
         LncvProg& l = rig.core->lncv;
         QSignalSpy started(&l, &LncvProg::programming_started);
         l.start("12340", "1");
         rig.tick();
         rig.echo();
         rig.sendRaw(sim::LncvModules::answer(1235, 0, 1)); // another article
-        rig.sendRaw(sim::LncvModules::answer(1234, 0, 2)); // another module
         rig.sendRaw(sim::LncvModules::answer(1234, 1, 1)); // another LNCV
         rig.tick();
         QVERIFY(started.isEmpty());
-        rig.sendRaw(sim::LncvModules::answer(1234, 0, 1));
+        QCOMPARE(l.LncvArtAns, 1234);
+        rig.sendRaw(sim::LncvModules::answer(1234, 0, 2)); // the module at address 2
+        rig.sendRaw(sim::LncvModules::answer(1234, 0, 3)); // a second one: too late
         rig.tick();
         QCOMPARE(started.size(), 1);
-        QCOMPARE(l.LncvArtAns, 1234);
+        QCOMPARE(started.last().at(0).toInt(), 2);
+        QCOMPARE(l.LncvModAdr, 2);
+        QVERIFY(rig.core->req.idle());
     }
 };
 

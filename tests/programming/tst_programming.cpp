@@ -2,6 +2,7 @@
 // programmer's reply, answer codes, list jobs, abort and time-outs.
 
 #include "programming/cv_table.h"
+#include "programming/lncv.h"
 #include "programming/programming.h"
 #include "sim/virtual_station.h"
 #include "support/rig.h"
@@ -28,9 +29,13 @@ struct Bench {
     Programming& prog = rig.core->prog;
     QSignalSpy buttons{&prog, &Programming::prog_buttons};
 
-    Bench() { prog.dcc_init(); }
+    Bench()
+    {
+        prog.dcc_init();
+        rig.core->req.online = true;
+    }
     // Echoes and ticks until the 31-byte request is on the wire; all written so far.
-    QString untilRequest()
+    QString untilRequest(bool echoIt = true)
     {
         QString wire;
         for (int i = 0; i < 20 && !wire.contains("ED 1F"); ++i) {
@@ -39,15 +44,22 @@ struct Bench {
             wire += (wire.isEmpty() ? "" : " ") + rig.takeWire();
             wire = wire.trimmed();
         }
-        rig.echo();
+        if (echoIt)
+            rig.echo();
         return wire;
     }
-    void reply(int pstat, int cvh = 0, int data = 0, int slot = 124)
+    // CVL 0 names no CV.
+    void reply(int pstat, int cvl = 0, int cvh = 0, int data = 0, int slot = 124)
     {
-        rig.send({0xE7, 0x0E, slot, 0x28, pstat, 0, 0, 0x0F, cvh, 0x01, data, 0, 0});
+        rig.send({0xE7, 0x0E, slot, 0x28, pstat, 0, 0, 0x0F, cvh, cvl, data, 0, 0});
         rig.tick(3);
     }
-    bool released() const { return !buttons.isEmpty() && buttons.last().at(0).toBool(); }
+    // How often the buttons were given back since the start.
+    int releases() const
+    {
+        return int(std::count_if(buttons.begin(), buttons.end(),
+                                 [](const QList<QVariant>& a) { return a.at(0).toBool(); }));
+    }
 };
 
 // The core against the virtual station's decoder; the CVs it was asked for.
@@ -61,6 +73,7 @@ struct Track {
     explicit Track(std::optional<sim::Decoder> decoder = sim::Decoder::standard(3))
     {
         prog.dcc_init();
+        rig.core->req.online = true;
         station.programmingTrack().setDecoder(decoder);
         rig.station = [this] { station.poll(); };
         station.setMonitor([this](double, bool out, const QByteArray& m) {
@@ -82,8 +95,11 @@ void userList(Programming& prog, const QList<int>& cvs)
 }
 } // namespace
 
+// Ways a job ends without its answer, as answerCodes' pstat.
+constexpr int NoReply = -1, Replaced = -2, InFlight = -3, Disconnected = -4;
+
 struct ReplyRow {
-    int pending, slot, pstat, cvh, data, answer;
+    int job, cv, slot, pstat, cvh, cvl, data, answer; // job 0: none runs
 };
 Q_DECLARE_METATYPE(ReplyRow)
 
@@ -95,22 +111,29 @@ class TestProgramming : public QObject {
         QTest::addColumn<bool>("write");
         QTest::addColumn<int>("cv");
         QTest::addColumn<int>("value");
+        QTest::addColumn<bool>("stray"); // a reply arrives before the request goes out
         QTest::addColumn<QString>("bytes5to10");
-        QTest::newRow("read CV 1") << false << 1 << 0 << "71 72 01 00 00 70";
-        QTest::newRow("read CV 200") << false << 200 << 0 << "73 72 48 00 00 70";
-        QTest::newRow("read CV 300") << false << 300 << 0 << "71 72 2C 01 00 70";
-        QTest::newRow("write 200 to CV 3") << true << 3 << 200 << "79 71 03 00 48 70";
-        QTest::newRow("write 255 to CV 1023") << true << 1023 << 255 << "7B 71 7F 03 7F 70";
+        QTest::newRow("read CV 1") << false << 1 << 0 << false << "71 72 01 00 00 70";
+        QTest::newRow("read CV 200") << false << 200 << 0 << false << "73 72 48 00 00 70";
+        QTest::newRow("read CV 300") << false << 300 << 0 << false << "71 72 2C 01 00 70";
+        QTest::newRow("write 200 to CV 3") << true << 3 << 200 << false << "79 71 03 00 48 70";
+        QTest::newRow("write 255 to CV 1023")
+            << true << 1023 << 255 << false << "7B 71 7F 03 7F 70";
+        QTest::newRow("write 9 to CV 3 after a stray reply")
+            << true << 3 << 9 << true << "71 71 03 00 09 70";
     }
     void requestBytes()
     {
         QFETCH(bool, write);
         QFETCH(int, cv);
         QFETCH(int, value);
+        QFETCH(bool, stray);
         QFETCH(QString, bytes5to10);
         Bench b;
         const QString cvText = QString::number(cv);
         QVERIFY(write ? b.prog.write_one(cvText, QString::number(value)) : b.prog.read_one(cvText));
+        if (stray)
+            b.reply(0);
         const QByteArray body = QByteArray::fromHex(
             ("ED 1F 01 5A 56 " + bytes5to10 + " 00 00 00 00 10" + QString(" 00").repeated(14))
                 .toLatin1());
@@ -121,28 +144,44 @@ class TestProgramming : public QObject {
     void programmerReply_data()
     {
         QTest::addColumn<ReplyRow>("row");
+        const int rd = Programming::ReadOne, wr = Programming::WriteOne;
         const int read = Programming::ReadAwaited, write = Programming::WriteAwaited;
-        QTest::newRow("read, CVH bit 1 adds 128") << ReplyRow{read, 124, 0, 0x02, 0x05, 133};
-        QTest::newRow("read, other CVH bits ignored") << ReplyRow{read, 124, 0, 0x31, 0x05, 5};
-        QTest::newRow("write done") << ReplyRow{write, 124, 0, 0x02, 0x05, 1000};
-        QTest::newRow("nothing pending") << ReplyRow{0, 124, 0, 0, 7, 1000};
-        QTest::newRow("loco slot is no reply") << ReplyRow{read, 3, 0, 0, 7, read};
+        QTest::newRow("read, CVH bit 1 adds 128") << ReplyRow{rd, 5, 124, 0, 0x02, 5, 0x05, 133};
+        // CV 901 = 0x385: bit 7 in CVH bit 0, bits 8 and 9 in CVH bits 4 and 5.
+        QTest::newRow("read, CV bits of CVH are no data")
+            << ReplyRow{rd, 901, 124, 0, 0x31, 0x05, 0x05, 5};
+        QTest::newRow("reply naming no CV") << ReplyRow{rd, 5, 124, 0, 0, 0, 7, 7};
+        QTest::newRow("write done") << ReplyRow{wr, 5, 124, 0, 0x02, 5, 0x05, 1000};
+        QTest::newRow("nothing pending: a stray reply") << ReplyRow{0, 5, 124, 0, 0, 5, 7, 0};
+        QTest::newRow("loco slot is no reply") << ReplyRow{rd, 5, 3, 0, 0, 5, 7, read};
+        QTest::newRow("late reply for CV 4 while CV 5 is read")
+            << ReplyRow{rd, 5, 124, 0, 0, 4, 7, read};
+        QTest::newRow("late reply for CV 133 while CV 5 is written")
+            << ReplyRow{wr, 5, 124, 0, 0x01, 5, 0, write};
     }
     void programmerReply()
     {
         QFETCH(ReplyRow, row);
-        const auto& [pending, slot, pstat, cvh, data, answer] = row;
+        const auto& [job, cv, slot, pstat, cvh, cvl, data, answer] = row;
         Bench b;
-        b.prog.ProgAnswer = pending;
-        b.reply(pstat, cvh, data, slot);
+        const QString cvText = QString::number(cv);
+        if (job != 0) {
+            QVERIFY(job == Programming::ReadOne ? b.prog.read_one(cvText)
+                                                : b.prog.write_one(cvText, "9"));
+            b.untilRequest();
+        }
+        b.reply(pstat, cvl, cvh, data, slot);
         QCOMPARE(b.prog.ProgAnswer, answer);
     }
 
+    // Every ending leaves programming mode once, before a next job's
+    // message, and gives the buttons back once; no value changes.
     void answerCodes_data()
     {
         QTest::addColumn<int>("job");
-        QTest::addColumn<int>("pstat");
+        QTest::addColumn<int>("pstat"); // or how the job is cut off (below)
         QTest::addColumn<QString>("box");
+        QTest::addColumn<QString>("status");
         QTest::addColumn<QString>("value"); // CVValTxt after a single read
         const QString missing = "Programmiergleis: CV nicht vorhanden",
                       writeError = "Programmiergleis: Schreibfehler",
@@ -159,15 +198,26 @@ class TestProgramming : public QObject {
                     {Programming::WriteOne, "write one", writeError}};
         for (const auto& j : jobs) {
             const bool readOne = j.job == Programming::ReadOne;
+            const bool read = readOne || j.job == Programming::ReadList;
             const auto row = [&](int pstat, const QString& box, const char* value) {
                 QTest::addRow("%s, %d", j.name, 1000 + pstat)
-                    << j.job << pstat << box << (readOne ? value : "");
+                    << j.job << pstat << box << " " + box << (readOne ? value : "");
             };
             row(1, unknown, "_");
             row(2, j.code2, "-");
             row(3, shorted, "-");
             row(4, noLoco, "_");
             row(5, unknown, "_");
+            // 5.0 s without a reply is still waiting; just over ends the job.
+            QTest::addRow("%s, no reply", j.name)
+                << j.job << NoReply
+                << (read ? "Keine Antwort auf CV-Lesen erhalten!"
+                         : "Keine Antwort auf CV-Schreiben erhalten!")
+                << (read ? " Lese CV 5" : " Schreibe CV 5") << "";
+            for (int how : {Replaced, InFlight, Disconnected})
+                QTest::addRow("%s, cut off %d", j.name, how) << j.job << how << ""
+                                                             << "Abbruch"
+                                                             << "";
         }
     }
     void answerCodes()
@@ -175,6 +225,7 @@ class TestProgramming : public QObject {
         QFETCH(int, job);
         QFETCH(int, pstat);
         QFETCH(QString, box);
+        QFETCH(QString, status);
         QFETCH(QString, value);
         Bench b;
         QSignalSpy shown(&b.prog, &Programming::single_value_shown);
@@ -186,14 +237,33 @@ class TestProgramming : public QObject {
         case Programming::ReadList: b.prog.read_list(Programming::UserList); break;
         default: b.prog.write_list(Programming::UserList); break;
         }
-        b.untilRequest();
-        b.reply(pstat);
-        QCOMPARE(b.rig.texts(), QStringList{box});
-        QCOMPARE(b.rig.shown.last().title, "Fehler");
-        QCOMPARE(b.prog.DCCProgStat, " " + box);
+        b.untilRequest(pstat != InFlight);
+        if (pstat == NoReply) {
+            b.rig.clock.advance(Programming::AnswerTimeout);
+            b.rig.tick(2);
+            QCOMPARE(b.rig.texts(), QStringList{});
+            QVERIFY(b.prog.job_running());
+            b.rig.clock.advance(0.001);
+            b.rig.tick();
+        } else if (pstat == Disconnected) {
+            b.rig.core->conn.disconnect_port("1");
+        } else if (pstat < 0) {
+            b.rig.core->req.post(3); // the program's own post is never refused
+            for (int i = 0; i < 3; ++i) {
+                b.rig.tick();
+                b.rig.echo();
+            }
+        } else {
+            b.reply(pstat);
+        }
+        QCOMPARE(b.rig.texts(), box.isEmpty() ? QStringList() : QStringList{box});
+        if (!box.isEmpty())
+            QCOMPARE(b.rig.shown.last().icon, MsgIcon::Critical);
+        QCOMPARE(b.prog.DCCProgStat, status);
         QCOMPARE(shown.isEmpty() ? QString() : shown.last().at(0).toString(), value);
-        QCOMPARE(b.rig.takeWire(), Leave);
-        QVERIFY(b.released());
+        const bool replaced = pstat == Replaced || pstat == InFlight;
+        QCOMPARE(b.rig.takeWire(), Leave + (replaced ? " " + wire_hex("82") : ""));
+        QCOMPARE(b.releases(), 1);
         QCOMPARE(b.prog.value(5), 7); // a failure changes no value
     }
 
@@ -203,48 +273,50 @@ class TestProgramming : public QObject {
         // The decoder goes quiet at the third CV of the standard list.
         t.onRequest = [&t] { t.station.programmingTrack().setActive(t.requested.size() < 3); };
         QVERIFY(t.prog.read_list(Programming::StdList));
-        t.rig.run(5.2);
-        QCOMPARE(t.rig.texts(), QStringList{});
-        t.rig.run(0.3);
+        t.rig.run(5.5);
         QCOMPARE(t.rig.texts(), QStringList{"Keine Antwort auf CV-Lesen erhalten!"});
         QCOMPARE(values(t.prog, {1, 2, 3}), (QList<int>{3, 2, CvUnknown}));
-        QVERIFY(!t.prog.job_running());
-        QVERIFY(t.rig.port.written().endsWith(ln::frame({0xE5, 0x07, 0x01, 0x5A, 0x56, 0x40})));
-        // A write the track never answers ends the same way, with its own text.
-        t.rig.shown.clear();
-        QVERIFY(t.prog.write_one("5", "9"));
-        t.rig.run(5.5);
-        QCOMPARE(t.rig.texts(), QStringList{"Keine Antwort auf CV-Schreiben erhalten!"});
     }
 
-    void listWriteSkips7And8ExceptFirst_data()
+    // The table's selected rows, in their order; CV 2's row shows "-"
+    // although CvValue(2) is 4.
+    void listWriteSkips7And8AndDashes_data()
     {
         QTest::addColumn<QList<int>>("list");
         QTest::addColumn<QList<int>>("written");
         QTest::newRow("7 and 8 inside and at the end")
             << QList<int>{3, 7, 8, 29, 8, 7} << QList<int>{3, 29};
         QTest::newRow("8 first is written") << QList<int>{8, 7, 3, 8} << QList<int>{8, 3};
-        QTest::newRow("unknown values are left alone")
+        QTest::newRow("a row showing - is left out")
             << QList<int>{2, 3, 7, 29} << QList<int>{3, 29};
-        QTest::newRow("nothing known") << QList<int>{2} << QList<int>{};
+        QTest::newRow("only - rows: nothing to write") << QList<int>{2} << QList<int>{};
     }
-    void listWriteSkips7And8ExceptFirst()
+    void listWriteSkips7And8AndDashes()
     {
         QFETCH(QList<int>, list);
         QFETCH(QList<int>, written);
         auto decoder = sim::Decoder::standard(3);
         decoder.readOnly.clear();
         Track t(decoder);
-        userList(t.prog, list);
+        CvTable table;
+        QList<std::pair<QString, QString>> rows;
         for (int cv : list)
-            if (cv != 2)
-                t.prog.set_value(cv, 9);
-        QVERIFY(t.prog.write_list(Programming::UserList));
+            rows.append({QString::number(cv), {}});
+        table.set_rows(rows);
+        table.select_all(true);
+        for (int row = 0; row < table.rowCount(); ++row)
+            table.set_cell(row, CvTable::ColValue, table.cv(row) == 2 ? "-" : "9");
+        t.prog.set_value(2, 4);
+        QCOMPARE(t.prog.write_user_list(table), !written.isEmpty());
         t.rig.run(2);
         QCOMPARE(t.requested, written);
-        QCOMPARE(t.prog.DCCProgStat, " Schreibvorgang beendet ");
         QCOMPARE(t.station.programmingTrack().decoder()->cvs[2], 2);
-        QVERIFY(t.rig.port.written().endsWith(ln::frame({0xE5, 0x07, 0x01, 0x5A, 0x56, 0x40})));
+        const QString nothing =
+            "Keine der CVs hat einen bekannten Wert: es wird nichts geschrieben.";
+        QCOMPARE(t.prog.DCCProgStat,
+                 written.isEmpty() ? " " + nothing : " Schreibvorgang beendet ");
+        QCOMPARE(t.rig.port.written().endsWith(ln::frame({0xE5, 0x07, 0x01, 0x5A, 0x56, 0x40})),
+                 !written.isEmpty());
     }
 
     void abortEndsListJobButNotSingle()
@@ -309,12 +381,23 @@ class TestProgramming : public QObject {
         QCOMPARE(lines.last(), "CV  29 =  38");
     }
 
-    void onlyOneJobAtATime()
+    void userActionsThatCannotRunAreRefused()
     {
+        // Neither this window nor another one cuts a running job off: one
+        // box each, no value changes, nothing is sent.
         Bench b;
-        QVERIFY(b.prog.read_one("1"));
-        QVERIFY(!b.prog.read_list(Programming::StdList));
+        QVERIFY(b.prog.read_list(Programming::StdList));
+        b.untilRequest();
         QVERIFY(!b.prog.write_std({"", "3", "", "", "", "", ""}, false, 0));
+        QVERIFY(!b.rig.core->lncv.start("12340", "1"));
+        QCOMPARE(b.rig.texts(),
+                 QStringList(2, "Bitte warten, bis die Programmierung auf dem Programmiergleis "
+                                "beendet ist."));
+        QCOMPARE(b.prog.value(1), CvUnknown);
+        b.rig.tick(2);
+        QCOMPARE(b.rig.takeWire(), "");
+        QCOMPARE(b.prog.DCCProgStat, " Lese CV 1");
+
         // Input that is no CV or value never reaches the wire, not even as 0.
         Bench c;
         for (const char* cv : {"0", "-", "", "1024", "x"})
@@ -328,12 +411,6 @@ class TestProgramming : public QObject {
         CvTable none;
         QVERIFY(!c.prog.read_user_list(none)); // no row selected: no job, buttons stay
         QVERIFY(c.buttons.isEmpty());
-        // Another window's job replaces ours: the buttons come back.
-        b.untilRequest();
-        b.rig.core->req.post(3);
-        b.rig.tick(2);
-        QVERIFY(b.released());
-        QVERIFY(!b.prog.job_running());
     }
 };
 

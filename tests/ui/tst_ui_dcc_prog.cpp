@@ -19,6 +19,7 @@ struct Bench : StationUiBench {
     {
         save_file(rig.dir.filePath("Hersteller.dat"), "1: CML\r\n13: Selbstbau\r\n", nullptr);
         station.programmingTrack().setDecoder(sim::Decoder::standard(3));
+        connect();
     }
     DCCProg& open()
     {
@@ -60,6 +61,44 @@ class TestDccProg : public QObject {
         QCOMPARE(find<QLineEdit>(w, "CVAdrTxt").text(), "29");
         QVERIFY(find<QCheckBox>(w, "CVBit_1").isChecked() &&
                 find<QCheckBox>(w, "CVBit_2").isChecked());
+
+        // Written back: CV 29 from its boxes, the long address in CV 17 and 18.
+        find<QCheckBox>(w, "CV29Bit_5").click();
+        find<QCheckBox>(w, "CV29Bit_4").click();
+        find<QCheckBox>(w, "CV29Bit_1").click();
+        type(find<QLineEdit>(w, "CVTxt_1"), "1234");
+        find<QPushButton>(w, "DecWrCVBut").click();
+        b.rig.run(3);
+        QCOMPARE(find<QLabel>(w, "DCCProgStat").text(), " Schreibvorgang beendet ");
+        const auto& cvs = b.station.programmingTrack().decoder()->cvs;
+        QCOMPARE((QList<int>{cvs[1], cvs[17], cvs[18], cvs[29]}), (QList<int>{3, 196, 210, 52}));
+    }
+
+    // The buttons stay usable while another window's job runs; a start that
+    // cannot run says so and sends nothing. Disconnecting releases them.
+    void startsThatCannotRunAreRefused()
+    {
+        Bench b;
+        DCCProg& w = b.open();
+        QVERIFY(b.rig.core->lncv.read("12340", "1"));
+        b.rig.tick();
+        find<QPushButton>(w, "DecRdCVBut").click();
+        QCOMPARE(b.rig.texts(),
+                 QStringList{"Bitte warten, bis die LNCV-Programmierung beendet ist."});
+        QCOMPARE(b.rig.core->req.ReqJob, int(LncvProg::Read));
+        b.rig.run(1.2); // no module answers
+
+        find<QPushButton>(w, "DecRdCVBut").click();
+        b.rig.run(0.05);
+        QVERIFY(!find(w, "RDCVBut").isEnabled());
+        b.rig.core->conn.disconnect_port("1");
+        QCOMPARE(find<QLabel>(w, "DCCProgStat").text(), "Abbruch");
+        QVERIFY(find(w, "RDCVBut").isEnabled() && !find(w, "Cancel").isEnabled());
+        b.rig.takeWire();
+        find<QPushButton>(w, "RDCVBut").click();
+        b.rig.run(0.1);
+        QCOMPARE(b.rig.texts().last(), "Keine Verbindung zur Zentrale: bitte erst \"Verbinden\".");
+        QCOMPARE(b.rig.takeWire(), "");
     }
 
     void numberFieldsGuardTheButtons()

@@ -39,19 +39,37 @@ class TstLncvWindows : public QObject {
 
         type(find<QLineEdit>(w, "LNArtNrTxt"), "12345");
         type(find<QLineEdit>(w, "LNModAdrTxt"), "1");
+        // Disconnected, "starten" says so, sends nothing and leaves the buttons.
+        click(w, "StartBut");
+        b.rig.tick(2);
+        QCOMPARE(b.rig.texts().size(), 1);
+        QCOMPARE(b.rig.takeWire(), "");
+        QCOMPARE(enabled(w), "1000");
+
+        // The module of that article that answers is found at its address.
+        b.rig.core->req.online = true;
         QTest::keyClick(&find<QLineEdit>(w, "LNModAdrTxt"), Qt::Key_Return);
         b.rig.tick();
         b.rig.echo();
-        b.rig.sendRaw(sim::LncvModules::answer(1234, 0, 1));
+        b.rig.sendRaw(sim::LncvModules::answer(1234, 0, 3));
         b.rig.tick();
         QCOMPARE(enabled(w), "0111");
-        QCOMPARE(find<QLineEdit>(w, "LNCV_VAL_TXT").text(), "1");
+        QCOMPARE(find<QLineEdit>(w, "LNModAdrTxt").text(), "3");
+        QCOMPARE(find<QLineEdit>(w, "LNCV_VAL_TXT").text(), "3");
 
         // LNCV 0 is the module address: the field follows before any answer.
         type(find<QLineEdit>(w, "LNCV_NR_TXT"), "0");
         type(find<QLineEdit>(w, "LNCV_VAL_TXT"), "7");
         click(w, "WR_lncvBut");
         QCOMPARE(find<QLineEdit>(w, "LNModAdrTxt").text(), "7");
+        b.rig.tick();
+        b.rig.echo();
+        b.rig.run(2.1); // no acknowledge: the write ends
+        // "beenden" refused: the module is still in programming mode.
+        b.rig.core->req.online = false;
+        click(w, "EndBut");
+        QCOMPARE(enabled(w), "0111");
+        b.rig.core->req.online = true;
         click(w, "EndBut");
         QCOMPARE(enabled(w), "1000");
 
