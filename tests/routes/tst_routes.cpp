@@ -63,6 +63,7 @@ struct TriggerRow {
     bool stillActive;
 };
 Q_DECLARE_METATYPE(TriggerRow)
+Q_DECLARE_METATYPE(FileRead)
 
 class TestRoutes : public QObject {
     Q_OBJECT
@@ -90,24 +91,44 @@ class TestRoutes : public QObject {
         QCOMPARE(read_file(dir.filePath("again.dat"), 1 << 20).value(), bytes);
     }
 
-    // What a file that we did not write leaves in the table.
+    // What a file that we did not write leaves in the table, and whether it
+    // was read whole (so that the end may write over it).
     void reading_data()
     {
         QTest::addColumn<QByteArray>("content"); // null: no file at all
         QTest::addColumn<int>("magT2");
         QTest::addColumn<int>("magT1");
         QTest::addColumn<QStringList>("cells");
-        QTest::newRow("missing file") << QByteArray() << 0 << 0 << QStringList();
-        QTest::newRow("empty file") << QByteArray("") << 0 << 0 << QStringList();
-        QTest::newRow("short file") << QByteArray("500\r\n200\r\n\" \"\r\n\"\"\r\n\"Ma1-g\"\r\n")
-                                    << 500 << 200 << QStringList{"1,1= ", "1,3=Ma1-g"};
+        QTest::addColumn<FileRead>("read");
+        const FileRead whole = FileRead::Whole, partly = FileRead::Partly;
+        QTest::newRow("missing file")
+            << QByteArray() << 0 << 0 << QStringList() << FileRead::Missing;
+        QTest::newRow("empty file") << QByteArray("") << 0 << 0 << QStringList() << whole;
+        QTest::newRow("short file") << QByteArray("500\r\n200\r\n\" \"\r\n\"\"\r\n\"Ma1-g\"") << 500
+                                    << 200 << QStringList{"1,1= ", "1,3=Ma1-g"} << whole;
         QTest::newRow("quote inside a cell shifts nothing")
             << QByteArray("0\r\n0\r\n\"Ma\"1-g\"\r\n\" \"\r\n") << 0 << 0
-            << QStringList{"1,1=Ma\"1-g", "1,2= "};
-        QTest::newRow("LF line ends, unquoted cell")
-            << QByteArray("7\n8\nMa3-r\n") << 7 << 8 << QStringList{"1,1=Ma3-r"};
+            << QStringList{"1,1=Ma\"1-g", "1,2= "} << whole;
+        QTest::newRow("CR line ends") << QByteArray("7\r8\r\" \"\r\"\"\r\"Ma3-r\"\r") << 7 << 8
+                                      << QStringList{"1,1= ", "1,3=Ma3-r"} << whole;
+        QTest::newRow("LF line ends, byte-order mark, empty lines at the end")
+            << QByteArray("\xef\xbb\xbf"
+                          "7\n8\n\"Ma3-r\"\n\n\n")
+            << 7 << 8 << QStringList{"1,1=Ma3-r"} << whole;
+        QTest::newRow("unquoted cell is taken as it stands")
+            << QByteArray("7\n8\nMa3-r\n") << 7 << 8 << QStringList{"1,1=Ma3-r"} << partly;
+        QTest::newRow("cut in the middle of a cell")
+            << QByteArray("7\r\n8\r\n\" \"\r\n\"Ma3-") << 7 << 8
+            << QStringList{"1,1= ", "1,2=\"Ma3-"} << partly;
         QTest::newRow("time that is no number reads as 0")
-            << QByteArray("abc\r\n 200 \r\n\"\"\r\n\" \"\r\n") << 0 << 200 << QStringList{"1,2= "};
+            << QByteArray("abc\r\n 200 \r\n\"\"\r\n\" \"\r\n") << 0 << 200 << QStringList{"1,2= "}
+            << partly;
+        QTest::newRow("a line after the last cell")
+            << route_file::format_fs(RouteTable()) + "\"Ma3-r\"\r\n"
+            << 0 << 0 << QStringList() << partly;
+        QTest::newRow("larger than is ever read")
+            << "7\r\n8\r\n\"Ma3-r\"\r\n" + QByteArray(route_file::MaxFileSize, '\n') << 7 << 8
+            << QStringList{"1,1=Ma3-r"} << partly;
     }
     void reading()
     {
@@ -115,11 +136,12 @@ class TestRoutes : public QObject {
         QFETCH(int, magT2);
         QFETCH(int, magT1);
         QFETCH(QStringList, cells);
+        QFETCH(FileRead, read);
         QTemporaryDir dir;
         if (!content.isNull())
             QVERIFY(save_file(dir.filePath("FS.DAT"), content, nullptr));
         RouteTable t;
-        route_file::load_fs(t, dir.filePath("FS.DAT"));
+        QCOMPARE(route_file::load_fs(t, dir.filePath("FS.DAT")), read);
         QCOMPARE(std::pair(t.MagT2, t.MagT1), std::pair(magT2, magT1));
         QCOMPARE(::cells(t), cells);
         QCOMPARE(t.cell(0, 1), "aktiv."); // the headers are never the file's
