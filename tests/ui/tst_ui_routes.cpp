@@ -96,23 +96,38 @@ class TstUiRoutes : public QObject {
         QCOMPARE(::cells(b.t), cells);
     }
 
-    void loadedFlagsShowTheirCheckMarkAndToggle()
+    // A flag loaded from a file, as the grid shows it ("check" for the
+    // picture, else the text shown) before and after each of two clicks.
+    void loadedFlagsShowWhatTheyHoldAndToggle_data()
     {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("shown");
+        QTest::newRow("set") << " " << QStringList{"check", "", "check"};
+        QTest::newRow("other text is shown, two clicks repair it")
+            << "x" << QStringList{"x", "check", ""};
+        QTest::newRow("cleared") << "" << QStringList{"", "check", ""};
+    }
+    void loadedFlagsShowWhatTheyHoldAndToggle()
+    {
+        QFETCH(QString, text);
+        QFETCH(QStringList, shown);
         Bench b;
         RouteTable saved;
-        saved.set_flag(208, RouteTable::Active, true);
+        saved.set_cell(208, RouteTable::Active, text);
         const QString path = QDir(b.rig.dir.path()).filePath("FS.DAT");
         QVERIFY(route_file::save_fs(saved, path, nullptr));
         route_file::load_fs(b.t, path);
         b.editor.show();
-        const auto picture = [&](int r, int c) {
-            return !b.grid.model()->index(r, c).data(Qt::DecorationRole).isNull();
-        };
-        QVERIFY(picture(208, 1) && !picture(208, 2));
-        b.click_cell(208, 1);
-        QVERIFY(!b.t.flag(208, 1) && !picture(208, 1));
-        b.click_cell(208, 3);
-        QVERIFY(b.t.flag(208, 3) && picture(208, 3));
+        const QModelIndex i = b.grid.model()->index(208, RouteTable::Active);
+        QStringList got;
+        for (int click = 0; click < 3; ++click) {
+            if (click > 0)
+                b.click_cell(208, RouteTable::Active);
+            const bool picture = !i.data(Qt::DecorationRole).isNull();
+            got << (picture ? "check" : "") + i.data().toString();
+            QCOMPARE(i.data(Qt::EditRole).toString(), b.t.cell(208, RouteTable::Active));
+        }
+        QCOMPARE(got, shown);
     }
 
     void dialogResults_data()
