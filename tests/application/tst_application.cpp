@@ -37,8 +37,7 @@ struct DataFileRow {
     bool change;     // the user changes the routes or the names
     QString read;    // what start read: the two times and the cells, or the names
     QString earlier; // a copy kept by an earlier run
-    QString after;   // "same", "new", or where the old file is kept
-    QString box;
+    QString after;   // "same", "new", or where the old file is kept (a box says so)
 };
 Q_DECLARE_METATYPE(DataFileRow)
 
@@ -130,35 +129,22 @@ class TestApplication : public QObject {
     {
         QTest::addColumn<DataFileRow>("row");
         const auto row = [](const char* name, DataFileRow r) { QTest::newRow(name) << r; };
-        const auto kept = [](const QString& file, const QString& as) {
-            return QStringLiteral("%1 konnte beim Start nicht vollständig gelesen werden. Die alte "
-                                  "Datei ist als %2 aufbewahrt, %1 enthält jetzt die geänderten "
-                                  "Daten.")
-                .arg(file, as);
-        };
         const QByteArray cut = "500\r\n200\r\n\" \"\r\n\"Ma1-";
+        const QString cutRead = "500 200 1,1= |1,2=\"Ma1-";
         row("CR only", {"FS.DAT", "500\r200\r\" \"\r\"\"\r\"\"\r\"\"\r\"\"\r\"Ma1-g\"\r", false,
-                        false, "500 200 1,1= |1,6=Ma1-g", "", "new", ""});
-        row("byte-order mark", {"FS.DAT",
-                                "\xef\xbb\xbf"
-                                "500\r\n200\r\n\" \"\r\n",
-                                false, false, "500 200 1,1= ", "", "new", ""});
-        row("cut short, unchanged",
-            {"FS.DAT", cut, false, false, "500 200 1,1= |1,2=\"Ma1-", "", "same", ""});
-        row("cut short, changed", {"FS.DAT", cut, false, true, "500 200 1,1= |1,2=\"Ma1-", "",
-                                   "FS-alt.DAT", kept("FS.DAT", "FS-alt.DAT")});
-        row("unreadable, unchanged",
-            {"FS.DAT", "500\r\n200\r\n", true, false, "0 0 ", "", "same", ""});
-        row("unreadable, changed, kept beside an earlier copy",
-            {"FS.DAT", "500\r\n200\r\n", true, true, "0 0 ", "fs-alt.dat", "FS-alt2.DAT",
-             kept("FS.DAT", "FS-alt2.DAT")});
+                        false, "500 200 1,1= |1,6=Ma1-g", "", "new"});
+        row("cut short, unchanged", {"FS.DAT", cut, false, false, cutRead, "", "same"});
+        row("cut short, changed", {"FS.DAT", cut, false, true, cutRead, "", "FS-alt.DAT"});
+        row("unreadable, unchanged", {"FS.DAT", "500\r\n", true, false, "0 0 ", "", "same"});
+        row("unreadable, changed, an earlier copy stays",
+            {"FS.DAT", "500\r\n", true, true, "0 0 ", "fs-alt.dat", "FS-alt2.DAT"});
         row("names: byte-order mark, CR only",
             {"zk.dat", "\xef\xbb\xbf\"G\xc3\xbcterzug\"\r\"B\"\r", false, false, "Güterzug|B||", "",
-             "new", ""});
+             "new"});
         row("names: cut short, unchanged",
-            {"zk.dat", "\"A\"\r\n\"B", false, false, "A|B||", "", "same", ""});
-        row("names: unreadable, changed", {"zk.dat", "\"A\"\r\n", true, true, "|||", "",
-                                           "zk-alt.dat", kept("zk.dat", "zk-alt.dat")});
+            {"zk.dat", "\"A\"\r\n\"B", false, false, "A|B||", "", "same"});
+        row("names: unreadable, changed",
+            {"zk.dat", "\"A\"\r\n", true, true, "|||", "", "zk-alt.dat"});
     }
     void dataFilesFromStartToEnd()
     {
@@ -170,11 +156,9 @@ class TestApplication : public QObject {
         if (row.unreadable)
             make_unreadable(path);
         const QByteArray before = held(path);
-        QStringList files{"FS.DAT", "zk.dat"};
-        if (!row.earlier.isEmpty()) {
+        QStringList files{"FS.DAT", "zk.dat", row.earlier};
+        if (!row.earlier.isEmpty())
             QVERIFY(save_file(c.dir.filePath(row.earlier), "earlier", nullptr));
-            files << row.earlier;
-        }
         app.start();
         const bool fs = row.name == "FS.DAT";
         const ZkNames& names = app.kennix.ZkName;
@@ -188,17 +172,22 @@ class TestApplication : public QObject {
             app.kennix.set_names({"X", "", "", ""});
         app.end_program();
 
-        const QByteArray now = fs ? route_file::format_fs(app.FSTab) : format_zk(names);
-        QCOMPARE(held(path), row.after == "same" ? before : now);
-        if (row.after != "same" && row.after != "new") {
-            QCOMPARE(held(c.dir.filePath(row.after)), before);
-            files << row.after;
-        }
+        const bool kept = row.after != "same" && row.after != "new";
+        QCOMPARE(held(path), row.after == "same" ? before
+                             : fs                ? route_file::format_fs(app.FSTab)
+                                                 : format_zk(names));
+        QCOMPARE(held(c.dir.filePath(row.after)), kept ? before : "<none>");
         if (!row.earlier.isEmpty())
             QCOMPARE(held(c.dir.filePath(row.earlier)), "earlier");
+        files << (kept ? row.after : QString());
+        files.removeAll(QString());
         files.sort();
         QCOMPARE(QDir(c.dir.path()).entryList(QDir::Files, QDir::Name), files);
-        QCOMPARE(c.boxes, row.box.isEmpty() ? QStringList() : QStringList{row.box});
+        const QString box = QStringLiteral("%1 konnte beim Start nicht vollständig gelesen werden. "
+                                           "Die alte Datei ist als %2 aufbewahrt, %1 enthält jetzt "
+                                           "die geänderten Daten.")
+                                .arg(row.name, row.after);
+        QCOMPARE(c.boxes, kept ? QStringList{box} : QStringList());
     }
 
     // A saver that fails is reported and the next one still runs; the

@@ -3,6 +3,7 @@
 // once and cleanly; the virtual station stays responsive under a flood.
 
 #include "core/clock.h"
+#include "core/file_io.h"
 #include "loconet/message.h"
 #include "loconet/serial_port.h"
 #include "routes/route_file.h"
@@ -50,33 +51,30 @@ QString exchange(const QString& address, const QByteArray& lines, const QString&
 class TestPrograms : public QObject {
     Q_OBJECT
   private slots:
-    // Also what it does then with the data files it found at start.
+    // Also what it does then with a data file it found at start.
     void terminatedProgramEndsLikeBeenden_data()
     {
-        QTest::addColumn<QString>("name"); // a data file there at start
-        QTest::addColumn<QByteArray>("content");
-        QTest::addColumn<bool>("unreadable");
-        QTest::addColumn<QByteArray>("after"); // null: as it was
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("content"); // null: there, but unreadable
+        QTest::addColumn<QByteArray>("after");   // null: as it was
         RouteTable routes;
         routes.MagT2 = 500;
         routes.MagT1 = 200;
         routes.set_flag(1, RouteTable::Active, true);
         const QByteArray saved = route_file::format_fs(routes);
-        QTest::newRow("no data files") << QString() << QByteArray() << false << QByteArray();
-        QTest::newRow("CR only") << "FS.DAT" << QByteArray("500\r200\r\" \"\r") << false << saved;
+        QTest::newRow("no data files") << "none" << QByteArray("") << QByteArray();
+        QTest::newRow("CR only") << "FS.DAT" << QByteArray("500\r200\r\" \"\r") << saved;
         QTest::newRow("byte-order mark") << "FS.DAT"
                                          << QByteArray("\xef\xbb\xbf"
                                                        "500\r\n200\r\n\" \"\r\n")
-                                         << false << saved;
-        QTest::newRow("unreadable") << "FS.DAT" << QByteArray("500\r\n") << true << QByteArray();
-        QTest::newRow("names cut short")
-            << "zk.dat" << QByteArray("\"A\"\r\n\"B") << false << QByteArray();
+                                         << saved;
+        QTest::newRow("unreadable") << "FS.DAT" << QByteArray() << QByteArray();
+        QTest::newRow("names cut short") << "zk.dat" << QByteArray("\"A\"\r\n\"B") << QByteArray();
     }
     void terminatedProgramEndsLikeBeenden()
     {
         QFETCH(QString, name);
         QFETCH(QByteArray, content);
-        QFETCH(bool, unreadable);
         QFETCH(QByteArray, after);
         SteadyClock clock;
         PtyStation bus(clock);
@@ -84,11 +82,9 @@ class TestPrograms : public QObject {
             QSKIP("no pseudo-terminals here");
         QTemporaryDir dir;
         const QString file = dir.filePath(name);
-        if (!name.isEmpty()) {
-            QFile f(file);
-            QVERIFY(f.open(QIODevice::WriteOnly) && f.write(content) == content.size());
-        }
-        if (unreadable)
+        if (name != "none")
+            QVERIFY(save_file(file, content.isNull() ? "500\r\n" : content, nullptr));
+        if (content.isNull())
             make_unreadable(file);
         const QByteArray before = held(file);
         QProcess program;
@@ -98,8 +94,7 @@ class TestPrograms : public QObject {
         QTRY_VERIFY_WITH_TIMEOUT(!bus.pty.peerConnected(), 5000); // the port was closed
         SerialPort next;
         QVERIFY2(next.open(bus.slavePath(), PortSettings{}), qPrintable(next.errorString()));
-        if (!name.isEmpty())
-            QCOMPARE(held(file), after.isNull() ? before : after);
+        QCOMPARE(held(file), after.isNull() ? before : after);
     }
 
     void simStaysResponsiveUnderAFlood_data()
