@@ -69,7 +69,8 @@ void Application::start()
         state.IfType = conf->IfType;
         state.ComPortNr = conf->ComPortNr;
     }
-    route_file::load_fs(FSTab, data.file(route_file::Name));
+    fsAtStart_.read = route_file::load_fs(FSTab, data.file(route_file::Name));
+    fsAtStart_.content = route_file::format_fs(FSTab);
     routeEngine.reset();
     kennix.load_zk();
     kennix.reset();
@@ -141,10 +142,6 @@ bool Application::save_conf()
 
 bool Application::save_fs()
 {
-    QDir().mkpath(data.path());
-    QString error;
-    if (route_file::save_fs(FSTab, data.file(route_file::Name), &error))
-        return true;
-    msgs.show(titles::Fehler, kFsNichtGeschrieben.arg(error));
-    return false;
+    return save_data_file(data, route_file::Name, route_file::format_fs(FSTab), fsAtStart_, msgs,
+                          kFsNichtGeschrieben);
 }

@@ -9,6 +9,7 @@
 #include "connection/identify.h"
 #include "core/clock.h"
 #include "core/datadir.h"
+#include "core/file_io.h"
 #include "core/messages.h"
 #include "core/services.h"
 #include "core/station_state.h"
@@ -49,7 +50,9 @@ class Application : public QObject {
 
     // Writes conf.dat with the values in use; called after a successful connection.
     bool save_conf();
-    // Writes FS.DAT; a failure is reported and the old file stays.
+    // Writes FS.DAT; a failure is reported and the old file stays. One that
+    // start could not read whole is written only when the table changed, and
+    // then kept beside the new one.
     bool save_fs();
     // A run against the built-in virtual station leaves conf.dat alone.
     bool keepConf = false;
@@ -91,4 +94,5 @@ class Application : public QObject {
 
     bool ended_ = false;
     int rebindPanel_ = 2; // next throttle panel to bind again after a reconnect; 2 = none
+    DataFileAtStart fsAtStart_;
 };

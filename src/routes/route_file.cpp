@@ -1,6 +1,5 @@
 #include "route_file.h"
 
-#include "core/file_io.h"
 #include "route_step.h"
 #include "route_table.h"
 
@@ -14,59 +13,42 @@ namespace {
 constexpr qsizetype CellCount = RouteTable::Routes * (RouteTable::Columns - 1);
 const QByteArray kEol = QByteArrayLiteral("\r\n");
 
-// The lines of a file with LF or CR LF line ends, one at a time, as views
-// into its bytes.
-class Lines {
-  public:
-    explicit Lines(const QByteArray& bytes) : bytes_(bytes) {}
-    bool next(QByteArrayView& line)
-    {
-        if (pos_ >= bytes_.size())
-            return false;
-        qsizetype end = bytes_.indexOf('\n', pos_);
-        if (end < 0)
-            end = bytes_.size();
-        line = QByteArrayView(bytes_).sliced(pos_, end - pos_);
-        pos_ = end + 1;
-        return true;
-    }
-
-  private:
-    const QByteArray& bytes_;
-    qsizetype pos_ = 0;
-};
-
-int time_value(QByteArrayView line)
+// ok is cleared unless the line holds a whole number and nothing else.
+int time_value(QByteArrayView line, bool& ok)
 {
-    const double v = std::nearbyint(text_value(QString::fromLatin1(line.trimmed())));
+    const QByteArrayView t = line.trimmed();
+    bool whole = false;
+    if (const int v = t.toInt(&whole); whole)
+        return v;
+    ok = false;
+    const double v = std::nearbyint(text_value(QString::fromLatin1(t)));
     return v >= INT_MIN && v <= INT_MAX ? int(v) : 0;
 }
 
-// The file's text is Latin-1, so every byte reads back as the same byte.
-QString cell_value(QByteArrayView line)
+// ok is cleared unless the cell stands in quotes. The file's text is
+// Latin-1, so every byte reads back as the same byte.
+QString cell_value(QByteArrayView line, bool& ok)
 {
-    const QByteArrayView t = line.trimmed();
-    if (t.size() >= 2 && t.startsWith('"') && t.endsWith('"'))
-        return QString::fromLatin1(t.sliced(1, t.size() - 2));
-    return QString::fromLatin1(t);
+    const auto inner = quoted(line);
+    ok = ok && inner;
+    return QString::fromLatin1(inner ? *inner : line.trimmed());
 }
 } // namespace
 
-void parse_fs(const QByteArray& bytes, RouteTable& table)
+bool parse_fs(const QByteArray& bytes, RouteTable& table)
 {
-    Lines lines(bytes);
-    QByteArrayView line;
-    if (!lines.next(line))
-        return;
-    table.MagT2 = time_value(line);
-    if (!lines.next(line))
-        return;
-    table.MagT1 = time_value(line);
+    const QList<QByteArrayView> lines = text_lines(bytes, 2 + CellCount + 1);
+    bool ok = lines.size() <= 2 + CellCount;
+    if (lines.size() > 0)
+        table.MagT2 = time_value(lines[0], ok);
+    if (lines.size() > 1)
+        table.MagT1 = time_value(lines[1], ok);
     std::vector<QString> cells;
     cells.reserve(size_t(CellCount));
-    while (qsizetype(cells.size()) < CellCount && lines.next(line))
-        cells.push_back(cell_value(line));
+    for (qsizetype i = 2; i < lines.size() && qsizetype(cells.size()) < CellCount; ++i)
+        cells.push_back(cell_value(lines[i], ok));
     table.fill(cells);
+    return ok;
 }
 
 QByteArray format_fs(const RouteTable& table)
@@ -86,10 +68,12 @@ QByteArray format_fs(const RouteTable& table)
     return out;
 }
 
-void load_fs(RouteTable& table, const QString& path)
+FileRead load_fs(RouteTable& table, const QString& path)
 {
-    if (const auto bytes = read_file(path, MaxFileSize))
-        parse_fs(*bytes, table);
+    QByteArray bytes;
+    const FileRead read = read_data_file(path, MaxFileSize, &bytes);
+    const bool ok = parse_fs(bytes, table);
+    return read == FileRead::Whole && !ok ? FileRead::Partly : read;
 }
 
 bool save_fs(const RouteTable& table, const QString& path, QString* error)

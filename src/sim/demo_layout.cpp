@@ -123,9 +123,9 @@ DemoLayout::DemoLayout(VirtualStation& station, double start)
     const Lncv version{3, 0, 65535, true};
     LncvModules& modules = station.lncvModules();
     // Feedback module: first sensor number, report delay in 10 ms.
-    modules.add(module(6334, 1, {{1, {1, 1, 2048}}, {2, {10, 0, 255}}, {7, version}}));
+    modules.add(module(1234, 1, {{1, {1, 1, 2048}}, {2, {10, 0, 255}}, {7, version}}));
     // Switch decoder: first accessory number, switching time in 10 ms.
-    modules.add(module(6382, 2, {{1, {1, 1, 2048}}, {2, {10, 1, 255}}, {7, version}}));
+    modules.add(module(1235, 2, {{1, {1, 1, 2048}}, {2, {10, 1, 255}}, {7, version}}));
     // Pultrix devices: LNCV 10 is the loco they drive.
     for (int device : {5, 6})
         modules.add(

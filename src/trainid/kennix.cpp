@@ -5,7 +5,6 @@
 #include "core/messages.h"
 #include "loconet/dispatch.h"
 
-#include <QDir>
 #include <QSize>
 #include <algorithm>
 
@@ -45,18 +44,19 @@ void Kennix::reset()
 
 void Kennix::load_zk()
 {
-    const auto content = read_file(s_.data.file(kZkFile), ZkMaxFileSize);
-    ZkName = content ? parse_zk(*content) : ZkNames{};
+    QByteArray bytes;
+    zkAtStart_.read = read_data_file(s_.data.file(kZkFile), ZkMaxFileSize, &bytes);
+    bool whole = true;
+    ZkName = parse_zk(bytes, &whole);
+    if (!whole && zkAtStart_.read == FileRead::Whole)
+        zkAtStart_.read = FileRead::Partly;
+    zkAtStart_.content = format_zk(ZkName);
 }
 
 bool Kennix::save_zk()
 {
-    QDir().mkpath(s_.data.path());
-    QString error;
-    if (save_file(s_.data.file(kZkFile), format_zk(ZkName), &error))
-        return true;
-    s_.msgs.show(titles::Fehler, kZkNichtGeschrieben.arg(error));
-    return false;
+    return save_data_file(s_.data, kZkFile, format_zk(ZkName), zkAtStart_, s_.msgs,
+                          kZkNichtGeschrieben);
 }
 
 QPoint Kennix::tile_position(int k, QSize window, int screenWidth)

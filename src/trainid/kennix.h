@@ -4,6 +4,7 @@
 // The core decides which slot a report goes to and what it shows; the
 // window layer follows the signals.
 
+#include "core/file_io.h"
 #include "core/services.h"
 #include "zk_file.h"
 
@@ -48,7 +49,8 @@ class Kennix : public QObject {
     // Start values: every receiver shown, every slot unused.
     void reset();
     void load_zk();
-    // Writes zk.dat; a failure is reported and the old file stays.
+    // Writes zk.dat; a failure is reported and the old file stays. One that
+    // start could not read whole is written only when the names changed.
     bool save_zk();
 
     // The four names as edited in the names window.
@@ -86,4 +88,5 @@ class Kennix : public QObject {
     int open_window(int receiver, Place* place);
 
     Services s_;
+    DataFileAtStart zkAtStart_;
 };

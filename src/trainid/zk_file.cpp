@@ -1,19 +1,16 @@
 #include "zk_file.h"
 
-#include <QStringDecoder>
-#include <QStringList>
+#include "core/file_io.h"
+
+#include <QList>
 
 namespace {
-QString decode(const QByteArray& bytes)
+// The name a line holds, and whether it is just that name in quotes.
+QString name_of_line(const QString& text, bool& ok)
 {
-    QStringDecoder utf8(QStringDecoder::Utf8);
-    const QString text = utf8.decode(bytes);
-    return utf8.hasError() ? QString::fromLatin1(bytes) : text;
-}
-
-QString name_of_line(QString line)
-{
-    line = line.trimmed();
+    const QString line = text.trimmed();
+    ok =
+        ok && line.size() >= 2 && line.startsWith(u'"') && line.indexOf(u'"', 1) == line.size() - 1;
     if (!line.startsWith(u'"'))
         return line;
     const qsizetype close = line.indexOf(u'"', 1);
@@ -21,12 +18,22 @@ QString name_of_line(QString line)
 }
 } // namespace
 
-ZkNames parse_zk(const QByteArray& content)
+ZkNames parse_zk(const QByteArray& content, bool* whole)
 {
-    const QStringList lines = decode(content.left(ZkMaxFileSize)).split(u'\n');
+    const QByteArray head = content.left(ZkMaxFileSize);
+    const QList<QByteArrayView> lines = text_lines(head, qsizetype(ZkNames().size()) + 1);
+    bool utf8 = true;
+    for (QByteArrayView line : lines)
+        utf8 = utf8 && line.isValidUtf8();
     ZkNames names;
-    for (size_t i = 0; i < names.size() && qsizetype(i) < lines.size(); ++i)
-        names[i] = name_of_line(lines[qsizetype(i)]);
+    bool ok = lines.size() <= qsizetype(names.size());
+    for (qsizetype i = 0; i < lines.size() && i < qsizetype(names.size()); ++i) {
+        const QByteArrayView line = lines[i];
+        names[size_t(i)] =
+            name_of_line(utf8 ? QString::fromUtf8(line) : QString::fromLatin1(line), ok);
+    }
+    if (whole)
+        *whole = ok;
     return names;
 }
 

@@ -86,12 +86,13 @@ QVariant RouteGridModel::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid() || !RouteTable::is_flag(index.column()))
         return QIdentityProxyModel::data(index, role);
-    const bool set =
-        QIdentityProxyModel::data(index, Qt::DisplayRole).toString() == RouteTable::Set;
+    // Only a set flag is a picture; any other text stands as it is, so a
+    // route whose flag holds something odd shows why it does not run.
+    const bool set = QIdentityProxyModel::data(index, Qt::EditRole).toString() == RouteTable::Set;
     if (role == Qt::DecorationRole)
         return set ? QVariant(HakenPic) : QVariant();
-    if (role == Qt::DisplayRole)
-        return QVariant(); // the picture says it; the blank would push it aside
+    if (role == Qt::DisplayRole && set)
+        return QVariant(); // the blank would push the picture aside
     return QIdentityProxyModel::data(index, role);
 }
 

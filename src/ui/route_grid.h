@@ -2,8 +2,9 @@
 // The route table as the editor's grid shows it. Row 0 and column 0 of the
 // table become the grid's fixed headers (hidden as cells), so view and
 // table share their coordinates. A flag cell shows a check mark exactly
-// when its text says the flag is set: the picture is worked out from the
-// text, never stored beside it.
+// when its text says the flag is set, and any other text as it stands: the
+// picture is worked out from the text, never stored beside it. The edit
+// role always gives the text.
 
 #include <QIdentityProxyModel>
 #include <QPixmap>

@@ -1,4 +1,7 @@
 #include "core/file_io.h"
+#include "routes/route_cells.h"
+#include "routes/route_file.h"
+#include "support/data_files.h"
 #include "support/rig.h"
 
 #include <QDir>
@@ -26,6 +29,17 @@ struct Core {
     QStringList boxes;
 };
 } // namespace
+
+struct DataFileRow {
+    QString name; // FS.DAT or zk.dat
+    QByteArray content;
+    bool unreadable;
+    bool change;     // the user changes the routes or the names
+    QString read;    // what start read: the two times and the cells, or the names
+    QString earlier; // a copy kept by an earlier run
+    QString after;   // "same", "new", or where the old file is kept (a box says so)
+};
+Q_DECLARE_METATYPE(DataFileRow)
 
 class TestApplication : public QObject {
     Q_OBJECT
@@ -107,6 +121,73 @@ class TestApplication : public QObject {
         QCOMPARE(core.state.StationType, 99);
         QCOMPARE(core.loco.ThrLoco[1].Adr, -1); // no loco: a free slot (address 0) binds nothing
         QVERIFY(!core.MainTimer.isActive());
+    }
+
+    // FS.DAT and zk.dat from start to "Beenden": whatever their line ends,
+    // and never lost when they could not be read whole.
+    void dataFilesFromStartToEnd_data()
+    {
+        QTest::addColumn<DataFileRow>("row");
+        const auto row = [](const char* name, DataFileRow r) { QTest::newRow(name) << r; };
+        const QByteArray cut = "500\r\n200\r\n\" \"\r\n\"Ma1-";
+        const QString cutRead = "500 200 1,1= |1,2=\"Ma1-";
+        row("CR only", {"FS.DAT", "500\r200\r\" \"\r\"\"\r\"\"\r\"\"\r\"\"\r\"Ma1-g\"\r", false,
+                        false, "500 200 1,1= |1,6=Ma1-g", "", "new"});
+        row("cut short, unchanged", {"FS.DAT", cut, false, false, cutRead, "", "same"});
+        row("cut short, changed", {"FS.DAT", cut, false, true, cutRead, "", "FS-alt.DAT"});
+        row("unreadable, unchanged", {"FS.DAT", "500\r\n", true, false, "0 0 ", "", "same"});
+        row("unreadable, changed, an earlier copy stays",
+            {"FS.DAT", "500\r\n", true, true, "0 0 ", "fs-alt.dat", "FS-alt2.DAT"});
+        row("names: byte-order mark, CR only",
+            {"zk.dat", "\xef\xbb\xbf\"G\xc3\xbcterzug\"\r\"B\"\r", false, false, "Güterzug|B||", "",
+             "new"});
+        row("names: cut short, unchanged",
+            {"zk.dat", "\"A\"\r\n\"B", false, false, "A|B||", "", "same"});
+        row("names: unreadable, changed",
+            {"zk.dat", "\"A\"\r\n", true, true, "|||", "", "zk-alt.dat"});
+    }
+    void dataFilesFromStartToEnd()
+    {
+        QFETCH(DataFileRow, row);
+        Core c;
+        Application& app = c.app;
+        const QString path = c.dir.filePath(row.name);
+        QVERIFY(save_file(path, row.content, nullptr));
+        if (row.unreadable)
+            make_unreadable(path);
+        const QByteArray before = held(path);
+        QStringList files{"FS.DAT", "zk.dat", row.earlier};
+        if (!row.earlier.isEmpty())
+            QVERIFY(save_file(c.dir.filePath(row.earlier), "earlier", nullptr));
+        app.start();
+        const bool fs = row.name == "FS.DAT";
+        const ZkNames& names = app.kennix.ZkName;
+        QCOMPARE(fs ? QStringLiteral("%1 %2 ").arg(app.FSTab.MagT2).arg(app.FSTab.MagT1) +
+                          cells(app.FSTab).join('|')
+                    : QStringList(names.begin(), names.end()).join('|'),
+                 row.read);
+        if (row.change && fs)
+            app.FSTab.set_cell(9, 6, "Ma9-g");
+        else if (row.change)
+            app.kennix.set_names({"X", "", "", ""});
+        app.end_program();
+
+        const bool kept = row.after != "same" && row.after != "new";
+        QCOMPARE(held(path), row.after == "same" ? before
+                             : fs                ? route_file::format_fs(app.FSTab)
+                                                 : format_zk(names));
+        QCOMPARE(held(c.dir.filePath(row.after)), kept ? before : "<none>");
+        if (!row.earlier.isEmpty())
+            QCOMPARE(held(c.dir.filePath(row.earlier)), "earlier");
+        files << (kept ? row.after : QString());
+        files.removeAll(QString());
+        files.sort();
+        QCOMPARE(QDir(c.dir.path()).entryList(QDir::Files, QDir::Name), files);
+        const QString box = QStringLiteral("%1 konnte beim Start nicht vollständig gelesen werden. "
+                                           "Die alte Datei ist als %2 aufbewahrt, %1 enthält jetzt "
+                                           "die geänderten Daten.")
+                                .arg(row.name, row.after);
+        QCOMPARE(c.boxes, kept ? QStringList{box} : QStringList());
     }
 
     // A saver that fails is reported and the next one still runs; the

@@ -3,8 +3,12 @@
 // once and cleanly; the virtual station stays responsive under a flood.
 
 #include "core/clock.h"
+#include "core/file_io.h"
 #include "loconet/message.h"
 #include "loconet/serial_port.h"
+#include "routes/route_file.h"
+#include "routes/route_table.h"
+#include "support/data_files.h"
 #include "support/programs.h"
 #include "support/pty_station.h"
 
@@ -47,13 +51,42 @@ QString exchange(const QString& address, const QByteArray& lines, const QString&
 class TestPrograms : public QObject {
     Q_OBJECT
   private slots:
+    // Also what it does then with a data file it found at start.
+    void terminatedProgramEndsLikeBeenden_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("content"); // null: there, but unreadable
+        QTest::addColumn<QByteArray>("after");   // null: as it was
+        RouteTable routes;
+        routes.MagT2 = 500;
+        routes.MagT1 = 200;
+        routes.set_flag(1, RouteTable::Active, true);
+        const QByteArray saved = route_file::format_fs(routes);
+        QTest::newRow("no data files") << "none" << QByteArray("") << QByteArray();
+        QTest::newRow("CR only") << "FS.DAT" << QByteArray("500\r200\r\" \"\r") << saved;
+        QTest::newRow("byte-order mark") << "FS.DAT"
+                                         << QByteArray("\xef\xbb\xbf"
+                                                       "500\r\n200\r\n\" \"\r\n")
+                                         << saved;
+        QTest::newRow("unreadable") << "FS.DAT" << QByteArray() << QByteArray();
+        QTest::newRow("names cut short") << "zk.dat" << QByteArray("\"A\"\r\n\"B") << QByteArray();
+    }
     void terminatedProgramEndsLikeBeenden()
     {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, content);
+        QFETCH(QByteArray, after);
         SteadyClock clock;
         PtyStation bus(clock);
         if (!bus.station)
             QSKIP("no pseudo-terminals here");
         QTemporaryDir dir;
+        const QString file = dir.filePath(name);
+        if (name != "none")
+            QVERIFY(save_file(file, content.isNull() ? "500\r\n" : content, nullptr));
+        if (content.isNull())
+            make_unreadable(file);
+        const QByteArray before = held(file);
         QProcess program;
         QVERIFY(startsConnected(program, {"--interface", "3", "--port", bus.slavePath()}, dir));
         QVERIFY(bus.pty.peerConnected());
@@ -61,6 +94,7 @@ class TestPrograms : public QObject {
         QTRY_VERIFY_WITH_TIMEOUT(!bus.pty.peerConnected(), 5000); // the port was closed
         SerialPort next;
         QVERIFY2(next.open(bus.slavePath(), PortSettings{}), qPrintable(next.errorString()));
+        QCOMPARE(held(file), after.isNull() ? before : after);
     }
 
     void simStaysResponsiveUnderAFlood_data()

@@ -33,6 +33,17 @@ struct Timeline {
                 events << QStringLiteral("%1 aktiv %2").arg(ms).arg(i.row());
         });
     }
+    // Notes each indicator colour shown, as "ms anz index colour".
+    void watch_indicators()
+    {
+        QObject::connect(&engine, &RouteEngine::fs_anz, [this](int i, int c) {
+            const char* name = c == colour::Red      ? "red"
+                               : c == colour::Yellow ? "yellow"
+                               : c == colour::Orange ? "orange"
+                                                     : "white";
+            events << QStringLiteral("%1 anz %2 %3").arg(ms).arg(i).arg(name);
+        });
+    }
     void run(double seconds)
     {
         for (const int end = ms + qRound(seconds * 1000); ms < end; ms += 10) {
@@ -51,6 +62,7 @@ struct TimelineRow {
     int magT1, magT2;
     QStringList cells; // requested flags included
     QString events;
+    bool indicators = false; // their colours among the events
 };
 Q_DECLARE_METATYPE(TimelineRow)
 
@@ -63,6 +75,7 @@ struct TriggerRow {
     bool stillActive;
 };
 Q_DECLARE_METATYPE(TriggerRow)
+Q_DECLARE_METATYPE(FileRead)
 
 class TestRoutes : public QObject {
     Q_OBJECT
@@ -90,24 +103,39 @@ class TestRoutes : public QObject {
         QCOMPARE(read_file(dir.filePath("again.dat"), 1 << 20).value(), bytes);
     }
 
-    // What a file that we did not write leaves in the table.
+    // What a file that we did not write leaves in the table, and whether it
+    // was read whole (so that the end may write over it).
     void reading_data()
     {
         QTest::addColumn<QByteArray>("content"); // null: no file at all
         QTest::addColumn<int>("magT2");
         QTest::addColumn<int>("magT1");
         QTest::addColumn<QStringList>("cells");
-        QTest::newRow("missing file") << QByteArray() << 0 << 0 << QStringList();
-        QTest::newRow("empty file") << QByteArray("") << 0 << 0 << QStringList();
-        QTest::newRow("short file") << QByteArray("500\r\n200\r\n\" \"\r\n\"\"\r\n\"Ma1-g\"\r\n")
-                                    << 500 << 200 << QStringList{"1,1= ", "1,3=Ma1-g"};
+        QTest::addColumn<FileRead>("read");
+        const FileRead whole = FileRead::Whole, partly = FileRead::Partly;
+        QTest::newRow("missing file")
+            << QByteArray() << 0 << 0 << QStringList() << FileRead::Missing;
+        QTest::newRow("empty file") << QByteArray("") << 0 << 0 << QStringList() << whole;
+        QTest::newRow("short file") << QByteArray("500\r\n200\r\n\" \"\r\n\"\"\r\n\"Ma1-g\"") << 500
+                                    << 200 << QStringList{"1,1= ", "1,3=Ma1-g"} << whole;
         QTest::newRow("quote inside a cell shifts nothing")
             << QByteArray("0\r\n0\r\n\"Ma\"1-g\"\r\n\" \"\r\n") << 0 << 0
-            << QStringList{"1,1=Ma\"1-g", "1,2= "};
-        QTest::newRow("LF line ends, unquoted cell")
-            << QByteArray("7\n8\nMa3-r\n") << 7 << 8 << QStringList{"1,1=Ma3-r"};
+            << QStringList{"1,1=Ma\"1-g", "1,2= "} << whole;
+        QTest::newRow("mixed line ends, byte-order mark, empty lines at the end")
+            << QByteArray("\xef\xbb\xbf"
+                          "7\n8\r\"Ma3-r\"\r\n\n\n")
+            << 7 << 8 << QStringList{"1,1=Ma3-r"} << whole;
+        QTest::newRow("unquoted cell is taken as it stands")
+            << QByteArray("7\n8\nMa3-r\n") << 7 << 8 << QStringList{"1,1=Ma3-r"} << partly;
         QTest::newRow("time that is no number reads as 0")
-            << QByteArray("abc\r\n 200 \r\n\"\"\r\n\" \"\r\n") << 0 << 200 << QStringList{"1,2= "};
+            << QByteArray("abc\r\n 200 \r\n\"\"\r\n\" \"\r\n") << 0 << 200 << QStringList{"1,2= "}
+            << partly;
+        QTest::newRow("a line after the last cell")
+            << route_file::format_fs(RouteTable()) + "\"Ma3-r\"\r\n"
+            << 0 << 0 << QStringList() << partly;
+        QTest::newRow("larger than is ever read")
+            << "7\r\n8\r\n\"Ma3-r\"\r\n" + QByteArray(route_file::MaxFileSize, '\n') << 7 << 8
+            << QStringList{"1,1=Ma3-r"} << partly;
     }
     void reading()
     {
@@ -115,11 +143,12 @@ class TestRoutes : public QObject {
         QFETCH(int, magT2);
         QFETCH(int, magT1);
         QFETCH(QStringList, cells);
+        QFETCH(FileRead, read);
         QTemporaryDir dir;
         if (!content.isNull())
             QVERIFY(save_file(dir.filePath("FS.DAT"), content, nullptr));
         RouteTable t;
-        route_file::load_fs(t, dir.filePath("FS.DAT"));
+        QCOMPARE(route_file::load_fs(t, dir.filePath("FS.DAT")), read);
         QCOMPARE(std::pair(t.MagT2, t.MagT1), std::pair(magT2, magT1));
         QCOMPARE(::cells(t), cells);
         QCOMPARE(t.cell(0, 1), "aktiv."); // the headers are never the file's
@@ -197,12 +226,48 @@ class TestRoutes : public QObject {
             "0 B0 04 30|10 B0 04 20|520 aktiv 3", 500, 0, 1000.0);
         row("wake time: a half second rounds up to the even second", {"3,6=Ma5-g", "3,2= "},
             "0 B0 04 30|1010 B0 04 20|1520 aktiv 3", 500, 0, 1001.0);
+        row("route commands on real routes",
+            {"6,1= ", "3,6=Fs6-al", "3,7=Fs6-an", "3,8=Fs7-bl", "3,9=Fs7-an", "3,2= "},
+            "0 aktiv 6|500 aktiv 3|1010 aktiv 6");
+        row("an accessory letter but r or g keeps the last direction",
+            {"3,6=Ma5-g", "3,7=Ma6-x", "3,8=Ma7-r", "3,9=Ma8-x", "3,2= "},
+            "0 B0 04 30|10 B0 04 20|30 B0 05 30|40 B0 05 20|60 B0 06 10|70 B0 06 00|90 B0 07 10|"
+            "100 B0 07 00|580 aktiv 3");
+        const auto shown = [](const char* name, QStringList cells, const char* events, int magT1,
+                              int magT2) {
+            QTest::newRow(name) << TimelineRow{1000.005, magT1, magT2, cells, events, true};
+        };
+        shown("requested and blocked blinks until freed, an active route drops its request",
+              {"5,1= ", "5,2= ", "6,2= ", "6,3= ", "3,6=Ma1-g", "3,7=Fs6-fr", "3,2= "},
+              "0 aktiv 5|0 anz 2 yellow|0 anz 4 orange|0 anz 5 red|0 B0 00 30|190 anz 5 yellow|"
+              "390 anz 5 red|590 anz 5 yellow|790 anz 5 red|990 anz 5 yellow|1000 B0 00 20|"
+              "1510 aktiv 3|1520 anz 2 orange|2020 aktiv 6|2030 anz 5 orange",
+              500, 0);
+        shown("blocked, and active and blocked, show red", {"2,3= ", "5,1= ", "5,3= "},
+              "0 aktiv 5|0 anz 1 red|0 anz 4 red", 0, 0);
+        shown("a route command holds the indicators", {"3,6=Fs9-bl", "3,2= "},
+              "0 anz 2 yellow|1000 anz 8 red|1490 aktiv 3|1500 anz 2 orange", 0, 1000);
+        shown("a sensor step holds the indicators", {"3,6=Rm1-b", "4,4=Rm1-b", "3,2= "},
+              "0 anz 2 yellow|0 B2 00 50|1000 anz 3 yellow|1490 aktiv 3|1500 anz 2 orange|"
+              "2000 aktiv 4|2010 anz 3 orange",
+              0, 1000);
+        shown("a pause holds the indicators, blinking included",
+              {"6,2= ", "6,3= ", "3,6=Pa-1", "3,7=Fs6-fr", "3,2= "},
+              "0 anz 2 yellow|0 anz 5 red|1010 anz 5 yellow|1490 aktiv 3|1500 anz 2 orange|"
+              "2000 aktiv 6|2010 anz 5 orange",
+              0, 0);
+        shown("an accessory step does not", {"3,6=Ma1-g", "4,4=Ma1-g", "3,2= "},
+              "0 anz 2 yellow|0 B0 00 30|10 anz 3 yellow|1000 B0 00 20|1510 aktiv 3|"
+              "1520 anz 2 orange|2020 aktiv 4|2030 anz 3 orange",
+              1000, 0);
     }
     void timeline()
     {
         QFETCH(TimelineRow, row);
-        const auto& [start, magT1, magT2, cells, events] = row;
+        const auto& [start, magT1, magT2, cells, events, indicators] = row;
         Timeline tl(start);
+        if (row.indicators)
+            tl.watch_indicators();
         tl.t.MagT1 = magT1;
         tl.t.MagT2 = magT2;
         set_cells(tl.t, cells);
@@ -228,47 +293,22 @@ class TestRoutes : public QObject {
                               "Fahrstraße beendet", "Suche neue Fahrstraße zur Abarbeitung"}));
     }
 
-    void indicatorsBlinkDropRequestsAndFreezeWithPowerOff()
+    void powerOffHoldsTheStepAndTheIndicators()
     {
         Timeline tl;
-        set_cells(tl.t, {"2,2= ", "2,3= ", "5,1= ", "5,2= "});
-        QSignalSpy anz(&tl.engine, &RouteEngine::fs_anz);
-        const QVariantList red{1, colour::Red}, yellow{1, colour::Yellow};
-        tl.run(0.01);
-        // An active route's request is dropped, and it shows as active in that pass.
-        QCOMPARE(anz, (QList<QVariantList>{red, {4, colour::Orange}}));
-        QVERIFY(!tl.t.flag(5, RouteTable::Requested));
-        anz.clear();
-        tl.run(0.79); // 80 passes in all
-        QCOMPARE(anz, (QList<QVariantList>{yellow, red, yellow, red}));
-        QCOMPARE(tl.events, QStringList{"0 aktiv 5"}); // set above; nothing sent
-
-        tl.rig.core->state.show_power(0);
-        anz.clear();
-        tl.rig.core->routePanel.release_route(5); // recorded, not shown
-        tl.run(1);
-        QVERIFY(anz.isEmpty());
-        QVERIFY(!tl.t.flag(5, RouteTable::Active));
-        tl.rig.core->state.show_power(1);
-        tl.run(0.01);
-        QCOMPARE(anz.last(), (QVariantList{4, colour::White}));
-    }
-
-    void powerOffHoldsTheStepAndResumesThere()
-    {
-        Timeline tl;
+        tl.watch_indicators();
         tl.t.MagT1 = 200;
         set_cells(tl.t, {"3,6=Ma5-g", "3,7=Ma6-g", "3,2= "});
         tl.run(0.01);
-        QCOMPARE(tl.events, QStringList{"0 B0 04 30"});
         tl.rig.core->state.show_power(0);
         QSignalSpy status(&tl.engine, &RouteEngine::status_shown);
+        tl.t.set_flag(5, RouteTable::Active, true); // recorded, shown once power is back
         tl.run(5);
-        QCOMPARE(tl.events.size(), 1);
         QVERIFY(status.isEmpty());
         tl.rig.core->state.show_power(1);
         tl.run(0.01); // the wait ran out meanwhile: the off message goes at once
-        QCOMPARE(tl.events.last(), "5010 B0 04 20");
+        QCOMPARE(tl.events, (QStringList{"0 anz 2 yellow", "0 B0 04 30", "10 aktiv 5",
+                                         "5010 anz 4 orange", "5010 B0 04 20"}));
         QCOMPARE(tl.engine.BefNrTxt, "1");
     }
 

@@ -122,22 +122,27 @@ class TstKennix : public QObject {
     {
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<QStringList>("names");
+        QTest::addColumn<bool>("whole"); // all of it four names in quotes
         QTest::newRow("four quoted lines")
             << QByteArray("\"Personenzug\"\r\n\"G\xc3\xbcterzug\"\r\n\" IC \"\r\n\"\"\r\n")
-            << QStringList{"Personenzug", "Güterzug", " IC ", ""};
-        QTest::newRow("Latin-1, LF only")
-            << QByteArray("\"G\xfcterzug\"\n\"B\"\n") << QStringList{"Güterzug", "B", "", ""};
-        QTest::newRow("unquoted, trailing text, open quote")
+            << QStringList{"Personenzug", "Güterzug", " IC ", ""} << true;
+        QTest::newRow("Latin-1, LF only, blank lines at the end")
+            << QByteArray("\"G\xfcterzug\"\n\"B\"\n\n \n") << QStringList{"Güterzug", "B", "", ""}
+            << true;
+        QTest::newRow("unquoted, trailing text, open quote, a fifth line")
             << QByteArray("  Nahverkehr \r\n\"A\",x\r\n\"offen\r\n\"D\"\r\n\"E\"\r\n")
-            << QStringList{"Nahverkehr", "A", "offen", "D"};
-        QTest::newRow("empty") << QByteArray() << QStringList{"", "", "", ""};
+            << QStringList{"Nahverkehr", "A", "offen", "D"} << false;
+        QTest::newRow("empty") << QByteArray() << QStringList{"", "", "", ""} << true;
     }
     void zkFileReadsTolerantly()
     {
         QFETCH(QByteArray, content);
         QFETCH(QStringList, names);
-        const ZkNames read = parse_zk(content);
+        QFETCH(bool, whole);
+        bool readWhole = !whole;
+        const ZkNames read = parse_zk(content, &readWhole);
         QCOMPARE(QStringList(read.begin(), read.end()), names);
+        QCOMPARE(readWhole, whole);
     }
 
     void zkFileRoundTripAtStartAndEnd()

@@ -72,6 +72,24 @@ class TstKennixWindows : public QObject {
             QCOMPARE(kw.pos(), QPoint(333, 222));
     }
 
+    // A clear report puts the window where it was when it last lost focus.
+    void lostFocusSavesThePosition()
+    {
+        UiBench b;
+        b.win.show();
+        loco_report(b.rig, 9, 1);
+        KennixWin& kw = *windows(b.win)[0];
+        kw.activateWindow();
+        QTRY_COMPARE(QApplication::activeWindow(), &kw);
+        kw.move(333, 222);
+        b.win.activateWindow();
+        QTRY_COMPARE(QApplication::activeWindow(), &b.win);
+        kw.move(0, 0);
+        b.rig.send({0xE4, 0x08, 1, 0x20, 9, 0, 2});
+        b.rig.tick();
+        QCOMPARE(kw.pos(), QPoint(333, 222));
+    }
+
     void namesWindowEditsTheNames()
     {
         UiBench b;
