@@ -16,7 +16,6 @@
 
 #include <QObject>
 #include <QString>
-#include <array>
 #include <deque>
 #include <vector>
 
@@ -108,8 +107,8 @@ class Drivers : public QObject {
     };
     struct Seat {
         bool used = false;
-        int adr = 0;  // network drivers; panels keep it in ThrLoco(i).Adr
-        int slot = -1; // network drivers; panels keep it in ThrSlot(i)
+        int adr = 0;        // network drivers; panels keep it in ThrLoco(i).Adr
+        int slot = -1;      // network drivers; panels keep it in ThrSlot(i)
         bool ready = false; // slot and format known for adr
         bool bind = false;  // a binding is due or running
         std::deque<Action> queue;
@@ -120,15 +119,22 @@ class Drivers : public QObject {
     bool take(int d, const Action& a);
     bool accept(int d);
     bool lok_request();
+    // Goes on with the next driver that has work; true when none has.
     bool next();
     void ending(ReqEngine::End how);
+    bool has_work(int d) const;
+    int with_work(int after) const;
+    // The running request binds a loco: nothing may cut it off.
     bool binding() const;
+    bool binding_for(int d) const;
+    void fail_bind(int d, bool tell);
     void take_slot(int s, bool plain);
     void slot_changed(int s);
     void reshow(int d, bool slotData = false);
-    void fail_bind(int d, bool tell);
-    int kind_of(const Seat& seat) const;
-    std::vector<int> command(int d, Action& a, bool& more) const;
+    int kind_of(int d) const;
+    static int kind(const Action& a);
+    // The record after action a; function groups only when asked.
+    static void apply(SlotRec& r, const Action& a, bool groups);
     int& adr_of(int d);
     int& slot_of(int d);
     int adr_of(int d) const;
@@ -137,5 +143,4 @@ class Drivers : public QObject {
     Services s_;
     Slots& slots_;
     std::vector<Seat> seats_;
-    bool bindingNow_ = false;
 };
