@@ -93,10 +93,14 @@ class TstLncvWindows : public QObject {
         auto& ladr = find<QLineEdit>(w, "Ladr");
         auto& ok = find<QPushButton>(w, "OKButton");
 
-        ladr.setText("10001");
-        QVERIFY(!ok.isEnabled());
-        QVERIFY(red(ladr));
-        ladr.setText("78");
+        // Ready for an address; what is typed then colours the field.
+        QVERIFY(ok.isEnabled() && !red(ladr));
+        type(ladr, "10001");
+        QVERIFY(!ok.isEnabled() && red(ladr));
+        type(ladr, "");
+        QVERIFY(!ok.isEnabled() && red(ladr));
+        type(ladr, "78x"); // the number it starts with
+        QVERIFY(ok.isEnabled() && !red(ladr));
         QTest::keyClick(&ladr, Qt::Key_Return);
         QVERIFY(!ok.isEnabled());
         QCOMPARE(b.rig.core->req.ReqJob, int(LncvProg::Write));
@@ -109,7 +113,7 @@ class TstLncvWindows : public QObject {
 
         // Announced again, the window's address entry opens.
         announce(b.rig, 5);
-        QVERIFY(ladr.isEnabled());
+        QVERIFY(ladr.isEnabled() && ok.isEnabled());
         QCOMPARE(ladr.text(), "");
 
         // A second device's window does not cover the first; a closed
