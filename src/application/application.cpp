@@ -46,7 +46,6 @@ Application::Application(Clock& clk, Port& p, const DataDir& dataDir, QObject* p
     });
     connect(&conn, &Connection::disconnected, this, [this] {
         keyboard.cancel_pulses();
-        rebindPanel_ = 2;
         emit lock_ui(true);
     });
     // The station may be restarted meanwhile and give the locos other slots:
@@ -54,9 +53,9 @@ Application::Application(Clock& clk, Port& p, const DataDir& dataDir, QObject* p
     connect(&conn, &Connection::waiting_for, this, [this] {
         for (int s = 1; s <= 127; ++s)
             loco.SlotData[size_t(s)] = SlotRec{};
-        loco.ThrSlot.fill(-1);
     });
-    connect(&conn, &Connection::reconnected, this, [this] { rebindPanel_ = 0; });
+    // One loco request after the other: the drivers serve their bindings in turn.
+    connect(&conn, &Connection::reconnected, &drivers, &Drivers::rebind_all);
 
     register_basic_jobs(req, link);
     dispatch.on(0x82, [this](const ln::Msg&) { state.show_power(0); });
@@ -91,21 +90,11 @@ void Application::tick()
     // A job the connect sequence waited for ended just now: its next job
     // runs at the next tick.
     conn.advance();
-    rebind_next();
     keyboard.pulse_step();
     drivers.pump();
     routeEngine.route_engine();
     link.ln_send();
     take_input(); // what a port without a receive signal holds
-}
-
-void Application::rebind_next()
-{
-    // One panel at a time, each once the engine is free: a second request
-    // would replace the first.
-    while (rebindPanel_ < 2 && req.idle())
-        if (throttle.rebind(rebindPanel_++))
-            return;
 }
 
 void Application::take_input()

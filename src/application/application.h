@@ -92,9 +92,7 @@ class Application : public QObject {
 
   private:
     void take_input();
-    void rebind_next();
 
     bool ended_ = false;
-    int rebindPanel_ = 2; // next throttle panel to bind again after a reconnect; 2 = none
     DataFileAtStart fsAtStart_;
 };

@@ -129,6 +129,15 @@ void Drivers::rebind(int d)
     pump();
 }
 
+void Drivers::rebind_all()
+{
+    for (int d = 0; d < int(seats_.size()); ++d)
+        if (valid(d)) {
+            slot_of(d) = -1;
+            rebind(d);
+        }
+}
+
 int Drivers::address(int d) const
 {
     return valid(d) ? std::max(adr_of(d), 0) : 0;

@@ -50,6 +50,9 @@ class Drivers : public QObject {
     // Binds d again to the loco it held (after a reconnect), without any
     // action and without a box; nothing when it held none.
     void rebind(int d);
+    // Every driver that holds a loco, after the station was connected
+    // again: it may have put the locos in other slots.
+    void rebind_all();
 
     // The loco address d holds, 0 for none.
     int address(int d) const;

@@ -210,16 +210,6 @@ void Throttle::keydown(int i, int code)
     }
 }
 
-bool Throttle::rebind(int i)
-{
-    const int adr = LokAdr[size_t(i)];
-    if (adr <= 0 || slots_.ThrLoco[size_t(i)].Adr != adr)
-        return false;
-    slots_.ThrSlot[size_t(i)] = -1; // asked for again, whatever slot it had
-    start(i, Bind);
-    return true;
-}
-
 PanelView Throttle::view(int i) const
 {
     const SlotRec& loco = slots_.ThrLoco[size_t(i)];

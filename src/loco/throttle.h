@@ -73,10 +73,6 @@ class Throttle : public QObject {
     void keydown(int i, int keyCode);
 
     PanelView view(int i) const;
-    // Binds panel i again to the loco it held, with a loco request that
-    // sends nothing else: speed and functions come as the station reports
-    // them. False when the panel held none.
-    bool rebind(int i);
 
   signals:
     void panel_reset(int i);
