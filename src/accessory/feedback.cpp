@@ -23,8 +23,8 @@ Feedback::Feedback(const Services& s) : s_(s)
     s.req.registerJob(JobReport, [this] { return report_job(0); });
     s.req.registerJob(JobReport + 1, [this] { return report_job(1); });
     s.dispatch.on(0xB2, [this](const ln::Msg& m) { sensor_report(m); });
-    Taste_Radr.add_letter(KeyF, [this](int n) { send_report(n, 0); });
-    Taste_Radr.add_letter(KeyB, [this](int n) { send_report(n, 1); });
+    Taste_Radr.add_letter(KeyF, [this](int n) { return send_report(n, 0); });
+    Taste_Radr.add_letter(KeyB, [this](int n) { return send_report(n, 1); });
 }
 
 void Feedback::reset()
@@ -55,7 +55,7 @@ void Feedback::select_page(int index)
 
 void Feedback::change(int i)
 {
-    if (i < 0 || i >= pages::Size)
+    if (i < 0 || i >= pages::Size || !s_.req.allowed())
         return;
     const int s = RmBase + i;
     int& st = RmState[size_t(s)];
@@ -65,12 +65,15 @@ void Feedback::change(int i)
     s_.req.post(JobReport + 1 - st);
 }
 
-void Feedback::send_report(int number, int level)
+bool Feedback::send_report(int number, int level)
 {
     if (number <= 0 || number > PanelSensors)
-        return;
+        return true;
+    if (!s_.req.allowed())
+        return false;
     s_.req.ReqAdr = number - 1;
     s_.req.post(JobReport + (level & 1));
+    return true;
 }
 
 bool Feedback::report_job(int level)

@@ -38,7 +38,9 @@ class Feedback : public QObject {
     // changes when the report comes back.
     void change(int i);
     // Taste_Radr: a report for the 1-based number; outside 1..2048 nothing.
-    void send_report(int number, int level);
+    // Both are the user's: refused with a box when they cannot run now
+    // (send_report is false then).
+    bool send_report(int number, int level);
 
     // Number typed in the key-entry window; "F" free, "B" occupied.
     KeyEntry Taste_Radr;

@@ -14,8 +14,8 @@ void KeyEntry::keydown(int keyCode)
     } else if (keyCode == Escape) {
         emit hide_window();
     } else if (const auto it = letters_.find(keyCode); it != letters_.end()) {
-        it->second(text_.toInt()); // at most four digits: always readable
-        emit hide_window();
+        if (it->second(text_.toInt())) // at most four digits: always readable
+            emit hide_window();
     }
 }
 

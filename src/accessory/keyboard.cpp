@@ -30,8 +30,8 @@ Keyboard::Keyboard(const Services& s) : s_(s)
         s.req.registerJob(job, [this, job] { return switch_job(job); });
     s.dispatch.sw_state_answer = [this](const ln::Msg& m) { sw_state_answer(m); };
     s.dispatch.on(0xB0, [this](const ln::Msg& m) { sw_report(m); });
-    Taste_Wadr.add_letter(KeyR, [this](int n) { switch_pulse(n, 0); });
-    Taste_Wadr.add_letter(KeyG, [this](int n) { switch_pulse(n, 1); });
+    Taste_Wadr.add_letter(KeyR, [this](int n) { return typed_switch(n, 0); });
+    Taste_Wadr.add_letter(KeyG, [this](int n) { return typed_switch(n, 1); });
 }
 
 void Keyboard::select_page(int index)
@@ -111,10 +111,28 @@ void Keyboard::post_switch(int a, int dir, int on)
     s_.req.post(switch_job_number(dir, on));
 }
 
-void Keyboard::key(int i, int dir, bool on)
+bool Keyboard::press(int i, int dir)
 {
-    if (i >= 0 && i < pages::Size)
-        post_switch(KeybBase + i, dir, on ? 1 : 0);
+    if (i < 0 || i >= pages::Size || !s_.req.allowed())
+        return false;
+    held_ = Pulse{KeybBase + i, dir, true};
+    post_switch(held_->a, held_->dir, 1);
+    return true;
+}
+
+void Keyboard::release()
+{
+    if (!held_)
+        return;
+    const Pulse p = *held_;
+    held_.reset();
+    // The coil of a press taken is always switched off; a job that must not
+    // be cut off is let finish first. With the connection gone nothing goes out.
+    const auto refusal = s_.req.refusal();
+    if (refusal == ReqEngine::Refusal::None)
+        post_switch(p.a, p.dir, 0);
+    else if (refusal == ReqEngine::Refusal::Busy)
+        pulses_.push_back(p);
 }
 
 bool Keyboard::switch_job(int job)
@@ -135,9 +153,21 @@ void Keyboard::switch_pulse(int number, int dir)
         pulses_.push_back({number - 1, dir});
 }
 
+bool Keyboard::typed_switch(int number, int dir)
+{
+    // Out of range: nothing to refuse, nothing sent.
+    if (number <= 0 || number > Accessories)
+        return true;
+    if (!s_.req.allowed())
+        return false;
+    switch_pulse(number, dir);
+    return true;
+}
+
 void Keyboard::cancel_pulses()
 {
     pulses_.clear();
+    held_.reset();
     phase_ = Phase::Due;
 }
 
@@ -151,8 +181,8 @@ void Keyboard::pulse_step()
     switch (phase_) {
     case Phase::Due:
         if (req.idle()) {
-            post_switch(p.a, p.dir, 1);
-            phase_ = Phase::On;
+            post_switch(p.a, p.dir, p.offOnly ? 0 : 1);
+            phase_ = p.offOnly ? Phase::Off : Phase::On;
         }
         break;
     case Phase::On:

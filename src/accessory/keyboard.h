@@ -10,6 +10,7 @@
 
 #include <QObject>
 #include <deque>
+#include <optional>
 
 namespace ln {
 class Msg;
@@ -34,11 +35,16 @@ class Keyboard : public QObject {
     // Posts the switch-state poll of the page shown.
     void poll_page();
 
-    // KB_rot(i) (dir 0) or KB_grn(i) (dir 1) pressed (on) or released.
-    void key(int i, int dir, bool on);
-    // A typed switch (Taste_Wadr): on message, a pause, off message.
-    // Numbers outside 1..2048 send nothing. Switches typed while one
-    // runs follow it, so no coil is left powered.
+    // KB_rot(i) (dir 0) or KB_grn(i) (dir 1) pressed: the on message, unless
+    // refused with a box (not connected, another job must finish); false then.
+    bool press(int i, int dir);
+    // The key taken by press() released: its off message, after a job
+    // that must not be cut off when one runs.
+    void release();
+    // A switch by number: on message, a pause, off message. Numbers
+    // outside 1..2048 send nothing. Switches asked for while one runs
+    // follow it, so no coil is left powered. For the program's own use:
+    // it asks nobody.
     void switch_pulse(int number, int dir);
     // Advances the typed switches; once per main tick, after the engine.
     void pulse_step();
@@ -66,8 +72,13 @@ class Keyboard : public QObject {
     void sw_report(const ln::Msg& m);
     void post_switch(int a, int dir, int on);
 
+    // Taste_Wadr's letters: switch_pulse, when the user's action may run
+    // now; false when refused with a box.
+    bool typed_switch(int number, int dir);
+
     struct Pulse {
         int a, dir;
+        bool offOnly = false; // a held key's off message, still due
     };
     enum class Phase { Due, On, Pause, Off };
 
@@ -75,4 +86,5 @@ class Keyboard : public QObject {
     std::deque<Pulse> pulses_;
     Phase phase_ = Phase::Due;
     double pauseStart_ = 0;
+    std::optional<Pulse> held_; // the key pressed, whose off message is due
 };

@@ -19,7 +19,8 @@ constexpr int DispatchSlot = 0;
 
 LocoDispatch::LocoDispatch(const Services& s, Slots& slotTable) : s_(s), slots_(slotTable)
 {
-    s.req.registerJob(Job, [this] { return lok_dispatch(); });
+    s.req.registerJob(Job, {[this] { return lok_dispatch(); },
+                            [this](ReqEngine::End) { emit dispatch_ended(); }});
 }
 
 std::optional<int> LocoDispatch::address(const QString& text)
@@ -27,10 +28,13 @@ std::optional<int> LocoDispatch::address(const QString& text)
     return number_in(text, 1, MaxAddress);
 }
 
-void LocoDispatch::dispatch(int adr)
+bool LocoDispatch::dispatch(int adr)
 {
+    if (!s_.req.allowed())
+        return false;
     s_.req.ReqAdr = adr;
     s_.req.post(Job);
+    return true;
 }
 
 bool LocoDispatch::fail(const QString& text)

@@ -22,7 +22,12 @@ class LocoDispatch : public QObject {
     // Slot status with the use bits set to "common", the others kept.
     static int common_status(int stat) { return (stat & 0xCF) | 0x10; }
 
-    void dispatch(int adr);
+    // False when refused with a box (not connected, another job must finish).
+    bool dispatch(int adr);
+
+  signals:
+    // Job 70 has ended, however: done, timed out, replaced or disconnected.
+    void dispatch_ended();
 
   private:
     bool lok_dispatch();

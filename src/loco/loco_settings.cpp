@@ -18,12 +18,20 @@ constexpr int WriteFlag = 64;
 constexpr int AckOk = 0x7F;
 // Codes read, by list entry: "Motorola alt", "Motorola neu", "DCC - 14", "DCC - 28", "DCC - 128".
 constexpr std::array<int, 5> kCodes = {0, 1, 16, 18, 19};
+const QString kSchreiben = QStringLiteral("das Schreiben des Lokdatenformats");
 } // namespace
 
 LocoSettings::LocoSettings(const Services& s, Slots& slotTable) : s_(s), slots_(slotTable)
 {
-    s.req.registerJob(ReadJob, [this] { return lokcfg_read(); });
-    s.req.registerJob(WriteJob, [this] { return lokcfg_write(); });
+    // However the read ends, a later answer no longer changes the window.
+    s.req.registerJob(ReadJob, {[this] { return lokcfg_read(); },
+                                [this](ReqEngine::End) {
+                                    awaiting_ = false;
+                                    LokCfgPending = false;
+                                }});
+    s.req.registerJob(WriteJob, {[this] { return lokcfg_write(); },
+                                 [this](ReqEngine::End) { LokCfgPending = false; },
+                                 [] { return true; }, kSchreiben});
     s.dispatch.onPeer(AnswerCommand, [this](const ln::Msg& m) { rx_answer(m); });
 }
 
@@ -45,17 +53,20 @@ std::optional<int> LocoSettings::address(const QString& text)
     return number_in(text, 1, MaxAddress);
 }
 
-void LocoSettings::read(int adr)
+bool LocoSettings::read(int adr)
 {
+    if (s_.req.refusal() != ReqEngine::Refusal::None)
+        return false;
     LokCfgPending = true;
     LokCfgAdr = adr;
     s_.req.post(ReadJob);
+    return true;
 }
 
 bool LocoSettings::write(int adr, int entry)
 {
     const int code = code_of_entry(entry);
-    if (code < 0)
+    if (code < 0 || !s_.req.allowed())
         return false;
     if (adr != extraAdr_)
         LokCfgExtra = 0; // nothing known about this loco's second byte
@@ -81,22 +92,16 @@ bool LocoSettings::lokcfg_read()
         return false;
     }
     const int ack = s_.dispatch.LackCode;
-    if (ack != -1 && ack != AckOk) {
-        awaiting_ = false; // refused: the acknowledge has been reported
-        return true;
-    }
+    if (ack != -1 && ack != AckOk)
+        return true; // refused: the acknowledge has been reported
     if (LokCfgCode == -1) {
         if (s_.clock.now() - s_.req.ReqTime <= AnswerTimeout)
             return false;
-        awaiting_ = false;
         s_.msgs.show(titles::Fehler, KeineAntwortCfg, MsgIcon::Critical);
         return true;
     }
-    awaiting_ = false;
-    if (LokCfgPending) {
-        LokCfgPending = false;
-        emit format_read(entry_of_code(LokCfgCode));
-    }
+    if (LokCfgPending)
+        emit format_read(LokCfgAdr, entry_of_code(LokCfgCode));
     return true;
 }
 

@@ -34,16 +34,18 @@ class LocoSettings : public QObject {
     int LokCfgExtra = 0; // second data byte of the last answer for LokCfgAdr
     bool LokCfgPending = false; // the window waits for an answer to show
 
-    // Asks for the format of adr; the answer selects its list entry.
-    void read(int adr);
+    // Asks for the format of adr; the answer selects its list entry. The
+    // window reads on its own: when that cannot run now, false without a box.
+    bool read(int adr);
     // Writes the format of a list entry for adr and unbinds the throttle
-    // panels that show adr, so that they read the new format. False for "-".
+    // panels that show adr, so that they read the new format. False for "-",
+    // and when refused with a box (not connected, another job must finish).
     bool write(int adr, int entry);
     // The window was closed: a late answer no longer changes it.
     void cancel() { LokCfgPending = false; }
 
   signals:
-    void format_read(int entry);
+    void format_read(int adr, int entry);
 
   private:
     bool lokcfg_read();

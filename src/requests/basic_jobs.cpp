@@ -3,6 +3,10 @@
 #include "engine.h"
 #include "loconet/link.h"
 
+namespace {
+const QString kZuruecksetzen = QStringLiteral("das Zurücksetzen der Zentrale");
+} // namespace
+
 void register_basic_jobs(ReqEngine& req, Link& link)
 {
     req.registerJob(3, [&link] { return link.put({0x82}); });
@@ -14,7 +18,9 @@ void register_basic_jobs(ReqEngine& req, Link& link)
         return true;
     });
     // Reset: byte 7 = the step it was posted with (0 configuration, 1 loco data formats).
-    req.registerJob(46, [&req, &link] {
+    // Once asked for, it is not cut off: the station restarts with it.
+    const auto reset = [&req, &link] {
         return link.put_command(24, {req.ReqStep & 0xFF, 0, 0, 0, 0, 0, 0});
-    });
+    };
+    req.registerJob(46, {reset, {}, [] { return true; }, kZuruecksetzen});
 }

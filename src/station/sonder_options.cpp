@@ -13,6 +13,8 @@ const QString kNichtGesendet = QStringLiteral("SO-Write Konnte nicht gesendet we
 const QString kNummerUngueltig =
     QStringLiteral("Bitte die Nummer der Sonderoption eingeben (0 bis 1023)!");
 const QString kWertUngueltig = QStringLiteral("Bitte einen Wert von 0 bis 255 eingeben!");
+const QString kSchreibenSO = QStringLiteral("das Schreiben der Sonderoptionen");
+const QString kSchreibenGrund = QStringLiteral("das Schreiben der Grundeinstellungen");
 
 enum Job { ReadOne = 41, WriteOne = 42, ReadList = 43, WriteList = 44 };
 enum Command { WriteCmd = 1, ReadCmd = 2 };
@@ -23,9 +25,11 @@ constexpr uint8_t ValueAnswer = 0x00; // command byte of the peer message with a
 SonderOptions::SonderOptions(const Services& s) : s_(s)
 {
     s.req.registerJob(ReadOne, [this] { return so_read(); });
-    s.req.registerJob(WriteOne, [this] { return so_write(); });
     s.req.registerJob(ReadList, [this] { return so_read_list(); });
-    s.req.registerJob(WriteList, [this] { return so_write_list(); });
+    // A write cut off halfway would leave the station with part of the settings.
+    const auto always = [] { return true; };
+    s.req.registerJob(WriteOne, {[this] { return so_write(); }, {}, always, kSchreibenSO});
+    s.req.registerJob(WriteList, {[this] { return so_write_list(); }, {}, always, kSchreibenGrund});
     s.dispatch.onPeer(ValueAnswer, [this](const ln::Msg& m) { rx_value(m); });
 }
 
@@ -41,6 +45,8 @@ bool SonderOptions::read(const QString& numberText)
         refuse(kNummerUngueltig);
         return false;
     }
+    if (!s_.req.allowed())
+        return false;
     SONumber = *number;
     s_.req.post(ReadOne);
     return true;
@@ -58,6 +64,8 @@ bool SonderOptions::write(const QString& numberText, const QString& valueText)
         refuse(kWertUngueltig);
         return false;
     }
+    if (!s_.req.allowed())
+        return false;
     SONumber = *number;
     SOValue = *value;
     s_.req.post(WriteOne);
@@ -72,22 +80,29 @@ void SonderOptions::set_list(const QList<int>& numbers)
     SOIndex = 0;
 }
 
-void SonderOptions::read_list(const QList<int>& numbers)
+bool SonderOptions::read_list(const QList<int>& numbers)
 {
-    if (numbers.isEmpty())
-        return;
+    if (numbers.isEmpty() || s_.req.refusal() != ReqEngine::Refusal::None)
+        return false;
     set_list(numbers);
     s_.req.post(ReadList);
+    return true;
 }
 
-void SonderOptions::write_list(const QList<int>& numbers, const QList<int>& values)
+bool SonderOptions::reading_list() const
 {
-    if (numbers.isEmpty() || values.size() < numbers.size())
-        return;
+    return s_.req.ReqJob == ReadList;
+}
+
+bool SonderOptions::write_list(const QList<int>& numbers, const QList<int>& values)
+{
+    if (numbers.isEmpty() || values.size() < numbers.size() || !s_.req.allowed())
+        return false;
     set_list(numbers);
     for (int i = 0; i <= SOLast; ++i)
         SOValues[size_t(i)] = values[i];
     s_.req.post(WriteList);
+    return true;
 }
 
 bool SonderOptions::put_option(int cmd, int number, int value)

@@ -30,13 +30,19 @@ class SonderOptions : public QObject {
     int SOIndex = 0;
     int SOLast = 0;
 
-    // The window's "Lesen" and "Programmieren": a text that cannot be read
-    // is refused with a box and nothing is sent.
+    // The window's "Lesen" and "Programmieren": a text that cannot be read,
+    // or an action that cannot run now, is refused with a box and nothing
+    // is sent. A number above 1023 is refused rather than sent without its
+    // upper bits, which would name another option.
     bool read(const QString& numberText);
     bool write(const QString& numberText, const QString& valueText);
-    // Reads or writes the options one after another (at most ListSize).
-    void read_list(const QList<int>& numbers);
-    void write_list(const QList<int>& numbers, const QList<int>& values);
+    // Reads the options one after another (at most ListSize). A read the
+    // window makes on its own: when it cannot run now, false without a box.
+    bool read_list(const QList<int>& numbers);
+    // The list read is still running.
+    bool reading_list() const;
+    // Writes them; refused with a box like write().
+    bool write_list(const QList<int>& numbers, const QList<int>& values);
 
     // The read (command 2) or write (command 1) message for an option.
     bool put_option(int cmd, int number, int value);

@@ -5,6 +5,7 @@
 #include "application/application.h"
 #include "core/number_text.h"
 
+#include <QEvent>
 #include <QFormLayout>
 #include <QLineEdit>
 #include <QPushButton>
@@ -14,6 +15,7 @@ namespace {
 const QString kTitle = QStringLiteral("FRED: Lok Dispatch");
 const QString kLokadresse = QStringLiteral("Lokadresse:");
 const QString kDispatch = QStringLiteral("Dispatch");
+const QString kAdresseUngueltig = QStringLiteral("Bitte eine Lokadresse von 1 bis 9999 eingeben!");
 } // namespace
 
 DispatchLok::DispatchLok(Application& core, QWidget* parent)
@@ -32,33 +34,47 @@ DispatchLok::DispatchLok(Application& core, QWidget* parent)
     fit_title(layout, kTitle);
     hide_on_escape(this);
 
-    connect(LokadrTxt, &QLineEdit::textChanged, this, &DispatchLok::update_button);
+    connect(LokadrTxt, &QLineEdit::textChanged, this, &DispatchLok::address_changed);
     connect(LokadrTxt, &QLineEdit::returnPressed, DispBut, &QPushButton::click);
     connect(DispBut, &QPushButton::clicked, this, &DispatchLok::dispatch_clicked);
-    // Whichever way the request ends (done, timed out, replaced by another
-    // job), the engine going idle gives the button back.
-    connect(&core_.req, &ReqEngine::lock_ui, this, [this](bool busy) {
-        if (!busy && running_) {
-            running_ = false;
-            update_button();
-        }
+    // However the request ends, the button is given back.
+    connect(&core_.lokDispatch, &LocoDispatch::dispatch_ended, this, [this] {
+        running_ = false;
+        DispBut->setEnabled(is_number_text(LokadrTxt->text()));
     });
-    update_button();
+    DispBut->setEnabled(false);
 }
 
-void DispatchLok::update_button()
+void DispatchLok::changeEvent(QEvent* event)
 {
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() &&
+        !LocoDispatch::address(LokadrTxt->text()))
+        DispBut->setEnabled(false);
+    QWidget::changeEvent(event);
+}
+
+void DispatchLok::address_changed()
+{
+    // Only a text that is no number is red and disables the button; a
+    // number out of range leaves it, and the button refuses it with a box.
     const QString text = LokadrTxt->text();
-    show_valid(LokadrTxt, number_text_in(text, 1, LocoDispatch::MaxAddress));
-    DispBut->setEnabled(!running_ && LocoDispatch::address(text).has_value());
+    const bool number = is_number_text(text);
+    show_valid(LokadrTxt, number);
+    if (!number)
+        DispBut->setEnabled(false);
+    else if (LocoDispatch::address(text))
+        DispBut->setEnabled(!running_);
 }
 
 void DispatchLok::dispatch_clicked()
 {
     const auto adr = LocoDispatch::address(LokadrTxt->text());
-    if (!adr)
+    if (!adr) {
+        core_.msgs.show(titles::Fehler, kAdresseUngueltig, MsgIcon::Warning);
+        return;
+    }
+    if (!core_.lokDispatch.dispatch(*adr))
         return;
     running_ = true;
-    core_.lokDispatch.dispatch(*adr);
-    update_button();
+    DispBut->setEnabled(false);
 }

@@ -12,8 +12,11 @@ class DispatchLok : public QWidget {
   public:
     explicit DispatchLok(Application& core, QWidget* parent = nullptr);
 
+  protected:
+    void changeEvent(QEvent* event) override;
+
   private:
-    void update_button();
+    void address_changed();
     void dispatch_clicked();
 
     Application& core_;

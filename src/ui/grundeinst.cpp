@@ -37,6 +37,13 @@ const QString kUebernehmen = QStringLiteral("Einstellungen übernehmen");
 const QString kAbbruch = QStringLiteral("abbrechen");
 const QString kUngueltig = QStringLiteral("Ungültige Eingabe: %1");
 const QString kMaxPackets = QStringLiteral("255");
+const QString kWirdGelesen =
+    QStringLiteral("Bitte warten, bis die Grundeinstellungen gelesen sind.");
+const QString kNichtGelesen =
+    QStringLiteral("Die Grundeinstellungen wurden nicht gelesen: bitte das Fenster erneut öffnen.");
+// Optional digits, as many as the values need: 255 x 50 ms has five.
+const QString kTimeMask = QStringLiteral("00000");
+const QString kPacketMask = QStringLiteral("000");
 
 QComboBox* combo(const char* name, const QStringList& entries)
 {
@@ -58,17 +65,16 @@ QGroupBox* framed(const QString& caption, QWidget* content)
 
 Grundeinst::Grundeinst(Application& core, QWidget* parent)
     : QWidget(parent, Qt::Window), core_(core), LokdatenfCO(combo("LokdatenfCO", kLokFormats)),
-      MagdatenfCO(combo("MagdatenfCO", kMagFormats)), MagZeitTxt{number_edit("MagZeitTxt_0", 4),
-                                                                 number_edit("MagZeitTxt_1", 4)},
+      MagdatenfCO(combo("MagdatenfCO", kMagFormats)), MagZeitTxt{number_edit("MagZeitTxt_0", 5),
+                                                                 number_edit("MagZeitTxt_1", 5)},
       MagPakTxt(number_edit("MagPakTxt", 3)), StopModeChk(new QCheckBox(kStopMode))
 {
     setObjectName(QStringLiteral("Grundeinst"));
     setWindowTitle(kTitle);
     StopModeChk->setObjectName(QStringLiteral("StopModeChk"));
-    // Digits only, as many as the station's values can need.
     for (QLineEdit* t : MagZeitTxt)
-        t->setInputMask(QStringLiteral("9999"));
-    MagPakTxt->setInputMask(QStringLiteral("999"));
+        t->setInputMask(kTimeMask);
+    MagPakTxt->setInputMask(kPacketMask);
 
     auto* formats = new QHBoxLayout;
     formats->addWidget(framed(kLokFrame, LokdatenfCO));
@@ -107,15 +113,16 @@ Grundeinst::Grundeinst(Application& core, QWidget* parent)
 
 void Grundeinst::open()
 {
-    core_.options.read_list(base_settings::Options);
+    // Until the read has answered, the window shows nothing: what it showed
+    // before may no longer be the station's.
+    read_ = std::nullopt;
+    LokdatenfCO->setCurrentIndex(-1);
+    MagdatenfCO->setCurrentIndex(-1);
+    for (QLineEdit* t : {MagZeitTxt[0], MagZeitTxt[1], MagPakTxt})
+        t->clear();
+    StopModeChk->setChecked(false);
+    core_.options.read_list(base_settings::Options); // refused: quietly nothing is read
     MainWin::show_window(this);
-}
-
-base_settings::Values Grundeinst::values_read() const
-{
-    base_settings::Values v{};
-    std::copy_n(core_.options.SOValues.begin(), v.size(), v.begin());
-    return v;
 }
 
 base_settings::Shown Grundeinst::shown() const
@@ -132,8 +139,11 @@ base_settings::Shown Grundeinst::shown() const
 
 void Grundeinst::show_base_settings()
 {
+    base_settings::Values v{};
+    std::copy_n(core_.options.SOValues.begin(), v.size(), v.begin());
+    read_ = v;
     base_settings::Shown s = shown();
-    base_settings::show(values_read(), s);
+    base_settings::show(v, s);
     LokdatenfCO->setCurrentIndex(s.lokFormat);
     MagdatenfCO->setCurrentIndex(s.magFormat);
     MagZeitTxt[0]->setText(s.minTime);
@@ -158,8 +168,14 @@ void Grundeinst::mag_pak_changed()
 
 void Grundeinst::accept_settings()
 {
+    // A list whose option was not read must not write a default over it.
+    if (!read_) {
+        core_.msgs.show(titles::Fehler, core_.options.reading_list() ? kWirdGelesen : kNichtGelesen,
+                        MsgIcon::Warning);
+        return;
+    }
     base_settings::Field bad = base_settings::MinTime;
-    const auto values = base_settings::values(shown(), values_read(), &bad);
+    const auto values = base_settings::values(shown(), *read_, &bad);
     if (!values) {
         const QString& caption = bad == base_settings::Packets   ? kMagPak
                                  : bad == base_settings::MaxTime ? kMagZeit[1]
@@ -167,6 +183,8 @@ void Grundeinst::accept_settings()
         core_.msgs.show(titles::Fehler, kUngueltig.arg(caption), MsgIcon::Warning);
         return;
     }
-    core_.options.write_list(base_settings::Options, QList<int>(values->begin(), values->end()));
-    hide();
+    // Refused (not connected, another job must finish): the window stays open.
+    if (core_.options.write_list(base_settings::Options,
+                                 QList<int>(values->begin(), values->end())))
+        hide();
 }

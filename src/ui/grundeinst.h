@@ -6,6 +6,7 @@
 
 #include <QWidget>
 #include <array>
+#include <optional>
 
 class Application;
 class QCheckBox;
@@ -17,11 +18,11 @@ class Grundeinst : public QWidget {
   public:
     explicit Grundeinst(Application& core, QWidget* parent = nullptr);
 
-    // Shows the window and reads the settings again.
+    // Shows the window and reads the settings again; until they have been
+    // read, "Einstellungen übernehmen" writes nothing.
     void open();
 
   private:
-    base_settings::Values values_read() const;
     base_settings::Shown shown() const;
     void show_base_settings();
     void mag_zeit_changed(int index);
@@ -34,4 +35,5 @@ class Grundeinst : public QWidget {
     std::array<QLineEdit*, 2> MagZeitTxt;
     QLineEdit* MagPakTxt;
     QCheckBox* StopModeChk;
+    std::optional<base_settings::Values> read_; // what the last read gave
 };

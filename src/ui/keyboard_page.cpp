@@ -98,12 +98,10 @@ bool KeyboardPage::eventFilter(QObject* watched, QEvent* event)
             if (key != watched)
                 continue;
             if (press && key->isEnabled()) {
-                heldIndex_ = i;
-                heldDir_ = dir;
-                core_.keyboard.key(i, dir, true);
-            } else if (!press && heldIndex_ == i && heldDir_ == dir) {
-                heldIndex_ = -1;
-                core_.keyboard.key(i, dir, false);
+                held_ = core_.keyboard.press(i, dir) ? key : nullptr;
+            } else if (!press && held_ == key) {
+                held_ = nullptr;
+                core_.keyboard.release();
             }
             return false;
         }

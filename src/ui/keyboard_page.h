@@ -38,5 +38,5 @@ class KeyboardPage : public QWidget {
     PageHead head_;
     std::array<std::array<QPushButton*, 16>, 2> keys_{}; // [0] KB_rot, [1] KB_grn
     std::array<Lamp*, 16> KB_Anz{};
-    int heldIndex_ = -1, heldDir_ = 0;
+    QPushButton* held_ = nullptr; // pressed and taken: its release is due
 };

@@ -8,6 +8,7 @@
 
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QEvent>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHideEvent>
@@ -36,7 +37,6 @@ Lokeinst::Lokeinst(Application& core, QWidget* parent)
     setWindowTitle(kTitle);
     LokdatenfCO->setObjectName(QStringLiteral("LokdatenfCO"));
     LokdatenfCO->addItems(kFormats);
-    LokdatenfCO->setCurrentIndex(LocoSettings::NoEntry);
 
     auto* form = new QFormLayout;
     form->addRow(kLokadresse, LokadrTxt);
@@ -45,8 +45,8 @@ Lokeinst::Lokeinst(Application& core, QWidget* parent)
     inFrame->addWidget(LokdatenfCO);
 
     auto* buttons = new QDialogButtonBox;
-    auto* ok = buttons->addButton(kUebernehmen, QDialogButtonBox::AcceptRole);
-    ok->setObjectName(QStringLiteral("SetModeBut"));
+    SetModeBut = buttons->addButton(kUebernehmen, QDialogButtonBox::AcceptRole);
+    SetModeBut->setObjectName(QStringLiteral("SetModeBut"));
     auto* cancel = buttons->addButton(kAbbrechen, QDialogButtonBox::RejectRole);
     cancel->setObjectName(QStringLiteral("AbbruchBut"));
 
@@ -59,17 +59,28 @@ Lokeinst::Lokeinst(Application& core, QWidget* parent)
     hide_on_escape(this);
 
     connect(LokadrTxt, &QLineEdit::textChanged, this, &Lokeinst::address_changed);
-    connect(LokadrTxt, &QLineEdit::returnPressed, ok, &QPushButton::click);
-    connect(ok, &QPushButton::clicked, this, &Lokeinst::set_mode);
+    connect(LokadrTxt, &QLineEdit::returnPressed, SetModeBut, &QPushButton::click);
+    connect(SetModeBut, &QPushButton::clicked, this, &Lokeinst::set_mode);
     connect(cancel, &QPushButton::clicked, this, &QWidget::hide);
-    connect(&core_.lokSettings, &LocoSettings::format_read, LokdatenfCO,
-            &QComboBox::setCurrentIndex);
+    // "-" cannot be written: the button waits for a format to write.
+    connect(LokdatenfCO, &QComboBox::currentIndexChanged, this,
+            [this](int entry) { SetModeBut->setEnabled(LocoSettings::code_of_entry(entry) >= 0); });
+    // The user's own choice is not overwritten by an answer still on its way.
+    connect(LokdatenfCO, &QComboBox::activated, &core_.lokSettings, &LocoSettings::cancel);
+    connect(&core_.lokSettings, &LocoSettings::format_read, this, &Lokeinst::show_format);
+    LokdatenfCO->setCurrentIndex(LocoSettings::NoEntry);
 }
 
 void Lokeinst::open()
 {
     MainWin::show_window(this);
-    read_format();
+}
+
+void Lokeinst::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        read_format();
+    QWidget::changeEvent(event);
 }
 
 void Lokeinst::hideEvent(QHideEvent* event)
@@ -82,14 +93,26 @@ void Lokeinst::hideEvent(QHideEvent* event)
 
 void Lokeinst::address_changed()
 {
-    show_valid(LokadrTxt, number_text_in(LokadrTxt->text(), 1, LocoSettings::MaxAddress));
+    show_valid(LokadrTxt, is_number_text(LokadrTxt->text()));
     read_format();
 }
 
 void Lokeinst::read_format()
 {
+    // The list shows a format only for the address typed: until its answer
+    // has come, "-", so another loco's format is never written to it. A read
+    // that cannot run now leaves "-" without a box.
+    LokdatenfCO->setCurrentIndex(LocoSettings::NoEntry);
     if (const auto adr = LocoSettings::address(LokadrTxt->text()))
         core_.lokSettings.read(*adr);
+    else
+        core_.lokSettings.cancel();
+}
+
+void Lokeinst::show_format(int adr, int entry)
+{
+    if (LocoSettings::address(LokadrTxt->text()) == adr)
+        LokdatenfCO->setCurrentIndex(entry);
 }
 
 void Lokeinst::set_mode()

@@ -386,15 +386,15 @@ void MainWin::stop_go_clicked()
     // The caption follows the power message when it comes back from the bus.
     const QString caption = StopGoBut->text();
     if (caption == kStop)
-        core_.req.post(JobPowerOff);
+        core_.req.request(JobPowerOff);
     else if (caption == kGo)
-        core_.req.post(JobPowerOn);
+        core_.req.request(JobPowerOn);
 }
 
 void MainWin::send_raw_message()
 {
-    if (!LN_MES_SEND->isEnabled())
-        return; // not connected: nothing would go out
+    if (!core_.req.allowed())
+        return;
     core_.req.RawText = MesTxt->text();
     core_.req.post(JobRawMessage);
 }

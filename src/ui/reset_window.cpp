@@ -66,7 +66,10 @@ void ResetWindow::konf_clicked(int index)
         hide();
         return;
     }
-    core_.req.post(JobReset, index); // 0 configuration, 1 loco data formats
+    // Refused (not connected, another job must finish): no wait for a
+    // restart that was never asked for.
+    if (!core_.req.request(JobReset, index)) // 0 configuration, 1 loco data formats
+        return;
     pages_->setCurrentWidget(WartenLbl);
     ticks_ = 0;
     TimerWarten->start();

@@ -61,7 +61,9 @@ SOWindow::SOWindow(Application& core, QWidget* parent)
 
 void SOWindow::check_fields()
 {
-    const bool number = number_text_in(SO_NR_TXT->text(), 0, SonderOptions::MaxNumber);
+    // A number too large is refused by the button with its box; a value
+    // above 255 cannot be typed for any option.
+    const bool number = is_number_text(SO_NR_TXT->text());
     const bool value = number_text_in(SO_VAL_TXT->text(), 0, SonderOptions::MaxValue);
     show_valid(SO_NR_TXT, number);
     show_valid(SO_VAL_TXT, value);

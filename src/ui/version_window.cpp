@@ -46,9 +46,14 @@ VersionWindow::VersionWindow(Application& core, QWidget* parent)
 void VersionWindow::showEvent(QShowEvent* event)
 {
     // Opened, not merely brought to the front again: that would replace
-    // whatever job is running.
-    if (!event->spontaneous())
-        core_.req.post(JobVersion);
+    // whatever job is running. When it cannot be asked now, quietly
+    // nothing is shown rather than what an earlier answer said.
+    if (!event->spontaneous()) {
+        if (core_.req.refusal() == ReqEngine::Refusal::None)
+            core_.req.post(JobVersion);
+        else
+            show_version({}, {});
+    }
     QWidget::showEvent(event);
 }
 

@@ -209,6 +209,7 @@ class TestAccessory : public QObject {
         QFETCH(QString, text);
         QFETCH(QStringList, sent);
         Echoed rig;
+        rig.core->req.online = true;
         KeyEntry& entry = radr ? rig.core->feedback.Taste_Radr : rig.core->keyboard.Taste_Wadr;
         QSignalSpy hide(&entry, &KeyEntry::hide_window);
         for (QChar c : keys)

@@ -93,6 +93,7 @@ class TestStation : public QObject {
         QFETCH(OptionRow, row);
         const auto& [action, number, value, wire, box] = row;
         Rig rig;
+        rig.core->req.online = true;
         SonderOptions& so = rig.core->options;
         if (action == "read")
             so.read(number);
@@ -108,6 +109,7 @@ class TestStation : public QObject {
     void readTakesOnlyTheAnswerForItsOption()
     {
         Rig rig;
+        rig.core->req.online = true;
         QSignalSpy read(&rig.core->options, &SonderOptions::option_read);
         rig.core->options.read("200");
         rig.tick();
@@ -133,6 +135,7 @@ class TestStation : public QObject {
         QFETCH(bool, refused);
         QFETCH(QStringList, boxes);
         Rig rig;
+        rig.core->req.online = true;
         rig.core->options.read_list(base_settings::Options);
         rig.tick();
         rig.echo();
@@ -148,6 +151,7 @@ class TestStation : public QObject {
     void listWriteStopsWhenNotEchoed()
     {
         Rig rig;
+        rig.core->req.online = true;
         rig.core->options.write_list({13, 14}, {2, 20});
         rig.run(3.5);
         QCOMPARE(rig.takeWire().count("ED 0F"), 1); // the second option is not written

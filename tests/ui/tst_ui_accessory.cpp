@@ -1,12 +1,17 @@
 // The keyboard and feedback pages and their key-entry windows, on the real
 // widgets against the virtual station in memory.
 
+#include "station/base_settings.h"
 #include "support/ui_bench.h"
 #include "ui/lamp.h"
 
 namespace {
 struct Bench : StationUiBench {
-    Bench() { unlock(); }
+    Bench()
+    {
+        rig.core->req.online = true;
+        unlock();
+    }
     int anz(const QString& name) { return find<Lamp>(win, name).colour(); }
     QString tip(const QString& name) { return find<QWidget>(win, name).toolTip(); }
     void select(const char* combo, int index)
@@ -40,8 +45,17 @@ class TstUiAccessory : public QObject {
         QCOMPARE(b.anz("RM_Anz_0"), colour::White);
     }
 
+    // The coil is off again when the key is let go, also when a job that
+    // must not be cut off started meanwhile: then after that job.
+    void greenKeyPowersTheCoilWhileHeld_data()
+    {
+        QTest::addColumn<bool>("writeBetween");
+        QTest::newRow("held") << false;
+        QTest::newRow("base settings written meanwhile") << true;
+    }
     void greenKeyPowersTheCoilWhileHeld()
     {
+        QFETCH(bool, writeBetween);
         Bench b;
         b.select("KeybNrCo", 1);
         auto& key = find<QPushButton>(b.win, "KB_grn_3");
@@ -53,9 +67,15 @@ class TstUiAccessory : public QObject {
         QTest::mousePress(&key, Qt::LeftButton);
         b.rig.tick(); // the running job locks the page...
         QVERIFY(!key.isEnabled());
+        if (writeBetween) {
+            b.rig.run(0.05);
+            b.rig.core->options.write_list(base_settings::Options, {4, 1, 2, 20, 3, 1});
+        }
         QTest::mouseRelease(&key, Qt::LeftButton); // ...yet the release is not lost
-        b.rig.run(0.1);
-        QCOMPARE(b.rig.takeWire(), wire_hex("B0 13 30|B0 13 20"));
+        b.rig.run(0.5);
+        const QString wire = b.rig.takeWire();
+        QVERIFY(wire.startsWith(wire_hex("B0 13 30")) && wire.endsWith(wire_hex("B0 13 20")));
+        QCOMPARE(wire.count("5A 56 01"), writeBetween ? 6 : 0);
         QCOMPARE(b.anz("KB_Anz_3"), colour::Green);
     }
 
