@@ -384,11 +384,17 @@ void MainWin::closeEvent(QCloseEvent* event)
 void MainWin::stop_go_clicked()
 {
     // The caption follows the power message when it comes back from the bus.
+    // The one action that is never told to wait: power must reach the track
+    // at once. A loco request it cuts off binds again afterwards (other jobs
+    // lock the button).
     const QString caption = StopGoBut->text();
-    if (caption == kStop)
-        core_.req.request(JobPowerOff);
-    else if (caption == kGo)
-        core_.req.request(JobPowerOn);
+    const int job = caption == kStop ? JobPowerOff : caption == kGo ? JobPowerOn : 0;
+    if (job == 0)
+        return;
+    if (core_.req.refusal() == ReqEngine::Refusal::Offline)
+        core_.req.allowed(); // says why nothing goes out
+    else
+        core_.req.post(job);
 }
 
 void MainWin::send_raw_message()

@@ -264,13 +264,15 @@ class TestThrottlePanels : public QObject {
         QVERIFY(l.w<LocoPicture>("LokImage_0").file().endsWith("/Lok0.bmp"));
         QCOMPARE(l.rig.texts(), QStringList());
 
-        // STOP while the loco is being bound does not leave it without its format.
+        // STOP while the loco is being bound goes out at once and does not
+        // leave the loco without its format.
         type(l.w<QLineEdit>("LokAdr_0"), "4");
         QTest::keyClick(&l.w<QLineEdit>("LokAdr_0"), Qt::Key_Return);
         l.rig.run(0.02);
         click(l.win, "StopGoBut");
-        l.sent();
+        QVERIFY(l.sent().contains(wire_hex("82")));
         QCOMPARE(l.w<QLabel>("ProtLbL_0").text(), QStringLiteral("DCC - 28"));
+        QCOMPARE(l.rig.texts(), QStringList());
     }
 
     void functionButtons_data()
