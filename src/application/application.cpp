@@ -21,7 +21,8 @@ Application::Application(Clock& clk, Port& p, const QString& dataDir, QObject* p
       throttle(services, loco), lokSettings(services, loco), lokDispatch(services, loco),
       options(services), keyboard(services), feedback(services), kennix(services),
       routePanel(FSTab), routeEngine(services, FSTab, routePanel), prog(services), lncv(services),
-      pultrix(services, loco, lncv), identify(services, loco), conn(services, p, MainTimer)
+      pultrix(services, loco, lncv), identify(services, loco), conn(services, p, MainTimer), wtLocos(loco),
+      withrottle(services, conn, keyboard, FSTab, routePanel, wtLocos)
 {
     MainTimer.setObjectName(QStringLiteral("MainTimer"));
     MainTimer.setInterval(10);
