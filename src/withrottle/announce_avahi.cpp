@@ -8,6 +8,7 @@
 
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QDBusMetaType>
 #include <QDBusObjectPath>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
@@ -29,6 +30,7 @@ class AvahiAnnouncement : public Announcement {
     explicit AvahiAnnouncement(const QDBusConnection& bus)
         : bus_(bus), watcher_(kService, bus_, QDBusServiceWatcher::WatchForRegistration)
     {
+        qDBusRegisterMetaType<QList<QByteArray>>(); // the TXT records, "aay"
         connect(&watcher_, &QDBusServiceWatcher::serviceRegistered, this, [this] {
             group_.clear(); // a new daemon knows nothing of the old group
             announce();
