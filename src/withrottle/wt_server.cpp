@@ -85,10 +85,9 @@ WiThrottleServer::WiThrottleServer(const Services& s, Connection& conn, Keyboard
     connect(&locos_, &WtLocos::bind_failed, this, &WiThrottleServer::bind_failed);
     connect(&locos_, &WtLocos::changed, this, &WiThrottleServer::loco_changed);
     connect(&s_.state, &StationState::power_shown, this, &WiThrottleServer::power_shown);
-    connect(&conn, &Connection::disconnected, this, [this] {
-        powerKnown_ = false;
-        broadcast(power_line());
-    });
+    // Commands are taken once the connection is up: only then is power told.
+    connect(&conn, &Connection::connected, this, [this] { broadcast(power_line()); });
+    connect(&conn, &Connection::disconnected, this, [this] { broadcast(power_line()); });
     connect(&table_, &QAbstractItemModel::dataChanged, this,
             [this](const QModelIndex& from, const QModelIndex& to) {
                 routes_changed(from.column(), to.column());
@@ -523,13 +522,13 @@ void WiThrottleServer::switch_power(Client* c, int on)
 
 void WiThrottleServer::power_shown(int state)
 {
-    powerKnown_ = true;
-    broadcast(QStringLiteral("PPA%1").arg(state));
+    if (s_.req.online)
+        broadcast(QStringLiteral("PPA%1").arg(state));
 }
 
 QString WiThrottleServer::power_line() const
 {
-    return QStringLiteral("PPA%1").arg(powerKnown_ ? s_.state.PowerState : 2);
+    return QStringLiteral("PPA%1").arg(s_.req.online ? s_.state.PowerState : 2);
 }
 
 int WiThrottleServer::route_state(int r) const

@@ -120,7 +120,6 @@ class WiThrottleServer : public QObject {
     bool announcementLogged_ = false;
     std::vector<std::unique_ptr<Client>> clients_;
 
-    bool powerKnown_ = false;
     std::map<int, int> switched_;    // accessory number -> state, as reported in this run
     std::vector<int> tableTurnouts_; // accessories the route table names
     std::vector<int> routeList_;     // routes with steps
