@@ -62,7 +62,7 @@ WiThrottleWin::WiThrottleWin(WiThrottleServer& server, QWidget* parent)
     hide_on_escape(this);
 
     connect(&server_, &WiThrottleServer::devices_changed, this, &WiThrottleWin::show_devices);
-    connect(&server_, &WiThrottleServer::announcement_changed, this, &WiThrottleWin::show_server);
+    connect(&server_, &WiThrottleServer::server_changed, this, &WiThrottleWin::show_server);
     show_server();
     show_devices();
     resize(digit * 72, fontMetrics().height() * 18);

@@ -108,6 +108,7 @@ bool WiThrottleServer::listen(const QHostAddress& address, quint16 port)
         return false;
     heartbeats_.start(500);
     refresh_lists();
+    emit server_changed();
     return true;
 }
 
@@ -142,7 +143,7 @@ void WiThrottleServer::announce(std::unique_ptr<Announcement> announcement)
                                        "clients are given the address and port by hand")
                             .arg(announcement_->detail()));
                 }
-                emit announcement_changed();
+                emit server_changed();
             });
     announcement_->start(kServiceName, ServiceType, port(), address());
 }

@@ -69,7 +69,7 @@ class WiThrottleServer : public QObject {
 
   signals:
     void devices_changed();
-    void announcement_changed();
+    void server_changed(); // it listens now, or its announcement changed
 
   private:
     struct Client;
