@@ -18,10 +18,11 @@ Application::Application(Clock& clk, Port& p, const QString& dataDir, QObject* p
     : QObject(parent), clock(clk), port(p), data(dataDir), dispatch(clk, msgs),
       link(clk, p, dispatch, msgs),
       req(link, msgs), services{clk, msgs, state, data, link, dispatch, req}, loco(services),
-      throttle(services, loco), lokSettings(services, loco), lokDispatch(services, loco),
-      options(services), keyboard(services), feedback(services), kennix(services),
-      routePanel(FSTab), routeEngine(services, FSTab, routePanel), prog(services), lncv(services),
-      pultrix(services, loco, lncv), identify(services, loco), conn(services, p, MainTimer), wtLocos(loco),
+      drivers(services, loco), throttle(services, loco, drivers), lokSettings(services, loco),
+      lokDispatch(services, loco), options(services), keyboard(services), feedback(services),
+      kennix(services), routePanel(FSTab), routeEngine(services, FSTab, routePanel), prog(services),
+      lncv(services), pultrix(services, loco, lncv), identify(services, loco),
+      conn(services, p, MainTimer), wtLocos(loco, drivers),
       withrottle(services, conn, keyboard, FSTab, routePanel, wtLocos)
 {
     MainTimer.setObjectName(QStringLiteral("MainTimer"));
@@ -31,7 +32,8 @@ Application::Application(Clock& clk, Port& p, const QString& dataDir, QObject* p
     // Input is dispatched as it arrives, whatever the interface type.
     connect(&port, &Port::readyRead, this, &Application::take_input);
     // A throttle request locks nothing: the panels keep driving while it runs
-    // (a newer one replaces it) and STOP stays in reach.
+    // (their actions wait in its queue); other windows' actions are refused
+    // by the engine while it binds a loco.
     connect(&req, &ReqEngine::lock_ui, this, [this](bool busy) {
         if (!busy || !Slots::throttle_job(req.ReqJob))
             emit lock_ui(busy);
@@ -81,6 +83,7 @@ void Application::tick()
     // runs at the next tick.
     conn.advance();
     keyboard.pulse_step();
+    drivers.pump();
     routeEngine.route_engine();
     link.ln_send();
     take_input(); // what a port without a receive signal holds

@@ -12,6 +12,7 @@
 #include "core/messages.h"
 #include "core/services.h"
 #include "core/station_state.h"
+#include "loco/drivers.h"
 #include "loco/loco_dispatch.h"
 #include "loco/loco_settings.h"
 #include "loco/pultrix.h"
@@ -65,7 +66,8 @@ class Application : public QObject {
     Link link;
     ReqEngine req;
     Services services;
-    Slots loco; // the slot table and throttle requests
+    Slots loco;      // the slot table
+    Drivers drivers; // the throttles' locos: the panels and network throttles
     Throttle throttle;
     LocoSettings lokSettings;
     LocoDispatch lokDispatch;

@@ -2,8 +2,8 @@
 
 #include "core/colour.h"
 #include "core/messages.h"
-#include "core/number_text.h"
 #include "loconet/dispatch.h"
+#include "loconet/link.h"
 #include "programming/lncv.h"
 #include "slots.h"
 #include "throttle.h"
@@ -21,13 +21,32 @@ Pultrix::Pultrix(const Services& s, Slots& table, LncvProg& lncv)
     : s_(s), slots_(table), lncv_(lncv)
 {
     s.dispatch.onPeer(AnswerCmd, [this](const ln::Msg& m) { rx_announce(m); });
+    for (uint8_t op : {0xBF, 0xBE})
+        s.dispatch.on(op, [this](const ln::Msg& m) { rx_loco_request(m); });
     connect(&table, &Slots::slot_data, this, &Pultrix::bind);
     connect(&table, &Slots::slot_changed, this, &Pultrix::slot_changed);
 }
 
 std::optional<int> Pultrix::address(const QString& text)
 {
-    return number_in(text, 1, MaxAddress);
+    const int adr = leading_number(text, MaxAddress);
+    return adr >= 1 && adr <= MaxAddress ? std::optional<int>(adr) : std::nullopt;
+}
+
+// A device whose entry is open asks for its loco itself: its window shows
+// that loco from now on. The program's own requests are for its panels.
+void Pultrix::rx_loco_request(const ln::Msg& m)
+{
+    if (s_.link.own_echo())
+        return;
+    const int adr = 128 * m[1] + m[2];
+    for (int w = 1; w <= Windows; ++w) {
+        PxWin& e = PxWinTab[size_t(w)];
+        if (e.InUse && e.EntryOpen && e.Adr != adr) {
+            unbind(w);
+            e.Adr = adr;
+        }
+    }
 }
 
 // A device announces itself with the LNCV 0 answer of its own: article 7093,

@@ -25,7 +25,9 @@ struct PxWin {
     int Dev = 0; // device number: its LNCV 0
     int Adr = 0; // loco address given to the device
     int Slot = 0;
-    bool EntryOpen = false; // the address may be entered
+    // The address may be entered; meanwhile a loco request on the bus from
+    // another device (the Pultrix itself) gives the entry its loco.
+    bool EntryOpen = false;
 };
 
 // What a window shows of its loco. Null texts leave their control as it is.
@@ -51,7 +53,8 @@ class Pultrix : public QObject {
     std::array<PxWin, Windows + 1> PxWinTab{}; // entries 1..20
     std::array<int, 130> SlotPxWin{};          // entry showing each slot, 0 = none
 
-    // A loco address the devices take: 1..10000.
+    // The loco address a text gives a device: the number it starts with,
+    // when that lies in 1..10000.
     static std::optional<int> address(const QString& text);
     // OK in window w: the device gets the loco and the entry closes. False
     // for an address the device does not take.
@@ -73,6 +76,7 @@ class Pultrix : public QObject {
 
   private:
     void rx_announce(const ln::Msg& m);
+    void rx_loco_request(const ln::Msg& m);
     void bind(int s, bool plain);
     void slot_changed(int s);
     void unbind(int w);

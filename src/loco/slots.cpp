@@ -1,16 +1,9 @@
 #include "slots.h"
 
-#include "core/clock.h"
-#include "core/messages.h"
 #include "core/services.h"
 #include "core/station_state.h"
 #include "loconet/dispatch.h"
 #include "loconet/link.h"
-#include "requests/engine.h"
-
-namespace {
-enum Step { Request = 0, AwaitSlot = 1, Command = 2, AwaitSent = 3, CfgRead = 10, AwaitCfg = 11 };
-} // namespace
 
 DataFormat data_format(int code)
 {
@@ -39,7 +32,32 @@ Slots::Slots(const Services& s) : s_(s)
     d.on(0xE6, [this](const ln::Msg& m) { rx_slot_ext(m); });
     d.on(0xED, [this](const ln::Msg& m) { rx_dir_toggle(m); });
     d.onPeer(0x0B, [this](const ln::Msg& m) { rx_lokcfg(m); });
-    s.req.registerJobs(30, 39, [this] { return lok_request(); });
+}
+
+FnPlace fn_place(int n)
+{
+    if (n == 0)
+        return {FnPlace::Dirf, 0, 0x10};
+    if (n <= 4)
+        return {FnPlace::Dirf, 0, 1 << (n - 1)};
+    if (n <= 8)
+        return {FnPlace::Snd, 7, 1 << (n - 5)};
+    if (n <= 11)
+        return {FnPlace::Group, 7, 0x10 << (n - 9)};
+    if (n == 12 || n == 20 || n == 28)
+        return {FnPlace::Group, 5, 0x10 << ((n - 12) / 8)};
+    if (n <= 19)
+        return {FnPlace::Group, 8, 1 << (n - 13)};
+    return {FnPlace::Group, 9, 1 << (n - 21)};
+}
+
+bool function_on(const SlotRec& r, int n)
+{
+    const FnPlace p = fn_place(n);
+    const int byte = p.field == FnPlace::Dirf  ? r.Dirf
+                     : p.field == FnPlace::Snd ? r.Snd
+                                               : r.Ext[size_t(p.group)];
+    return byte & p.mask;
 }
 
 void Slots::reset_panels()
@@ -70,107 +88,6 @@ bool Slots::put_lokcfg_read(int adr)
     return s_.link.put_command(0x0D, {adr & 0xFF, (adr / 256) & 0x3F, 0, 0, 0, 0, 0});
 }
 
-bool Slots::command_unsent(int panel) const
-{
-    const int step = s_.req.ReqStep;
-    return throttle_job(s_.req.ReqJob) && (s_.req.ReqThr & 1) == panel && step != AwaitSent;
-}
-
-void Slots::fail(const QString& text)
-{
-    s_.msgs.show(titles::Fehler, text, MsgIcon::Critical);
-}
-
-bool Slots::lok_request()
-{
-    const size_t i = size_t(s_.req.ReqThr & 1);
-    const int action = s_.req.ReqJob - 30;
-    SlotRec& loco = ThrLoco[i];
-    const double now = s_.clock.now();
-    s_.req.ThrBusy = true;
-    switch (s_.req.ReqStep) {
-    case Request:
-        // A loco whose request went unanswered has no slot: ask again.
-        if (loco.Adr == s_.req.ReqAdr && ThrSlot[i] != -1) {
-            s_.req.ReqStep = Command;
-            return lok_request();
-        }
-        if (!put_loco_request(s_.req.ReqAdr))
-            return false; // held until the station type is known
-        loco.Adr = s_.req.ReqAdr;
-        ThrSlot[i] = -1;
-        s_.req.ReqTime = now;
-        s_.req.ReqStep = AwaitSlot;
-        return false;
-    case AwaitSlot:
-        if (ThrSlot[i] != -1) {
-            s_.req.ReqStep = CfgRead;
-            return lok_request();
-        }
-        if (now - s_.req.ReqTime > AnswerTimeout) {
-            fail(KeineAntwortLok);
-            return true;
-        }
-        return false;
-    case Command: {
-        if (action == 0 || ThrSlot[i] == -1)
-            return true;
-        const int s = ThrSlot[i];
-        switch (action) {
-        case 5:
-        case 8: s_.link.put({0xA1, s, loco.Dirf}); break;
-        case 6: s_.link.put({0xD4, 0x20, s, FnGroup, FnValue}); break;
-        case 7: s_.link.put({0xA2, s, loco.Snd}); break;
-        case 9: s_.link.put({0xA0, s, loco.Spd}); break;
-        default: return true;
-        }
-        s_.req.ReqStep = AwaitSent;
-        return false;
-    }
-    case AwaitSent:
-        if (!s_.link.txFree())
-            return false;
-        if (s_.req.ReqJob == 35) { // a direction change is always followed by speed 0
-            s_.req.ReqJob = 39;
-            s_.req.ReqStep = Request;
-            loco.Spd = 0;
-            return false;
-        }
-        return true;
-    case CfgRead:
-        put_lokcfg_read(loco.Adr);
-        LokCfgAdr = loco.Adr;
-        LokCfgCode = -1;
-        s_.req.ReqTime = now;
-        s_.req.ReqStep = AwaitCfg;
-        return false;
-    case AwaitCfg:
-        if (now - s_.req.ReqTime > AnswerTimeout) {
-            fail(KeineAntwortCfg);
-            return true;
-        }
-        if (LokCfgCode != -1) {
-            const DataFormat f = data_format(LokCfgCode);
-            loco.FmtName = f.name;
-            loco.Steps = f.steps;
-            emit lok_show(int(i));
-            s_.req.ReqStep = Command;
-        }
-        return false;
-    default: return true;
-    }
-}
-
-void Slots::refresh(int s)
-{
-    for (int i = 0; i < 2; ++i)
-        if (ThrSlot[size_t(i)] == s) {
-            ThrLoco[size_t(i)] = SlotData[size_t(s)];
-            emit lok_show(i);
-        }
-    emit slot_changed(s);
-}
-
 // Loco slot numbers that handlers of speed and function messages may touch.
 static bool loco_slot(int s)
 {
@@ -182,7 +99,7 @@ void Slots::rx_speed(const ln::Msg& m)
     if (!loco_slot(m[1]))
         return;
     SlotData[m[1]].Spd = m[2];
-    refresh(m[1]);
+    emit slot_changed(m[1]);
 }
 
 void Slots::rx_dirf(const ln::Msg& m)
@@ -190,7 +107,7 @@ void Slots::rx_dirf(const ln::Msg& m)
     if (!loco_slot(m[1]))
         return;
     SlotData[m[1]].Dirf = m[2];
-    refresh(m[1]);
+    emit slot_changed(m[1]);
 }
 
 void Slots::rx_snd(const ln::Msg& m)
@@ -200,7 +117,7 @@ void Slots::rx_snd(const ln::Msg& m)
     SlotRec& r = SlotData[m[1]];
     r.Snd = m[2];
     r.Ext[7] = (r.Ext[7] & 0xF0) | r.Snd;
-    refresh(m[1]);
+    emit slot_changed(m[1]);
 }
 
 void Slots::rx_f9_12(const ln::Msg& m)
@@ -211,7 +128,7 @@ void Slots::rx_f9_12(const ln::Msg& m)
     const int v = m[2];
     r.Ext[5] = (r.Ext[5] & 0xEF) | ((v & 0x08) * 2);
     r.Ext[7] = (r.Ext[7] & 0x0F) | ((v & 0x07) * 16);
-    refresh(m[1]);
+    emit slot_changed(m[1]);
 }
 
 void Slots::rx_fn_group(const ln::Msg& m)
@@ -219,26 +136,17 @@ void Slots::rx_fn_group(const ln::Msg& m)
     if (m[1] != 0x20 || !loco_slot(m[2]))
         return;
     const int s = m[2], group = m[3];
-    if (group >= 5 && group <= 12) {
+    if (group >= 5 && group <= 12)
         SlotData[size_t(s)].Ext[size_t(group)] = m[4];
-        refresh(s);
-    } else {
-        emit slot_changed(s); // the throttle-device windows show every group's changes
-    }
+    // The throttle-device windows show every group's message, stored or not.
+    emit slot_changed(s);
 }
 
 void Slots::bind_by_address(int s, bool plain)
 {
     const SlotRec& r = SlotData[size_t(s)];
     if (r.Adr <= 0)
-        return; // a free slot; panels without a loco hold 0 or -1 and must stay unbound
-    for (int i = 0; i < 2; ++i)
-        if (ThrLoco[size_t(i)].Adr == r.Adr) {
-            ThrSlot[size_t(i)] = s;
-            ThrLoco[size_t(i)] = r;
-            emit lok_picture(i, -1, -1, -1, -1);
-            emit lok_show(i);
-        }
+        return; // a free slot; throttles without a loco hold 0 or -1 and must stay unbound
     if (ReqLoco.Adr == r.Adr)
         ReqLoco = r;
     emit slot_data(s, plain);
@@ -302,7 +210,7 @@ void Slots::rx_dir_toggle(const ln::Msg& m)
     if (!loco_slot(s))
         return;
     SlotData[size_t(s)].Dirf ^= 0x20;
-    refresh(s);
+    emit slot_changed(s);
 }
 
 void Slots::rx_lokcfg(const ln::Msg& m)
@@ -322,9 +230,6 @@ void Slots::rx_lokcfg(const ln::Msg& m)
         r.FmtCode = code;
         r.FmtName = f.name;
         r.Steps = f.steps;
-        for (size_t i = 0; i < 2; ++i)
-            if (ThrLoco[i].Adr == adr)
-                ThrLoco[i] = r;
         emit slot_changed(s); // the speed step can be shown now
         return;
     }

@@ -1,7 +1,6 @@
 #pragma once
 // The slot table: a mirror of the command station's loco slots, fed by every
-// slot message on the bus, and the throttle requests that bind a loco
-// address to one of the two throttle panels and send one change.
+// slot message on the bus, whoever sent it.
 
 #include "core/services.h"
 
@@ -38,16 +37,29 @@ struct DataFormat {
 // Name and speed steps of a data-format code of the configuration answer.
 DataFormat data_format(int code);
 
+// Where function n (0..28) lives in a slot record: a mask in Dirf (F0..F4),
+// in Snd (F5..F8) or in function group Ext(group) (F9..F28).
+struct FnPlace {
+    enum Field { Dirf, Snd, Group } field;
+    int group;
+    int mask;
+};
+FnPlace fn_place(int n);
+// Function n (0..28) of a slot record is on.
+bool function_on(const SlotRec& loco, int n);
+
 class Slots : public QObject {
     Q_OBJECT
   public:
     explicit Slots(const Services& s);
 
     static constexpr int Blank = 130; // never written by a message: clears a panel
-    // Request kinds 30..39 drive the throttle panels.
+    // Request kinds 30..39 drive the locos of the throttles.
     static constexpr bool throttle_job(int job) { return job >= 30 && job <= 39; }
 
     std::array<SlotRec, 131> SlotData{};
+    // The throttle panels' slots and their copies of the slot records; the
+    // loco drivers keep them.
     std::array<int, 2> ThrSlot{-1, -1};
     std::array<SlotRec, 2> ThrLoco{};
     SlotRec ReqLoco;
@@ -55,8 +67,6 @@ class Slots : public QObject {
     int LokCfgAdr = -1; // address whose configuration answer a throttle request awaits
     int LokCfgCode = -1;
     int LokCfgExtra = 0;
-    int FnGroup = 0;
-    int FnValue = 0;
 
     // Both panels without a loco (start-up).
     void reset_panels();
@@ -69,22 +79,16 @@ class Slots : public QObject {
     bool put_loco_request(int adr);
     // The configuration (data format) read message for adr.
     bool put_lokcfg_read(int adr);
-    // A throttle request of panel i is posted and its command not yet on the wire.
-    bool command_unsent(int panel) const;
 
     static constexpr double AnswerTimeout = 2.0;
 
   signals:
-    void lok_show(int panel);
-    void lok_picture(int panel, int f0, int f1, int f2, int dir);
-    // Speed, direction or functions of loco slot s changed.
+    // Speed, direction, functions or data format of loco slot s changed.
     void slot_changed(int s);
     // Slot data for loco slot s arrived: plain (0xE7) or extended (0xE6).
     void slot_data(int s, bool plain);
 
   private:
-    bool lok_request();
-    void refresh(int slot);
     void bind_by_address(int slot, bool plain);
     void rx_speed(const ln::Msg& m);
     void rx_dirf(const ln::Msg& m);
@@ -95,7 +99,6 @@ class Slots : public QObject {
     void rx_slot_ext(const ln::Msg& m);
     void rx_dir_toggle(const ln::Msg& m);
     void rx_lokcfg(const ln::Msg& m);
-    void fail(const QString& text);
 
     Services s_;
 };

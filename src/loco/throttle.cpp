@@ -1,8 +1,8 @@
 #include "throttle.h"
 
 #include "core/colour.h"
-#include "core/messages.h"
 #include "core/station_state.h"
+#include "drivers.h"
 #include "requests/engine.h"
 #include "slots.h"
 
@@ -10,12 +10,6 @@
 #include <cmath>
 
 namespace {
-const QString kUngueltigeAdresse =
-    QStringLiteral("Ungültige Lokadresse! Erlaubt sind 1 bis 16383.");
-
-// Throttle request kinds by what they send.
-enum Kind { Bind = 30, DirThenStop = 35, FnGroup = 36, Sound = 37, DirFunctions = 38, Speed = 39 };
-
 // Key codes of the keyboard table.
 enum Key {
     KeyBackspace = 8,
@@ -30,30 +24,6 @@ enum Key {
 
 constexpr int DirBit = 0x20;
 constexpr int BarMax = 126; // the speed bar's top value
-
-// Where function n lives in a slot record.
-struct FnPlace {
-    enum Field { Dirf, Snd, Group } field;
-    int group; // Ext index of a function group
-    int mask;
-};
-
-FnPlace fn_place(int n)
-{
-    if (n == 0)
-        return {FnPlace::Dirf, 0, 0x10};
-    if (n <= 4)
-        return {FnPlace::Dirf, 0, 1 << (n - 1)};
-    if (n <= 8)
-        return {FnPlace::Snd, 7, 1 << (n - 5)};
-    if (n <= 11)
-        return {FnPlace::Group, 7, 0x10 << (n - 9)};
-    if (n == 12 || n == 20 || n == 28)
-        return {FnPlace::Group, 5, 0x10 << ((n - 12) / 8)};
-    if (n <= 19)
-        return {FnPlace::Group, 8, 1 << (n - 13)};
-    return {FnPlace::Group, 9, 1 << (n - 21)};
-}
 
 // Speed steps by column: the k-th start is the first speed value of step k.
 constexpr std::array<int, 14> Starts14{2, 10, 19, 29, 38, 48, 56, 67, 76, 86, 95, 105, 114, 124};
@@ -133,77 +103,45 @@ QString lok_picture_name(int f0, int f1, int f2, int dir)
     return name + QStringLiteral(".bmp");
 }
 
-int lok_address(const QString& text)
+int leading_number(const QString& text, int limit)
 {
-    int adr = 0;
+    int n = 0;
     for (QChar c : text) {
         if (c < u'0' || c > u'9')
             break;
-        adr = adr * 10 + (c.unicode() - '0');
-        if (adr > Throttle::MaxAddress)
-            return 0;
+        n = n * 10 + (c.unicode() - '0');
+        if (n > limit)
+            return limit + 1;
     }
-    return adr;
+    return n;
 }
 
-bool function_on(const SlotRec& r, int n)
+int lok_address(const QString& text)
 {
-    const FnPlace p = fn_place(n);
-    const int byte = p.field == FnPlace::Dirf  ? r.Dirf
-                     : p.field == FnPlace::Snd ? r.Snd
-                                               : r.Ext[size_t(p.group)];
-    return byte & p.mask;
+    const int adr = leading_number(text, Drivers::MaxAddress);
+    return adr > Drivers::MaxAddress ? 0 : adr;
 }
 
-Throttle::Throttle(const Services& s, Slots& table) : s_(s), slots_(table)
+Throttle::Throttle(const Services& s, Slots& table, Drivers& drivers)
+    : s_(s), slots_(table), drivers_(drivers)
 {
-    connect(&slots_, &Slots::lok_show, this, &Throttle::lok_show);
+    connect(&drivers_, &Drivers::changed, this, [this](int d, bool slotData) {
+        if (d < Drivers::Panels)
+            lok_show(d, slotData);
+    });
 }
 
-void Throttle::start(int i, int kind)
+bool Throttle::drive(int i)
 {
-    const SlotRec& loco = slots_.ThrLoco[size_t(i)];
-    change_[size_t(i)] = {kind, loco.Spd, loco.Dirf, loco.Snd};
-    s_.req.ReqAdr = LokAdr[size_t(i)];
-    s_.req.ReqThr = i;
-    s_.req.post(kind);
-}
-
-void Throttle::keep_unsent(int i)
-{
-    const Change& c = change_[size_t(i)];
-    // A direction change goes on as a speed request for the stop.
-    const bool same = c.kind == s_.req.ReqJob || (c.kind == DirThenStop && s_.req.ReqJob == Speed);
-    if (!same || !slots_.command_unsent(i))
-        return;
-    SlotRec& loco = slots_.ThrLoco[size_t(i)];
-    switch (c.kind) {
-    case DirThenStop: loco.Spd = c.Spd; [[fallthrough]];
-    case DirFunctions: loco.Dirf = c.Dirf; break;
-    case Sound:
-        loco.Snd = c.Snd;
-        loco.Ext[7] = (loco.Ext[7] & 0xF0) | c.Snd;
-        break;
-    case Speed: loco.Spd = c.Spd; break;
-    default: break;
-    }
+    return LokAdr[size_t(i)] > 0 && drivers_.acquire(i, LokAdr[size_t(i)]);
 }
 
 bool Throttle::address_key(int i, const QString& text, bool enter)
 {
     LokAdr[size_t(i)] = lok_address(text);
-    slots_.ThrLoco[size_t(i)].Adr = -1;
-    slots_.ThrSlot[size_t(i)] = -1;
+    drivers_.release(i);
     lok_reset(i);
-    if (!enter)
-        return false;
-    if (LokAdr[size_t(i)] <= 0) {
-        if (!text.isEmpty())
-            s_.msgs.show(titles::Fehler, kUngueltigeAdresse, MsgIcon::Warning);
-        return false;
-    }
-    start(i, Bind);
-    return true;
+    return enter && drive(i);
 }
 
 bool Throttle::change_fst(int i, int value, bool scrolling)
@@ -217,38 +155,31 @@ bool Throttle::change_fst(int i, int value, bool scrolling)
     SpeedFrac[size_t(i)] = double(value) / BarMax;
     // The bar's 1..126 are speeds 2..127: it never sends the emergency stop.
     const int spd = value >= 1 ? value + 1 : 0;
-    SlotRec& loco = slots_.ThrLoco[size_t(i)];
-    if (spd != loco.Spd) {
-        loco.Spd = spd;
-        start(i, Speed);
-    }
+    if (spd != slots_.ThrLoco[size_t(i)].Spd && drive(i))
+        drivers_.speed(i, spd);
     return true;
 }
 
 void Throttle::set_dir(int d, int i)
 {
-    if (LokAdr[size_t(i)] <= 0)
-        return;
-    SlotRec& loco = slots_.ThrLoco[size_t(i)];
-    loco.Spd = 0;
-    loco.Dirf = (loco.Dirf & ~DirBit) | (d ? DirBit : 0);
-    start(i, DirThenStop);
+    if (drive(i))
+        drivers_.direction(i, d, true);
 }
 
 void Throttle::chge_dir(int i)
 {
-    set_dir((slots_.ThrLoco[size_t(i)].Dirf & DirBit) ? 0 : 1, i);
+    if (drive(i))
+        drivers_.toggle_direction(i, true);
 }
 
 bool Throttle::picture_click(int i)
 {
-    if (LokAdr[size_t(i)] <= 0)
+    if (!drive(i) || !drivers_.toggle_direction(i, false))
         return false;
-    SlotRec& loco = slots_.ThrLoco[size_t(i)];
-    loco.Spd = 0;
-    loco.Dirf ^= DirBit;
+    // Shown as stopped until the bus tells otherwise; the bar's own change
+    // then finds speed 0 and sends nothing.
+    slots_.ThrLoco[size_t(i)].Spd = 0;
     SpeedFrac[size_t(i)] = 0;
-    start(i, DirFunctions);
     return true;
 }
 
@@ -257,27 +188,8 @@ void Throttle::FCmd_Click(int index)
     if (index < 0 || index >= 2 * Functions)
         return;
     const int i = index / Functions;
-    if (LokAdr[size_t(i)] <= 0)
-        return;
-    SlotRec& loco = slots_.ThrLoco[size_t(i)];
-    const FnPlace p = fn_place(index % Functions);
-    switch (p.field) {
-    case FnPlace::Dirf:
-        loco.Dirf ^= p.mask;
-        start(i, DirFunctions);
-        break;
-    case FnPlace::Snd:
-        loco.Snd ^= p.mask;
-        loco.Ext[7] = (loco.Ext[7] & 0xF0) | loco.Snd;
-        start(i, Sound);
-        break;
-    case FnPlace::Group:
-        // The panel's copy changes when the group message comes back.
-        slots_.FnGroup = p.group;
-        slots_.FnValue = loco.Ext[size_t(p.group)] ^ p.mask;
-        start(i, FnGroup);
-        break;
-    }
+    if (drive(i))
+        drivers_.toggle_function(i, index % Functions);
 }
 
 void Throttle::keydown(int i, int code)
@@ -292,10 +204,9 @@ void Throttle::keydown(int i, int code)
         set_dir(code == KeyReverse ? 1 : 0, i);
     } else if (code == KeyBackspace) {
         chge_dir(i);
-    } else if (code >= Key0 && code <= Key9) {
+    } else if (code >= Key0 && code <= Key9 && drive(i)) {
         // The bar follows when the slot's echo refreshes the panel.
-        slots_.ThrLoco[size_t(i)].Spd = digit_speed(code - Key0);
-        start(i, Speed);
+        drivers_.speed(i, digit_speed(code - Key0));
     }
 }
 
@@ -321,14 +232,13 @@ PanelView Throttle::view(int i) const
     return v;
 }
 
-void Throttle::lok_show(int i)
+void Throttle::lok_show(int i, bool reload)
 {
-    if (i != 0 && i != 1)
-        return;
-    keep_unsent(i);
     const int spd = slots_.ThrLoco[size_t(i)].Spd;
     SpeedFrac[size_t(i)] = spd > 0 ? std::min(spd - 1, BarMax) / double(BarMax) : 0.0;
-    emit panel_shown(i, view(i));
+    PanelView v = view(i);
+    v.reload = reload;
+    emit panel_shown(i, v);
 }
 
 void Throttle::lok_reset(int i)

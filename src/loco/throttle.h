@@ -1,7 +1,7 @@
 #pragma once
-// Driving a loco from the two throttle panels: what each panel action puts
-// on the bus (as a throttle request of the slot table) and what a panel
-// shows of its loco. The panels are thin windows over this.
+// The two throttle panels over the loco drivers 0 and 1: what each panel
+// action asks of its driver and what a panel shows of its loco. The panels
+// are thin windows over this.
 
 #include "core/services.h"
 
@@ -9,6 +9,7 @@
 #include <QString>
 #include <array>
 
+class Drivers;
 class Slots;
 struct SlotRec;
 
@@ -23,12 +24,12 @@ int digit_speed(int digit);
 QString lok_picture_name(int f0, int f1, int f2, int dir);
 // Picture of a panel without a loco, and of a state without its own picture.
 inline const QString LokBlankPicture = QStringLiteral("Lok0.bmp");
+// The number a text starts with, 0 when there is none; anything above
+// limit comes back as limit + 1.
+int leading_number(const QString& text, int limit);
 // Loco address typed into a panel: the number the text starts with; 0 when
 // there is none or it is no loco address (1..16383).
 int lok_address(const QString& text);
-// Function n (0..28) of a slot record is on.
-bool function_on(const SlotRec& loco, int n);
-
 // What a panel shows of its loco. An indicator colour of -1 and a null
 // speed text leave the control as it is.
 struct PanelView {
@@ -37,15 +38,16 @@ struct PanelView {
     int scroll = 0;
     QString format;
     QString speed;
+    bool reload = false; // the loco's slot data arrived: the picture is loaded anew
 };
 
 class Throttle : public QObject {
     Q_OBJECT
   public:
-    Throttle(const Services& s, Slots& table);
+    Throttle(const Services& s, Slots& table, Drivers& drivers);
 
     static constexpr int Functions = 29; // F0..F28 per panel
-    static constexpr int MaxAddress = 16383;
+    static constexpr int Greyed = 13;    // F0..F12 are greyed when the panel is blanked
 
     // The address typed on each panel, kept by the panel's address field.
     std::array<int, 2> LokAdr{};
@@ -53,7 +55,8 @@ class Throttle : public QObject {
     std::array<double, 2> SpeedFrac{};
 
     // A key in the address field of panel i: the panel forgets its loco at
-    // once; Enter also binds the loco typed. True when a loco is being bound.
+    // once; Enter also binds the loco typed (an address outside 1..16383 is
+    // ignored). True when a loco is being bound.
     bool address_key(int i, const QString& text, bool enter);
     // The speed bar of panel i took value 0..126; scrolling while it is
     // dragged. False when the panel has no address: the bar goes back to 0.
@@ -76,19 +79,12 @@ class Throttle : public QObject {
     void panel_shown(int i, const PanelView& view);
 
   private:
-    // Posts a throttle request that sends the panel's copy as it is now.
-    void start(int i, int kind);
-    void keep_unsent(int i);
-    void lok_show(int i);
+    // The panel's loco for an action: bound to the address typed, or being bound.
+    bool drive(int i);
+    void lok_show(int i, bool reload);
     void lok_reset(int i);
 
     Services s_;
     Slots& slots_;
-    // What each panel's latest request is to send: a refresh from the bus
-    // before it has gone out must not undo the user's change.
-    struct Change {
-        int kind = 0;
-        int Spd = 0, Dirf = 0, Snd = 0;
-    };
-    std::array<Change, 2> change_{};
+    Drivers& drivers_;
 };

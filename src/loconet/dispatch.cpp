@@ -12,6 +12,15 @@ const QString kLokFmtSchreiben = QStringLiteral("Fehler: Lokdatenformat schreibe
 const QString kLokFmtLesen = QStringLiteral("Fehler: Lokdatenformat lesen");
 const QString kLncvLesen = QStringLiteral("Fehler: LNCV lesen");
 
+// Byte 1 of a long acknowledge names the opcode it answers; a loco request
+// is answered for either of its two opcodes.
+bool answers(uint8_t acked, uint8_t op)
+{
+    if (op == 0xBE || op == 0xBF)
+        return acked == 0x3E || acked == 0x3F;
+    return acked == (op & 0x7F);
+}
+
 // What a refusing long acknowledge to a command message means; empty for
 // commands whose acknowledge code the running job evaluates itself.
 QString refusal_text(uint8_t cmd)
@@ -41,7 +50,7 @@ void Dispatch::dispatch(const ln::Msg& m)
     if (op == 0xB4) {
         if (LackWait && clock_.now() - LackTime > LackTimeout)
             LackWait = false; // unanswered: a late B4 may be another device's
-        if (LackWait && m[1] == (LackOp & 0x7F)) {
+        if (LackWait && answers(m[1], LackOp)) {
             LackWait = false;
             long_ack(m);
         }

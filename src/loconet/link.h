@@ -83,6 +83,10 @@ class Link : public QObject {
 
     static constexpr double EchoTimeout = 3.0;
 
+    // The message being dispatched is the echo of one the program itself
+    // sent (not a guest's).
+    bool own_echo() const { return LnTxSent && !guestOwned_ && is_echo(); }
+
   private:
     void receive_byte(uint8_t b);
     void take(); // one complete message: checksum, dispatch, echo

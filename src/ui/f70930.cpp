@@ -111,8 +111,11 @@ F70930::F70930(Pultrix& pultrix, int entry, QWidget* parent)
 
     auto* esc = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(esc, &QShortcut::activated, this, &QWidget::close);
-    connect(Ladr, &QLineEdit::textChanged, this, &F70930::check_address);
-    connect(Ladr, &QLineEdit::returnPressed, OKButton, &QPushButton::click);
+    connect(Ladr, &QLineEdit::textEdited, this, &F70930::check_address);
+    connect(Ladr, &QLineEdit::returnPressed, this, [this] {
+        if (check_address())
+            OKButton->click();
+    });
     connect(OKButton, &QPushButton::clicked, this, &F70930::ok_clicked);
 }
 
@@ -128,24 +131,28 @@ void F70930::open_new(int device)
 
 void F70930::reopen()
 {
+    // Ready for the address: the colour tells about what is typed, and OK
+    // checks what it is given.
     Ladr->clear();
+    show_valid(Ladr, true);
     Ladr->setEnabled(true);
     Ladr->setFocus();
-    check_address();
+    OKButton->setEnabled(true);
 }
 
-void F70930::check_address()
+bool F70930::check_address()
 {
-    // No address typed yet counts as refused too: the device must not be
-    // given loco 0.
     const bool ok = Pultrix::address(Ladr->text()).has_value();
-    show_valid(Ladr, ok || Ladr->text().isEmpty());
+    show_valid(Ladr, ok);
     OKButton->setEnabled(ok);
+    return ok;
 }
 
 void F70930::ok_clicked()
 {
-    if (pultrix_.ok_clicked(entry_, Ladr->text()))
+    // Nothing is sent for a loco the device does not take (an empty field
+    // right after the window opened).
+    if (check_address() && pultrix_.ok_clicked(entry_, Ladr->text()))
         OKButton->setEnabled(false);
 }
 

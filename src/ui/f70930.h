@@ -29,7 +29,8 @@ class F70930 : public QWidget {
     void closeEvent(QCloseEvent* event) override;
 
   private:
-    void check_address();
+    // Colours the address and enables OK for one a device takes.
+    bool check_address();
     void ok_clicked();
     void show_direction(int dir);
 

@@ -66,10 +66,6 @@ ThrottlePanel::ThrottlePanel(Application& core, int panel, QWidget* parent)
         if (i == i_)
             lok_show(v);
     });
-    connect(&core_.loco, &Slots::lok_picture, this, [this](int i, int f0) {
-        if (i == i_ && f0 == -1)
-            LokImage->forget();
-    });
     lok_reset();
     if (core_.conn.state() == Connection::State::Connected)
         Zeiger_Timer->start();
@@ -191,7 +187,7 @@ QWidget* ThrottlePanel::build_functions()
         FCmd[n]->setMinimumWidth(width);
         connect(FCmd[n], &QPushButton::clicked, this,
                 [this, index] { core_.throttle.FCmd_Click(index); });
-        FKT[n] = new Lamp(colour::Grey, Lamp::Shape::Rect);
+        FKT[n] = new Lamp(colour::White, Lamp::Shape::Rect);
         FKT[n]->setObjectName(indexed_name("FKT", index));
 
         auto* cell = new QHBoxLayout;
@@ -215,10 +211,10 @@ void ThrottlePanel::zeiger_timer()
 void ThrottlePanel::lok_reset()
 {
     SpeedLbl->setText(kNoSpeed);
-    // All indicators, not only F0..F12: a new loco must not show the
-    // functions of the one before.
-    for (Lamp* lamp : FKT)
-        lamp->setColour(colour::Grey);
+    // F13..F28 keep what they showed: stations that do not report them
+    // would leave them grey for good.
+    for (int n = 0; n < Throttle::Greyed; ++n)
+        FKT[size_t(n)]->setColour(colour::Grey);
     LokImage->forget();
     LokImage->show_picture(LokBlankPicture);
     FSTScroll->setValue(0);
@@ -229,6 +225,8 @@ void ThrottlePanel::lok_show(const PanelView& v)
     for (int n = 0; n < Throttle::Functions; ++n)
         if (v.fkt[size_t(n)] >= 0)
             FKT[size_t(n)]->setColour(v.fkt[size_t(n)]);
+    if (v.reload)
+        LokImage->forget();
     LokImage->show_picture(v.picture);
     // The user's drag wins: an echo of an earlier position must not pull the
     // thumb back under the mouse. Letting go sends the final position.

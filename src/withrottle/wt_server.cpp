@@ -84,9 +84,20 @@ WiThrottleServer::WiThrottleServer(const Services& s, Connection& conn, Keyboard
     connect(&locos_, &WtLocos::bound, this, &WiThrottleServer::bound);
     connect(&locos_, &WtLocos::bind_failed, this, &WiThrottleServer::bind_failed);
     connect(&locos_, &WtLocos::changed, this, &WiThrottleServer::loco_changed);
+    connect(&locos_, &WtLocos::slot_seen, this, &WiThrottleServer::slot_seen);
+    connect(&locos_, &WtLocos::refused, this, [this](int handle) {
+        if (Client* c = holder(handle).first)
+            refused(c);
+    });
     connect(&s_.state, &StationState::power_shown, this, &WiThrottleServer::power_shown);
     // Commands are taken once the connection is up: only then is power told.
-    connect(&conn, &Connection::connected, this, [this] { broadcast(power_line()); });
+    connect(&conn, &Connection::connected, this, [this] {
+        broadcast(power_line());
+        // The station may have given the locos other slots meanwhile.
+        for (const auto& c : clients_)
+            for (const auto& h : c->locos)
+                locos_.rebind(h->handle);
+    });
     connect(&conn, &Connection::disconnected, this, [this] { broadcast(power_line()); });
     connect(&table_, &QAbstractItemModel::dataChanged, this,
             [this](const QModelIndex& from, const QModelIndex& to) {
@@ -176,7 +187,10 @@ void WiThrottleServer::accept()
         c->heard = s_.clock.now();
         clients_.push_back(std::move(client));
         connect(socket, &QTcpSocket::readyRead, this, [this, c] { read(c); });
-        connect(socket, &QTcpSocket::disconnected, this, [this, c] { drop(c); });
+        // Never within a handler of the client's own: a "Q" ends its socket
+        // in the middle of reading it.
+        connect(
+            socket, &QTcpSocket::disconnected, this, [this, c] { drop(c); }, Qt::QueuedConnection);
         greet(c);
         emit devices_changed();
     }
@@ -208,8 +222,12 @@ void WiThrottleServer::broadcast(const QString& line)
 void WiThrottleServer::read(Client* c)
 {
     c->in.append(c->socket->readAll());
-    while (const auto line = c->in.take())
-        handle(c, *line);
+    // After "Q" nothing more of the client is taken.
+    while (c->socket->state() == QAbstractSocket::ConnectedState)
+        if (const auto line = c->in.take())
+            handle(c, *line);
+        else
+            break;
     if (c->in.overflow() && c->socket->state() == QAbstractSocket::ConnectedState) {
         complain(c, QStringLiteral("line over %1 bytes").arg(wt::MaxLine), {}, false);
         send(c, QStringLiteral("HM") + kZeileZuLang);
@@ -289,7 +307,7 @@ bool WiThrottleServer::refused(Client* c)
 void WiThrottleServer::drop(Client* c)
 {
     for (const auto& h : c->locos)
-        let_go(c, *h);
+        let_go(c, *h, true);
     c->locos.clear();
     c->socket->deleteLater();
     std::erase_if(clients_, [c](const auto& p) { return p.get() == c; });
@@ -303,7 +321,7 @@ void WiThrottleServer::acquire(Client* c, const wt::Command& cmd)
     for (const auto& h : c->locos)
         if (h->throttle == cmd.throttle && h->address == cmd.address) {
             if (h->bound) // asked again: the client hears the loco's state again
-                bound(h->handle);
+                introduce(c, *h);
             return;
         }
     auto held = std::make_unique<Held>();
@@ -318,7 +336,16 @@ void WiThrottleServer::acquire(Client* c, const wt::Command& cmd)
         refresh_lists();
     }
     emit devices_changed();
-    locos_.acquire(h.handle, h.address);
+    if (!locos_.acquire(h.handle, h.address)) // refused: the client has been told why
+        forget(c, h, false);
+}
+
+void WiThrottleServer::forget(Client* c, Held& h, bool stop)
+{
+    send(c, QStringLiteral("M") + h.throttle + u'-' + h.key + wt::Sep);
+    let_go(c, h, stop);
+    std::erase_if(c->locos, [&h](const auto& p) { return p.get() == &h; });
+    emit devices_changed();
 }
 
 std::pair<WiThrottleServer::Client*, WiThrottleServer::Held*> WiThrottleServer::holder(int handle)
@@ -335,11 +362,20 @@ void WiThrottleServer::bound(int handle)
     const auto [c, h] = holder(handle);
     if (!c)
         return;
+    if (h->bound) { // bound again after a new connection: only what changed
+        tell_state(c, *h, false);
+        return;
+    }
     h->bound = true;
-    const QString prefix = QStringLiteral("M") + h->throttle;
-    send(c, prefix + u'+' + h->key + wt::Sep);
-    send(c, prefix + u'L' + h->key + wt::Sep + wt::function_labels());
-    tell_state(c, *h, true);
+    introduce(c, *h);
+}
+
+void WiThrottleServer::introduce(Client* c, Held& h)
+{
+    const QString prefix = QStringLiteral("M") + h.throttle;
+    send(c, prefix + u'+' + h.key + wt::Sep);
+    send(c, prefix + u'L' + h.key + wt::Sep + wt::function_labels());
+    tell_state(c, h, true);
 }
 
 void WiThrottleServer::bind_failed(int handle, const QString& why)
@@ -348,10 +384,7 @@ void WiThrottleServer::bind_failed(int handle, const QString& why)
     if (!c)
         return;
     send(c, QStringLiteral("HM") + why);
-    send(c, QStringLiteral("M") + h->throttle + u'-' + h->key + wt::Sep);
-    locos_.close(handle);
-    std::erase_if(c->locos, [h = h](const auto& p) { return p.get() == h; });
-    emit devices_changed();
+    forget(c, *h, false);
 }
 
 void WiThrottleServer::tell_state(Client* c, Held& h, bool all)
@@ -380,14 +413,15 @@ void WiThrottleServer::tell_state(Client* c, Held& h, bool all)
     h.mode = mode;
 }
 
-void WiThrottleServer::loco_changed(int slot)
+void WiThrottleServer::loco_changed(int handle)
 {
-    for (const auto& c : clients_)
-        for (const auto& h : c->locos) {
-            const SlotRec* r = h->bound ? locos_.reported(h->handle) : nullptr;
-            if (r && r->Slot == slot)
-                tell_state(c.get(), *h, false);
-        }
+    const auto [c, h] = holder(handle);
+    if (c && h->bound)
+        tell_state(c, *h, false);
+}
+
+void WiThrottleServer::slot_seen(int slot)
+{
     const int adr = locos_.address_in(slot);
     if (adr > 0 && !rosterSent_.contains(wt::Field + QString::number(adr) + wt::Field))
         refresh_lists();
@@ -396,9 +430,9 @@ void WiThrottleServer::loco_changed(int slot)
 void WiThrottleServer::loco_action(Client* c, Held& h, const wt::Command& cmd)
 {
     using wt::Command;
+    // Until the loco is bound there is no reported state: actions wait for
+    // the binding in the driver, queries are answered by the binding.
     const SlotRec* r = h.bound ? locos_.reported(h.handle) : nullptr;
-    if (!r)
-        return; // still being bound: there is no reported state to build on
     const QString prefix = QStringLiteral("M") + h.throttle + u'A' + h.key + wt::Sep;
     const size_t n = size_t(cmd.number);
     switch (cmd.act) {
@@ -406,8 +440,9 @@ void WiThrottleServer::loco_action(Client* c, Held& h, const wt::Command& cmd)
     case Command::EStop: locos_.speed(h.handle, 1); break;
     case Command::Idle: locos_.speed(h.handle, 0); break;
     case Command::Direction: {
+        // The same direction again is no change: a moving loco is not stopped.
         const bool reverse = cmd.value == 0;
-        if (reverse != bool(r->Dirf & 0x20))
+        if (!r || reverse != bool(r->Dirf & 0x20))
             locos_.direction(h.handle, reverse);
         break;
     }
@@ -415,20 +450,20 @@ void WiThrottleServer::loco_action(Client* c, Held& h, const wt::Command& cmd)
         if (h.momentary[n])
             locos_.function(h.handle, cmd.number, cmd.value == 1);
         else if (cmd.value == 1) // a latching function changes at the press
-            locos_.function(h.handle, cmd.number, !function_on(*r, cmd.number));
+            locos_.toggle_function(h.handle, cmd.number);
         break;
     case Command::Force: locos_.function(h.handle, cmd.number, cmd.value == 1); break;
     case Command::Momentary: h.momentary[n] = cmd.value == 1; break;
     case Command::Query:
-        if (cmd.value == 'V')
+    case Command::SpeedSteps: // the format is the loco settings' business: it stays
+        if (!r)
+            break;
+        if (cmd.act == Command::Query && cmd.value == 'V')
             send(c, prefix + QStringLiteral("V%1").arg(wt::client_speed(r->Spd)));
-        else if (cmd.value == 'R')
+        else if (cmd.act == Command::Query && cmd.value == 'R')
             send(c, prefix + QStringLiteral("R%1").arg(r->Dirf & 0x20 ? 0 : 1));
         else
             send(c, prefix + QStringLiteral("s%1").arg(wt::step_mode(r->Steps)));
-        break;
-    case Command::SpeedSteps: // the format is the loco settings' business: it stays
-        send(c, prefix + QStringLiteral("s%1").arg(wt::step_mode(r->Steps)));
         break;
     }
 }
@@ -442,29 +477,27 @@ void WiThrottleServer::release(Client* c, const wt::Command& cmd)
             ++it;
             continue;
         }
-        let_go(c, h);
         send(c, QStringLiteral("M") + h.throttle + u'-' + h.key + wt::Sep);
+        let_go(c, h, true);
         it = locos.erase(it);
     }
     emit devices_changed();
 }
 
-void WiThrottleServer::let_go(Client* c, Held& h)
+void WiThrottleServer::let_go(Client* c, Held& h, bool stop)
 {
     // A loco another client still drives keeps going.
     bool shared = false;
     for (const auto& other : clients_)
         for (const auto& o : other->locos)
             shared = shared || (other.get() != c && o->address == h.address);
-    const SlotRec* r = h.bound ? locos_.reported(h.handle) : nullptr;
-    if (r && r->Spd != 0 && !shared)
-        locos_.speed(h.handle, 0);
-    locos_.close(h.handle);
+    locos_.close(h.handle, stop && !shared);
 }
 
 void WiThrottleServer::check_heartbeats()
 {
     const double now = s_.clock.now();
+    locos_.sweep(now);
     for (const auto& c : clients_) {
         if (!c->monitored || c->lapsed || now - c->heard <= HeartbeatLapse)
             continue;

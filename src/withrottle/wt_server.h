@@ -88,10 +88,13 @@ class WiThrottleServer : public QObject {
     void acquire(Client* c, const wt::Command& cmd);
     void release(Client* c, const wt::Command& cmd);
     void loco_action(Client* c, Held& h, const wt::Command& cmd);
-    void let_go(Client* c, Held& h);
+    void let_go(Client* c, Held& h, bool stop);
+    void forget(Client* c, Held& h, bool stop);
+    void introduce(Client* c, Held& h);
     void bound(int handle);
     void bind_failed(int handle, const QString& why);
-    void loco_changed(int slot);
+    void loco_changed(int handle);
+    void slot_seen(int slot);
     void tell_state(Client* c, Held& h, bool all);
     std::pair<Client*, Held*> holder(int handle);
 

@@ -47,7 +47,8 @@ class TestPultrix : public QObject {
   private slots:
     // Tokens: a number announces that device; "x<w>" closes window w;
     // "k<w>=<text>" is OK in window w with that address ("k<w>": loco 78);
-    // "n<v>" is LNCV 1 of a device (value v), "o<v>" LNCV 0 of another article.
+    // "n<v>" is LNCV 1 of a device (value v), "o<v>" LNCV 0 of another article;
+    // "b<adr>" a device asks for loco adr, which gets slot 2.
     void announcementsTakeEntries_data()
     {
         QTest::addColumn<QString>("script");
@@ -62,7 +63,9 @@ class TestPultrix : public QObject {
         row("address 10000 taken, entry closed", "5 k1=10000", "5-");
         row("address 0 refused", "5 k1=0", "5+");
         row("address 10001 refused", "5 k1=10001", "5+");
-        row("address 78x refused", "5 k1=78x", "5+");
+        row("address 78x is 78", "5 k1=78x", "5-");
+        row("empty address refused", "5 k1=", "5+");
+        row("a device asking for a loco while its entry is open", "5 6 k2 b300", "5- 6-");
         row("closed entry is taken first", "5 6 x1 7", "7+ 6+");
         row("closed device comes back in a free entry", "5 6 x1 6 5", "5+ 6+");
         row("other LNCVs and articles open nothing", "n5 o5", "");
@@ -91,6 +94,10 @@ class TestPultrix : public QObject {
                 rig.sendRaw(sim::LncvModules::answer(Pultrix::Article, 1, n));
             else if (t[0] == 'o')
                 rig.sendRaw(sim::LncvModules::answer(1234, 0, n));
+            else if (t[0] == 'b')
+                rig.sendRaw(
+                    ln::frame({0xBF, n >> 7, n & 0x7F}) +
+                    ln::frame({0xE7, 0x0E, 2, 0x33, n & 0x7F, 0, 0, 7, 0, n >> 7, 0, 0, 0}));
             else
                 rig.sendRaw(sim::LncvModules::answer(Pultrix::Article, 0, t.toInt()));
         }
@@ -145,6 +152,9 @@ class TestPultrix : public QObject {
         QCOMPARE(opened.size(), 1);
         QVERIFY(s.station.announcePultrix(5));
         s.rig.run(0.2);
+        // The program's own loco request is no device's.
+        s.rig.core->throttle.address_key(0, "3", true);
+        s.rig.run(0.3);
         QCOMPARE(entries(p), "5+");
         QVERIFY(p.ok_clicked(1, "78"));
         s.rig.run(0.3);
@@ -152,6 +162,11 @@ class TestPultrix : public QObject {
         s.station.throttleDirf(78, 0x30);
         s.rig.run(0.3);
         QCOMPARE(shown_loco(p.view(1)), "78 11 100000000000000 1 closed");
+        // A panel given the loco without Enter switches F1 on that loco as it runs.
+        s.rig.core->throttle.address_key(1, "78", false);
+        s.rig.core->throttle.FCmd_Click(29 + 1);
+        s.rig.run(0.3);
+        QCOMPARE(shown_loco(p.view(1)), "78 11 110000000000000 1 closed");
         QVERIFY(s.rig.texts().isEmpty());
         p.f70930_end(1);
         s.rig.sendRaw(sim::LncvModules::answer(Pultrix::Article, 0, 6));

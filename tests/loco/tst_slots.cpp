@@ -1,4 +1,5 @@
-#include "support/rig.h"
+#include "sim/sim_bench.h"
+#include "support/station_rig.h"
 
 #include <QSignalSpy>
 #include <QtTest>
@@ -34,7 +35,16 @@ QString fields(const SlotRec& r)
         add(QString("Ext%1").arg(k), r.Ext[k]);
     return out.join(' ');
 }
+
+// A script of one driver's actions, the wire it puts out after the loco
+// was set up, the signals it got and the boxes shown.
+struct DriveRow {
+    int driver; // 0: panel 0; 2: a network throttle
+    QString script, wire, got;
+    QStringList texts;
+};
 } // namespace
+Q_DECLARE_METATYPE(DriveRow)
 
 class TestSlots : public QObject {
     Q_OBJECT
@@ -105,7 +115,7 @@ class TestSlots : public QObject {
     {
         Rig rig;
         Slots& s = rig.core->loco;
-        QSignalSpy shows(&s, &Slots::lok_show);
+        QSignalSpy shows(&rig.core->drivers, &Drivers::changed);
         s.ThrLoco[1].Adr = 0;
         rig.sendRaw(slotData(12, 0) + ln::frame({0xA0, 20, 0x50}));
         QCOMPARE(s.ThrSlot[1], -1);
@@ -130,32 +140,30 @@ class TestSlots : public QObject {
         QFETCH(int, address);
         QFETCH(QString, wire);
         Rig rig;
+        rig.core->req.online = true;
         rig.core->state.StationType = stationType;
-        rig.core->req.ReqAdr = address;
-        rig.core->req.ReqThr = 1;
-        rig.core->req.post(30);
+        QVERIFY(rig.core->drivers.acquire(1, address));
         rig.tick();
         QCOMPARE(rig.takeWire(), wire);
-        QCOMPARE(rig.core->loco.ThrLoco[1].Adr, wire.isEmpty() ? -1 : address);
         QCOMPARE(rig.core->loco.ThrSlot[1], -1);
         QVERIFY(rig.core->req.ThrBusy); // held, not ended
     }
 
+    // Binding reads the format and sends nothing else; answers are told by
+    // their content: other locos' slots and answers pass by.
     void bindReadsFormatThenShows()
     {
         Rig rig;
+        rig.core->req.online = true;
         rig.core->state.StationType = 2;
         Slots& s = rig.core->loco;
-        QSignalSpy shows(&s, &Slots::lok_show);
-        rig.core->req.ReqAdr = 200;
-        rig.core->req.ReqThr = 0;
-        rig.core->req.post(39);
-        s.ThrLoco[0].Spd = 0x10;
+        QSignalSpy bound(&rig.core->drivers, &Drivers::bound);
+        rig.core->drivers.acquire(0, 200);
         rig.tick();
         QCOMPARE(rig.takeWire(), QString("BE 01 48 08"));
+        QVERIFY(rig.core->req.refusal() == ReqEngine::Refusal::Busy);
         rig.echo();
-        // Answers are told by their content: other locos' slots and answers pass by.
-        rig.sendRaw(slotData(6, 5) + ln::frame({0xB2, 1, 0x10}) + slotData(4, 200, 0, 0x20));
+        rig.sendRaw(slotData(6, 5) + ln::frame({0xB2, 1, 0x10}) + slotData(4, 200, 0x20, 0x20));
         rig.tick(2);
         QCOMPARE(s.ThrSlot[0], 4);
         // 200 = 128 + 72: byte 7 = 0x48 with bit 0 of the high-bit byte set.
@@ -167,11 +175,122 @@ class TestSlots : public QObject {
         QCOMPARE(s.ThrLoco[0].FmtName, QString("DCC - 28"));
         QCOMPARE(s.SlotData[6].FmtName, QString("DCC - 128"));
         QCOMPARE(s.ThrLoco[0].Steps, 28);
+        QCOMPARE(s.ThrLoco[0].Spd, 0x20);
         QCOMPARE(s.SlotData[4].FmtCode, 18);
         QCOMPARE(s.LokCfgExtra, 0x05);
-        QVERIFY(shows.size() >= 2);
-        rig.tick();
-        QCOMPARE(rig.takeWire(), QString("A0 04 00 5B")); // the speed of the bound slot
+        QCOMPARE(bound.size(), 1);
+        QCOMPARE(rig.core->req.ReqJob, 0);
+        QCOMPARE(rig.takeWire(), QString());
+    }
+
+    // Loco 3 runs in reverse at 0x40 with F1, F6, F12 and F13 on, in slot 1
+    // of the virtual station. Tokens: "a<adr>" acquire, "v<n>" speed,
+    // "f<n>" turn a function over, "f<n>+"/"f<n>-" set it, "d<dir>"
+    // direction then stop, "D<dir>" direction only, "t"/"T" turn round with
+    // and without the stop, "~<ms>" time passes, "mute" the station only
+    // echoes, "talk" it answers again, "@<d>" the next tokens are driver
+    // d's, "post4" the program posts job 4, "offline"/"off"/"on" the engine
+    // goes offline, the connection closes, connects again, "clear" forgets
+    // the wire so far.
+    void actionsApplyToReportedData_data()
+    {
+        QTest::addColumn<DriveRow>("row");
+        const QString bind = "BE 00 03|ED 0F 01 5A 56 0D 00 03 00 00 00 00 00 00|";
+        const auto row = [&](const char* name, int driver, const QString& script,
+                             const QString& wire, const char* got = "bound",
+                             const QStringList& texts = {}) {
+            QTest::newRow(name) << DriveRow{driver, script, wire_hex(wire), got, texts};
+        };
+        row("bind only: nothing changes", 2, "a3", bind);
+        row("speed waits for the binding", 2, "a3 v48", bind + "A0 01 30");
+        row("emergency stop", 2, "a3 v1", bind + "A0 01 01");
+        row("light: reverse and F1 kept", 2, "a3 f0", bind + "A1 01 31");
+        row("F1 set when on", 2, "a3 f1+", bind + "A1 01 21");
+        row("F5 keeps F6", 2, "a3 f5", bind + "A2 01 03");
+        row("F9 keeps group 7's F6", 2, "a3 f9", bind + "D4 20 01 07 12");
+        row("F13 off", 2, "a3 f13-", bind + "D4 20 01 08 00");
+        row("F14 keeps F13", 2, "a3 f14", bind + "D4 20 01 08 03");
+        row("F20 keeps F12", 2, "a3 f20", bind + "D4 20 01 05 30");
+        row("F27", 2, "a3 f27", bind + "D4 20 01 09 40");
+        row("forward, then stop", 2, "a3 d0", bind + "A1 01 01|A0 01 00");
+        row("turn round only", 2, "a3 T", bind + "A1 01 01");
+        row("turn round, then stop", 2, "a3 t", bind + "A1 01 01|A0 01 00");
+        row("F1 then F2 before the first echo", 2, "a3 ~300 f1 f2", bind + "A1 01 20|A1 01 22");
+        row("speeds while binding: the last one goes", 2, "a3 v20 v30 v40", bind + "A0 01 28");
+        row("the stop after a direction is never replaced", 2, "a3 ~300 d1 v50",
+            bind + "A1 01 21|A0 01 00|A0 01 32");
+        row("failed binding drops its actions, the next binds again", 2, "mute a3 f0 ~2100 talk f1",
+            "BE 00 03|" + bind + "A1 01 20", "bind_failed bound");
+        row("a panel's failed binding says so", 0, "mute a3 f0 ~2100 talk f1",
+            "BE 00 03|" + bind + "A1 01 20", "bind_failed bound",
+            {"Keine Antwort auf Lokanfrage erhalten!"});
+        row("another driver's binding first", 2, "a3 ~300 @0 a3 @2 f0", bind + bind + "A1 01 31",
+            "bound bound");
+        row("replaced while sending: the rest goes when idle", 2, "a3 ~300 f1 f2 ~10 post4",
+            bind + "A1 01 20|83|A1 01 22");
+        row("offline: refused, nothing queued", 2, "a3 ~300 offline f0", bind, "bound refused");
+        row("disconnected while binding: the next action binds again", 0, "a3 ~15 off on clear f0",
+            bind + "A1 01 31", "bind_failed bound");
+    }
+    void actionsApplyToReportedData()
+    {
+        QFETCH(DriveRow, row);
+        StationRig s;
+        Rig& rig = s.rig;
+        Drivers& drivers = rig.core->drivers;
+        s.station.throttleSpeed(3, 0x40);
+        s.station.throttleDirf(3, 0x21);
+        s.station.throttleFunction(3, 6, true);
+        rig.run(0.1);
+        rig.sendRaw(framedAll("D4 20 01 05 10|D4 20 01 08 01"));
+        rig.takeWire();
+        QCOMPARE(drivers.add_driver(), 2);
+        QStringList got;
+        connect(&drivers, &Drivers::bound, [&] { got << "bound"; });
+        connect(&drivers, &Drivers::bind_failed, [&] { got << "bind_failed"; });
+        connect(&drivers, &Drivers::refused, [&] { got << "refused"; });
+        int d = row.driver;
+        for (const QString& t : row.script.split(' ')) {
+            const int n = t.mid(1).remove(QRegularExpression("[+-]$")).toInt();
+            if (t == "mute") {
+                rig.station = [&] { rig.bus.write(rig.bus.readAll()); };
+            } else if (t == "talk") {
+                rig.station = [&] { s.station.poll(); };
+            } else if (t == "post4") {
+                rig.core->req.post(4);
+            } else if (t == "offline") {
+                rig.core->req.online = false;
+            } else if (t == "off") {
+                rig.core->conn.disconnect_port("1");
+            } else if (t == "on") {
+                rig.core->conn.connect_port("1");
+                rig.run(3);
+            } else if (t == "clear") {
+                rig.takeWire();
+            } else if (t[0] == '@') {
+                d = n;
+            } else if (t[0] == '~') {
+                rig.run(n / 1000.0);
+            } else if (t[0] == 'a') {
+                drivers.acquire(d, n);
+            } else if (t[0] == 'v') {
+                drivers.speed(d, n);
+            } else if (t[0] == 'f' && (t.endsWith('+') || t.endsWith('-'))) {
+                drivers.function(d, n, t.endsWith('+'));
+            } else if (t[0] == 'f') {
+                drivers.toggle_function(d, n);
+            } else if (t[0] == 'd' || t[0] == 'D') {
+                drivers.direction(d, n, t[0] == 'd');
+            } else if (t[0] == 't' || t[0] == 'T') {
+                drivers.toggle_direction(d, t[0] == 't');
+            }
+        }
+        rig.run(0.5);
+        QCOMPARE(rig.takeWire(), row.wire);
+        QCOMPARE(got.join(QChar(32)), row.got);
+        QCOMPARE(rig.texts(), row.texts);
+        QVERIFY(drivers.is_bound(row.driver));
+        QCOMPARE(drivers.loco(row.driver).Adr, 3);
     }
 
     void requestTimeouts_data()
@@ -192,9 +311,9 @@ class TestSlots : public QObject {
         QFETCH(double, wait);
         QFETCH(QString, text);
         Rig rig;
+        rig.core->req.online = true;
         rig.core->state.StationType = 1;
-        rig.core->req.ReqAdr = 3;
-        rig.core->req.post(30);
+        rig.core->drivers.acquire(0, 3);
         rig.tick();
         rig.echo();
         if (slotArrives) {
@@ -214,10 +333,9 @@ class TestSlots : public QObject {
         // The next action asks for a loco that has no slot again, and drives one
         // whose format could not be read.
         rig.takeWire();
-        rig.core->req.ReqAdr = 3;
-        rig.core->req.post(39);
+        rig.core->drivers.speed(0, 0x10);
         rig.tick();
-        QCOMPARE(rig.takeWire(), QString(slotArrives ? "A0 04 00 5B" : "BF 00 03 43"));
+        QCOMPARE(rig.takeWire(), QString(slotArrives ? "A0 04 10 4B" : "BF 00 03 43"));
     }
 
     void formatNames_data()

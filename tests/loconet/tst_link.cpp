@@ -201,7 +201,8 @@ class TestLink : public QObject {
         row("BC state", "BC 04 00", b4(0x3C, 0x30), "", -1, ln::frame({0xB2, 1, 0x10}));
         row("BF no slot", bf, b4(0x3F, 0), noSlot);
         row("BE no slot", "BE 00 03", b4(0x3E, 0), noSlot);
-        row("BF, B4 for BE", bf, b4(0x3E, 0), "");
+        row("BF, B4 for BE", bf, b4(0x3E, 0), noSlot);
+        row("BE, B4 for BF", "BE 00 03", b4(0x3F, 0), noSlot);
         const auto cmd = [](int c, const char* sig = "5A 56") {
             return QString("ED 0F 01 %1 %2 00 00 00 00 00 00 00 00")
                 .arg(sig)

@@ -75,13 +75,20 @@ class TstLncvWindows : public QObject {
         auto& ladr = find<QLineEdit>(w, "Ladr");
         auto& ok = find<QPushButton>(w, "OKButton");
 
-        ladr.setText("10001");
+        // Ready for an address; what is typed then colours the field.
+        QVERIFY(ok.isEnabled() && !red(ladr));
+        type(ladr, "10001");
         QVERIFY(!ok.isEnabled());
         QVERIFY(red(ladr));
-        ladr.setText("78");
+        type(ladr, "");
+        QVERIFY(!ok.isEnabled());
+        QVERIFY(red(ladr));
+        type(ladr, "78x"); // the number it starts with
+        QVERIFY(ok.isEnabled() && !red(ladr));
         QTest::keyClick(&ladr, Qt::Key_Return);
         QVERIFY(!ok.isEnabled());
         QCOMPARE(b.rig.core->req.ReqJob, int(LncvProg::Write));
+        QCOMPARE(b.rig.core->pultrix.PxWinTab[1].Adr, 78);
 
         b.rig.send({0xE7, 0x0E, 0x02, 0x33, 78, 0, 0x20, 0x07, 0, 0, 0, 0, 0});
         b.rig.tick();
@@ -91,7 +98,7 @@ class TstLncvWindows : public QObject {
 
         // Announced again, the window's address entry opens.
         announce(b.rig, 5);
-        QVERIFY(ladr.isEnabled());
+        QVERIFY(ladr.isEnabled() && ok.isEnabled());
         QCOMPARE(ladr.text(), "");
 
         // A second device's window does not cover the first; a closed

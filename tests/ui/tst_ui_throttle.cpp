@@ -50,10 +50,15 @@ void save_picture(const QString& dir, const QString& name)
 }
 } // namespace
 
+// How the panel came to the loco before the action.
+enum class Bound { Enter, Typed, EnterThen20ms, AfterFailure };
+
 struct KeyRow {
+    int panel;
+    Bound how;
     int value;       // the bar set to it, or -1
     int key;         // pressed, or 0
-    QString control; // clicked, or empty
+    QString control; // clicked (its name on panel 0), or empty
     int then;        // a key pressed while the first change is on its way
     QString sent;
 };
@@ -71,7 +76,7 @@ struct FunctionRow {
     QString before; // function bytes from another device
     int index;
     QString sent;
-    int was; // the indicator until the bus has it
+    int was; // the indicator until the bus has it back
     int now;
 };
 Q_DECLARE_METATYPE(FunctionRow)
@@ -79,63 +84,144 @@ Q_DECLARE_METATYPE(FunctionRow)
 class TestThrottlePanels : public QObject {
     Q_OBJECT
   private slots:
-    // A bound loco at bar 60, with the focus on the bar (Enter put it there).
+    // Loco 3 runs in reverse at 0x40 with F1, F6, F12 and F13 on when the
+    // panel takes it: by Enter (the focus then on the bar), by typing its
+    // address and going to the bar with Tab, by an action 20 ms after Enter,
+    // or after its first request went unanswered.
     void speedBarAndKeys_data()
     {
         QTest::addColumn<KeyRow>("row");
-        auto bar = [](const char* name, int value, const char* sent) {
-            QTest::newRow(name) << KeyRow{value, 0, QString(), 0, wire_hex(sent)};
+        const QString bind = "BE 00 03|ED 0F 01 5A 56 0D 00 03 00 00 00 00 00 00|";
+        const auto add = [&](const char* name, int panel, Bound how, int value, int key,
+                             const char* control, int then, const QString& sent) {
+            const QString prefix = how == Bound::Enter          ? ""
+                                   : how == Bound::AfterFailure ? "BE 00 03|" + bind
+                                                                : bind;
+            QTest::newRow(name) << KeyRow{
+                panel, how, value, key, QString(control), then, wire_hex(prefix + sent)};
         };
-        auto key = [](const char* name, Qt::Key key, const char* sent, int then = 0) {
-            QTest::newRow(name) << KeyRow{-1, int(key), QString(), then, wire_hex(sent)};
+        const auto bar = [&](const char* name, int value, const char* sent,
+                             Bound how = Bound::Enter,
+                             int panel = 0) { add(name, panel, how, value, 0, "", 0, sent); };
+        const auto key = [&](const char* name, Qt::Key key, const char* sent, int then = 0,
+                             Bound how = Bound::Enter) {
+            add(name, 0, how, -1, int(key), "", then, sent);
         };
-        auto click = [](const char* name, const char* control, const char* sent) {
-            QTest::newRow(name) << KeyRow{-1, 0, QString(control), 0, wire_hex(sent)};
-        };
+        const auto click = [&](const char* name, const char* control, const char* sent,
+                               Bound how = Bound::Enter,
+                               int panel = 0) { add(name, panel, how, -1, 0, control, 0, sent); };
         bar("bar 1: never the emergency stop", 1, "A0 01 02");
         bar("bar 126: full speed", 126, "A0 01 7F");
         bar("bar 0: stop", 0, "A0 01 00");
         key("1: 14, never 1", Qt::Key_1, "A0 01 0E");
-        key("0", Qt::Key_0, "A0 01 00");
-        key("Escape: light", Qt::Key_Escape, "A1 01 10");
-        key("F3", Qt::Key_F3, "A1 01 04");
-        key("F12", Qt::Key_F12, "D4 20 01 05 10");
-        key("minus: forward, stop", Qt::Key_Minus, "A1 01 00|A0 01 00");
-        key("<: reverse, stop", Qt::Key_Less, "A1 01 20|A0 01 00");
-        key("Backspace: turn round, stop", Qt::Key_Backspace, "A1 01 20|A0 01 00");
-        key("arrow up", Qt::Key_Up, "A0 01 3E");
+        key("Escape: light", Qt::Key_Escape, "A1 01 31");
+        key("F3", Qt::Key_F3, "A1 01 25");
+        key("F12", Qt::Key_F12, "D4 20 01 05 00");
+        key("minus: forward, stop", Qt::Key_Minus, "A1 01 01|A0 01 00");
+        key("<: reverse, stop", Qt::Key_Less, "A1 01 21|A0 01 00");
+        key("Backspace: turn round, stop", Qt::Key_Backspace, "A1 01 01|A0 01 00");
+        key("arrow up", Qt::Key_Up, "A0 01 41");
         key("A: to the address", Qt::Key_A, "");
         // The first change's echo must not undo the second before it is sent.
         key("5, then 9", Qt::Key_5, "A0 01 47|A0 01 7F", Qt::Key_9);
-        key("F1, then F2", Qt::Key_F1, "A1 01 01|A1 01 03", Qt::Key_F2);
-        key("F5, then F6", Qt::Key_F5, "A2 01 01|A2 01 03", Qt::Key_F6);
-        click("DIR_1: reverse, stop", "DIR_1", "A1 01 20|A0 01 00");
-        click("picture: direction only", "LokImage_0", "A1 01 20");
+        key("F1, then F2", Qt::Key_F1, "A1 01 20|A1 01 22", Qt::Key_F2);
+        key("F5, then F6", Qt::Key_F5, "A2 01 03|A2 01 01", Qt::Key_F6);
+        click("DIR_1: reverse, stop", "DIR_1", "A1 01 21|A0 01 00");
+        click("picture: direction only", "LokImage_0", "A1 01 01");
+
+        const Bound typed = Bound::Typed;
+        bar("no Enter: bar", 60, "A0 01 3D", typed);
+        key("no Enter: 5", Qt::Key_5, "A0 01 47", 0, typed);
+        key("no Enter: Escape", Qt::Key_Escape, "A1 01 31", 0, typed);
+        key("no Enter: F1", Qt::Key_F1, "A1 01 20", 0, typed);
+        key("no Enter: Backspace", Qt::Key_Backspace, "A1 01 01|A0 01 00", 0, typed);
+        key("no Enter: F1, then F2", Qt::Key_F1, "A1 01 20|A1 01 22", Qt::Key_F2, typed);
+        click("no Enter: DIR_0", "DIR_0", "A1 01 01|A0 01 00", typed);
+        click("no Enter: picture", "LokImage_0", "A1 01 01", typed);
+        click("no Enter: Licht", "FCmd_0", "A1 01 31", typed);
+        click("no Enter: F5", "FCmd_5", "A2 01 03", typed);
+        click("no Enter: F9", "FCmd_9", "D4 20 01 07 12", typed);
+        click("no Enter: F13", "FCmd_13", "D4 20 01 08 00", typed);
+        click("no Enter: F14", "FCmd_14", "D4 20 01 08 03", typed);
+        click("no Enter: F20", "FCmd_20", "D4 20 01 05 30", typed);
+        bar("panel 1, no Enter: bar", 60, "A0 01 3D", typed, 1);
+        click("panel 1, no Enter: Licht", "FCmd_0", "A1 01 31", typed, 1);
+        click("panel 1, no Enter: DIR_1", "DIR_1", "A1 01 21|A0 01 00", typed, 1);
+        click("panel 1, no Enter: picture", "LokImage_0", "A1 01 01", typed, 1);
+        click("panel 1, no Enter: F14", "FCmd_14", "D4 20 01 08 03", typed, 1);
+
+        const Bound soon = Bound::EnterThen20ms;
+        click("20 ms after Enter: Licht", "FCmd_0", "A1 01 31", soon);
+        click("20 ms after Enter: F5", "FCmd_5", "A2 01 03", soon);
+        click("20 ms after Enter: DIR_0", "DIR_0", "A1 01 01|A0 01 00", soon);
+        click("panel 1, 20 ms after Enter: F10", "FCmd_10", "D4 20 01 07 22", soon, 1);
+
+        const Bound failed = Bound::AfterFailure;
+        click("after no answer: Licht", "FCmd_0", "A1 01 31", failed);
+        click("after no answer: F13", "FCmd_13", "D4 20 01 08 00", failed);
+        bar("panel 1, after no answer: bar", 60, "A0 01 3D", failed, 1);
     }
     void speedBarAndKeys()
     {
         QFETCH(KeyRow, row);
-        const auto& [value, key, control, then, sent] = row;
+        const auto& [panel, how, value, key, control, then, sent] = row;
         Layout l;
-        l.bind(0, "3");
-        l.bar().setValue(60);
+        l.station.throttleSpeed(3, 0x40);
+        l.station.throttleDirf(3, 0x21);
+        l.station.throttleFunction(3, 6, true);
+        l.rig.run(0.1);
+        l.rig.sendRaw(framedAll("D4 20 01 05 10|D4 20 01 08 01"));
         l.sent();
+        const auto name = [&](const char* base, int index) {
+            return QStringLiteral("%1_%2").arg(base).arg(index);
+        };
+        // Names on panel 0 as given; on panel 1 their index moves on by
+        // one panel's controls.
+        QString target = control;
+        if (panel == 1 && !control.isEmpty()) {
+            const QString base = control.section('_', 0, 0);
+            const int index = control.section('_', 1).toInt();
+            target = name(qPrintable(base), base == "FCmd"  ? index + 29
+                                            : base == "DIR" ? index + 2
+                                                            : 1);
+        }
+        auto& tabs = l.w<QTabWidget>("MainTab");
+        tabs.setCurrentIndex(panel);
+        auto& field = l.w<QLineEdit>(name("LokAdr", panel));
+        auto& bar = l.w<QScrollBar>(name("FSTScroll", panel));
+        type(field, "3");
+        if (how == Bound::Typed) {
+            QTest::keyClick(&field, Qt::Key_Tab);
+        } else if (how == Bound::AfterFailure) {
+            // The station hears the request but gives no slot.
+            l.rig.station = [&] { l.rig.bus.write(l.rig.bus.readAll()); };
+            QTest::keyClick(&field, Qt::Key_Return);
+            l.rig.run(2.1);
+            QCOMPARE(l.rig.texts(), QStringList{"Keine Antwort auf Lokanfrage erhalten!"});
+            l.rig.station = [&] { l.station.poll(); };
+        } else {
+            QTest::keyClick(&field, Qt::Key_Return);
+            if (how == Bound::Enter)
+                l.sent();
+            else
+                l.rig.run(0.02);
+        }
         if (key)
             l.key(Qt::Key(key));
-        else if (!control.isEmpty())
-            QTest::mouseClick(&l.w<QWidget>(control), Qt::LeftButton);
+        else if (!target.isEmpty())
+            QTest::mouseClick(&l.w<QWidget>(target), Qt::LeftButton);
         else
-            l.bar().setValue(value);
+            bar.setValue(value);
         l.rig.tick();
         if (then)
             l.key(Qt::Key(then));
         // A throttle request leaves the panel and STOP usable.
-        QVERIFY(l.w<QTabWidget>("MainTab").isEnabled() &&
-                l.w<QPushButton>("StopGoBut").isEnabled());
+        QVERIFY(tabs.isEnabled() && l.w<QPushButton>("StopGoBut").isEnabled());
         QCOMPARE(l.sent(), sent);
-        QCOMPARE(l.rig.core->throttle.SpeedFrac[0], l.bar().value() / 126.0);
+        QCOMPARE(l.rig.core->throttle.SpeedFrac[size_t(panel)], bar.value() / 126.0);
+        QCOMPARE(l.w<QLabel>(name("ProtLbL", panel)).text(), QStringLiteral("DCC - 28"));
         if (key == Qt::Key_A)
-            QCOMPARE(QApplication::focusWidget(), &l.w<QLineEdit>("LokAdr_0"));
+            QCOMPARE(QApplication::focusWidget(), &field);
     }
 
     // Another throttle sets the speed of a loco the panel drives at 60.
@@ -173,6 +259,8 @@ class TestThrottlePanels : public QObject {
     void newAddressBlanksAtOnceAndBindsAfterEnter()
     {
         Layout l;
+        l.bind(0, "16384"); // no loco address: ignored, no message
+        QCOMPARE(l.sent(), QString());
         l.bind(0, "3"); // no pictures at all: an empty one, no message
         QCOMPARE(l.w<LocoPicture>("LokImage_0").file(), QString());
         save_picture(l.rig.dir.path(), "Lok0.bmp");
@@ -186,8 +274,8 @@ class TestThrottlePanels : public QObject {
         QTest::keyClick(&l.w<QLineEdit>("LokAdr_0"), Qt::Key_5); // "35"
         QCOMPARE(l.speedLbl(), QStringLiteral("-"));
         QCOMPARE(l.bar().value(), 0);
-        QCOMPARE(l.fkt(0), colour::Grey);
-        QCOMPARE(l.fkt(20), colour::Grey);
+        QCOMPARE(l.fkt(12), colour::Grey);
+        QCOMPARE(l.fkt(13), colour::White); // kept for stations that never report it
         QVERIFY(l.w<LocoPicture>("LokImage_0").file().endsWith("/Lok0.bmp"));
         QCOMPARE(l.sent(), QString());
 
@@ -200,6 +288,16 @@ class TestThrottlePanels : public QObject {
         // Lokv.bmp is missing: Lok0.bmp stands in.
         QVERIFY(l.w<LocoPicture>("LokImage_0").file().endsWith("/Lok0.bmp"));
         QCOMPARE(l.rig.texts(), QStringList());
+
+        // STOP while the loco is being bound does not leave it without its format.
+        type(l.w<QLineEdit>("LokAdr_0"), "4");
+        QTest::keyClick(&l.w<QLineEdit>("LokAdr_0"), Qt::Key_Return);
+        l.rig.run(0.02);
+        click(l.win, "StopGoBut");
+        l.sent();
+        QCOMPARE(l.rig.core->loco.ThrSlot[0], 3);
+        QCOMPARE(l.w<QLabel>("ProtLbL_0").text(), QStringLiteral("DCC - 28"));
+        QCOMPARE(l.speedLbl(), QStringLiteral("0"));
     }
 
     void functionButtons_data()
@@ -210,18 +308,22 @@ class TestThrottlePanels : public QObject {
             QTest::newRow(name) << FunctionRow{type, QString(before), index, wire_hex(sent), was,
                                                now};
         };
-        row("Licht", "", 0, "A1 01 10");
-        row("F5", "", 5, "A2 01 01");
+        const int Y = colour::Yellow, W = colour::White;
+        // Direction and sound bytes show at once, function groups when they are back.
+        row("Licht", "", 0, "A1 01 10", 2, Y);
+        row("F5", "", 5, "A2 01 01", 2, Y);
         row("F10 with Ext(7) 0x13", "D4 20 01 07 13", 10, "D4 20 01 07 33");
         row("F20 with F12 on", "D4 20 01 05 10", 20, "D4 20 01 05 30");
         row("F28", "", 28, "D4 20 01 05 40");
         row("F13", "", 13, "D4 20 01 08 01");
         row("F27", "", 27, "D4 20 01 09 40");
-        row("FCmd_30: panel 1, F1", "", 30, "A1 01 01");
-        // Stations that do not report F9..F28 leave their indicators alone.
+        row("FCmd_30: panel 1, F1", "", 30, "A1 01 01", 2, Y);
+        // Stations that do not report F9..F28 leave their indicators alone;
+        // F13..F28 are never greyed, or they would stay grey.
         row("F10, station type 1", "", 10, "D4 20 01 07 20", 1, colour::Grey, colour::Grey);
         row("F10, station type 99", "", 10, "D4 20 01 07 20", 99, colour::Grey, colour::Grey);
-        row("F8, station type 1", "", 8, "A2 01 08", 1);
+        row("F13, station type 1", "", 13, "D4 20 01 08 01", 1, W, W);
+        row("F8, station type 1", "", 8, "A2 01 08", 1, Y);
     }
     void functionButtons()
     {
@@ -234,6 +336,8 @@ class TestThrottlePanels : public QObject {
         l.rig.sendRaw(framedAll(before));
         l.sent();
         QTest::mouseClick(&l.w<QPushButton>(QStringLiteral("FCmd_%1").arg(index)), Qt::LeftButton);
+        // A refresh from the bus before the change has gone out keeps it shown.
+        l.rig.sendRaw(framed("A0 01 00"));
         QCOMPARE(l.fkt(index), was);
         if (index == 5) // F5..F8 are kept in Ext(7) too
             QCOMPARE(l.rig.core->loco.ThrLoco[0].Ext[7], 0x01);
