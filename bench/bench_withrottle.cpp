@@ -27,19 +27,29 @@ constexpr int Phones = 8;
 constexpr double IdleSeconds = 10.0;
 constexpr int HeartbeatMs = 5000; // twice as often as the server asks
 
-// Runs the event loop until `done` or the time is up.
+// Runs the event loop until `done` (looked at every millisecond) or the time is up.
 bool wait_for(const std::function<bool()>& done, int ms)
 {
-    QElapsedTimer t;
-    t.start();
-    while (!done() && t.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+    QEventLoop loop;
+    QTimer look, limit;
+    look.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&look, &QTimer::timeout, [&] {
+        if (done())
+            loop.quit();
+    });
+    QObject::connect(&limit, &QTimer::timeout, &loop, &QEventLoop::quit);
+    look.start(1);
+    limit.start(ms);
+    if (!done())
+        loop.exec();
     return done();
 }
 
 void idle(int ms)
 {
-    wait_for([] { return false; }, ms);
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
 }
 
 struct Phone {

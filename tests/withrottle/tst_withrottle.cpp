@@ -2,6 +2,8 @@
 // as plain TCP peers on 127.0.0.1: the lines they are sent, the bytes
 // their commands put on the bus, and what they hear of the bus.
 
+#include "loco/drivers.h"
+#include "loco/throttle.h"
 #include "support/station_rig.h"
 #include "withrottle/wt_line.h"
 
@@ -74,6 +76,18 @@ QString describe(const wt::Command& c)
     case Command::Bad: return "bad: " + c.text;
     }
     return {};
+}
+// What a phone is told when it has taken a loco: labels, F0..F28, speed,
+// direction, speed steps.
+QStringList introduction(const QString& key, const QString& states)
+{
+    const QString a = "MTA" + key + "<;>";
+    QStringList l{"MT+" + key + "<;>", "MTL" + key + "<;>" + wt::function_labels()};
+    for (int n = 0; n < wt::Functions; ++n)
+        l << a + QStringLiteral("F0%1").arg(n);
+    for (const QString& s : states.split(' '))
+        l << a + s;
+    return l;
 }
 } // namespace
 
@@ -244,6 +258,212 @@ class TestWiThrottle : public QObject {
         QCOMPARE(rig().takeWire(), wire_hex(wire));
         const QStringList got = p.take();
         QVERIFY2(got == replies, qPrintable(got.join(" / ")));
+    }
+
+    // Loco commands of a phone that holds loco 3 (slot 1): `before` is sent
+    // after taking it, and its outcome not looked at.
+    void locoCommands_data()
+    {
+        QTest::addColumn<QStringList>("before");
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("wire");
+        QTest::addColumn<QStringList>("replies");
+        const auto row = [](const char* name, QStringList before, const char* line,
+                            const char* wire, QStringList replies) {
+            for (QString& b : before)
+                b = "MTAS3<;>" + b;
+            for (QString& r : replies)
+                if (!r.startsWith("MT"))
+                    r = "MTAS3<;>" + r;
+            QTest::newRow(name) << before << QString("MTAS3<;>") + line << QString(wire) << replies;
+        };
+        row("speed", {}, "V50", "A0 01 33", {"V50"});
+        row("slowest is no emergency stop", {}, "V1", "A0 01 02", {"V1"});
+        row("fastest", {}, "V126", "A0 01 7F", {"V126"});
+        row("emergency stop", {"V50"}, "V-1", "A0 01 01", {"V0"});
+        row("emergency stop X", {"V50"}, "X", "A0 01 01", {"V0"});
+        row("idle", {"V50"}, "I", "A0 01 00", {"V0"});
+        row("direction stops the loco", {"V50"}, "R0", "A1 01 20|A0 01 00", {"R0", "V0"});
+        row("the same direction stops nothing", {"V50"}, "R1", "", {});
+        row("Licht toggles at the press", {}, "F10", "A1 01 10", {"F10"});
+        row("and back", {"F10", "F00"}, "F10", "A1 01 00", {"F00"});
+        row("a release of a latching button", {"F10"}, "F00", "", {});
+        row("F5 in the sound byte", {}, "F15", "A2 01 01", {"F15"});
+        row("F12 in group 5", {}, "F112", "D4 20 01 05 10", {"F112"});
+        row("F28 beside F12", {"F112", "F012"}, "F128", "D4 20 01 05 50", {"F128"});
+        row("F21 in group 9", {}, "F121", "D4 20 01 09 01", {"F121"});
+        row("momentary while held", {"m12"}, "F12", "A1 01 02", {"F12"});
+        row("momentary let go", {"m12", "F12"}, "F02", "A1 01 00", {"F02"});
+        row("latching again", {"m12", "m02", "F12", "F02"}, "F12", "A1 01 00", {"F02"});
+        row("forced on", {}, "f13", "A1 01 04", {"F13"});
+        row("forced on again", {"f13"}, "f13", "A1 01 04", {});
+        row("query speed", {"V50"}, "qV", "", {"V50"});
+        row("query direction", {}, "qR", "", {"R1"});
+        row("speed steps stay", {}, "s8", "", {"s2"});
+        QTest::newRow("every loco of the throttle")
+            << QStringList{"MT+L1234<;>L1234"} << "MTA*<;>V10"
+            << "A0 01 0B|A0 02 0B" << QStringList{"MTAS3<;>V10", "MTAL1234<;>V10"};
+        QTest::newRow("release stops") << QStringList{"MTAS3<;>V50"} << "MT-S3<;>r"
+                                       << "A0 01 00" << QStringList{"MT-S3<;>"};
+        QTest::newRow("dispatch stops") << QStringList{"MTAS3<;>V50"} << "MT-S3<;>d"
+                                        << "A0 01 00" << QStringList{"MT-S3<;>"};
+        QTest::newRow("a stopped loco is let go quietly") << QStringList{} << "MT-*<;>r"
+                                                          << "" << QStringList{"MT-S3<;>"};
+        QTest::newRow("a loco another throttle holds") << QStringList{} << "MSAS3<;>V50"
+                                                       << "" << QStringList{};
+        QTest::newRow("taken again: its state again") << QStringList{} << "MT+S3<;>S3"
+                                                      << "" << introduction("S3", "V0 R1 s2");
+    }
+    void locoCommands()
+    {
+        QFETCH(QStringList, before);
+        QFETCH(QString, line);
+        QFETCH(QString, wire);
+        QFETCH(QStringList, replies);
+        Phone& p = phone();
+        settle();
+        p.take();
+        p.send("MT+S3<;>S3\n");
+        settle();
+        QCOMPARE(rig().takeWire(), wire_hex("BE 00 03|ED 0F 01 5A 56 0D 00 03 00 00 00 00 00 00"));
+        QCOMPARE(p.take().mid(1), introduction("S3", "V0 R1 s2")); // after the new roster
+        for (const QString& b : before)
+            p.send(b + '\n');
+        settle();
+        rig().takeWire();
+        p.take();
+        p.send(line + '\n');
+        settle();
+        QCOMPARE(rig().takeWire(), wire_hex(wire));
+        const QStringList got = p.take().filter(QRegularExpression("^[MH]"));
+        QVERIFY2(got == replies, qPrintable(got.join(" / ")));
+    }
+
+    // Another throttle, a panel and the station move loco 3: the phones
+    // holding it hear it, the one that does not hears nothing.
+    void locoFeedback_data()
+    {
+        QTest::addColumn<QString>("event");
+        QTest::addColumn<QStringList>("lines");
+        QTest::newRow("speed") << "speed" << QStringList{"MTAS3<;>V39"};
+        QTest::newRow("direction and Licht") << "dirf" << QStringList{"MTAS3<;>F10", "MTAS3<;>R0"};
+        QTest::newRow("F5") << "F5" << QStringList{"MTAS3<;>F15"};
+        QTest::newRow("panel") << "panel" << QStringList{"MTAS3<;>V20"};
+    }
+    void locoFeedback()
+    {
+        QFETCH(QString, event);
+        QFETCH(QStringList, lines);
+        Phone& a = phone();
+        Phone& b = phone();
+        Phone& other = phone();
+        a.send("MT+S3<;>S3\n");
+        b.send("M0+S3<;>S3\n");
+        other.send("MT+S4<;>S4\n");
+        settle(1);
+        for (Phone* p : {&a, &b, &other})
+            p->take();
+        sim::VirtualStation& st = station->station;
+        Drivers& drivers = rig().core->drivers;
+        if (event == "speed")
+            st.throttleSpeed(3, 40);
+        else if (event == "dirf")
+            st.throttleDirf(3, 0x30);
+        else if (event == "F5")
+            st.throttleFunction(3, 5, true);
+        else if (event == "panel") {
+            drivers.acquire(0, 3);
+            drivers.speed(0, 21);
+        }
+        settle(1);
+        QCOMPARE(a.take().filter("S3"), lines);
+        QStringList forB = lines;
+        forB.replaceInStrings("MTAS3", "M0AS3");
+        QCOMPARE(b.take().filter("S3"), forB);
+        QCOMPARE(other.take().filter("MTA"), QStringList{});
+    }
+
+    void panelsFollowALocoDrivenFromAPhone()
+    {
+        Drivers& drivers = rig().core->drivers;
+        drivers.acquire(1, 3);
+        settle();
+        Phone& p = phone();
+        p.send("MT+S3<;>S3\nMTAS3<;>V50\nMTAS3<;>F10\n");
+        settle();
+        QCOMPARE(rig().core->loco.ThrLoco[1].Spd, 51);
+        QVERIFY(function_on(rig().core->loco.ThrLoco[1], 0));
+        QVERIFY(rig().shown.isEmpty());
+    }
+
+    // Two phones on different locos and on the same loco; the loco stops
+    // only when the last phone lets it go.
+    void twoPhones()
+    {
+        Phone& a = phone();
+        Phone& b = phone();
+        a.send("MT+S3<;>S3\nMT+S5<;>S5\n");
+        b.send("MT+S4<;>S4\nMT+S3<;>S3\n");
+        settle(1);
+        a.take();
+        b.take();
+        rig().takeWire();
+        a.send("MTAS5<;>V20\n");
+        settle();
+        QCOMPARE(a.take(), QStringList{"MTAS5<;>V20"});
+        QCOMPARE(b.take(), QStringList{});
+        b.send("MTAS3<;>V30\n");
+        settle();
+        QCOMPARE(a.take(), QStringList{"MTAS3<;>V30"});
+        QCOMPARE(b.take(), QStringList{"MTAS3<;>V30"});
+        rig().takeWire();
+        b.send("MT-S3<;>r\n");
+        settle();
+        QCOMPARE(b.take(), QStringList{"MT-S3<;>"});
+        QCOMPARE(rig().takeWire(), QString()); // a still drives it
+        QCOMPARE(server().devices()[1].locos, QList<int>{4});
+        // a says "Q": both its locos stop, and nothing it sent after counts.
+        a.send("Q\nMTAS3<;>V90\n");
+        QTRY_COMPARE((settle(), server().devices().size()), 1);
+        QCOMPARE(rig().takeWire(), wire_hex("A0 01 00|A0 02 00"));
+        b.send("MTAS4<;>V10\n");
+        settle();
+        QCOMPARE(b.take(), QStringList{"MTAS4<;>V10"});
+    }
+
+    void silentPhoneHasItsLocosStopped_data()
+    {
+        QTest::addColumn<QString>("heartbeat");
+        QTest::addColumn<bool>("stopped");
+        QTest::newRow("monitored") << "*+" << true;
+        QTest::newRow("not monitored") << "*-" << false;
+    }
+    void silentPhoneHasItsLocosStopped()
+    {
+        QFETCH(QString, heartbeat);
+        QFETCH(bool, stopped);
+        Phone& p = phone();
+        p.send("NPhone\n" + heartbeat + "\nMT+S3<;>S3\nMTAS3<;>V50\n");
+        settle(1);
+        rig().takeWire();
+        // Heard within the lapse: nothing happens.
+        settle(WiThrottleServer::HeartbeatLapse - 2);
+        p.send("*\n");
+        settle(2);
+        server().check_heartbeats();
+        settle();
+        QCOMPARE(rig().takeWire(), QString());
+        settle(WiThrottleServer::HeartbeatLapse);
+        server().check_heartbeats();
+        settle();
+        QCOMPARE(rig().takeWire(), stopped ? wire_hex("A0 01 00") : QString());
+        QCOMPARE(logs.filter("no heartbeat").size(), stopped ? 1 : 0);
+        // Once: the loco driven again by someone else is not stopped again.
+        station->station.throttleSpeed(3, 30);
+        settle(2);
+        server().check_heartbeats();
+        settle();
+        QCOMPARE(rig().takeWire(), QString());
     }
 
     // What happens on the bus reaches every phone that shows it.
