@@ -157,10 +157,15 @@ class TestPrograms : public QObject {
         // Power off, then accessory 5 closed (green): the phone hears both back.
         phone.write("NE2E\r\n*+\r\nPPA0\r\nPTACLT5\r\n");
         QVERIFY2(heard("\nPPA0\n") && heard("LT5}|{Mag.Art. 5}|{2"), qPrintable(got));
+        // Power on again, take loco 78 and drive it.
+        phone.write("PPA1\nMT+L78<;>L78\nMTAL78<;>V50\n");
+        QVERIFY2(heard("\nMTAL78<;>V50\n"), qPrintable(got));
         QFile log(trace);
         QVERIFY(log.open(QIODevice::ReadOnly));
         const QByteArray traced = log.readAll();
         QVERIFY(traced.contains("TX  82 7D") && traced.contains("TX  B0 04 30 7B"));
+        QVERIFY(traced.contains("TX  BE 00 4E") &&
+                QString::fromLatin1(traced).contains(QRegularExpression("TX  A0 .. 33")));
         QVERIFY(endsCleanly(program));
     }
 

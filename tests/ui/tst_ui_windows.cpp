@@ -181,10 +181,11 @@ class TstWindows : public QObject {
         QVERIFY(server.listen(QHostAddress::LocalHost, 0));
         QTcpSocket phone;
         phone.connectToHost(QHostAddress::LocalHost, server.port());
-        phone.write("NMein Handy\n");
+        phone.write("NMein Handy\nMT+S3<;>S3\nM1+L1234<;>L1234\n");
         const auto& view = find<QTreeWidget>(w, "DeviceView");
         QTRY_COMPARE(view.topLevelItemCount(), 1);
         QTRY_COMPARE(view.topLevelItem(0)->text(0), QStringLiteral("Mein Handy"));
+        QTRY_COMPARE(view.topLevelItem(0)->text(2), QStringLiteral("3, 1234"));
         QVERIFY(
             find<QLabel>(w, "ServerLbl")
                 .text()
