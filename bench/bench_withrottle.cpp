@@ -5,8 +5,7 @@
 // only send their heartbeats, against the same time with none.
 
 #include "application/application.h"
-#include "loconet/memory_port.h"
-#include "sim/virtual_station.h"
+#include "paced_station.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -96,19 +95,11 @@ int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     SteadyClock clock;
-    MemoryPortPair ports;
-    ports.b.open(QStringLiteral("station"), {});
-    sim::StationOptions options;
-    options.pace = true;
-    sim::VirtualStation station(ports.b, clock, options);
-    QTimer stationTimer;
-    stationTimer.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&stationTimer, &QTimer::timeout, [&] { station.poll(); });
-    QObject::connect(&ports.b, &Port::readyRead, [&] { station.poll(); });
-    stationTimer.start(1);
+    PacedStation paced(clock, {});
+    sim::VirtualStation& station = paced.station;
 
     QTemporaryDir dir;
-    Application core(clock, ports.a, dir.path());
+    Application core(clock, paced.ports.a, dir.path());
     core.start();
     core.keepConf = true;
     core.withrottle.log = [](const QString&) {};

@@ -2,8 +2,8 @@
 // into lines and read as the server reads them: no line is longer than the
 // limit, and every command taken carries only values the server may act on.
 
-#include "loconet/lb_line.h"
 #include "routes/route_table.h"
+#include "support/lines.h"
 #include "withrottle/wt_line.h"
 
 #include <cstdlib>
@@ -58,17 +58,6 @@ void check_command(const wt::Command& c)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    if (size == 0)
-        return 0;
-    const size_t chunk = data[0] % 64 + 1;
-    lb::LineBuffer buffer;
-    for (size_t at = 1; at < size && !buffer.overflow(); at += chunk) {
-        buffer.append(QByteArray(reinterpret_cast<const char*>(data + at),
-                                 qsizetype(std::min(chunk, size - at))));
-        while (const auto text = buffer.take()) {
-            check(text->size() <= wt::MaxLine);
-            check_command(wt::parse(*text));
-        }
-    }
+    fuzz::for_each_line(data, size, [](const QByteArray& text) { check_command(wt::parse(text)); });
     return 0;
 }
