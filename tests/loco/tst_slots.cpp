@@ -217,7 +217,7 @@ class TestSlots : public QObject {
         row("turn round, then stop", 2, "a3 t", bind + "A1 01 01|A0 01 00");
         row("F1 then F2 before the first echo", 2, "a3 ~300 f1 f2", bind + "A1 01 20|A1 01 22");
         row("speeds while binding: the last one goes", 2, "a3 v20 v30 v40", bind + "A0 01 28");
-        row("the stop after a direction is never replaced", 2, "a3 ~300 d1 v50",
+        row("the stop after a direction is never replaced", 2, "a3 ~300 d1 ~10 v50",
             bind + "A1 01 21|A0 01 00|A0 01 32");
         row("failed binding drops its actions, the next binds again", 2, "mute a3 f0 ~2100 talk f1",
             "BE 00 03|" + bind + "A1 01 20", "bind_failed bound");

@@ -159,7 +159,7 @@ class TestThrottlePanels : public QObject {
         const Bound failed = Bound::AfterFailure;
         click("after no answer: Licht", "FCmd_0", "A1 01 31", failed);
         click("after no answer: F13", "FCmd_13", "D4 20 01 08 00", failed);
-        bar("panel 1, after no answer: bar", 60, "A0 01 3D", failed, 1);
+        click("panel 1, after no answer: DIR_0", "DIR_0", "A1 01 01|A0 01 00", failed, 1);
     }
     void speedBarAndKeys()
     {
