@@ -326,7 +326,8 @@ QString route_titles()
 
 QString function_labels()
 {
-    QString labels = Item + QStringLiteral("Licht");
+    static const QString kLicht = QStringLiteral("Licht"); // F0, as on the throttle panels
+    QString labels = Item + kLicht;
     for (int n = 1; n < Functions; ++n)
         labels += Item + QStringLiteral("F%1").arg(n);
     return labels;

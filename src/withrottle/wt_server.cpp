@@ -24,7 +24,7 @@
 
 namespace {
 const QString kServiceName = QStringLiteral("Quorail");
-// Shown by the client: the program's own texts where it has them.
+// Shown in the client's app.
 const QString kZeileZuLang = QStringLiteral("Zeile zu lang: die Verbindung wird getrennt.");
 const QString kUnlesbar = QStringLiteral("Zeile nicht lesbar: sie wird übergangen.");
 constexpr double ComplaintGap = 1.0; // seconds between two complaints about one client

@@ -7,6 +7,7 @@
 
 #include "core/services.h"
 #include "withrottle/announce.h"
+#include "withrottle/wt_line.h"
 
 #include <QHostAddress>
 #include <QObject>
@@ -24,9 +25,6 @@ class RouteTable;
 class WtLocos;
 namespace ln {
 class Msg;
-}
-namespace wt {
-struct Command;
 }
 
 class WiThrottleServer : public QObject {
@@ -57,8 +55,9 @@ class WiThrottleServer : public QObject {
     QList<Device> devices() const;
 
     // A client that asked for heartbeat monitoring and says nothing for
-    // longer than this has its locos stopped.
-    static constexpr double HeartbeatLapse = 12.0;
+    // longer than this has its locos stopped: the interval it is told, and
+    // 2 s for a slow network.
+    static constexpr double HeartbeatLapse = wt::HeartbeatInterval + 2.0;
     // Stops the locos of silent clients; runs on a timer.
     void check_heartbeats();
 
