@@ -4,8 +4,7 @@
 // time its bytes alone take on the wire (request, echo and answer).
 
 #include "application/application.h"
-#include "loconet/memory_port.h"
-#include "sim/virtual_station.h"
+#include "paced_station.h"
 #include "sim/wire.h"
 
 #include <QCoreApplication>
@@ -28,20 +27,13 @@ struct Times {
 
 Times connect_once(SteadyClock& clock)
 {
-    MemoryPortPair ports;
-    ports.b.open(QStringLiteral("station"), {});
     sim::StationOptions options;
-    options.pace = true;
     options.answerDelay = 0;
-    sim::VirtualStation station(ports.b, clock, options);
-    QTimer stationTimer;
-    stationTimer.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&stationTimer, &QTimer::timeout, [&] { station.poll(); });
-    QObject::connect(&ports.b, &Port::readyRead, [&] { station.poll(); });
-    stationTimer.start(1);
+    PacedStation paced(clock, options);
+    sim::VirtualStation& station = paced.station;
 
     QTemporaryDir dir;
-    Application core(clock, ports.a, dir.path());
+    Application core(clock, paced.ports.a, dir.path());
     core.start();
     core.keepConf = true;
 

@@ -5,31 +5,22 @@
 
 #include "loconet/lb_line.h"
 #include "loconet/message.h"
+#include "support/lines.h"
 
 #include <cstdlib>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    if (size == 0)
-        return 0;
-    const size_t chunk = data[0] % 64 + 1;
-    lb::LineBuffer buffer;
-    for (size_t at = 1; at < size && !buffer.overflow(); at += chunk) {
-        buffer.append(QByteArray(reinterpret_cast<const char*>(data + at),
-                                 qsizetype(std::min(chunk, size - at))));
-        while (const auto text = buffer.take()) {
-            if (text->size() > lb::MaxLine)
-                std::abort();
-            const lb::Line line = lb::parse(*text);
-            if (line.kind != lb::Line::Send && line.kind != lb::Line::Receive)
-                continue;
-            const auto* bytes = reinterpret_cast<const uint8_t*>(line.message.constData());
-            if (line.message.size() > ln::MaxLen ||
-                !ln::isWholeMessage(bytes, int(line.message.size())))
-                std::abort();
-            if (lb::parse(lb::format("SEND", line.message)).message != line.message)
-                std::abort();
-        }
-    }
+    fuzz::for_each_line(data, size, [](const QByteArray& text) {
+        const lb::Line line = lb::parse(text);
+        if (line.kind != lb::Line::Send && line.kind != lb::Line::Receive)
+            return;
+        const auto* bytes = reinterpret_cast<const uint8_t*>(line.message.constData());
+        if (line.message.size() > ln::MaxLen ||
+            !ln::isWholeMessage(bytes, int(line.message.size())))
+            std::abort();
+        if (lb::parse(lb::format("SEND", line.message)).message != line.message)
+            std::abort();
+    });
     return 0;
 }

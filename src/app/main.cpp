@@ -101,6 +101,23 @@ int main(int argc, char** argv)
         std::fflush(stdout);
     }
 
+    if (opts->wiThrottlePort) {
+        // 0.0.0.0 stands for every network, IPv6 included.
+        const QHostAddress bind = opts->wiThrottleBind == QStringLiteral("0.0.0.0")
+                                      ? QHostAddress(QHostAddress::Any)
+                                      : QHostAddress(opts->wiThrottleBind);
+        if (!core.withrottle.listen(bind, *opts->wiThrottlePort)) {
+            std::fprintf(stderr, "quorail: WiThrottle on %s:%u: %s\n",
+                         qPrintable(opts->wiThrottleBind), unsigned(*opts->wiThrottlePort),
+                         qPrintable(core.withrottle.errorString()));
+            return 1;
+        }
+        std::printf("WiThrottle %s:%u\n", qPrintable(opts->wiThrottleBind),
+                    unsigned(core.withrottle.port()));
+        std::fflush(stdout);
+        core.withrottle.announce();
+    }
+
     MainWin win(core);
     // A report from the savers at the end (a file that could not be written)
     // must not vanish with the program: it stays until the user closes it.

@@ -2,6 +2,7 @@
 
 #include "core/command_line.h"
 #include "loconet/lb_options.h"
+#include "withrottle/wt_line.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -18,9 +19,17 @@ int usage_error(const QString& text)
 
 std::optional<AppOptions> parse_options(const QStringList& argsIn, int* exitCode)
 {
+    ServerOptions wiThrottle(
+        QStringLiteral("withrottle"), QStringLiteral("WiThrottle server"), wt::DefaultPort,
+        QStringLiteral("0.0.0.0"),
+        QStringLiteral("Let phone and tablet throttle apps (WiThrottle protocol) drive the "
+                       "layout; --withrottle=PORT picks the port (default 12090, 0 = any free "
+                       "one, printed at start)."),
+        QStringLiteral("Address the WiThrottle server listens on (default 0.0.0.0: every "
+                       "network, so anyone on it can drive the layout)."));
     // "--simulator=2" is spelled as the two options the parser knows.
-    const QStringList args = LbServerOptions::spell(
-        split_optional_value(argsIn, QStringLiteral("simulator"), QStringLiteral("station-type")));
+    const QStringList args = wiThrottle.spell(LbServerOptions::spell(
+        split_optional_value(argsIn, QStringLiteral("simulator"), QStringLiteral("station-type"))));
 
     QCommandLineParser cli;
     cli.setApplicationDescription(QStringLiteral(
@@ -68,6 +77,7 @@ std::optional<AppOptions> parse_options(const QStringList& argsIn, int* exitCode
         "--lbserver=PORT picks the port (default 1234, 0 = any free one, printed at start)."));
     cli.addOptions({confDir, dataFiles, ifType, port, connect, simulator, stationType, trace});
     lbServer.addTo(cli);
+    wiThrottle.addTo(cli);
 
     *exitCode = 0;
     if (!cli.parse(args)) {
@@ -121,6 +131,13 @@ std::optional<AppOptions> parse_options(const QStringList& argsIn, int* exitCode
     if (lbServer.enabled)
         o.lbServerPort = lbServer.port;
     o.lbServerBind = lbServer.bind;
+    if (!wiThrottle.read(cli, &error)) {
+        *exitCode = usage_error(error);
+        return std::nullopt;
+    }
+    if (wiThrottle.enabled)
+        o.wiThrottlePort = wiThrottle.port;
+    o.wiThrottleBind = wiThrottle.bind;
     return o;
 }
 

@@ -19,6 +19,10 @@ struct AppOptions {
     // and the address.
     std::optional<quint16> lbServerPort;
     QString lbServerBind = QStringLiteral("127.0.0.1");
+    // WiThrottle server for phones and tablets: the port (0 = any free one)
+    // and the address, every network by default.
+    std::optional<quint16> wiThrottlePort;
+    QString wiThrottleBind = QStringLiteral("0.0.0.0");
 };
 
 // Parses the arguments; on --help, --version or an error prints and sets

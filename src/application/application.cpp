@@ -22,7 +22,8 @@ Application::Application(Clock& clk, Port& p, const DataDir& dataDir, QObject* p
       lokDispatch(services, loco), options(services), keyboard(services), feedback(services),
       kennix(services), routePanel(FSTab), routeEngine(services, FSTab, routePanel), prog(services),
       lncv(services), pultrix(services, loco, lncv), identify(services, loco),
-      conn(services, p, MainTimer)
+      conn(services, p, MainTimer), wtLocos(loco, drivers),
+      withrottle(services, conn, keyboard, FSTab, routePanel, wtLocos)
 {
     MainTimer.setObjectName(QStringLiteral("MainTimer"));
     MainTimer.setInterval(10);

@@ -29,6 +29,8 @@
 #include "routes/route_table.h"
 #include "station/sonder_options.h"
 #include "trainid/kennix.h"
+#include "withrottle/wt_locos.h"
+#include "withrottle/wt_server.h"
 
 #include <QObject>
 #include <QTimer>
@@ -85,6 +87,8 @@ class Application : public QObject {
     Identify identify;
     QTimer MainTimer; // 10 ms, runs tick() while connected
     Connection conn;
+    WtLocos wtLocos;             // the locos of the WiThrottle clients
+    WiThrottleServer withrottle; // listens only when the option asks
 
   signals:
     void lock_ui(bool busy);

@@ -39,18 +39,24 @@ ReqEngine::Refusal ReqEngine::refusal() const
     return Refusal::None;
 }
 
-bool ReqEngine::allowed()
+QString ReqEngine::refusal_text() const
 {
     switch (refusal()) {
-    case Refusal::None: return true;
-    case Refusal::Offline: msgs_.show(kHinweis, kOffline, MsgIcon::Information); return false;
+    case Refusal::None: return {};
+    case Refusal::Offline: return kOffline;
     case Refusal::Busy: {
         const JobDef* def = running();
-        msgs_.show(kHinweis, def && !def->what.isEmpty() ? kBusy.arg(def->what) : kBusyAnything,
-                   MsgIcon::Information);
-        return false;
+        return def && !def->what.isEmpty() ? kBusy.arg(def->what) : kBusyAnything;
     }
     }
+    return {};
+}
+
+bool ReqEngine::allowed()
+{
+    if (refusal() == Refusal::None)
+        return true;
+    msgs_.show(kHinweis, refusal_text(), MsgIcon::Information);
     return false;
 }
 

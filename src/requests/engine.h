@@ -51,6 +51,8 @@ class ReqEngine : public QObject {
     enum class Refusal { None, Offline, Busy };
     // Whether a user's action may post now.
     Refusal refusal() const;
+    // What a refused action is told; empty when nothing refuses.
+    QString refusal_text() const;
     // A user's action asks before it posts: refused with one message box
     // while disconnected or while a job runs that must not be cut off.
     bool allowed();

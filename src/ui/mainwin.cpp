@@ -23,6 +23,7 @@
 #include "so_window.h"
 #include "throttle_panel.h"
 #include "version_window.h"
+#include "withrottle_window.h"
 #include "zentrale_form.h"
 #include "zk_namen.h"
 
@@ -181,6 +182,7 @@ void MainWin::build_menus()
         {Item, "LNProgMenu", "LocoNet Module Programmieren", &MainWin::show_ln_prog},
         {Item, "LokDisp", "Lok Dispatch - FRED", &MainWin::show_dispatch},
         {Item, "MonitorMenu", "LocoNet Monitor", &MainWin::show_monitor},
+        {Item, "WiThrottleMenu", "WiThrottle", &MainWin::show_withrottle},
         {Menu, "OptMenu", "Optionen", nullptr},
         {Item, "ZentraleMen", "Interface auswählen", &MainWin::show_zentrale_form},
         {Item, "ZkNamenMenu", "Namen für Kennix-Zugkategorien", &MainWin::show_zk_namen},
@@ -501,6 +503,13 @@ void MainWin::show_monitor()
     if (!monitor_)
         monitor_ = new LnMonitor(core_.link, core_.msgs, this);
     show_window(monitor_);
+}
+
+void MainWin::show_withrottle()
+{
+    if (!withrottle_)
+        withrottle_ = new WiThrottleWin(core_.withrottle, this);
+    show_window(withrottle_);
 }
 
 void MainWin::show_dispatch()

@@ -30,6 +30,7 @@ class ResetWindow;
 class SOWindow;
 class ThrottlePanel;
 class VersionWindow;
+class WiThrottleWin;
 class ZentraleForm;
 class ZkNamen;
 
@@ -83,6 +84,7 @@ class MainWin : public QMainWindow {
     void show_lokeinst();
     void show_dispatch();
     void show_monitor();
+    void show_withrottle();
     void show_zk_namen();
     void show_dcc_prog();
     void show_route_editor();
@@ -102,6 +104,7 @@ class MainWin : public QMainWindow {
     FaStrEditForm* faStrEdit_;  // holds no data of its own, hidden when closed
     LNProg* lnProg_;
     LnMonitor* monitor_ = nullptr;
+    WiThrottleWin* withrottle_ = nullptr;
 
     QMenu* EinstellMenu = nullptr;
     QMenu* ToolsMenu = nullptr;

@@ -32,6 +32,13 @@ class TestOptions : public QObject {
         QTest::newRow("lbserver=x") << QStringList{"--lbserver=x"} << "error";
         QTest::newRow("bind to a name")
             << QStringList{"--lbserver", "--lbserver-bind", "pc"} << "error";
+        QTest::newRow("withrottle") << QStringList{"--withrottle"} << none + " wt=0.0.0.0:12090";
+        QTest::newRow("withrottle=0 bound")
+            << QStringList{"--withrottle=0", "--withrottle-bind", "192.168.1.20"}
+            << none + " wt=192.168.1.20:0";
+        QTest::newRow("withrottle=x") << QStringList{"--withrottle=x"} << "error";
+        QTest::newRow("withrottle bound to a name")
+            << QStringList{"--withrottle", "--withrottle-bind", "pc"} << "error";
         QTest::newRow("client address") << QStringList{"--port", "127.0.0.1:1234"}
                                         << "if=- port=127.0.0.1:1234 connect=0 sim=0";
     }
@@ -50,12 +57,15 @@ class TestOptions : public QObject {
         const QString lb = o->lbServerPort
                                ? " lb=" + o->lbServerBind + ':' + QString::number(*o->lbServerPort)
                                : QString();
+        const QString wt = o->wiThrottlePort ? " wt=" + o->wiThrottleBind + ':' +
+                                                   QString::number(*o->wiThrottlePort)
+                                             : QString();
         QCOMPARE(QString("if=%1 port=%2 connect=%3 sim=%4")
                          .arg(o->ifType ? QString::number(*o->ifType) : "-")
                          .arg(o->port ? *o->port : "-")
                          .arg(int(o->connect))
                          .arg(o->simulator) +
-                     lb,
+                     lb + wt,
                  result);
     }
 

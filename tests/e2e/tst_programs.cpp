@@ -164,6 +164,45 @@ class TestPrograms : public QObject {
         QVERIFY(endsCleanly(server));
     }
 
+    void programServesAPhone()
+    {
+        QTemporaryDir conf;
+        const QString trace = conf.filePath("trace.log");
+        QProcess program;
+        const QString address =
+            startServing(program, QUORAIL_BIN,
+                         {"--simulator", "--withrottle=0", "--withrottle-bind", "127.0.0.1",
+                          "--conf-dir", conf.path(), "--trace", trace});
+        QVERIFY2(address.startsWith("127.0.0.1:"), qPrintable(address));
+        QTcpSocket phone;
+        phone.connectToHost(QHostAddress::LocalHost, address.section(':', 1).toUShort());
+        QString got;
+        const auto heard = [&](const QString& text) {
+            return QTest::qWaitFor(
+                [&] {
+                    got += QString::fromUtf8(phone.readAll());
+                    return got.contains(text);
+                },
+                20000);
+        };
+        // Power is on once the program has connected to its station.
+        QVERIFY2(heard("\nPPA1\n"), qPrintable(got));
+        QVERIFY2(got.startsWith("VN2.0\n"), qPrintable(got));
+        // Power off, then accessory 5 closed (green): the phone hears both back.
+        phone.write("NE2E\r\n*+\r\nPPA0\r\nPTACLT5\r\n");
+        QVERIFY2(heard("\nPPA0\n") && heard("LT5}|{Mag.Art. 5}|{2"), qPrintable(got));
+        // Power on again, take loco 78 and drive it.
+        phone.write("PPA1\nMT+L78<;>L78\nMTAL78<;>V50\n");
+        QVERIFY2(heard("\nMTAL78<;>V50\n"), qPrintable(got));
+        QFile log(trace);
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        const QByteArray traced = log.readAll();
+        QVERIFY(traced.contains("TX  82 7D") && traced.contains("TX  B0 04 30 7B"));
+        QVERIFY(traced.contains("TX  BE 00 4E") &&
+                QString::fromLatin1(traced).contains(QRegularExpression("TX  A0 .. 33")));
+        QVERIFY(endsCleanly(program));
+    }
+
     void simOffersTheStation()
     {
         QProcess sim;

@@ -210,6 +210,7 @@ class TstMainWin : public QObject {
                                        "  LNProgMenu=LocoNet Module Programmieren",
                                        "  LokDisp=Lok Dispatch - FRED",
                                        "  MonitorMenu=LocoNet Monitor",
+                                       "  WiThrottleMenu=WiThrottle",
                                        "OptMenu=Optionen",
                                        "  ZentraleMen=Interface auswählen",
                                        "  ZkNamenMenu=Namen für Kennix-Zugkategorien",

@@ -11,6 +11,8 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QRadioButton>
+#include <QTcpSocket>
+#include <QTreeWidget>
 
 namespace {
 // A window added later, with no code of its own for F1.
@@ -166,6 +168,31 @@ class TstWindows : public QObject {
         QVERIFY(QTest::qWaitForWindowActive(w));
         QTest::keyClick(w, Qt::Key_Escape);
         QVERIFY(!w || w->isHidden());
+    }
+
+    void wiThrottleWindowShowsTheServerAndItsDevices()
+    {
+        StationUiBench b;
+        b.connect();
+        WiThrottleServer& server = b.rig.core->withrottle;
+        QWidget& w = b.open("WiThrottleMenu", "WiThrottleWin");
+        QCOMPARE(find<QLabel>(w, "ServerLbl").text(),
+                 "Der Server läuft nicht. Er startet mit der Option --withrottle.");
+        QVERIFY(server.listen(QHostAddress::LocalHost, 0));
+        QTcpSocket phone;
+        phone.connectToHost(QHostAddress::LocalHost, server.port());
+        phone.write("NMein Handy\nMT+S3<;>S3\nM1+L1234<;>L1234\n");
+        const auto& view = find<QTreeWidget>(w, "DeviceView");
+        QTRY_COMPARE(view.topLevelItemCount(), 1);
+        QTRY_COMPARE(view.topLevelItem(0)->text(0), QStringLiteral("Mein Handy"));
+        QTRY_COMPARE(view.topLevelItem(0)->text(2), QStringLiteral("3, 1234"));
+        QVERIFY(
+            find<QLabel>(w, "ServerLbl")
+                .text()
+                .startsWith(
+                    QStringLiteral("Der Server läuft auf 127.0.0.1, Port %1.").arg(server.port())));
+        phone.disconnectFromHost();
+        QTRY_COMPARE(view.topLevelItemCount(), 0);
     }
 
     void messageBoxesDoNotBlock()

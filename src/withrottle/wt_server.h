@@ -1,0 +1,132 @@
+#pragma once
+// Serves the WiThrottle protocol (wt_line.h) to throttle apps on phones and
+// tablets: they drive locos, switch accessories, request routes and switch
+// track power through the program, each as the program's own windows do,
+// and hear every change of what they hold or show, whoever made it. One
+// handler per client, all on the main thread.
+
+#include "core/services.h"
+#include "withrottle/announce.h"
+#include "withrottle/wt_line.h"
+
+#include <QHostAddress>
+#include <QObject>
+#include <QTimer>
+#include <functional>
+#include <map>
+#include <memory>
+#include <vector>
+
+class Connection;
+class Keyboard;
+class QTcpServer;
+class RoutePanel;
+class RouteTable;
+class WtLocos;
+namespace ln {
+class Msg;
+}
+
+class WiThrottleServer : public QObject {
+    Q_OBJECT
+  public:
+    WiThrottleServer(const Services& s, Connection& conn, Keyboard& keyboard, RouteTable& routes,
+                     RoutePanel& panel, WtLocos& locos, QObject* parent = nullptr);
+    ~WiThrottleServer() override;
+
+    // Port 0 takes any free port; port() tells which.
+    bool listen(const QHostAddress& address, quint16 port);
+    bool listening() const;
+    QHostAddress address() const;
+    quint16 port() const;
+    QString errorString() const;
+
+    // Announces the server on the network by the platform's DNS-SD service;
+    // where there is none, says so once in the log.
+    void announce(std::unique_ptr<Announcement> announcement = Announcement::make());
+    const Announcement* announcement() const { return announcement_.get(); }
+
+    // A connected device as the window shows it.
+    struct Device {
+        QString name; // as the device calls itself; its address until it does
+        QString peer; // address and port
+        QList<int> locos;
+    };
+    QList<Device> devices() const;
+
+    // A client that asked for heartbeat monitoring and says nothing for
+    // longer than this has its locos stopped: the interval it is told, and
+    // 2 s for a slow network.
+    static constexpr double HeartbeatLapse = wt::HeartbeatInterval + 2.0;
+    // Stops the locos of silent clients; runs on a timer.
+    void check_heartbeats();
+
+    // Where lines the server cannot read are reported (standard error).
+    std::function<void(const QString&)> log;
+
+    static inline const QString ServiceType = QStringLiteral("_withrottle._tcp");
+
+  signals:
+    void devices_changed();
+    void server_changed(); // it listens now, or its announcement changed
+
+  private:
+    struct Client;
+    struct Held;
+
+    void accept();
+    void read(Client* c);
+    void handle(Client* c, const QByteArray& line);
+    void complain(Client* c, const QString& reason, const QByteArray& line, bool tell);
+    void drop(Client* c);
+    void greet(Client* c);
+    void send(Client* c, const QString& line);
+    void broadcast(const QString& line);
+    bool refused(Client* c);
+
+    void acquire(Client* c, const wt::Command& cmd);
+    void release(Client* c, const wt::Command& cmd);
+    void loco_action(Client* c, Held& h, const wt::Command& cmd);
+    void let_go(Client* c, Held& h, bool stop);
+    void forget(Client* c, Held& h, bool stop);
+    void introduce(Client* c, Held& h);
+    void bound(int handle);
+    void bind_failed(int handle, const QString& why);
+    void loco_changed(int handle);
+    void slot_seen(int slot);
+    void tell_state(Client* c, Held& h, bool all);
+    std::pair<Client*, Held*> holder(int handle);
+
+    void switch_turnout(Client* c, const wt::Command& cmd);
+    void sw_report(const ln::Msg& m);
+    void switch_power(Client* c, int on);
+    void power_shown(int state);
+    void routes_changed(int firstColumn, int lastColumn);
+    void tell_routes();
+
+    QString power_line() const;
+    QString roster() const;
+    QString turnouts() const;
+    QString routes() const;
+    void refresh_lists();
+    int route_state(int r) const;
+
+    Services s_;
+    Keyboard& keyboard_;
+    RouteTable& table_;
+    RoutePanel& panel_;
+    WtLocos& locos_;
+    QTcpServer* server_;
+    QTimer heartbeats_;
+    std::unique_ptr<Announcement> announcement_;
+    bool announcementLogged_ = false;
+    std::vector<std::unique_ptr<Client>> clients_;
+
+    std::map<int, int> switched_;    // accessory number -> state, as reported in this run
+    std::vector<int> tableTurnouts_; // accessories the route table names
+    std::vector<int> routeList_;     // routes with steps
+    std::map<int, int> routeState_;  // route -> state last told
+    bool routesPending_ = false;
+    std::vector<int> driven_; // locos the clients took in this run
+    QString rosterSent_, turnoutsSent_, routesSent_;
+};

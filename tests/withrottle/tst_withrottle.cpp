@@ -1,0 +1,579 @@
+// The WiThrottle server against the virtual station in memory, with phones
+// as plain TCP peers on 127.0.0.1: the lines they are sent, the bytes
+// their commands put on the bus, and what they hear of the bus.
+
+#include "loco/drivers.h"
+#include "loco/throttle.h"
+#include "support/station_rig.h"
+#include "withrottle/wt_line.h"
+
+#include <QTcpSocket>
+#include <QtTest>
+#include <memory>
+
+namespace {
+// A throttle app: sends lines, collects the lines it is sent.
+struct Phone {
+    explicit Phone(quint16 port)
+    {
+        QObject::connect(&socket, &QTcpSocket::readyRead, [this] {
+            buffer += socket.readAll();
+            qsizetype end;
+            while ((end = buffer.indexOf('\n')) >= 0) {
+                lines << QString::fromUtf8(buffer.left(end));
+                buffer.remove(0, end + 1);
+            }
+        });
+        socket.connectToHost(QHostAddress::LocalHost, port);
+        socket.setSocketOption(QAbstractSocket::LowDelayOption, 1);
+    }
+    void send(const QString& text) { socket.write(text.toUtf8()); }
+    void sendBytes(const QByteArray& bytes) { socket.write(bytes); }
+    // Lines since the last take.
+    QStringList take()
+    {
+        const QStringList l = lines.mid(taken);
+        taken = lines.size();
+        return l;
+    }
+    QTcpSocket socket;
+    QByteArray buffer;
+    QStringList lines;
+    qsizetype taken = 0;
+};
+
+// One line of the parser's result, as the rows below write it.
+QString describe(const wt::Command& c)
+{
+    using wt::Command;
+    const QString loco = QStringLiteral("%1 %2 %3").arg(c.throttle).arg(c.key).arg(c.address);
+    switch (c.kind) {
+    case Command::Empty: return "empty";
+    case Command::Name: return "name " + c.text;
+    case Command::DeviceId: return "id " + c.text;
+    case Command::Heartbeat: return "heartbeat";
+    case Command::HeartbeatOn: return "heartbeat on";
+    case Command::HeartbeatOff: return "heartbeat off";
+    case Command::Quit: return "quit";
+    case Command::Acquire: return "acquire " + loco;
+    case Command::Release: return "release " + loco + ' ' + QChar(c.value);
+    case Command::Loco: {
+        static const char* acts[] = {"speed", "direction", "function", "force", "momentary",
+                                     "estop", "idle",      "query",    "steps"};
+        QString a = "loco " + loco + ' ' + acts[c.act];
+        if (c.act == Command::Query)
+            return a + ' ' + QChar(c.value);
+        if (c.act == Command::Function || c.act == Command::Force || c.act == Command::Momentary)
+            return a + QStringLiteral(" %1=%2").arg(c.number).arg(c.value);
+        if (c.act == Command::EStop || c.act == Command::Idle)
+            return a;
+        return a + ' ' + QString::number(c.value);
+    }
+    case Command::Turnout: return QStringLiteral("turnout %1 %2").arg(c.number).arg(QChar(c.value));
+    case Command::Route: return QStringLiteral("route %1").arg(c.number);
+    case Command::Power: return QStringLiteral("power %1").arg(c.value);
+    case Command::Unreadable: return "unreadable: " + c.text;
+    case Command::Bad: return "bad: " + c.text;
+    }
+    return {};
+}
+// What a phone is told when it has taken a loco: labels, F0..F28, speed,
+// direction, speed steps.
+QStringList introduction(const QString& key, const QString& states)
+{
+    const QString a = "MTA" + key + "<;>";
+    QStringList l{"MT+" + key + "<;>", "MTL" + key + "<;>" + wt::function_labels()};
+    for (int n = 0; n < wt::Functions; ++n)
+        l << a + QStringLiteral("F0%1").arg(n);
+    for (const QString& s : states.split(' '))
+        l << a + s;
+    return l;
+}
+} // namespace
+
+class TestWiThrottle : public QObject {
+    Q_OBJECT
+  private slots:
+    void init()
+    {
+        station = std::make_unique<StationRig>();
+        Rig& rig = station->rig;
+        // Route 3 switches accessory 7; route 5 has only a trigger and no steps.
+        rig.core->FSTab.set_cell(3, RouteTable::FirstStep, "Ma7-g");
+        rig.core->FSTab.set_cell(5, RouteTable::RequestTrigger, "Ma9-r");
+        server().log = [this](const QString& text) { logs << text; };
+        QVERIFY(server().listen(QHostAddress::LocalHost, 0));
+        logs.clear();
+    }
+    void cleanup()
+    {
+        phones.clear();
+        station.reset();
+    }
+
+    void readsLines_data()
+    {
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<QString>("command");
+        const auto row = [](const char* line, const char* command) {
+            QTest::newRow(line) << QByteArray(line) << QString::fromUtf8(command);
+        };
+        row("", "empty");
+        row("NMein Handy", "name Mein Handy");
+        row("N", "bad: empty name");
+        row("HU4f2a", "id 4f2a");
+        row("*", "heartbeat");
+        row("*x", "bad: unknown heartbeat command");
+        row("Q", "quit");
+        row("MT+L1234<;>L1234", "acquire T L1234 1234");
+        row("M0+S3<;>ELok 3", "acquire 0 S3 3");
+        row("MTSL16383<;>L16383", "acquire T L16383 16383");
+        row("MT+L16384<;>L16384", "bad: loco address other than S1..S127 and L1..L16383");
+        row("MT+S128<;>S128", "bad: loco address other than S1..S127 and L1..L16383");
+        row("MT+L0<;>L0", "bad: loco address other than S1..S127 and L1..L16383");
+        row("MT+L3<;>L4", "bad: acquire of another loco than the key");
+        row("MT+*<;>*", "bad: acquire of another loco than the key");
+        row("MT+L3", "bad: multi-throttle command without <;>");
+        row("MT-L3<;>r", "release T L3 3 r");
+        row("MT-*<;>d", "release T * 0 d");
+        row("MT-L3<;>x", "bad: release other than r and d");
+        row("MTAL3<;>V126", "loco T L3 3 speed 126");
+        row("MTAL3<;>V-1", "loco T L3 3 speed -1");
+        row("MTAL3<;>V127", "bad: speed outside 0..126 and -1");
+        row("MTAL3<;>V+5", "bad: speed outside 0..126 and -1");
+        row("MTA*<;>R0", "loco T * 0 direction 0");
+        row("MTAL3<;>R2", "bad: direction other than 0 and 1");
+        row("MTAL3<;>F128", "loco T L3 3 function 28=1");
+        row("MTAL3<;>F129", "bad: function number outside 0..28");
+        row("MTAL3<;>F2", "bad: function number outside 0..28");
+        row("MTAL3<;>f15", "loco T L3 3 force 5=1");
+        row("MTAL3<;>m12", "loco T L3 3 momentary 2=1");
+        row("MTAL3<;>X", "loco T L3 3 estop");
+        row("MTAL3<;>qV", "loco T L3 3 query V");
+        row("MTAL3<;>qF", "bad: unknown query");
+        row("MTAL3<;>s2", "loco T L3 3 steps 2");
+        row("MTAL3<;>s3", "bad: unknown speed-step mode");
+        row("MTAL3<;>Z", "bad: unknown loco action");
+        row("MTZL3<;>V5", "bad: unknown multi-throttle action");
+        row("PTACLT12", "turnout 12 C");
+        row("PTAT2048", "turnout 2048 T");
+        row("PTACLT2049", "bad: accessory outside 1..2048");
+        row("PTACLT0", "bad: accessory outside 1..2048");
+        row("PTAXLT12", "bad: turnout state other than C, T and 2");
+        row("PRA2FS208", "route 208");
+        row("PRA2FS209", "bad: route outside 1..208");
+        row("PRA1FS3", "bad: route command other than 2 (set)");
+        row("PPA1", "power 1");
+        row("PPA2", "bad: unknown command");
+        row("TV50", "bad: unknown command");
+        QTest::newRow("not UTF-8")
+            << QByteArray("N\xff\xfe") << "unreadable: text that is not UTF-8";
+        QTest::newRow("NUL") << QByteArray("PPA1\0", 5) << "unreadable: control character";
+    }
+    void readsLines()
+    {
+        QFETCH(QByteArray, line);
+        QFETCH(QString, command);
+        QCOMPARE(describe(wt::parse(line)), command);
+    }
+
+    void greetsWithListsOfTheLayout()
+    {
+        // Loco 1234 has a slot; accessory 20 was switched by someone else before.
+        station->station.throttleSpeed(1234, 0);
+        station->station.switchAccessory(20, false);
+        settle();
+        Phone& p = phone();
+        settle();
+        QCOMPARE(
+            p.take(),
+            (QStringList{"VN2.0", "RL1]\\[Lok 1234}|{1234}|{L",
+                         "PTT]\\[Magnetartikel}|{Mag.Art.]\\[grün}|{2]\\[rot}|{4",
+                         "PTL]\\[LT7}|{Mag.Art. 7}|{1]\\[LT9}|{Mag.Art. 9}|{1]\\[LT20}|{Mag.Art. "
+                         "20}|{4",
+                         "PRT]\\[Fahrstraßen}|{Fahrstraße]\\[aktiv}|{2]\\[nicht aktiv}|{4",
+                         "PRL]\\[FS3}|{Fahrstr. 3}|{4", "PPA1", "*10"}));
+    }
+
+    // Commands with their bytes on the bus and the lines the phone is sent
+    // back; `before` is sent first and its outcome not looked at.
+    void commands_data()
+    {
+        QTest::addColumn<QStringList>("before");
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("wire");
+        QTest::addColumn<QStringList>("replies");
+        const QString list12 =
+            "PTL]\\[LT7}|{Mag.Art. 7}|{1]\\[LT9}|{Mag.Art. 9}|{1]\\[LT12}|{Mag.Art. "
+            "12}|{%1";
+        QTest::newRow("STOP") << QStringList{} << "PPA0"
+                              << "82" << QStringList{"PPA0"};
+        QTest::newRow("GO") << QStringList{"PPA0"} << "PPA1"
+                            << "83" << QStringList{"PPA1"};
+        QTest::newRow("closed is green") << QStringList{} << "PTACLT12"
+                                         << "B0 0B 30|B0 0B 20" << QStringList{list12.arg(2)};
+        QTest::newRow("thrown is red, bare number")
+            << QStringList{} << "PTAT12"
+            << "B0 0B 10|B0 0B 00" << QStringList{list12.arg(4)};
+        QTest::newRow("toggle of closed") << QStringList{"PTACLT12"} << "PTA2LT12"
+                                          << "B0 0B 10|B0 0B 00" << QStringList{"PTA4LT12"};
+        QTest::newRow("toggle of unknown closes") << QStringList{} << "PTA2LT7"
+                                                  << "B0 06 30|B0 06 20" << QStringList{"PTA2LT7"};
+        QTest::newRow("the same state again is confirmed")
+            << QStringList{"PTAC7"} << "PTAC7"
+            << "B0 06 30|B0 06 20" << QStringList{"PTA2LT7"};
+        QTest::newRow("last accessory")
+            << QStringList{} << "PTAC2048"
+            << "B0 7F 3F|B0 7F 2F"
+            << QStringList{"PTL]\\[LT7}|{Mag.Art. 7}|{1]\\[LT9}|{Mag.Art. 9}|{1]\\[LT2048}|{Mag."
+                           "Art. 2048}|{2"};
+        QTest::newRow("route, as the memory panel requests it")
+            << QStringList{} << "PRA2FS3"
+            << "B0 06 30|B0 06 20" << QStringList{"PTA2LT7", "PRA8FS3", "PRA2FS3"};
+        // What cannot be read reaches nothing.
+        for (const char* bad : {"PTAXLT12", "PTAC2049", "PTAC0", "PRA2FS209", "PRA1FS3", "PPA2",
+                                "XYZ", "MTAL3<;>V50", "MTAL3<;>F129", "MT+L16384<;>L16384"})
+            QTest::newRow(bad) << QStringList{} << bad << "" << QStringList{};
+    }
+    void commands()
+    {
+        QFETCH(QStringList, before);
+        QFETCH(QString, line);
+        QFETCH(QString, wire);
+        QFETCH(QStringList, replies);
+        Phone& p = phone();
+        for (const QString& b : before)
+            p.send(b + '\n');
+        settle();
+        rig().takeWire();
+        p.take();
+        p.send(line + "\r\n");
+        settle(4); // a route walks its 50 steps, and waits for whole seconds
+        QCOMPARE(rig().takeWire(), wire_hex(wire));
+        const QStringList got = p.take();
+        QVERIFY2(got == replies, qPrintable(got.join(" / ")));
+    }
+
+    // Loco commands of a phone that holds loco 3 (slot 1): `before` is sent
+    // after taking it, and its outcome not looked at.
+    void locoCommands_data()
+    {
+        QTest::addColumn<QStringList>("before");
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("wire");
+        QTest::addColumn<QStringList>("replies");
+        const auto row = [](const char* name, QStringList before, const char* line,
+                            const char* wire, QStringList replies) {
+            for (QString& b : before)
+                b = "MTAS3<;>" + b;
+            for (QString& r : replies)
+                if (!r.startsWith("MT"))
+                    r = "MTAS3<;>" + r;
+            QTest::newRow(name) << before << QString("MTAS3<;>") + line << QString(wire) << replies;
+        };
+        row("speed", {}, "V50", "A0 01 33", {"V50"});
+        row("slowest is no emergency stop", {}, "V1", "A0 01 02", {"V1"});
+        row("fastest", {}, "V126", "A0 01 7F", {"V126"});
+        row("emergency stop", {"V50"}, "V-1", "A0 01 01", {"V0"});
+        row("emergency stop X", {"V50"}, "X", "A0 01 01", {"V0"});
+        row("idle", {"V50"}, "I", "A0 01 00", {"V0"});
+        row("direction stops the loco", {"V50"}, "R0", "A1 01 20|A0 01 00", {"R0", "V0"});
+        row("the same direction stops nothing", {"V50"}, "R1", "", {});
+        row("Licht toggles at the press", {}, "F10", "A1 01 10", {"F10"});
+        row("and back", {"F10", "F00"}, "F10", "A1 01 00", {"F00"});
+        row("a release of a latching button", {"F10"}, "F00", "", {});
+        row("F12 in a function group", {}, "F112", "D4 20 01 05 10", {"F112"});
+        row("momentary while held", {"m12"}, "F12", "A1 01 02", {"F12"});
+        row("momentary let go", {"m12", "F12"}, "F02", "A1 01 00", {"F02"});
+        row("latching again", {"m12", "m02", "F12", "F02"}, "F12", "A1 01 00", {"F02"});
+        row("forced on", {}, "f13", "A1 01 04", {"F13"});
+        row("query speed", {"V50"}, "qV", "", {"V50"});
+        row("query direction", {}, "qR", "", {"R1"});
+        row("speed steps stay", {}, "s8", "", {"s2"});
+        QTest::newRow("every loco of the throttle")
+            << QStringList{"MT+L1234<;>L1234"} << "MTA*<;>V10"
+            << "A0 01 0B|A0 02 0B" << QStringList{"MTAS3<;>V10", "MTAL1234<;>V10"};
+        QTest::newRow("release stops") << QStringList{"MTAS3<;>V50"} << "MT-S3<;>r"
+                                       << "A0 01 00" << QStringList{"MT-S3<;>"};
+        QTest::newRow("dispatch stops") << QStringList{"MTAS3<;>V50"} << "MT-S3<;>d"
+                                        << "A0 01 00" << QStringList{"MT-S3<;>"};
+        QTest::newRow("a stopped loco is let go quietly") << QStringList{} << "MT-*<;>r"
+                                                          << "" << QStringList{"MT-S3<;>"};
+        QTest::newRow("a loco another throttle holds") << QStringList{} << "MSAS3<;>V50"
+                                                       << "" << QStringList{};
+        QTest::newRow("taken again: its state again") << QStringList{} << "MT+S3<;>S3"
+                                                      << "" << introduction("S3", "V0 R1 s2");
+    }
+    void locoCommands()
+    {
+        QFETCH(QStringList, before);
+        QFETCH(QString, line);
+        QFETCH(QString, wire);
+        QFETCH(QStringList, replies);
+        Phone& p = phone();
+        settle();
+        p.take();
+        p.send("MT+S3<;>S3\n");
+        settle();
+        QCOMPARE(rig().takeWire(), wire_hex("BE 00 03|ED 0F 01 5A 56 0D 00 03 00 00 00 00 00 00"));
+        QCOMPARE(p.take().mid(1), introduction("S3", "V0 R1 s2")); // after the new roster
+        for (const QString& b : before)
+            p.send(b + '\n');
+        settle();
+        rig().takeWire();
+        p.take();
+        p.send(line + '\n');
+        settle();
+        QCOMPARE(rig().takeWire(), wire_hex(wire));
+        const QStringList got = p.take().filter(QRegularExpression("^[MH]"));
+        QVERIFY2(got == replies, qPrintable(got.join(" / ")));
+    }
+
+    // Another throttle, a panel and the station move loco 3: the phones
+    // holding it hear it, the one that does not hears nothing.
+    void locoFeedback_data()
+    {
+        QTest::addColumn<QString>("event");
+        QTest::addColumn<QStringList>("lines");
+        QTest::newRow("speed") << "speed" << QStringList{"MTAS3<;>V39"};
+        QTest::newRow("direction and Licht") << "dirf" << QStringList{"MTAS3<;>F10", "MTAS3<;>R0"};
+        QTest::newRow("F5") << "F5" << QStringList{"MTAS3<;>F15"};
+        QTest::newRow("panel") << "panel" << QStringList{"MTAS3<;>V20"};
+    }
+    void locoFeedback()
+    {
+        QFETCH(QString, event);
+        QFETCH(QStringList, lines);
+        Phone& a = phone();
+        Phone& b = phone();
+        Phone& other = phone();
+        a.send("MT+S3<;>S3\n");
+        b.send("M0+S3<;>S3\n");
+        other.send("MT+S4<;>S4\n");
+        settle(1);
+        for (Phone* p : {&a, &b, &other})
+            p->take();
+        sim::VirtualStation& st = station->station;
+        Drivers& drivers = rig().core->drivers;
+        if (event == "speed")
+            st.throttleSpeed(3, 40);
+        else if (event == "dirf")
+            st.throttleDirf(3, 0x30);
+        else if (event == "F5")
+            st.throttleFunction(3, 5, true);
+        else if (event == "panel") {
+            drivers.acquire(0, 3);
+            drivers.speed(0, 21);
+        }
+        settle(1);
+        QCOMPARE(a.take().filter("S3"), lines);
+        QStringList forB = lines;
+        forB.replaceInStrings("MTAS3", "M0AS3");
+        QCOMPARE(b.take().filter("S3"), forB);
+        QCOMPARE(other.take().filter("MTA"), QStringList{});
+    }
+
+    void panelsFollowALocoDrivenFromAPhone()
+    {
+        Drivers& drivers = rig().core->drivers;
+        drivers.acquire(1, 3);
+        settle();
+        Phone& p = phone();
+        p.send("MT+S3<;>S3\nMTAS3<;>V50\nMTAS3<;>F10\n");
+        settle();
+        QCOMPARE(rig().core->loco.ThrLoco[1].Spd, 51);
+        QVERIFY(function_on(rig().core->loco.ThrLoco[1], 0));
+        QVERIFY(rig().shown.isEmpty());
+    }
+
+    // Two phones on different locos and on the same loco; the loco stops
+    // only when the last phone lets it go.
+    void twoPhones()
+    {
+        Phone& a = phone();
+        Phone& b = phone();
+        a.send("MT+S3<;>S3\nMT+S5<;>S5\n");
+        b.send("MT+S4<;>S4\nMT+S3<;>S3\n");
+        settle(1);
+        a.take();
+        b.take();
+        rig().takeWire();
+        a.send("MTAS5<;>V20\n");
+        settle();
+        QCOMPARE(a.take(), QStringList{"MTAS5<;>V20"});
+        QCOMPARE(b.take(), QStringList{});
+        b.send("MTAS3<;>V30\n");
+        settle();
+        QCOMPARE(a.take(), QStringList{"MTAS3<;>V30"});
+        QCOMPARE(b.take(), QStringList{"MTAS3<;>V30"});
+        rig().takeWire();
+        b.send("MT-S3<;>r\n");
+        settle();
+        QCOMPARE(b.take(), QStringList{"MT-S3<;>"});
+        QCOMPARE(rig().takeWire(), QString()); // a still drives it
+        QCOMPARE(server().devices()[1].locos, QList<int>{4});
+        // a says "Q": both its locos stop, and nothing it sent after counts.
+        a.send("Q\nMTAS3<;>V90\n");
+        QTRY_COMPARE((settle(), server().devices().size()), 1);
+        QCOMPARE(rig().takeWire(), wire_hex("A0 01 00|A0 02 00"));
+        b.send("MTAS4<;>V10\n");
+        settle();
+        QCOMPARE(b.take(), QStringList{"MTAS4<;>V10"});
+    }
+
+    void silentPhoneHasItsLocosStopped_data()
+    {
+        QTest::addColumn<QString>("heartbeat");
+        QTest::addColumn<bool>("stopped");
+        QTest::newRow("monitored") << "*+" << true;
+        QTest::newRow("not monitored") << "*-" << false;
+    }
+    void silentPhoneHasItsLocosStopped()
+    {
+        QFETCH(QString, heartbeat);
+        QFETCH(bool, stopped);
+        Phone& p = phone();
+        p.send("NPhone\n" + heartbeat + "\nMT+S3<;>S3\nMTAS3<;>V50\n");
+        settle(1);
+        rig().takeWire();
+        // Heard within the lapse: nothing happens.
+        settle(WiThrottleServer::HeartbeatLapse - 2);
+        p.send("*\n");
+        settle(2);
+        server().check_heartbeats();
+        settle();
+        QCOMPARE(rig().takeWire(), QString());
+        settle(WiThrottleServer::HeartbeatLapse);
+        server().check_heartbeats();
+        settle();
+        QCOMPARE(rig().takeWire(), stopped ? wire_hex("A0 01 00") : QString());
+        QCOMPARE(logs.filter("no heartbeat").size(), stopped ? 1 : 0);
+        // Once: the loco driven again by someone else is not stopped again.
+        station->station.throttleSpeed(3, 30);
+        settle(2);
+        server().check_heartbeats();
+        settle();
+        QCOMPARE(rig().takeWire(), QString());
+    }
+
+    // What happens on the bus reaches every phone that shows it.
+    void feedbackFromTheBus_data()
+    {
+        QTest::addColumn<QString>("event");
+        QTest::addColumn<QStringList>("lines");
+        QTest::newRow("power off") << "power off" << QStringList{"PPA0"};
+        QTest::newRow("accessory of the list") << "accessory 7 red" << QStringList{"PTA4LT7"};
+        QTest::newRow("accessory new to the list")
+            << "accessory 1 green"
+            << QStringList{"PTL]\\[LT1}|{Mag.Art. 1}|{2]\\[LT7}|{Mag.Art. 7}|{1]\\[LT9}|{Mag.Art. "
+                           "9}|{1"};
+        QTest::newRow("loco new to the roster") << "loco 5" << QStringList{"RL1]\\[Lok 5}|{5}|{S"};
+        QTest::newRow("route given steps in the editor")
+            << "edit steps" << QStringList{"PRL]\\[FS3}|{Fahrstr. 3}|{4]\\[FS4}|{Fahrstr. 4}|{4"};
+        QTest::newRow("connection lost") << "disconnect" << QStringList{"PPA2"};
+    }
+    void feedbackFromTheBus()
+    {
+        QFETCH(QString, event);
+        QFETCH(QStringList, lines);
+        Phone& a = phone();
+        Phone& b = phone();
+        settle();
+        a.take();
+        b.take();
+        sim::VirtualStation& st = station->station;
+        if (event == "power off")
+            st.setPower(false);
+        else if (event == "accessory 7 red")
+            st.switchAccessory(7, false);
+        else if (event == "accessory 1 green")
+            st.switchAccessory(1, true);
+        else if (event == "loco 5")
+            st.throttleSpeed(5, 20);
+        else if (event == "edit steps")
+            rig().core->FSTab.set_cell(4, RouteTable::FirstStep, "Pa-1");
+        else if (event == "disconnect")
+            rig().core->conn.disconnect_port("1");
+        settle();
+        QCOMPARE(a.take(), lines);
+        QCOMPARE(b.take(), lines);
+    }
+
+    void refusesQuietlyWhatCannotRunNow()
+    {
+        Phone& p = phone();
+        settle();
+        rig().core->conn.disconnect_port("1");
+        settle();
+        p.take();
+        rig().takeWire();
+        p.send("PPA1\nPTACLT12\n");
+        settle();
+        const QString offline = "HM" + rig().core->req.refusal_text();
+        // Told once, not once for each command; the power switch snaps back.
+        QCOMPARE(p.take(), (QStringList{offline, "PPA2", "PTA1LT12"}));
+        rig().clock.advance(1.0);
+        p.send("PRA2FS3\n");
+        settle();
+        QCOMPARE(p.take(), QStringList{offline});
+        QVERIFY(!rig().core->FSTab.flag(3, RouteTable::Requested));
+        QCOMPARE(rig().takeWire(), QString());
+        QVERIFY(rig().shown.isEmpty()); // no box on the computer
+    }
+
+    void badInputIsLoggedOnceASecondAndTheConnectionStaysUsable()
+    {
+        Phone& p = phone();
+        Phone& other = phone();
+        settle();
+        p.send("NPhone\nXYZ\nMTAL3<;>V500\nPTAC9999\n");
+        settle();
+        QCOMPARE(logs.size(), 1);
+        QVERIFY2(logs[0].contains("Phone") && logs[0].contains("unknown command: XYZ"),
+                 qPrintable(logs[0]));
+        rig().clock.advance(1.0);
+        p.sendBytes("N\xc3(\n");
+        settle();
+        QCOMPARE(logs.size(), 2);
+        QVERIFY(p.take().contains("HMZeile nicht lesbar: sie wird übergangen."));
+        rig().takeWire();
+        p.send("PPA0\n");
+        settle();
+        QCOMPARE(rig().takeWire(), wire_hex("82"));
+
+        // An endless line closes only that client.
+        other.take();
+        p.send(QString(2000, 'A'));
+        QTRY_COMPARE((settle(), p.socket.state()), QAbstractSocket::UnconnectedState);
+        QVERIFY(p.take().contains("HMZeile zu lang: die Verbindung wird getrennt."));
+        QCOMPARE(server().devices().size(), 1);
+        other.send("PPA1\n");
+        settle();
+        QCOMPARE(other.take(), QStringList{"PPA1"});
+    }
+
+  private:
+    Rig& rig() { return station->rig; }
+    WiThrottleServer& server() { return rig().core->withrottle; }
+    Phone& phone()
+    {
+        phones.push_back(std::make_unique<Phone>(server().port()));
+        return *phones.back();
+    }
+    // Lets the sockets, the program and the station run for a while of the
+    // fake clock.
+    void settle(double seconds = 0.5)
+    {
+        for (int i = 0; i < seconds * 100; ++i) {
+            QCoreApplication::processEvents();
+            rig().run(0.01);
+        }
+    }
+
+    std::unique_ptr<StationRig> station;
+    std::vector<std::unique_ptr<Phone>> phones;
+    QStringList logs;
+};
+
+QTEST_GUILESS_MAIN(TestWiThrottle)
+#include "tst_withrottle.moc"
