@@ -277,10 +277,11 @@ class TestCv : public QObject {
     void manufacturers()
     {
         std::array<QString, 257> names;
-        cvfile::parse_manufacturers("97: Doehler & Haass\r\nohne Doppelpunkt\r\n300: zu gross\r\n"
-                                    "-1: negativ\r\n157: M\xfcller\r\n145:Nordbahn\r\n256: Keiner\r\n"
-                                    "151: Werk: Ulm\r\n",
-                                    names);
+        cvfile::parse_manufacturers(
+            "97: Doehler & Haass\r\nohne Doppelpunkt\r\n300: zu gross\r\n"
+            "-1: negativ\r\n157: M\xfcller\r\n145:Nordbahn\r\n256: Keiner\r\n"
+            "151: Werk: Ulm\r\n",
+            names);
         // Latin-1, no blank after the colon, a second colon, 256, an unlisted id.
         QCOMPARE((QStringList{names[97], names[157], names[145], names[151], names[256], names[1]}),
                  (QStringList{"Doehler & Haass", "Müller", "Nordbahn", "Werk: Ulm", "Keiner", ""}));
