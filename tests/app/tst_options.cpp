@@ -54,18 +54,17 @@ class TestOptions : public QObject {
             return;
         }
         QVERIFY(o);
-        const QString lb = o->lbServerPort
-                               ? " lb=" + o->lbServerBind + ':' + QString::number(*o->lbServerPort)
-                               : QString();
-        const QString wt = o->wiThrottlePort ? " wt=" + o->wiThrottleBind + ':' +
-                                                   QString::number(*o->wiThrottlePort)
-                                             : QString();
+        const auto server = [](const QString& name, const QString& bind,
+                               std::optional<quint16> port) {
+            return port ? QStringLiteral(" %1=%2:%3").arg(name, bind).arg(*port) : QString();
+        };
         QCOMPARE(QString("if=%1 port=%2 connect=%3 sim=%4")
                          .arg(o->ifType ? QString::number(*o->ifType) : "-")
                          .arg(o->port ? *o->port : "-")
                          .arg(int(o->connect))
                          .arg(o->simulator) +
-                     lb + wt,
+                     server("lb", o->lbServerBind, o->lbServerPort) +
+                     server("wt", o->wiThrottleBind, o->wiThrottlePort),
                  result);
     }
 

@@ -41,11 +41,11 @@ struct Program {
         QObject::connect(&core.msgs, &MessageService::shown,
                          [this](const QString& title) { boxes << title; });
     }
-    bool connectTo(const PtyStation& s)
+    bool connected() const { return core.conn.state() == Connection::State::Connected; }
+    bool connectTo(const QString& port)
     {
-        core.conn.connect_port(s.slavePath());
-        return QTest::qWaitFor([&] { return core.conn.state() == Connection::State::Connected; },
-                               20000);
+        core.conn.connect_port(port);
+        return QTest::qWaitFor([&] { return connected(); }, 20000);
     }
     // GO and STOP: each goes out, is echoed and switches the power state.
     bool sendsAndReceives()
@@ -120,7 +120,7 @@ class TestPtyFaults : public QObject {
         auto station = std::make_unique<PtyStation>(p.clock);
         if (!station->station)
             QSKIP("no pseudo-terminals here");
-        QVERIFY(p.connectTo(*station));
+        QVERIFY(p.connectTo(station->slavePath()));
         SensorLog log(p.core);
         QList<int> sent; // sensors of the complete reports written
         const auto write = [&](const QByteArray& bytes) { QVERIFY(station->pty.write(bytes)); };
@@ -158,7 +158,7 @@ class TestPtyFaults : public QObject {
             QTRY_COMPARE_WITH_TIMEOUT(p.core.conn.state(), Connection::State::Disconnected, 10000);
             QVERIFY(p.boxes.contains("Verbindungsfehler:"));
             station = std::make_unique<PtyStation>(p.clock);
-            QVERIFY(p.connectTo(*station));
+            QVERIFY(p.connectTo(station->slavePath()));
         }
 
         QVERIFY2(QTest::qWaitFor([&] { return inOrderWithin(log.numbers, sent); }, 20000),
@@ -189,10 +189,7 @@ class TestPtyFaults : public QObject {
         QTemporaryDir devices;
         const QString link = devices.filePath("ttyUSB0");
         QVERIFY(QFile::link(station->slavePath(), link));
-        Connection& conn = p.core.conn;
-        const auto connected = [&] { return conn.state() == Connection::State::Connected; };
-        conn.connect_port(link);
-        QVERIFY(QTest::qWaitFor(connected, 20000));
+        QVERIFY(p.connectTo(link));
         const std::array<int, 2> locos{3, 5}, speeds{40, 30};
         const auto bound = [&](int i) {
             return p.core.req.idle() && p.core.loco.ThrSlot[size_t(i)] > 0;
@@ -205,7 +202,7 @@ class TestPtyFaults : public QObject {
 
         QVERIFY(QFile::remove(link));
         station.reset();
-        QVERIFY(QTest::qWaitFor([&] { return conn.waiting(); }, 10000));
+        QVERIFY(QTest::qWaitFor([&] { return p.core.conn.waiting(); }, 10000));
         const double cpu0 = cpuSeconds();
         QTest::qWait(3000);
         const double busy = cpuSeconds() - cpu0;
@@ -220,7 +217,7 @@ class TestPtyFaults : public QObject {
         QElapsedTimer replug;
         replug.start();
         QVERIFY(QFile::link(station->slavePath(), link));
-        QVERIFY(QTest::qWaitFor(connected, 10000));
+        QVERIFY(QTest::qWaitFor([&] { return p.connected(); }, 10000));
         qInfo("from replug to \"Verbunden\": %lld ms", replug.elapsed());
         QVERIFY(replug.elapsed() < 3000);
         QVERIFY(QTest::qWaitFor([&] { return bound(0) && bound(1); }, 10000));
@@ -252,7 +249,7 @@ class TestPtyFaults : public QObject {
             });
             chatter->start(5);
         });
-        QVERIFY(p.connectTo(*bus.s));
+        QVERIFY(p.connectTo(bus.s->slavePath()));
         bus.run([&] { chatter->stop(); });
         QCOMPARE(p.boxes, QStringList{});
         QCOMPARE(p.core.state.StationType, 2);

@@ -28,7 +28,6 @@ struct Phone {
         socket.setSocketOption(QAbstractSocket::LowDelayOption, 1);
     }
     void send(const QString& text) { socket.write(text.toUtf8()); }
-    void sendBytes(const QByteArray& bytes) { socket.write(bytes); }
     // Lines since the last take.
     QStringList take()
     {
@@ -183,10 +182,8 @@ class TestWiThrottle : public QObject {
         station->station.throttleSpeed(1234, 0);
         station->station.switchAccessory(20, false);
         settle();
-        Phone& p = phone();
-        settle();
         QCOMPARE(
-            p.take(),
+            phone().lines,
             (QStringList{"VN2.0", "RL1]\\[Lok 1234}|{1234}|{L",
                          "PTT]\\[Magnetartikel}|{Mag.Art.]\\[grün}|{2]\\[rot}|{4",
                          "PTL]\\[LT7}|{Mag.Art. 7}|{1]\\[LT9}|{Mag.Art. 9}|{1]\\[LT20}|{Mag.Art. "
@@ -196,52 +193,92 @@ class TestWiThrottle : public QObject {
     }
 
     // Commands with their bytes on the bus and the lines the phone is sent
-    // back; `before` is sent first and its outcome not looked at.
+    // back; `before` is sent first and its outcome not looked at. A phone
+    // `holding` loco 3 (slot 1) takes it first and is heard only for its
+    // throttle lines and messages.
     void commands_data()
     {
+        QTest::addColumn<bool>("holding");
         QTest::addColumn<QStringList>("before");
         QTest::addColumn<QString>("line");
         QTest::addColumn<QString>("wire");
         QTest::addColumn<QStringList>("replies");
-        const QString list12 =
-            "PTL]\\[LT7}|{Mag.Art. 7}|{1]\\[LT9}|{Mag.Art. 9}|{1]\\[LT12}|{Mag.Art. "
-            "12}|{%1";
-        QTest::newRow("STOP") << QStringList{} << "PPA0"
-                              << "82" << QStringList{"PPA0"};
-        QTest::newRow("GO") << QStringList{"PPA0"} << "PPA1"
-                            << "83" << QStringList{"PPA1"};
-        QTest::newRow("closed is green") << QStringList{} << "PTACLT12"
-                                         << "B0 0B 30|B0 0B 20" << QStringList{list12.arg(2)};
-        QTest::newRow("thrown is red, bare number")
-            << QStringList{} << "PTAT12"
-            << "B0 0B 10|B0 0B 00" << QStringList{list12.arg(4)};
-        QTest::newRow("toggle of closed") << QStringList{"PTACLT12"} << "PTA2LT12"
-                                          << "B0 0B 10|B0 0B 00" << QStringList{"PTA4LT12"};
-        QTest::newRow("toggle of unknown closes") << QStringList{} << "PTA2LT7"
-                                                  << "B0 06 30|B0 06 20" << QStringList{"PTA2LT7"};
-        QTest::newRow("the same state again is confirmed")
-            << QStringList{"PTAC7"} << "PTAC7"
-            << "B0 06 30|B0 06 20" << QStringList{"PTA2LT7"};
-        QTest::newRow("last accessory")
-            << QStringList{} << "PTAC2048"
-            << "B0 7F 3F|B0 7F 2F"
-            << QStringList{"PTL]\\[LT7}|{Mag.Art. 7}|{1]\\[LT9}|{Mag.Art. 9}|{1]\\[LT2048}|{Mag."
-                           "Art. 2048}|{2"};
-        QTest::newRow("route, as the memory panel requests it")
-            << QStringList{} << "PRA2FS3"
-            << "B0 06 30|B0 06 20" << QStringList{"PTA2LT7", "PRA8FS3", "PRA2FS3"};
+        const auto adder = [](bool holding) {
+            return [holding](const char* name, const QStringList& before, const char* line,
+                             const char* wire, const QStringList& replies) {
+                QTest::newRow(name)
+                    << holding << before << QString(line) << QString(wire) << replies;
+            };
+        };
+        const auto row = adder(false), held = adder(true);
+        // Loco 3 actions, written without the "MTAS3<;>" in front.
+        const auto loco = [](const char* name, QStringList before, const char* line,
+                             const char* wire, QStringList replies) {
+            for (QStringList* l : {&before, &replies})
+                for (QString& s : *l)
+                    s = "MTAS3<;>" + s;
+            QTest::newRow(name) << true << before << "MTAS3<;>" + QString(line) << QString(wire)
+                                << replies;
+        };
+        const QString list = "PTL]\\[LT7}|{Mag.Art. 7}|{1]\\[LT9}|{Mag.Art. 9}|{1]\\[LT%1}|{Mag."
+                             "Art. %1}|{%2";
+        row("STOP", {}, "PPA0", "82", {"PPA0"});
+        row("GO", {"PPA0"}, "PPA1", "83", {"PPA1"});
+        row("closed is green", {}, "PTACLT12", "B0 0B 30|B0 0B 20", {list.arg(12).arg(2)});
+        row("thrown is red, bare number", {}, "PTAT12", "B0 0B 10|B0 0B 00", {list.arg(12).arg(4)});
+        row("toggle of closed", {"PTACLT12"}, "PTA2LT12", "B0 0B 10|B0 0B 00", {"PTA4LT12"});
+        row("toggle of unknown closes", {}, "PTA2LT7", "B0 06 30|B0 06 20", {"PTA2LT7"});
+        row("the same state again is confirmed", {"PTAC7"}, "PTAC7", "B0 06 30|B0 06 20",
+            {"PTA2LT7"});
+        row("last accessory", {}, "PTAC2048", "B0 7F 3F|B0 7F 2F", {list.arg(2048).arg(2)});
+        row("route, as the memory panel requests it", {}, "PRA2FS3", "B0 06 30|B0 06 20",
+            {"PTA2LT7", "PRA8FS3", "PRA2FS3"});
         // What cannot be read reaches nothing.
         for (const char* bad : {"PTAXLT12", "PTAC2049", "PTAC0", "PRA2FS209", "PRA1FS3", "PPA2",
                                 "XYZ", "MTAL3<;>V50", "MTAL3<;>F129", "MT+L16384<;>L16384"})
-            QTest::newRow(bad) << QStringList{} << bad << "" << QStringList{};
+            row(bad, {}, bad, "", {});
+        loco("speed", {}, "V50", "A0 01 33", {"V50"});
+        loco("slowest is no emergency stop", {}, "V1", "A0 01 02", {"V1"});
+        loco("fastest", {}, "V126", "A0 01 7F", {"V126"});
+        loco("emergency stop", {"V50"}, "V-1", "A0 01 01", {"V0"});
+        loco("emergency stop X", {"V50"}, "X", "A0 01 01", {"V0"});
+        loco("idle", {"V50"}, "I", "A0 01 00", {"V0"});
+        loco("direction stops the loco", {"V50"}, "R0", "A1 01 20|A0 01 00", {"R0", "V0"});
+        loco("the same direction stops nothing", {"V50"}, "R1", "", {});
+        loco("Licht toggles at the press", {}, "F10", "A1 01 10", {"F10"});
+        loco("and back", {"F10", "F00"}, "F10", "A1 01 00", {"F00"});
+        loco("a release of a latching button", {"F10"}, "F00", "", {});
+        loco("F12 in a function group", {}, "F112", "D4 20 01 05 10", {"F112"});
+        loco("momentary while held", {"m12"}, "F12", "A1 01 02", {"F12"});
+        loco("momentary let go", {"m12", "F12"}, "F02", "A1 01 00", {"F02"});
+        loco("latching again", {"m12", "m02", "F12", "F02"}, "F12", "A1 01 00", {"F02"});
+        loco("forced on", {}, "f13", "A1 01 04", {"F13"});
+        loco("query speed", {"V50"}, "qV", "", {"V50"});
+        loco("query direction", {}, "qR", "", {"R1"});
+        loco("speed steps stay", {}, "s8", "", {"s2"});
+        held("every loco of the throttle", {"MT+L1234<;>L1234"}, "MTA*<;>V10", "A0 01 0B|A0 02 0B",
+             {"MTAS3<;>V10", "MTAL1234<;>V10"});
+        held("release stops", {"MTAS3<;>V50"}, "MT-S3<;>r", "A0 01 00", {"MT-S3<;>"});
+        held("dispatch stops", {"MTAS3<;>V50"}, "MT-S3<;>d", "A0 01 00", {"MT-S3<;>"});
+        held("a stopped loco is let go quietly", {}, "MT-*<;>r", "", {"MT-S3<;>"});
+        held("a loco another throttle holds", {}, "MSAS3<;>V50", "", {});
+        held("taken again: its state again", {}, "MT+S3<;>S3", "", introduction("S3", "V0 R1 s2"));
     }
     void commands()
     {
+        QFETCH(bool, holding);
         QFETCH(QStringList, before);
         QFETCH(QString, line);
         QFETCH(QString, wire);
         QFETCH(QStringList, replies);
         Phone& p = phone();
+        if (holding) {
+            p.send("MT+S3<;>S3\n");
+            settle();
+            QCOMPARE(rig().takeWire(),
+                     wire_hex("BE 00 03|ED 0F 01 5A 56 0D 00 03 00 00 00 00 00 00"));
+            QCOMPARE(p.take().mid(1), introduction("S3", "V0 R1 s2")); // after the new roster
+        }
         for (const QString& b : before)
             p.send(b + '\n');
         settle();
@@ -250,137 +287,79 @@ class TestWiThrottle : public QObject {
         p.send(line + "\r\n");
         settle(4); // a route walks its 50 steps, and waits for whole seconds
         QCOMPARE(rig().takeWire(), wire_hex(wire));
-        const QStringList got = p.take();
+        QStringList got = p.take();
+        if (holding) // roster and list updates aside
+            got = got.filter(QRegularExpression("^[MH]"));
         QVERIFY2(got == replies, qPrintable(got.join(" / ")));
     }
 
-    // Loco commands of a phone that holds loco 3 (slot 1): `before` is sent
-    // after taking it, and its outcome not looked at.
-    void locoCommands_data()
+    // What another throttle, a panel, the station or the editor change
+    // reaches the phones that show it. Holding loco 3, one phone by the T
+    // and one by the 0 throttle hear its moves; the one on loco 4 does not.
+    void feedback_data()
     {
-        QTest::addColumn<QStringList>("before");
-        QTest::addColumn<QString>("line");
-        QTest::addColumn<QString>("wire");
-        QTest::addColumn<QStringList>("replies");
-        const auto row = [](const char* name, QStringList before, const char* line,
-                            const char* wire, QStringList replies) {
-            for (QString& b : before)
-                b = "MTAS3<;>" + b;
-            for (QString& r : replies)
-                if (!r.startsWith("MT"))
-                    r = "MTAS3<;>" + r;
-            QTest::newRow(name) << before << QString("MTAS3<;>") + line << QString(wire) << replies;
-        };
-        row("speed", {}, "V50", "A0 01 33", {"V50"});
-        row("slowest is no emergency stop", {}, "V1", "A0 01 02", {"V1"});
-        row("fastest", {}, "V126", "A0 01 7F", {"V126"});
-        row("emergency stop", {"V50"}, "V-1", "A0 01 01", {"V0"});
-        row("emergency stop X", {"V50"}, "X", "A0 01 01", {"V0"});
-        row("idle", {"V50"}, "I", "A0 01 00", {"V0"});
-        row("direction stops the loco", {"V50"}, "R0", "A1 01 20|A0 01 00", {"R0", "V0"});
-        row("the same direction stops nothing", {"V50"}, "R1", "", {});
-        row("Licht toggles at the press", {}, "F10", "A1 01 10", {"F10"});
-        row("and back", {"F10", "F00"}, "F10", "A1 01 00", {"F00"});
-        row("a release of a latching button", {"F10"}, "F00", "", {});
-        row("F12 in a function group", {}, "F112", "D4 20 01 05 10", {"F112"});
-        row("momentary while held", {"m12"}, "F12", "A1 01 02", {"F12"});
-        row("momentary let go", {"m12", "F12"}, "F02", "A1 01 00", {"F02"});
-        row("latching again", {"m12", "m02", "F12", "F02"}, "F12", "A1 01 00", {"F02"});
-        row("forced on", {}, "f13", "A1 01 04", {"F13"});
-        row("query speed", {"V50"}, "qV", "", {"V50"});
-        row("query direction", {}, "qR", "", {"R1"});
-        row("speed steps stay", {}, "s8", "", {"s2"});
-        QTest::newRow("every loco of the throttle")
-            << QStringList{"MT+L1234<;>L1234"} << "MTA*<;>V10"
-            << "A0 01 0B|A0 02 0B" << QStringList{"MTAS3<;>V10", "MTAL1234<;>V10"};
-        QTest::newRow("release stops") << QStringList{"MTAS3<;>V50"} << "MT-S3<;>r"
-                                       << "A0 01 00" << QStringList{"MT-S3<;>"};
-        QTest::newRow("dispatch stops") << QStringList{"MTAS3<;>V50"} << "MT-S3<;>d"
-                                        << "A0 01 00" << QStringList{"MT-S3<;>"};
-        QTest::newRow("a stopped loco is let go quietly") << QStringList{} << "MT-*<;>r"
-                                                          << "" << QStringList{"MT-S3<;>"};
-        QTest::newRow("a loco another throttle holds") << QStringList{} << "MSAS3<;>V50"
-                                                       << "" << QStringList{};
-        QTest::newRow("taken again: its state again") << QStringList{} << "MT+S3<;>S3"
-                                                      << "" << introduction("S3", "V0 R1 s2");
-    }
-    void locoCommands()
-    {
-        QFETCH(QStringList, before);
-        QFETCH(QString, line);
-        QFETCH(QString, wire);
-        QFETCH(QStringList, replies);
-        Phone& p = phone();
-        settle();
-        p.take();
-        p.send("MT+S3<;>S3\n");
-        settle();
-        QCOMPARE(rig().takeWire(), wire_hex("BE 00 03|ED 0F 01 5A 56 0D 00 03 00 00 00 00 00 00"));
-        QCOMPARE(p.take().mid(1), introduction("S3", "V0 R1 s2")); // after the new roster
-        for (const QString& b : before)
-            p.send(b + '\n');
-        settle();
-        rig().takeWire();
-        p.take();
-        p.send(line + '\n');
-        settle();
-        QCOMPARE(rig().takeWire(), wire_hex(wire));
-        const QStringList got = p.take().filter(QRegularExpression("^[MH]"));
-        QVERIFY2(got == replies, qPrintable(got.join(" / ")));
-    }
-
-    // Another throttle, a panel and the station move loco 3: the phones
-    // holding it hear it, the one that does not hears nothing.
-    void locoFeedback_data()
-    {
+        QTest::addColumn<bool>("holding");
         QTest::addColumn<QString>("event");
         QTest::addColumn<QStringList>("lines");
-        QTest::newRow("speed") << "speed" << QStringList{"MTAS3<;>V39"};
-        QTest::newRow("direction and Licht") << "dirf" << QStringList{"MTAS3<;>F10", "MTAS3<;>R0"};
-        QTest::newRow("F5") << "F5" << QStringList{"MTAS3<;>F15"};
-        QTest::newRow("panel") << "panel" << QStringList{"MTAS3<;>V20"};
+        const auto row = [](const char* event, bool holding, const QStringList& lines) {
+            QTest::newRow(event) << holding << QString(event) << lines;
+        };
+        row("speed", true, {"MTAS3<;>V39"});
+        row("direction and Licht", true, {"MTAS3<;>F10", "MTAS3<;>R0"});
+        row("F5", true, {"MTAS3<;>F15"});
+        row("panel", true, {"MTAS3<;>V20"});
+        row("power off", false, {"PPA0"});
+        row("accessory of the list", false, {"PTA4LT7"});
+        row("accessory new to the list", false,
+            {"PTL]\\[LT1}|{Mag.Art. 1}|{2]\\[LT7}|{Mag.Art. 7}|{1]\\[LT9}|{Mag.Art. 9}|{1"});
+        row("loco new to the roster", false, {"RL1]\\[Lok 5}|{5}|{S"});
+        row("route given steps in the editor", false,
+            {"PRL]\\[FS3}|{Fahrstr. 3}|{4]\\[FS4}|{Fahrstr. 4}|{4"});
+        row("connection lost", false, {"PPA2"});
     }
-    void locoFeedback()
+    void feedback()
     {
+        QFETCH(bool, holding);
         QFETCH(QString, event);
         QFETCH(QStringList, lines);
-        Phone& a = phone();
-        Phone& b = phone();
-        Phone& other = phone();
-        a.send("MT+S3<;>S3\n");
-        b.send("M0+S3<;>S3\n");
-        other.send("MT+S4<;>S4\n");
-        settle(1);
-        for (Phone* p : {&a, &b, &other})
-            p->take();
+        Phone& other = phone(holding ? "MT+S4<;>S4\n" : "");
+        Phone& a = phone(holding ? "MT+S3<;>S3\n" : "");
+        Phone& b = phone(holding ? "M0+S3<;>S3\n" : "");
         sim::VirtualStation& st = station->station;
         Drivers& drivers = rig().core->drivers;
         if (event == "speed")
             st.throttleSpeed(3, 40);
-        else if (event == "dirf")
+        else if (event == "direction and Licht")
             st.throttleDirf(3, 0x30);
         else if (event == "F5")
             st.throttleFunction(3, 5, true);
         else if (event == "panel") {
             drivers.acquire(0, 3);
             drivers.speed(0, 21);
-        }
+        } else if (event == "power off")
+            st.setPower(false);
+        else if (event == "accessory of the list")
+            st.switchAccessory(7, false);
+        else if (event == "accessory new to the list")
+            st.switchAccessory(1, true);
+        else if (event == "loco new to the roster")
+            st.throttleSpeed(5, 20);
+        else if (event == "route given steps in the editor")
+            rig().core->FSTab.set_cell(4, RouteTable::FirstStep, "Pa-1");
+        else if (event == "connection lost")
+            rig().core->conn.disconnect_port("1");
         settle(1);
-        QCOMPARE(a.take().filter("S3"), lines);
-        QStringList forB = lines;
-        forB.replaceInStrings("MTAS3", "M0AS3");
-        QCOMPARE(b.take().filter("S3"), forB);
-        QCOMPARE(other.take().filter("MTA"), QStringList{});
+        const QString only = holding ? "S3" : ""; // the lines about loco 3
+        QCOMPARE(a.take().filter(only), lines);
+        QCOMPARE(b.take().filter(only), QStringList(lines).replaceInStrings("MTAS3", "M0AS3"));
+        QCOMPARE(other.take().filter(holding ? "MTA" : ""), holding ? QStringList{} : lines);
     }
 
     void panelsFollowALocoDrivenFromAPhone()
     {
-        Drivers& drivers = rig().core->drivers;
-        drivers.acquire(1, 3);
+        rig().core->drivers.acquire(1, 3);
         settle();
-        Phone& p = phone();
-        p.send("MT+S3<;>S3\nMTAS3<;>V50\nMTAS3<;>F10\n");
-        settle();
+        phone("MT+S3<;>S3\nMTAS3<;>V50\nMTAS3<;>F10\n");
         QCOMPARE(rig().core->loco.ThrLoco[1].Spd, 51);
         QVERIFY(function_on(rig().core->loco.ThrLoco[1], 0));
         QVERIFY(rig().shown.isEmpty());
@@ -390,35 +369,22 @@ class TestWiThrottle : public QObject {
     // only when the last phone lets it go.
     void twoPhones()
     {
-        Phone& a = phone();
-        Phone& b = phone();
-        a.send("MT+S3<;>S3\nMT+S5<;>S5\n");
-        b.send("MT+S4<;>S4\nMT+S3<;>S3\n");
-        settle(1);
-        a.take();
-        b.take();
-        rig().takeWire();
-        a.send("MTAS5<;>V20\n");
-        settle();
-        QCOMPARE(a.take(), QStringList{"MTAS5<;>V20"});
+        Phone& a = phone("MT+S3<;>S3\nMT+S5<;>S5\n");
+        Phone& b = phone("MT+S4<;>S4\nMT+S3<;>S3\n");
+        a.take(); // the roster with loco 4
+        QCOMPARE(say(a, "MTAS5<;>V20\n"), QStringList{"MTAS5<;>V20"});
         QCOMPARE(b.take(), QStringList{});
-        b.send("MTAS3<;>V30\n");
-        settle();
+        QCOMPARE(say(b, "MTAS3<;>V30\n"), QStringList{"MTAS3<;>V30"});
         QCOMPARE(a.take(), QStringList{"MTAS3<;>V30"});
-        QCOMPARE(b.take(), QStringList{"MTAS3<;>V30"});
         rig().takeWire();
-        b.send("MT-S3<;>r\n");
-        settle();
-        QCOMPARE(b.take(), QStringList{"MT-S3<;>"});
+        QCOMPARE(say(b, "MT-S3<;>r\n"), QStringList{"MT-S3<;>"});
         QCOMPARE(rig().takeWire(), QString()); // a still drives it
         QCOMPARE(server().devices()[1].locos, QList<int>{4});
         // a says "Q": both its locos stop, and nothing it sent after counts.
         a.send("Q\nMTAS3<;>V90\n");
         QTRY_COMPARE((settle(), server().devices().size()), 1);
         QCOMPARE(rig().takeWire(), wire_hex("A0 01 00|A0 02 00"));
-        b.send("MTAS4<;>V10\n");
-        settle();
-        QCOMPARE(b.take(), QStringList{"MTAS4<;>V10"});
+        QCOMPARE(say(b, "MTAS4<;>V10\n"), QStringList{"MTAS4<;>V10"});
     }
 
     void silentPhoneHasItsLocosStopped_data()
@@ -432,10 +398,7 @@ class TestWiThrottle : public QObject {
     {
         QFETCH(QString, heartbeat);
         QFETCH(bool, stopped);
-        Phone& p = phone();
-        p.send("NPhone\n" + heartbeat + "\nMT+S3<;>S3\nMTAS3<;>V50\n");
-        settle(1);
-        rig().takeWire();
+        Phone& p = phone("NPhone\n" + heartbeat + "\nMT+S3<;>S3\nMTAS3<;>V50\n");
         // Heard within the lapse: nothing happens.
         settle(WiThrottleServer::HeartbeatLapse - 2);
         p.send("*\n");
@@ -456,66 +419,18 @@ class TestWiThrottle : public QObject {
         QCOMPARE(rig().takeWire(), QString());
     }
 
-    // What happens on the bus reaches every phone that shows it.
-    void feedbackFromTheBus_data()
-    {
-        QTest::addColumn<QString>("event");
-        QTest::addColumn<QStringList>("lines");
-        QTest::newRow("power off") << "power off" << QStringList{"PPA0"};
-        QTest::newRow("accessory of the list") << "accessory 7 red" << QStringList{"PTA4LT7"};
-        QTest::newRow("accessory new to the list")
-            << "accessory 1 green"
-            << QStringList{"PTL]\\[LT1}|{Mag.Art. 1}|{2]\\[LT7}|{Mag.Art. 7}|{1]\\[LT9}|{Mag.Art. "
-                           "9}|{1"};
-        QTest::newRow("loco new to the roster") << "loco 5" << QStringList{"RL1]\\[Lok 5}|{5}|{S"};
-        QTest::newRow("route given steps in the editor")
-            << "edit steps" << QStringList{"PRL]\\[FS3}|{Fahrstr. 3}|{4]\\[FS4}|{Fahrstr. 4}|{4"};
-        QTest::newRow("connection lost") << "disconnect" << QStringList{"PPA2"};
-    }
-    void feedbackFromTheBus()
-    {
-        QFETCH(QString, event);
-        QFETCH(QStringList, lines);
-        Phone& a = phone();
-        Phone& b = phone();
-        settle();
-        a.take();
-        b.take();
-        sim::VirtualStation& st = station->station;
-        if (event == "power off")
-            st.setPower(false);
-        else if (event == "accessory 7 red")
-            st.switchAccessory(7, false);
-        else if (event == "accessory 1 green")
-            st.switchAccessory(1, true);
-        else if (event == "loco 5")
-            st.throttleSpeed(5, 20);
-        else if (event == "edit steps")
-            rig().core->FSTab.set_cell(4, RouteTable::FirstStep, "Pa-1");
-        else if (event == "disconnect")
-            rig().core->conn.disconnect_port("1");
-        settle();
-        QCOMPARE(a.take(), lines);
-        QCOMPARE(b.take(), lines);
-    }
-
     void refusesQuietlyWhatCannotRunNow()
     {
         Phone& p = phone();
-        settle();
         rig().core->conn.disconnect_port("1");
         settle();
         p.take();
         rig().takeWire();
-        p.send("PPA1\nPTACLT12\n");
-        settle();
         const QString offline = "HM" + rig().core->req.refusal_text();
         // Told once, not once for each command; the power switch snaps back.
-        QCOMPARE(p.take(), (QStringList{offline, "PPA2", "PTA1LT12"}));
+        QCOMPARE(say(p, "PPA1\nPTACLT12\n"), (QStringList{offline, "PPA2", "PTA1LT12"}));
         rig().clock.advance(1.0);
-        p.send("PRA2FS3\n");
-        settle();
-        QCOMPARE(p.take(), QStringList{offline});
+        QCOMPARE(say(p, "PRA2FS3\n"), QStringList{offline});
         QVERIFY(!rig().core->FSTab.flag(3, RouteTable::Requested));
         QCOMPARE(rig().takeWire(), QString());
         QVERIFY(rig().shown.isEmpty()); // no box on the computer
@@ -525,20 +440,18 @@ class TestWiThrottle : public QObject {
     {
         Phone& p = phone();
         Phone& other = phone();
-        settle();
         p.send("NPhone\nXYZ\nMTAL3<;>V500\nPTAC9999\n");
         settle();
         QCOMPARE(logs.size(), 1);
         QVERIFY2(logs[0].contains("Phone") && logs[0].contains("unknown command: XYZ"),
                  qPrintable(logs[0]));
         rig().clock.advance(1.0);
-        p.sendBytes("N\xc3(\n");
+        p.socket.write("N\xc3(\n");
         settle();
         QCOMPARE(logs.size(), 2);
         QVERIFY(p.take().contains("HMZeile nicht lesbar: sie wird übergangen."));
         rig().takeWire();
-        p.send("PPA0\n");
-        settle();
+        say(p, "PPA0\n");
         QCOMPARE(rig().takeWire(), wire_hex("82"));
 
         // An endless line closes only that client.
@@ -547,18 +460,32 @@ class TestWiThrottle : public QObject {
         QTRY_COMPARE((settle(), p.socket.state()), QAbstractSocket::UnconnectedState);
         QVERIFY(p.take().contains("HMZeile zu lang: die Verbindung wird getrennt."));
         QCOMPARE(server().devices().size(), 1);
-        other.send("PPA1\n");
-        settle();
-        QCOMPARE(other.take(), QStringList{"PPA1"});
+        QCOMPARE(say(other, "PPA1\n"), QStringList{"PPA1"});
     }
 
   private:
     Rig& rig() { return station->rig; }
     WiThrottleServer& server() { return rig().core->withrottle; }
-    Phone& phone()
+    // A phone that has been greeted, has sent `lines` and been answered.
+    Phone& phone(const QString& lines = {})
     {
         phones.push_back(std::make_unique<Phone>(server().port()));
-        return *phones.back();
+        Phone& p = *phones.back();
+        settle();
+        if (!lines.isEmpty()) {
+            p.send(lines);
+            settle(1);
+        }
+        p.take();
+        rig().takeWire();
+        return p;
+    }
+    // What the phone is sent back for `lines`.
+    QStringList say(Phone& p, const QString& lines)
+    {
+        p.send(lines);
+        settle();
+        return p.take();
     }
     // Lets the sockets, the program and the station run for a while of the
     // fake clock.
