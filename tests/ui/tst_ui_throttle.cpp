@@ -119,24 +119,16 @@ class TestThrottlePanels : public QObject {
         const Bound typed = Bound::Typed;
         row("no Enter: bar", "=60", "A0 01 3D", typed);
         row("no Enter: Escape", "Esc", "A1 01 31", typed);
-        row("no Enter: F1", "F1", "A1 01 20", typed);
         row("no Enter: Backspace", "Backspace", "A1 01 01|A0 01 00", typed);
         row("no Enter: DIR_0", "DIR_0", "A1 01 01|A0 01 00", typed);
         row("no Enter: picture", "LokImage_0", "A1 01 01", typed);
         row("no Enter: Licht", "FCmd_0", "A1 01 31", typed);
-        row("no Enter: F5", "FCmd_5", "A2 01 03", typed);
-        row("no Enter: F9", "FCmd_9", "D4 20 01 07 12", typed);
-        row("no Enter: F13", "FCmd_13", "D4 20 01 08 00", typed);
-        row("no Enter: F14", "FCmd_14", "D4 20 01 08 03", typed);
-        row("no Enter: F20", "FCmd_20", "D4 20 01 05 30", typed);
         row("panel 1, no Enter: Licht", "FCmd_29", "A1 01 31", typed, 1);
         row("panel 1, no Enter: DIR_3", "DIR_3", "A1 01 21|A0 01 00", typed, 1);
         row("panel 1, no Enter: picture", "LokImage_1", "A1 01 01", typed, 1);
-        row("panel 1, no Enter: F14", "FCmd_43", "D4 20 01 08 03", typed, 1);
 
         const Bound soon = Bound::EnterThen20ms;
         row("20 ms after Enter: Licht", "FCmd_0", "A1 01 31", soon);
-        row("20 ms after Enter: F5", "FCmd_5", "A2 01 03", soon);
         row("20 ms after Enter: DIR_0", "DIR_0", "A1 01 01|A0 01 00", soon);
         row("panel 1, 20 ms after Enter: F10", "FCmd_39", "D4 20 01 07 22", soon, 1);
 
