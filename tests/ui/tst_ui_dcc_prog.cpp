@@ -63,9 +63,8 @@ class TestDccProg : public QObject {
                 find<QCheckBox>(w, "CVBit_2").isChecked());
 
         // Written back: CV 29 from its boxes, the long address in CV 17 and 18.
-        find<QCheckBox>(w, "CV29Bit_5").click();
-        find<QCheckBox>(w, "CV29Bit_4").click();
-        find<QCheckBox>(w, "CV29Bit_1").click();
+        for (int bit : {5, 4, 1})
+            find<QCheckBox>(w, QStringLiteral("CV29Bit_%1").arg(bit)).click();
         type(find<QLineEdit>(w, "CVTxt_1"), "1234");
         find<QPushButton>(w, "DecWrCVBut").click();
         b.rig.run(3);

@@ -30,7 +30,7 @@ struct BaseRow {
     QStringList edits;     // "field=text", or the box StopModeChk toggled
     bool enter;            // accepted by Enter in the last field, not by the button
     QMap<int, int> written;
-    QString box = {};
+    QString box;
 };
 Q_DECLARE_METATYPE(BaseRow)
 
@@ -94,27 +94,20 @@ class TestUiSettings : public QObject {
     void baseSettingsWriteBackWhatWasRead_data()
     {
         QTest::addColumn<BaseRow>("row");
-        const auto row = [](const char* name, BaseRow r) { QTest::newRow(name) << r; };
-        row("changed", {{{97, 0}},
-                        0.5,
-                        {"MagZeitTxt_1=1075", "MagPakTxt=300", "StopModeChk"},
-                        false,
-                        {{10, 4}, {14, 22}, {35, 255}, {97, 1}}});
-        row("field empty", {{},
-                            0.5,
-                            {"MagZeitTxt_0="},
-                            false,
-                            {{13, 2}},
-                            "Ungültige Eingabe: min. Einschaltzeit Magnetartikel (ms):"});
-        row("12750 ms kept", {{{14, 255}}, 0.5, {"StopModeChk"}, false, {{14, 255}, {97, 0}}});
-        row("Enter with three digits", {{}, 0.5, {"MagZeitTxt_0=150"}, true, {{13, 3}}});
-        row("option 10 without entry", {{{10, 3}}, 0.5, {}, false, {{10, 3}}});
-        row("accepted before read", {{{14, 30}},
-                                     0,
-                                     {},
-                                     false,
-                                     {{14, 30}},
-                                     "Bitte warten, bis die Grundeinstellungen gelesen sind."});
+        const auto row = [](const char* name, QMap<int, int> preset, QStringList edits,
+                            QMap<int, int> written, QString box = {}, double wait = 0.5,
+                            bool enter = false) {
+            QTest::newRow(name) << BaseRow{preset, wait, edits, enter, written, box};
+        };
+        row("changed", {{97, 0}}, {"MagZeitTxt_1=1075", "MagPakTxt=300", "StopModeChk"},
+            {{10, 4}, {14, 22}, {35, 255}, {97, 1}});
+        row("field empty", {}, {"MagZeitTxt_0="}, {{13, 2}},
+            "Ungültige Eingabe: min. Einschaltzeit Magnetartikel (ms):");
+        row("12750 ms kept", {{14, 255}}, {"StopModeChk"}, {{14, 255}, {97, 0}});
+        row("Enter with three digits", {}, {"MagZeitTxt_0=150"}, {{13, 3}}, {}, 0.5, true);
+        row("option 10 without entry", {{10, 3}}, {}, {{10, 3}});
+        row("accepted before read", {{14, 30}}, {}, {{14, 30}},
+            "Bitte warten, bis die Grundeinstellungen gelesen sind.", 0);
     }
     void baseSettingsWriteBackWhatWasRead()
     {
@@ -318,12 +311,9 @@ class TestUiSettings : public QObject {
         QWidget& w = row.window == "MainWin" ? s.win : s.w(row.window);
         if (row.menu.size() != 1) // a key-entry window takes no focus
             QVERIFY(QTest::qWaitForWindowActive(&w));
-        QWidget* last = &w;
-        for (const QString& f : row.fields) {
-            auto* edit = &find<QLineEdit>(w, f.section('=', 0, 0));
-            type(*edit, f.section('=', 1));
-            last = edit;
-        }
+        QLineEdit* last = nullptr;
+        for (const QString& f : row.fields)
+            type(*(last = &find<QLineEdit>(w, f.section('=', 0, 0))), f.section('=', 1));
         s.rig.run(0.5);
         ReqEngine& req = s.rig.core->req;
         const bool busy = row.box == kBusy;
@@ -336,7 +326,7 @@ class TestUiSettings : public QObject {
         if (!row.button.isEmpty()) {
             click(w, row.button);
         } else if (!row.keys.isEmpty()) {
-            QTest::keyClicks(last, row.keys);
+            QTest::keyClicks(last ? static_cast<QWidget*>(last) : &w, row.keys);
         } else {
             w.hide();
             activate_elsewhere();

@@ -176,8 +176,8 @@ class TstWindows : public QObject {
         b.connect();
         WiThrottleServer& server = b.rig.core->withrottle;
         QWidget& w = b.open("WiThrottleMenu", "WiThrottleWin");
-        QCOMPARE(find<QLabel>(w, "ServerLbl").text(),
-                 "Der Server läuft nicht. Er startet mit der Option --withrottle.");
+        const auto& label = find<QLabel>(w, "ServerLbl");
+        QCOMPARE(label.text(), "Der Server läuft nicht. Er startet mit der Option --withrottle.");
         QVERIFY(server.listen(QHostAddress::LocalHost, 0));
         QTcpSocket phone;
         phone.connectToHost(QHostAddress::LocalHost, server.port());
@@ -186,11 +186,8 @@ class TstWindows : public QObject {
         QTRY_COMPARE(view.topLevelItemCount(), 1);
         QTRY_COMPARE(view.topLevelItem(0)->text(0), QStringLiteral("Mein Handy"));
         QTRY_COMPARE(view.topLevelItem(0)->text(2), QStringLiteral("3, 1234"));
-        QVERIFY(
-            find<QLabel>(w, "ServerLbl")
-                .text()
-                .startsWith(
-                    QStringLiteral("Der Server läuft auf 127.0.0.1, Port %1.").arg(server.port())));
+        const QString running = QStringLiteral("Der Server läuft auf 127.0.0.1, Port %1.");
+        QVERIFY(label.text().startsWith(running.arg(server.port())));
         phone.disconnectFromHost();
         QTRY_COMPARE(view.topLevelItemCount(), 0);
     }
