@@ -4,8 +4,6 @@
 #include "support/data_files.h"
 #include "support/rig.h"
 
-#include <QDir>
-#include <QSignalSpy>
 #include <QtTest>
 
 namespace {
@@ -60,6 +58,8 @@ class TestApplication : public QObject {
         QTest::newRow("one line") << QByteArray("2\r\n") << 3 << "1";
         QTest::newRow("binary garbage") << QByteArray("\x01\xff\x00\x80", 4) << 3 << "1";
     }
+    // Start reads conf.dat, locks the windows until a connection and knows
+    // no station and no loco yet.
     void confAtStart()
     {
         QFETCH(QByteArray, content);
@@ -68,10 +68,17 @@ class TestApplication : public QObject {
         Core c;
         if (!content.isNull())
             QVERIFY(save_file(c.dir.filePath("conf.dat"), content, nullptr));
+        QSignalSpy lock(&c.app, &Application::lock_ui);
+        QSignalSpy station(&c.app.state, &StationState::station_changed);
         c.app.start();
         QCOMPARE(c.app.state.IfType, ifType);
         QCOMPARE(c.app.state.ComPortNr, port);
         QCOMPARE(c.boxes, QStringList());
+        QCOMPARE(lock, (QList<QVariantList>{{true}}));
+        QCOMPARE(station.size(), 1);
+        QCOMPARE(c.app.state.StationType, 99);
+        QCOMPARE(c.app.loco.ThrLoco[1].Adr, -1); // no loco: a free slot (address 0) binds nothing
+        QVERIFY(!c.app.MainTimer.isActive());
         c.app.end_program();
         // Neither start nor end writes it, and nothing is sent before connecting.
         QCOMPARE(c.file("conf.dat"), content.isNull() ? "<none>" : content);
@@ -107,20 +114,6 @@ class TestApplication : public QObject {
         QCOMPARE(c.boxes.size(), 1);
         QVERIFY(c.boxes[0].startsWith("conf.dat konnte nicht geschrieben werden: "));
         QCOMPARE(c.file("Conf"), "not a folder");
-    }
-
-    void startValuesAndLock()
-    {
-        Core c;
-        Application& core = c.app;
-        QSignalSpy lock(&core, &Application::lock_ui);
-        QSignalSpy station(&core.state, &StationState::station_changed);
-        core.start();
-        QCOMPARE(lock, (QList<QVariantList>{{true}}));
-        QCOMPARE(station.size(), 1);
-        QCOMPARE(core.state.StationType, 99);
-        QCOMPARE(core.loco.ThrLoco[1].Adr, -1); // no loco: a free slot (address 0) binds nothing
-        QVERIFY(!core.MainTimer.isActive());
     }
 
     // FS.DAT and zk.dat from start to "Beenden": whatever their line ends,
