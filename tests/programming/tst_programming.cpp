@@ -7,9 +7,6 @@
 #include "sim/virtual_station.h"
 #include "support/rig.h"
 
-#include <QDateTime>
-#include <QLocale>
-#include <QSignalSpy>
 #include <QtTest>
 
 namespace {
@@ -63,17 +60,13 @@ struct Bench {
 };
 
 // The core against the virtual station's decoder; the CVs it was asked for.
-struct Track {
-    Rig rig;
+struct Track : Bench {
     sim::VirtualStation station{rig.bus, rig.clock};
-    Programming& prog = rig.core->prog;
     QList<int> requested;
     std::function<void()> onRequest;
 
     explicit Track(std::optional<sim::Decoder> decoder = sim::Decoder::standard(3))
     {
-        prog.dcc_init();
-        rig.core->req.online = true;
         station.programmingTrack().setDecoder(decoder);
         rig.station = [this] { station.poll(); };
         station.setMonitor([this](double, bool out, const QByteArray& m) {
@@ -86,13 +79,6 @@ struct Track {
         });
     }
 };
-
-void userList(Programming& prog, const QList<int>& cvs)
-{
-    for (qsizetype i = 0; i < cvs.size(); ++i)
-        prog.CvList[Programming::UserList][size_t(i)] = cvs[i];
-    prog.CvListLast[Programming::UserList] = int(cvs.size()) - 1;
-}
 } // namespace
 
 // Ways a job ends without its answer, as answerCodes' pstat.
@@ -229,7 +215,8 @@ class TestProgramming : public QObject {
         QFETCH(QString, value);
         Bench b;
         QSignalSpy shown(&b.prog, &Programming::single_value_shown);
-        userList(b.prog, {5});
+        b.prog.CvList[Programming::UserList][0] = 5;
+        b.prog.CvListLast[Programming::UserList] = 0;
         b.prog.set_value(5, 7);
         switch (job) {
         case Programming::ReadOne: b.prog.read_one("5"); break;
