@@ -5,10 +5,6 @@
 #include "core/shell.h"
 #include "loconet/memory_port.h"
 
-#include <QDir>
-#include <QFile>
-#include <QProcess>
-#include <QTemporaryDir>
 #include <QtTest>
 #include <future>
 

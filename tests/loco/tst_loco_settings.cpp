@@ -4,7 +4,6 @@
 
 #include "support/rig.h"
 
-#include <QSignalSpy>
 #include <QtTest>
 
 namespace {

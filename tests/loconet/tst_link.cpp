@@ -2,7 +2,6 @@
 #include "loconet/trace.h"
 #include "support/rig.h"
 
-#include <QTemporaryFile>
 #include <QtTest>
 #include <cerrno>
 

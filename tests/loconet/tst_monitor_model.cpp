@@ -3,9 +3,6 @@
 #include "loconet/message.h"
 #include "loconet/monitor_model.h"
 
-#include <QElapsedTimer>
-#include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {

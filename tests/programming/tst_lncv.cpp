@@ -5,7 +5,6 @@
 #include "sim/lncv_modules.h"
 #include "support/rig.h"
 
-#include <QSignalSpy>
 #include <QtTest>
 
 namespace {

@@ -10,7 +10,6 @@
 #include "sim/virtual_station.h"
 #include "support/rig.h"
 
-#include <QSignalSpy>
 #include <QtTest>
 
 namespace {

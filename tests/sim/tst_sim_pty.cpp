@@ -7,7 +7,6 @@
 #include "sim/pty_port.h"
 #include "sim/virtual_station.h"
 
-#include <QTimer>
 #include <QtTest>
 
 class TestSimPty : public QObject {
