@@ -108,6 +108,11 @@ class TestSimStation : public QObject {
         row("dispatch get", {Loco3, "BA 01 00"}, "BA 00 00", slotData("01 30 03"));
         row("dispatch get, none put", {}, "BA 00 00", "B4 3A 00");
         row("move to a free slot", {Loco3}, "BA 01 07", slotData("07 10 03"));
+        QStringList full; // locos 1..119 in slots 1..119
+        for (int a = 1; a <= 119; ++a)
+            full << QString::asprintf("BF 00 %02X", a);
+        row("full table refuses", full, "BF 00 78", "B4 3F 00");
+        row("full table: a loco keeps its slot", full, "BF 00 77", slotData("77 10 77"));
 
         row("never switched is red", {}, "BC 04 00", "B4 3C 50");
         row("switched green", {"B0 04 30"}, "BC 04 00", "B4 3C 30");
@@ -174,19 +179,6 @@ class TestSimStation : public QObject {
         b.station->lncvModules().add(m);
         b.prepare(before);
         QCOMPARE(ln::hex(b.talk(request)), ln::hex(framed(request) + framedAll(answer)));
-    }
-
-    void fullTableRefuses()
-    {
-        SimBench b;
-        const auto request = [](int address) {
-            return QString::asprintf("BF %02X %02X", address >> 7, address & 0x7F);
-        };
-        for (int address = 1; address <= 119; ++address)
-            b.talk(request(address), 0.01);
-        QCOMPARE(ln::hex(b.talk(request(120))), ln::hex(framed(request(120)) + framed("B4 3F 00")));
-        // A loco that has its slot still gets it.
-        QCOMPARE(ln::hex(b.talk(request(119)).mid(4)), ln::hex(framed(slotData("77 10 77"))));
     }
 
     void programmingTrackWithoutDecoderOrSilent()
