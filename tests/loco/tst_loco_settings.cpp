@@ -31,17 +31,29 @@ QString sendAndEcho(Rig& rig)
 class TestLocoSettings : public QObject {
     Q_OBJECT
   private slots:
-    void listEntries_data()
+    // A format code's name and speed steps, and the list entry that shows it
+    // (NoEntry: the list's "-", never written); a written entry carries 64.
+    void formatCodes_data()
     {
         QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("steps");
         QTest::addColumn<int>("entry");
-        for (auto [code, entry] : {std::pair{0, 0}, {16, 2}, {18, 3}, {19, 4}, {17, 5}, {8, 5}})
-            QTest::addRow("code %d", code) << code << entry;
+        const std::tuple<int, const char*, int, int> rows[] = {
+            {0, "Motorola alt", 14, 0}, {1, "Motorola neu", 14, 1}, {16, "DCC - 14", 14, 2},
+            {17, "DCC - 27", 27, 5},    {18, "DCC - 28", 28, 3},    {19, "DCC - 128", 128, 4},
+            {8, "Selectrix", 31, 5},    {24, "FMZ", 15, 5},         {5, " - ", 0, 5}};
+        for (auto [code, name, steps, entry] : rows)
+            QTest::addRow("%d", code) << code << QString(name) << steps << entry;
     }
-    void listEntries()
+    void formatCodes()
     {
         QFETCH(int, code);
+        QFETCH(QString, name);
+        QFETCH(int, steps);
         QFETCH(int, entry);
+        QCOMPARE(data_format(code).name, name);
+        QCOMPARE(data_format(code).steps, steps);
         QCOMPARE(LocoSettings::entry_of_code(code), entry);
         QCOMPARE(LocoSettings::code_of_entry(entry), entry == 5 ? -1 : code + 64);
     }

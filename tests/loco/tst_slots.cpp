@@ -311,27 +311,6 @@ class TestSlots : public QObject {
         QVERIFY(drivers.is_bound(row.driver));
         QCOMPARE(drivers.loco(row.driver).Adr, 3);
     }
-
-    void formatNames_data()
-    {
-        QTest::addColumn<int>("code");
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<int>("steps");
-        const std::tuple<int, const char*, int> rows[] = {
-            {0, "Motorola alt", 14}, {1, "Motorola neu", 14}, {16, "DCC - 14", 14},
-            {17, "DCC - 27", 27},    {18, "DCC - 28", 28},    {19, "DCC - 128", 128},
-            {8, "Selectrix", 31},    {24, "FMZ", 15},         {5, " - ", 0}};
-        for (auto [code, name, steps] : rows)
-            QTest::addRow("%d", code) << code << QString(name) << steps;
-    }
-    void formatNames()
-    {
-        QFETCH(int, code);
-        QFETCH(QString, name);
-        QFETCH(int, steps);
-        QCOMPARE(data_format(code).name, name);
-        QCOMPARE(data_format(code).steps, steps);
-    }
 };
 
 QTEST_GUILESS_MAIN(TestSlots)
