@@ -94,36 +94,32 @@ class TestProgramming : public QObject {
   private slots:
     void requestBytes_data()
     {
-        QTest::addColumn<bool>("write");
         QTest::addColumn<int>("cv");
-        QTest::addColumn<int>("value");
+        QTest::addColumn<int>("value");  // -1: read
         QTest::addColumn<bool>("stray"); // a reply arrives before the request goes out
         QTest::addColumn<QString>("bytes5to10");
-        QTest::newRow("read CV 1") << false << 1 << 0 << false << "71 72 01 00 00 70";
-        QTest::newRow("read CV 200") << false << 200 << 0 << false << "73 72 48 00 00 70";
-        QTest::newRow("read CV 300") << false << 300 << 0 << false << "71 72 2C 01 00 70";
-        QTest::newRow("write 200 to CV 3") << true << 3 << 200 << false << "79 71 03 00 48 70";
-        QTest::newRow("write 255 to CV 1023")
-            << true << 1023 << 255 << false << "7B 71 7F 03 7F 70";
+        QTest::newRow("read CV 1") << 1 << -1 << false << "71 72 01 00 00 70";
+        QTest::newRow("read CV 200") << 200 << -1 << false << "73 72 48 00 00 70";
+        QTest::newRow("read CV 300") << 300 << -1 << false << "71 72 2C 01 00 70";
+        QTest::newRow("write 200 to CV 3") << 3 << 200 << false << "79 71 03 00 48 70";
+        QTest::newRow("write 255 to CV 1023") << 1023 << 255 << false << "7B 71 7F 03 7F 70";
         QTest::newRow("write 9 to CV 3 after a stray reply")
-            << true << 3 << 9 << true << "71 71 03 00 09 70";
+            << 3 << 9 << true << "71 71 03 00 09 70";
     }
     void requestBytes()
     {
-        QFETCH(bool, write);
         QFETCH(int, cv);
         QFETCH(int, value);
         QFETCH(bool, stray);
         QFETCH(QString, bytes5to10);
         Bench b;
         const QString cvText = QString::number(cv);
-        QVERIFY(write ? b.prog.write_one(cvText, QString::number(value)) : b.prog.read_one(cvText));
+        QVERIFY(value < 0 ? b.prog.read_one(cvText)
+                          : b.prog.write_one(cvText, QString::number(value)));
         if (stray)
             b.reply(0);
-        const QByteArray body = QByteArray::fromHex(
-            ("ED 1F 01 5A 56 " + bytes5to10 + " 00 00 00 00 10" + QString(" 00").repeated(14))
-                .toLatin1());
-        QCOMPARE(b.untilRequest(), Enter + " " + ln::hex(ln::frame(body)));
+        const QString request = "ED 1F 01 5A 56 " + bytes5to10 + " 00 00 00 00 10";
+        QCOMPARE(b.untilRequest(), Enter + " " + wire_hex(request + QString(" 00").repeated(14)));
     }
 
     // Failure codes are read through their boxes in answerCodes.
@@ -201,9 +197,8 @@ class TestProgramming : public QObject {
                          : "Keine Antwort auf CV-Schreiben erhalten!")
                 << (read ? " Lese CV 5" : " Schreibe CV 5") << "";
             for (int how : {Replaced, InFlight, Disconnected})
-                QTest::addRow("%s, cut off %d", j.name, how) << j.job << how << ""
-                                                             << "Abbruch"
-                                                             << "";
+                QTest::addRow("%s, cut off %d", j.name, how)
+                    << j.job << how << QString() << QString("Abbruch") << QString();
         }
     }
     void answerCodes()
