@@ -171,8 +171,7 @@ class TestAccessory : public QObject {
     // \x7f Delete, \x1b Escape): the number left and the messages sent.
     void typedEntry_data()
     {
-        QTest::addColumn<bool>("radr");
-        QTest::addColumn<QString>("keys");
+        QTest::addColumn<QString>("keys"); // B and F are Taste_Radr's letters
         QTest::addColumn<QString>("text");
         QTest::addColumn<QStringList>("sent");
         const auto sw = [](int a, int dir) {
@@ -180,11 +179,10 @@ class TestAccessory : public QObject {
                                framedHex(acc::switch_request(a, dir, 0))};
         };
         const auto rm = [](const char* hex) { return QStringList{wire_hex(hex)}; };
-        const auto row = [](const char* name, const char* keys, const char* text, QStringList sent,
-                            bool radr = false) {
-            QTest::newRow(name) << radr << QString(keys) << QString(text) << sent;
+        const auto row = [](const char* name, const char* keys, const char* text,
+                            QStringList sent) {
+            QTest::newRow(name) << QString(keys) << QString(text) << sent;
         };
-        const bool Radr = true;
         row("last four digits stay", "12345", "2345", {});
         row("G: green on, then off", "20G", "20", sw(19, 1));
         row("Backspace, R: red", "123\b\bR", "1", sw(0, 0));
@@ -194,19 +192,19 @@ class TestAccessory : public QObject {
         row("2048", "2048R", "2048", sw(2047, 0));
         row("Escape sends nothing", "5\x1b", "5", {});
         row("second follows the first", "5G6R", "56", sw(4, 1) + sw(55, 0));
-        row("B: sensor 6 occupied", "6B", "6", rm("B2 02 70"), Radr);
-        row("F: sensor 2048 free", "12048F", "2048", rm("B2 7F 67"), Radr);
-        row("sensor 2049 sends nothing", "2049B", "2049", {}, Radr);
-        row("sensor 0 sends nothing", "0F", "0", {}, Radr);
+        row("B: sensor 6 occupied", "6B", "6", rm("B2 02 70"));
+        row("F: sensor 2048 free", "12048F", "2048", rm("B2 7F 67"));
+        row("sensor 2049 sends nothing", "2049B", "2049", {});
+        row("sensor 0 sends nothing", "0F", "0", {});
     }
     void typedEntry()
     {
-        QFETCH(bool, radr);
         QFETCH(QString, keys);
         QFETCH(QString, text);
         QFETCH(QStringList, sent);
         Echoed rig;
         rig.core->req.online = true;
+        const bool radr = keys.contains(QRegularExpression("[BF]"));
         KeyEntry& entry = radr ? rig.core->feedback.Taste_Radr : rig.core->keyboard.Taste_Wadr;
         QSignalSpy hide(&entry, &KeyEntry::hide_window);
         for (QChar c : keys)
