@@ -111,29 +111,28 @@ class TestRoutes : public QObject {
         QTest::addColumn<QStringList>("cells");
         QTest::addColumn<FileRead>("read");
         const FileRead whole = FileRead::Whole, partly = FileRead::Partly;
-        QTest::newRow("missing file")
-            << QByteArray() << 0 << 0 << QStringList() << FileRead::Missing;
-        QTest::newRow("empty file") << QByteArray("") << 0 << 0 << QStringList() << whole;
-        QTest::newRow("short file") << QByteArray("500\r\n200\r\n\" \"\r\n\"\"\r\n\"Ma1-g\"") << 500
-                                    << 200 << QStringList{"1,1= ", "1,3=Ma1-g"} << whole;
-        QTest::newRow("quote inside a cell shifts nothing")
-            << QByteArray("0\r\n0\r\n\"Ma\"1-g\"\r\n\" \"\r\n") << 0 << 0
-            << QStringList{"1,1=Ma\"1-g", "1,2= "} << whole;
-        QTest::newRow("mixed line ends, byte-order mark, empty lines at the end")
-            << QByteArray("\xef\xbb\xbf"
-                          "7\n8\r\"Ma3-r\"\r\n\n\n")
-            << 7 << 8 << QStringList{"1,1=Ma3-r"} << whole;
-        QTest::newRow("unquoted cell is taken as it stands")
-            << QByteArray("7\n8\nMa3-r\n") << 7 << 8 << QStringList{"1,1=Ma3-r"} << partly;
-        QTest::newRow("time that is no number reads as 0")
-            << QByteArray("abc\r\n 200 \r\n\"\"\r\n\" \"\r\n") << 0 << 200 << QStringList{"1,2= "}
-            << partly;
-        QTest::newRow("a line after the last cell")
-            << route_file::format_fs(RouteTable()) + "\"Ma3-r\"\r\n"
-            << 0 << 0 << QStringList() << partly;
-        QTest::newRow("larger than is ever read")
-            << "7\r\n8\r\n\"Ma3-r\"\r\n" + QByteArray(route_file::MaxFileSize, '\n') << 7 << 8
-            << QStringList{"1,1=Ma3-r"} << partly;
+        const auto row = [](const char* name, const QByteArray& content, int magT2, int magT1,
+                            const QStringList& cells, FileRead read) {
+            QTest::newRow(name) << content << magT2 << magT1 << cells << read;
+        };
+        row("missing file", QByteArray(), 0, 0, {}, FileRead::Missing);
+        row("empty file", "", 0, 0, {}, whole);
+        row("short file", "500\r\n200\r\n\" \"\r\n\"\"\r\n\"Ma1-g\"", 500, 200,
+            {"1,1= ", "1,3=Ma1-g"}, whole);
+        row("quote inside a cell shifts nothing", "0\r\n0\r\n\"Ma\"1-g\"\r\n\" \"\r\n", 0, 0,
+            {"1,1=Ma\"1-g", "1,2= "}, whole);
+        row("mixed line ends, byte-order mark, empty lines at the end",
+            "\xef\xbb\xbf"
+            "7\n8\r\"Ma3-r\"\r\n\n\n",
+            7, 8, {"1,1=Ma3-r"}, whole);
+        row("unquoted cell is taken as it stands", "7\n8\nMa3-r\n", 7, 8, {"1,1=Ma3-r"}, partly);
+        row("time that is no number reads as 0", "abc\r\n 200 \r\n\"\"\r\n\" \"\r\n", 0, 200,
+            {"1,2= "}, partly);
+        row("a line after the last cell", route_file::format_fs(RouteTable()) + "\"Ma3-r\"\r\n", 0,
+            0, {}, partly);
+        row("larger than is ever read",
+            "7\r\n8\r\n\"Ma3-r\"\r\n" + QByteArray(route_file::MaxFileSize, '\n'), 7, 8,
+            {"1,1=Ma3-r"}, partly);
     }
     void reading()
     {
