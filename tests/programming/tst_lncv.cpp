@@ -150,8 +150,7 @@ class TestLncv : public QObject {
         rig.sendRaw(sim::LncvModules::answer(1234, 0, 2)); // the module at address 2
         rig.sendRaw(sim::LncvModules::answer(1234, 0, 3)); // a second one: too late
         rig.tick();
-        QCOMPARE(started.size(), 1);
-        QCOMPARE(started.last().at(0).toInt(), 2);
+        QCOMPARE(started, QList<QVariantList>{{2}});
         QCOMPARE(l.LncvModAdr, 2);
         QVERIFY(rig.core->req.idle());
     }
