@@ -10,20 +10,6 @@
 namespace {
 using Action = std::function<void(Rig&, LncvProg&)>;
 
-// The program's last 15-byte request, from its bytes 5..13; none for "".
-QString request(const QString& bytes5to13)
-{
-    if (bytes5to13.isEmpty())
-        return {};
-    return ln::hex(ln::frame(QByteArray::fromHex(("ED 0F 01 05 00 " + bytes5to13).toLatin1())));
-}
-
-QString lastRequest(Rig& rig)
-{
-    rig.tick();
-    return rig.takeWire().right(15 * 3 - 1);
-}
-
 // Echo of the request, then the module's long acknowledge (-1: none).
 void acknowledge(Rig& rig, int code)
 {
@@ -91,7 +77,9 @@ class TestLncv : public QObject {
         Rig rig;
         rig.core->req.online = true;
         action(rig, rig.core->lncv);
-        QCOMPARE(lastRequest(rig), request(bytes5to13));
+        rig.tick(); // the program's last 15-byte request, none for ""
+        const QString sent = bytes5to13.isEmpty() ? "" : wire_hex("ED 0F 01 05 00 " + bytes5to13);
+        QCOMPARE(rig.takeWire().right(15 * 3 - 1), sent);
         QCOMPARE(rig.texts(), box.isEmpty() ? QStringList() : QStringList{box});
     }
 
