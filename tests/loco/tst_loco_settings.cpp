@@ -12,11 +12,6 @@ QByteArray formatAnswer(int adr, int code, int extra = 0)
     return peer_message(0x0B, {adr & 0xFF, adr >> 8, code, extra, 0, 0, 0});
 }
 
-void slotData(Rig& rig, int slot, int stat, int adr)
-{
-    rig.send({0xE7, 0x0E, slot, stat, adr, 0, 0, 0x07, 0, 0, 0, 0, 0});
-}
-
 // Sends what the program put in the buffer, lets the bus echo it; the wire.
 QString sendAndEcho(Rig& rig)
 {
@@ -144,9 +139,9 @@ class TestLocoSettings : public QObject {
         rig.core->req.online = true;
         rig.core->lokDispatch.dispatch(3);
         QCOMPARE(sendAndEcho(rig), wire_hex("BF 00 03"));
-        slotData(rig, 5, 0x33, 4); // another loco's slot: the dispatch waits on
+        rig.send({0xE7, 0x0E, 5, 0x33, 4, 0, 0, 7, 0, 0, 0, 0, 0}); // loco 4's slot: it waits on
         if (stat >= 0)
-            slotData(rig, 7, stat, 3);
+            rig.send({0xE7, 0x0E, 7, stat, 3, 0, 0, 7, 0, 0, 0, 0, 0}); // loco 3 in slot 7
         for (int i = 0; i < 2; ++i) {
             rig.tick(3);
             QCOMPARE(rig.takeWire(), wire_hex(sent[i]));
