@@ -123,10 +123,8 @@ class TestConnection : public QObject {
         // Each request goes out in the tick after the answer to the one before:
         // 20 exchanges and 2 changes of job.
         int ticks = 0;
-        while (connected.isEmpty() && ticks < 200) {
+        for (; connected.isEmpty() && ticks < 200; ++ticks)
             c.rig.run(0.01);
-            ++ticks;
-        }
         QCOMPARE(ticks, 22);
         QStringList expected{kSlot0Read};
         for (int a = 0; a < 16; ++a)
