@@ -43,7 +43,7 @@ struct DriveRow {
 };
 
 struct RequestRow {
-    int stationType, address;
+    int panel, stationType, address;
     QString wire;
     bool slotArrives = false;
     double wait = 0; // 0: only the request
@@ -124,35 +124,35 @@ class TestSlots : public QObject {
         QCOMPARE(shows.size(), 0);
     }
 
-    // The loco request by station type and address; then, for the rows that
-    // wait, the 2 s for the slot or for the format (a box just after).
+    // A panel's loco request by station type and address; then, for the rows
+    // that wait, the 2 s for the slot or for the format (a box just after).
     void locoRequest_data()
     {
         QTest::addColumn<RequestRow>("row");
         const auto row = [](const char* name, RequestRow r) { QTest::newRow(name) << r; };
-        row("type 99", {99, 3, "BF 00 03 43"});
-        row("type 3", {3, 3, "BE 00 03 42"});
-        row("address 200", {1, 200, "BF 01 48 09"});
-        row("address 9999", {2, 9999, "BE 4E 0F 00"});
-        row("identifying: no stale opcode", {-1, 3, ""});
+        row("type 99", {1, 99, 3, "BF 00 03 43"});
+        row("type 3", {1, 3, 3, "BE 00 03 42"});
+        row("address 200", {1, 1, 200, "BF 01 48 09"});
+        row("address 9999", {1, 2, 9999, "BE 4E 0F 00"});
+        row("identifying: no stale opcode", {1, -1, 3, ""});
         const QString noSlot = "Keine Antwort auf Lokanfrage erhalten!";
         const QString noFormat = "Keine Antwort auf LokCfg-Read erhalten!";
-        row("no slot, 2.0 s", {1, 3, "BF 00 03 43", false, 2.0});
-        row("no slot, 2.02 s", {1, 3, "BF 00 03 43", false, 2.02, noSlot});
-        row("no format, 2.0 s", {1, 3, "BF 00 03 43", true, 2.0});
-        row("no format, 2.02 s", {1, 3, "BF 00 03 43", true, 2.02, noFormat});
+        row("no slot, 2.0 s", {0, 1, 3, "BF 00 03 43", false, 2.0});
+        row("no slot, 2.02 s", {0, 1, 3, "BF 00 03 43", false, 2.02, noSlot});
+        row("no format, 2.0 s", {0, 1, 3, "BF 00 03 43", true, 2.0});
+        row("no format, 2.02 s", {0, 1, 3, "BF 00 03 43", true, 2.02, noFormat});
     }
     void locoRequest()
     {
         QFETCH(RequestRow, row);
-        const auto& [stationType, address, wire, slotArrives, wait, text] = row;
+        const auto& [panel, stationType, address, wire, slotArrives, wait, text] = row;
         Rig rig;
         rig.core->req.online = true;
         rig.core->state.StationType = stationType;
-        QVERIFY(rig.core->drivers.acquire(1, address));
+        QVERIFY(rig.core->drivers.acquire(panel, address));
         rig.tick();
         QCOMPARE(rig.takeWire(), wire);
-        QCOMPARE(rig.core->loco.ThrSlot[1], -1);
+        QCOMPARE(rig.core->loco.ThrSlot[size_t(panel)], -1);
         QVERIFY(rig.core->req.ThrBusy); // held, not ended
         if (wait == 0)
             return;
@@ -174,7 +174,7 @@ class TestSlots : public QObject {
         // The next action asks for a loco that has no slot again, and drives one
         // whose format could not be read.
         rig.takeWire();
-        rig.core->drivers.speed(1, 0x10);
+        rig.core->drivers.speed(panel, 0x10);
         rig.tick();
         QCOMPARE(rig.takeWire(), QString(slotArrives ? "A0 04 10 4B" : "BF 00 03 43"));
     }
