@@ -127,7 +127,8 @@ class TestAccessory : public QObject {
         QVERIFY(rig.takeWire().isEmpty());
     }
 
-    // Answer code of the station to every query, and the colour it gives.
+    // Answer code of the station to every query, and the colour it gives; a
+    // station that does not answer ends the poll after 2 s.
     void pollColoursThePage_data()
     {
         QTest::addColumn<int>("code");
@@ -135,6 +136,7 @@ class TestAccessory : public QObject {
         QTest::newRow("30 green") << 0x30 << colour::Green;
         QTest::newRow("50 red") << 0x50 << colour::Red;
         QTest::newRow("10 unchanged") << 0x10 << -1;
+        QTest::newRow("no answer") << 0 << -1;
     }
     void pollColoursThePage()
     {
@@ -145,7 +147,15 @@ class TestAccessory : public QObject {
         Keyboard& kb = rig.core->keyboard;
         QSignalSpy anz(&kb, &Keyboard::kb_anz);
         kb.select_page(1); // second page: addresses 16..31
-        rig.run(1);
+        rig.run(code ? 1 : 2.0);
+        if (!code) {
+            QCOMPARE(rig.core->req.ReqJob, 1); // 2 s are not yet over
+            rig.run(0.1);
+            QCOMPARE(rig.texts(), QStringList{"Keine Antwort auf Mag.Art.Abfrage erhalten!"});
+            QCOMPARE(rig.shown[0].title, QString("Fehler"));
+            QCOMPARE(rig.peer.heard.size(), 1); // the rest of the page is not queried
+            return;
+        }
         QStringList expected;
         for (int a = 16; a < 32; ++a)
             expected << wire_hex(QString::asprintf("BC %02X 00", a));
@@ -157,25 +167,11 @@ class TestAccessory : public QObject {
         QVERIFY(rig.shown.isEmpty());
     }
 
-    void silentStationEndsThePoll()
-    {
-        Echoed rig;
-        rig.peer.switchState = 0;
-        rig.core->keyboard.poll_page();
-        rig.run(2.0);
-        QCOMPARE(rig.core->req.ReqJob, 1); // 2 s are not yet over
-        rig.run(0.1);
-        QCOMPARE(rig.texts(), QStringList{"Keine Antwort auf Mag.Art.Abfrage erhalten!"});
-        QCOMPARE(rig.shown[0].title, QString("Fehler"));
-        QCOMPARE(rig.peer.heard.size(), 1); // the rest of the page is not queried
-    }
-
     // Keys typed into Taste_Wadr or the feedback page's Taste_Radr (\b Backspace,
     // \x7f Delete, \x1b Escape): the number left and the messages sent.
     void typedEntry_data()
     {
-        QTest::addColumn<bool>("radr");
-        QTest::addColumn<QString>("keys");
+        QTest::addColumn<QString>("keys"); // B and F are Taste_Radr's letters
         QTest::addColumn<QString>("text");
         QTest::addColumn<QStringList>("sent");
         const auto sw = [](int a, int dir) {
@@ -183,11 +179,10 @@ class TestAccessory : public QObject {
                                framedHex(acc::switch_request(a, dir, 0))};
         };
         const auto rm = [](const char* hex) { return QStringList{wire_hex(hex)}; };
-        const auto row = [](const char* name, const char* keys, const char* text, QStringList sent,
-                            bool radr = false) {
-            QTest::newRow(name) << radr << QString(keys) << QString(text) << sent;
+        const auto row = [](const char* name, const char* keys, const char* text,
+                            QStringList sent) {
+            QTest::newRow(name) << QString(keys) << QString(text) << sent;
         };
-        const bool Radr = true;
         row("last four digits stay", "12345", "2345", {});
         row("G: green on, then off", "20G", "20", sw(19, 1));
         row("Backspace, R: red", "123\b\bR", "1", sw(0, 0));
@@ -197,37 +192,31 @@ class TestAccessory : public QObject {
         row("2048", "2048R", "2048", sw(2047, 0));
         row("Escape sends nothing", "5\x1b", "5", {});
         row("second follows the first", "5G6R", "56", sw(4, 1) + sw(55, 0));
-        row("B: sensor 6 occupied", "6B", "6", rm("B2 02 70"), Radr);
-        row("F: sensor 2048 free", "12048F", "2048", rm("B2 7F 67"), Radr);
-        row("sensor 2049 sends nothing", "2049B", "2049", {}, Radr);
-        row("sensor 0 sends nothing", "0F", "0", {}, Radr);
+        row("B: sensor 6 occupied", "6B", "6", rm("B2 02 70"));
+        row("F: sensor 2048 free", "12048F", "2048", rm("B2 7F 67"));
+        row("sensor 2049 sends nothing", "2049B", "2049", {});
+        row("sensor 0 sends nothing", "0F", "0", {});
     }
     void typedEntry()
     {
-        QFETCH(bool, radr);
         QFETCH(QString, keys);
         QFETCH(QString, text);
         QFETCH(QStringList, sent);
         Echoed rig;
         rig.core->req.online = true;
+        const bool radr = keys.contains(QRegularExpression("[BF]"));
         KeyEntry& entry = radr ? rig.core->feedback.Taste_Radr : rig.core->keyboard.Taste_Wadr;
         QSignalSpy hide(&entry, &KeyEntry::hide_window);
         for (QChar c : keys)
             entry.keydown(c == u'\x7f' ? KeyEntry::Delete : c.unicode());
-        rig.run(2);
+        rig.run(0.2); // a switch pauses before its off message
+        QCOMPARE(rig.peer.heard, sent.mid(0, 1));
+        rig.run(0.1);
+        QCOMPARE(rig.peer.heard.mid(0, 2), sent.mid(0, 2));
+        rig.run(1.7);
         QCOMPARE(entry.text(), text);
         QCOMPARE(rig.peer.heard, sent);
         QCOMPARE(hide.size(), keys.count(QRegularExpression("[A-Z\\x1b]")));
-    }
-
-    void typedSwitchPausesBeforeTheOffMessage()
-    {
-        Echoed rig;
-        rig.core->keyboard.switch_pulse(20, 1);
-        rig.run(0.2);
-        QCOMPARE(rig.peer.heard.size(), 1);
-        rig.run(0.1);
-        QCOMPARE(rig.peer.heard.size(), 2);
     }
 };
 

@@ -1,12 +1,12 @@
 #include "core/file_io.h"
+#include "core/shell.h"
 #include "routes/route_cells.h"
 #include "routes/route_file.h"
 #include "support/data_files.h"
 #include "support/rig.h"
 
-#include <QDir>
-#include <QSignalSpy>
 #include <QtTest>
+#include <future>
 
 namespace {
 // A core, not yet started, on a fresh data folder (or a path inside it);
@@ -60,6 +60,8 @@ class TestApplication : public QObject {
         QTest::newRow("one line") << QByteArray("2\r\n") << 3 << "1";
         QTest::newRow("binary garbage") << QByteArray("\x01\xff\x00\x80", 4) << 3 << "1";
     }
+    // Start reads conf.dat, locks the windows until a connection and knows
+    // no station and no loco yet.
     void confAtStart()
     {
         QFETCH(QByteArray, content);
@@ -68,61 +70,93 @@ class TestApplication : public QObject {
         Core c;
         if (!content.isNull())
             QVERIFY(save_file(c.dir.filePath("conf.dat"), content, nullptr));
+        QSignalSpy lock(&c.app, &Application::lock_ui);
+        QSignalSpy station(&c.app.state, &StationState::station_changed);
         c.app.start();
         QCOMPARE(c.app.state.IfType, ifType);
         QCOMPARE(c.app.state.ComPortNr, port);
         QCOMPARE(c.boxes, QStringList());
+        QCOMPARE(lock, (QList<QVariantList>{{true}}));
+        QCOMPARE(station.size(), 1);
+        QCOMPARE(c.app.state.StationType, 99);
+        QCOMPARE(c.app.loco.ThrLoco[1].Adr, -1); // no loco: a free slot (address 0) binds nothing
+        QVERIFY(!c.app.MainTimer.isActive());
         c.app.end_program();
         // Neither start nor end writes it, and nothing is sent before connecting.
         QCOMPARE(c.file("conf.dat"), content.isNull() ? "<none>" : content);
         QCOMPARE(c.ports.a.written(), QByteArray());
     }
 
-    void confRoundTrip_data()
+    // save_conf writes back the file start read, in its case; a data folder
+    // that cannot be made is reported, and what stands in its way stays.
+    void confSaved_data()
     {
-        QTest::addColumn<QString>("fileName");
-        QTest::newRow("lower case") << "conf.dat";
-        QTest::newRow("other case is found") << "CONF.DAT";
+        QTest::addColumn<QString>("folder");   // of the program's files, in the temporary one
+        QTest::addColumn<QString>("fileName"); // written there before the start
+        QTest::newRow("lower case") << "" << "conf.dat";
+        QTest::newRow("other case is found") << "" << "CONF.DAT";
+        QTest::newRow("a file in the way of the folder") << "Conf" << "Conf";
     }
-    void confRoundTrip()
+    void confSaved()
     {
+        QFETCH(QString, folder);
         QFETCH(QString, fileName);
-        Core c;
+        const bool saved = folder.isEmpty();
+        Core c(folder);
         QVERIFY(save_file(c.dir.filePath(fileName), "1\r\n1\r\n", nullptr));
         c.app.start();
-        QCOMPARE(c.app.state.IfType, 1);
+        QCOMPARE(c.app.state.IfType, saved ? 1 : 3);
         c.app.state.IfType = 2;
         c.app.state.ComPortNr = "COM7";
-        QVERIFY(c.app.save_conf());
-        QCOMPARE(c.file(fileName), "2\r\nCOM7\r\n");
+        QCOMPARE(c.app.save_conf(), saved);
+        QCOMPARE(c.file(fileName), saved ? "2\r\nCOM7\r\n" : "1\r\n1\r\n");
         QCOMPARE(QDir(c.dir.path()).entryList(QDir::Files).size(), 1);
+        QCOMPARE(c.boxes.size(), saved ? 0 : 1);
+        if (!saved)
+            QVERIFY(c.boxes[0].startsWith("conf.dat konnte nicht geschrieben werden: "));
     }
 
-    void unwritableConfIsReported()
+    // Data files that are not regular files (a FIFO left behind, a folder of
+    // the same name) count as missing instead of hanging start-up or the help.
+    void nonRegularFileCountsAsMissing_data()
     {
-        Core c("Conf");
-        QVERIFY(save_file(c.dir.filePath("Conf"), "not a folder", nullptr));
-        c.app.start();
-        QVERIFY(!c.app.save_conf());
-        QCOMPARE(c.boxes.size(), 1);
-        QVERIFY(c.boxes[0].startsWith("conf.dat konnte nicht geschrieben werden: "));
-        QCOMPARE(c.file("Conf"), "not a folder");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("kind");
+        for (const char* name : {"conf.dat", "zk.dat", "Hilfe.txt"})
+            for (const char* kind : {"fifo", "folder"})
+                QTest::addRow("%s %s", name, kind) << name << kind;
     }
-
-    void startValuesAndLock()
+    void nonRegularFileCountsAsMissing()
     {
-        Core c;
-        Application& core = c.app;
-        QSignalSpy lock(&core, &Application::lock_ui);
-        QSignalSpy station(&core.state, &StationState::station_changed);
-        core.start();
-        QCOMPARE(lock, (QList<QVariantList>{{true}}));
-        QCOMPARE(station.size(), 1);
-        QCOMPARE(core.state.StationType, 99);
-        QCOMPARE(core.loco.ThrLoco[1].Adr, -1); // no loco: a free slot (address 0) binds nothing
-        QVERIFY(!core.MainTimer.isActive());
-    }
+        QFETCH(QString, name);
+        QFETCH(QString, kind);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(name);
+        if (kind == "folder")
+            QVERIFY(QDir().mkpath(path));
+        else if (QProcess::execute("mkfifo", {path}) != 0)
+            QSKIP("no mkfifo here");
 
+        // Read on another thread: should it block in open(), a writer frees it
+        // and the test fails instead of hanging.
+        auto reading = std::async(std::launch::async, [&] {
+            FakeClock clock;
+            MemoryPort port;
+            Application core(clock, port, dir.path());
+            core.start();
+            return QString("%1 %2 %3")
+                .arg(core.state.IfType)
+                .arg(core.state.ComPortNr)
+                .arg(read_help(core.data.file("Hilfe.txt")).size());
+        });
+        if (reading.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+            QFile writer(path);
+            writer.open(QIODevice::WriteOnly);
+            reading.wait();
+            QFAIL("reading waited on a file that is no regular file");
+        }
+        QCOMPARE(reading.get(), QString("3 1 0")); // the defaults, no help lines
+    }
     // FS.DAT and zk.dat from start to "Beenden": whatever their line ends,
     // and never lost when they could not be read whole.
     void dataFilesFromStartToEnd_data()

@@ -1,8 +1,7 @@
+#include "sim/sim_bench.h"
 #include "support/rig.h"
 #include "support/scripted_station.h"
 
-#include <QFile>
-#include <QSignalSpy>
 #include <QtTest>
 
 namespace {
@@ -10,11 +9,6 @@ const char* kType1 = "E7 0E 00 00 00 02 00 07 00 00 00 5A 56";
 const char* kType2Off = "E7 0E 00 00 00 03 00 06 00 00 00 5A 56";
 const char* kType3 = "E7 0E 00 02 42 03 00 07 00 00 15 5A 56";
 const char* kOther = "E7 0E 00 00 00 04 00 07 00 00 00 5A 56";
-
-QByteArray frameHex(const char* text)
-{
-    return ln::frame(QByteArray::fromHex(QByteArray(text).replace(' ', "")));
-}
 
 const QString kSlot0Read = "BB 00 00";
 const QString kSerialReq = "ED 0F 01 5A 56 07 00 00 00 00 00 00 00 00";
@@ -24,7 +18,7 @@ const QString kVersionReq = "ED 0F 01 5A 56 06 00 00 00 00 00 00 00 00";
 struct Connected {
     explicit Connected(int ifType = 3) : rig(ifType), station(rig.bus)
     {
-        station.answer(kSlot0Read, frameHex(kType2Off));
+        station.answer(kSlot0Read, framed(kType2Off));
         station.answer(kSerialReq, peer_message(0x09, {0x00, 0x00, 0x01, 0x23, 0x45, 0, 0}));
         station.answer(kVersionReq, peer_message(0x08, {0x00, 0x20, 0, 0, 0, 0, 0}));
         rig.station = [this] { station.poll(); };
@@ -54,28 +48,26 @@ class TestConnection : public QObject {
         QTest::addColumn<QString>("answer"); // empty: no answer
         QTest::addColumn<int>("type");
         QTest::addColumn<int>("power");
-        QTest::addColumn<QStringList>("messages");
-        QTest::newRow("type 1, power on") << kType1 << 1 << 1 << QStringList{};
-        QTest::newRow("type 2, power off") << kType2Off << 2 << 0 << QStringList{};
-        QTest::newRow("type 3") << kType3 << 3 << 1 << QStringList{};
-        QTest::newRow("other identity") << kOther << 99 << 1 << QStringList{};
-        // Silent to the slot-0 read and the version request.
-        QTest::newRow("no answers") << "" << 99 << -1
-                                    << QStringList{"Keine Antwort auf Slot 0 Anfrage erhalten!",
-                                                   "Keine Antwort Anfrage Seriennummer erhalten!"};
+        QTest::newRow("type 1, power on") << kType1 << 1 << 1;
+        QTest::newRow("type 2, power off") << kType2Off << 2 << 0;
+        QTest::newRow("type 3") << kType3 << 3 << 1;
+        QTest::newRow("other identity") << kOther << 99 << 1;
+        QTest::newRow("no answers") << "" << 99 << -1;
     }
     void identification()
     {
         QFETCH(QString, answer);
         QFETCH(int, type);
         QFETCH(int, power);
-        QFETCH(QStringList, messages);
+        // Silent to the slot-0 read and the version request: each is told.
+        const QStringList silent{"Keine Antwort auf Slot 0 Anfrage erhalten!",
+                                 "Keine Antwort Anfrage Seriennummer erhalten!"};
         Connected c;
         if (answer.isEmpty()) {
             c.station.forget(kSlot0Read);
             c.station.forget(kVersionReq);
         } else {
-            c.station.answer(kSlot0Read, frameHex(answer.toLatin1()));
+            c.station.answer(kSlot0Read, framed(answer));
         }
         QSignalSpy powerShown(&c.rig.core->state, &StationState::power_shown);
         c.conn().connect_port("4");
@@ -84,7 +76,7 @@ class TestConnection : public QObject {
         c.rig.run(3);
         QCOMPARE(c.rig.core->state.StationType, type);
         QCOMPARE(powerShown.isEmpty() ? -1 : powerShown.last()[0].toInt(), power);
-        QCOMPARE(c.rig.texts(), messages);
+        QCOMPARE(c.rig.texts(), answer.isEmpty() ? silent : QStringList{});
         // Unknown or silent stations still leave a usable connection.
         QCOMPARE(c.conn().state(), Connection::State::Connected);
         QCOMPARE(c.conf(), QString("3\r\n4\r\n"));
@@ -131,10 +123,8 @@ class TestConnection : public QObject {
         // Each request goes out in the tick after the answer to the one before:
         // 20 exchanges and 2 changes of job.
         int ticks = 0;
-        while (connected.isEmpty() && ticks < 200) {
+        for (; connected.isEmpty() && ticks < 200; ++ticks)
             c.rig.run(0.01);
-            ++ticks;
-        }
         QCOMPARE(ticks, 22);
         QStringList expected{kSlot0Read};
         for (int a = 0; a < 16; ++a)
@@ -209,19 +199,21 @@ class TestConnection : public QObject {
     }
 
     // "Trennen", or the port vanishes (cable pulled): the same state afterwards.
+    // A run against the virtual station leaves conf.dat alone.
     void endOfConnection_data()
     {
         QTest::addColumn<bool>("vanish");
-        QTest::addColumn<QStringList>("texts");
-        QTest::newRow("Trennen") << false << QStringList{};
-        QTest::newRow("port vanishes")
-            << true << QStringList{"Port " + port_device("1") + ": Input/output error"};
+        QTest::addColumn<bool>("keepConf");
+        QTest::newRow("Trennen") << false << false;
+        QTest::newRow("port vanishes") << true << false;
+        QTest::newRow("virtual station") << false << true;
     }
     void endOfConnection()
     {
         QFETCH(bool, vanish);
-        QFETCH(QStringList, texts);
+        QFETCH(bool, keepConf);
         Connected c;
+        c.rig.core->keepConf = keepConf;
         c.conn().connect_port("1");
         c.rig.run(2);
         QSignalSpy lock(c.rig.core.get(), &Application::lock_ui);
@@ -238,8 +230,9 @@ class TestConnection : public QObject {
         QVERIFY(!c.rig.port.isOpen());
         QVERIFY(!c.rig.core->MainTimer.isActive());
         c.rig.run(1); // no ticks, no further boxes
-        QCOMPARE(c.rig.texts(), texts);
-        QCOMPARE(c.conf(), QString("3\r\n1\r\n")); // only a connection writes it
+        const QString lost = "Port " + port_device("1") + ": Input/output error";
+        QCOMPARE(c.rig.texts(), vanish ? QStringList{lost} : QStringList{});
+        QCOMPARE(c.conf(), keepConf ? QString() : "3\r\n1\r\n"); // only a connection writes it
         c.conn().connect_port("1");
         c.rig.run(2);
         QCOMPARE(c.conn().state(), Connection::State::Connected);
@@ -293,16 +286,6 @@ class TestConnection : public QObject {
         QVERIFY(c.rig.takeWire().startsWith(wire_hex(kSlot0Read)));
         c.rig.port.vanish("Input/output error"); // lost again once connected: told again
         QCOMPARE(c.rig.texts().size(), 2);
-    }
-
-    void virtualStationRunLeavesConfAlone()
-    {
-        Connected c;
-        c.rig.core->keepConf = true;
-        c.conn().connect_port("Simulator");
-        c.rig.run(2);
-        QCOMPARE(c.conn().state(), Connection::State::Connected);
-        QCOMPARE(c.conf(), QString());
     }
 
     // Zentrova 1: a break of 1 s, then set-up texts each answered by "OK]";

@@ -5,7 +5,6 @@
 #include "sim/lncv_modules.h"
 #include "support/station_rig.h"
 
-#include <QSignalSpy>
 #include <QtTest>
 
 namespace {
@@ -29,16 +28,6 @@ QString shown_loco(const PxView& v)
     return QStringList{v.ladr, v.fst, lamps, QString::number(v.dir),
                        v.entryOpen ? "open" : "closed"}
         .join(' ');
-}
-
-// Window 1 of device 5, given loco 78, which has slot 2 and runs with 28 steps.
-void bindLoco78(Rig& rig)
-{
-    rig.sendRaw(sim::LncvModules::answer(Pultrix::Article, 0, 5));
-    rig.core->pultrix.ok_clicked(1, "78");
-    rig.send({0xE7, 0x0E, 0x02, 0x33, 78, 0, 0, 0x07, 0, 0, 0, 0, 0});
-    rig.sendRaw(peer_message(0x0B, {78, 0, 0x12, 0, 0, 0, 0}));
-    rig.tick();
 }
 } // namespace
 
@@ -124,8 +113,12 @@ class TestPultrix : public QObject {
     {
         QFETCH(QByteArray, message);
         QFETCH(QString, shown);
-        Rig rig;
-        bindLoco78(rig);
+        Rig rig; // window 1 of device 5 given loco 78, in slot 2 with 28 steps
+        rig.sendRaw(sim::LncvModules::answer(Pultrix::Article, 0, 5));
+        rig.core->pultrix.ok_clicked(1, "78");
+        rig.send({0xE7, 0x0E, 0x02, 0x33, 78, 0, 0, 0x07, 0, 0, 0, 0, 0});
+        rig.sendRaw(peer_message(0x0B, {78, 0, 0x12, 0, 0, 0, 0}));
+        rig.tick();
         QSignalSpy shows(&rig.core->pultrix, &Pultrix::px_show);
         rig.sendRaw(message);
         rig.tick();

@@ -1,7 +1,6 @@
 #include "sim/sim_bench.h"
 #include "support/station_rig.h"
 
-#include <QSignalSpy>
 #include <QtTest>
 
 namespace {
@@ -42,13 +41,23 @@ struct DriveRow {
     QString script, wire, got;
     QStringList texts;
 };
+
+struct RequestRow {
+    int panel, stationType, address;
+    QString wire;
+    bool slotArrives = false;
+    double wait = 0; // 0: only the request
+    QString text = {};
+};
 } // namespace
 Q_DECLARE_METATYPE(DriveRow)
+Q_DECLARE_METATYPE(RequestRow)
 
 class TestSlots : public QObject {
     Q_OBJECT
   private slots:
-    // Messages from the bus, then the fields of one slot.
+    // Messages from the bus, then the fields of one slot. Panel 1 was blanked
+    // by typing (it holds 0): no slot binds it, not even a free one.
     void handlers_data()
     {
         QTest::addColumn<QByteArrayList>("messages");
@@ -94,6 +103,8 @@ class TestSlots : public QObject {
         row("direction toggle", {f({0xA1, 5, 0x11}), toggle(0, 5)}, 5, "Dirf=31");
         row("toggle twice", {toggle(0, 5), toggle(0, 5)}, 5, "");
         row("toggle slot above 127", {toggle(1, 2)}, 2, "");
+        // A slot no panel shows changes the table only, also a free one.
+        row("free slot", {slotData(12, 0), f({0xA0, 20, 0x50})}, 20, "Spd=50");
     }
     void handlers()
     {
@@ -101,51 +112,71 @@ class TestSlots : public QObject {
         QFETCH(int, slot);
         QFETCH(QString, fields);
         Rig rig;
+        Slots& s = rig.core->loco;
+        s.ThrLoco[1].Adr = 0;
+        QSignalSpy shows(&rig.core->drivers, &Drivers::changed);
         for (const QByteArray& m : messages)
             rig.sendRaw(m);
         rig.tick();
-        QCOMPARE(::fields(rig.core->loco.SlotData[size_t(slot)]), fields);
-        QCOMPARE(rig.core->loco.SlotData[Slots::Blank].Adr, 0);
-    }
-
-    // A panel blanked by typing holds 0: a free slot must not bind it. A
-    // slot no panel shows changes the table only.
-    void freeSlotBindsNoBlankedPanel()
-    {
-        Rig rig;
-        Slots& s = rig.core->loco;
-        QSignalSpy shows(&rig.core->drivers, &Drivers::changed);
-        s.ThrLoco[1].Adr = 0;
-        rig.sendRaw(slotData(12, 0) + ln::frame({0xA0, 20, 0x50}));
+        QCOMPARE(::fields(s.SlotData[size_t(slot)]), fields);
+        QCOMPARE(s.SlotData[Slots::Blank].Adr, 0);
         QCOMPARE(s.ThrSlot[1], -1);
-        QCOMPARE(s.SlotData[20].Spd, 0x50);
         QCOMPARE(shows.size(), 0);
     }
 
-    void requestOpcodeByStationType_data()
+    // A panel's loco request by station type and address; then, for the rows
+    // that wait, the 2 s for the slot or for the format (a box just after).
+    void locoRequest_data()
     {
-        QTest::addColumn<int>("stationType");
-        QTest::addColumn<int>("address");
-        QTest::addColumn<QString>("wire");
-        QTest::newRow("type 99") << 99 << 3 << "BF 00 03 43";
-        QTest::newRow("type 3") << 3 << 3 << "BE 00 03 42";
-        QTest::newRow("address 200") << 1 << 200 << "BF 01 48 09";
-        QTest::newRow("address 9999") << 2 << 9999 << "BE 4E 0F 00";
-        QTest::newRow("identifying: no stale opcode") << -1 << 3 << "";
+        QTest::addColumn<RequestRow>("row");
+        const auto row = [](const char* name, RequestRow r) { QTest::newRow(name) << r; };
+        row("type 99", {1, 99, 3, "BF 00 03 43"});
+        row("type 3", {1, 3, 3, "BE 00 03 42"});
+        row("address 200", {1, 1, 200, "BF 01 48 09"});
+        row("address 9999", {1, 2, 9999, "BE 4E 0F 00"});
+        row("identifying: no stale opcode", {1, -1, 3, ""});
+        const QString noSlot = "Keine Antwort auf Lokanfrage erhalten!";
+        const QString noFormat = "Keine Antwort auf LokCfg-Read erhalten!";
+        row("no slot, 2.0 s", {0, 1, 3, "BF 00 03 43", false, 2.0});
+        row("no slot, 2.02 s", {0, 1, 3, "BF 00 03 43", false, 2.02, noSlot});
+        row("no format, 2.0 s", {0, 1, 3, "BF 00 03 43", true, 2.0});
+        row("no format, 2.02 s", {0, 1, 3, "BF 00 03 43", true, 2.02, noFormat});
     }
-    void requestOpcodeByStationType()
+    void locoRequest()
     {
-        QFETCH(int, stationType);
-        QFETCH(int, address);
-        QFETCH(QString, wire);
+        QFETCH(RequestRow, row);
+        const auto& [panel, stationType, address, wire, slotArrives, wait, text] = row;
         Rig rig;
         rig.core->req.online = true;
         rig.core->state.StationType = stationType;
-        QVERIFY(rig.core->drivers.acquire(1, address));
+        QVERIFY(rig.core->drivers.acquire(panel, address));
         rig.tick();
         QCOMPARE(rig.takeWire(), wire);
-        QCOMPARE(rig.core->loco.ThrSlot[1], -1);
+        QCOMPARE(rig.core->loco.ThrSlot[size_t(panel)], -1);
         QVERIFY(rig.core->req.ThrBusy); // held, not ended
+        if (wait == 0)
+            return;
+        rig.echo();
+        if (slotArrives) {
+            rig.sendRaw(slotData(4, 3));
+            rig.tick(2);
+            rig.echo();
+        }
+        rig.tick();
+        rig.clock.advance(wait);
+        rig.tick();
+        QCOMPARE(rig.texts(), text.isEmpty() ? QStringList{} : QStringList{text});
+        QCOMPARE(rig.core->req.ReqJob, text.isEmpty() ? 30 : 0);
+        QCOMPARE(rig.core->req.ThrBusy, text.isEmpty()); // released when the job ends
+        if (text.isEmpty())
+            return;
+        QCOMPARE(rig.shown[0].title, QString("Fehler"));
+        // The next action asks for a loco that has no slot again, and drives one
+        // whose format could not be read.
+        rig.takeWire();
+        rig.core->drivers.speed(panel, 0x10);
+        rig.tick();
+        QCOMPARE(rig.takeWire(), QString(slotArrives ? "A0 04 10 4B" : "BF 00 03 43"));
     }
 
     // Binding reads the format and sends nothing else; answers are told by
@@ -279,72 +310,6 @@ class TestSlots : public QObject {
         QCOMPARE(rig.texts(), row.texts);
         QVERIFY(drivers.is_bound(row.driver));
         QCOMPARE(drivers.loco(row.driver).Adr, 3);
-    }
-
-    void requestTimeouts_data()
-    {
-        QTest::addColumn<bool>("slotArrives");
-        QTest::addColumn<double>("wait");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("no slot, 2.0 s") << false << 2.0 << "";
-        QTest::newRow("no slot, 2.02 s")
-            << false << 2.02 << "Keine Antwort auf Lokanfrage erhalten!";
-        QTest::newRow("no format, 2.0 s") << true << 2.0 << "";
-        QTest::newRow("no format, 2.02 s")
-            << true << 2.02 << "Keine Antwort auf LokCfg-Read erhalten!";
-    }
-    void requestTimeouts()
-    {
-        QFETCH(bool, slotArrives);
-        QFETCH(double, wait);
-        QFETCH(QString, text);
-        Rig rig;
-        rig.core->req.online = true;
-        rig.core->state.StationType = 1;
-        rig.core->drivers.acquire(0, 3);
-        rig.tick();
-        rig.echo();
-        if (slotArrives) {
-            rig.sendRaw(slotData(4, 3));
-            rig.tick(2);
-            rig.echo();
-        }
-        rig.tick();
-        rig.clock.advance(wait);
-        rig.tick();
-        QCOMPARE(rig.texts(), text.isEmpty() ? QStringList{} : QStringList{text});
-        QCOMPARE(rig.core->req.ReqJob, text.isEmpty() ? 30 : 0);
-        QCOMPARE(rig.core->req.ThrBusy, text.isEmpty()); // released when the job ends
-        if (text.isEmpty())
-            return;
-        QCOMPARE(rig.shown[0].title, QString("Fehler"));
-        // The next action asks for a loco that has no slot again, and drives one
-        // whose format could not be read.
-        rig.takeWire();
-        rig.core->drivers.speed(0, 0x10);
-        rig.tick();
-        QCOMPARE(rig.takeWire(), QString(slotArrives ? "A0 04 10 4B" : "BF 00 03 43"));
-    }
-
-    void formatNames_data()
-    {
-        QTest::addColumn<int>("code");
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<int>("steps");
-        const std::tuple<int, const char*, int> rows[] = {
-            {0, "Motorola alt", 14}, {1, "Motorola neu", 14}, {16, "DCC - 14", 14},
-            {17, "DCC - 27", 27},    {18, "DCC - 28", 28},    {19, "DCC - 128", 128},
-            {8, "Selectrix", 31},    {24, "FMZ", 15},         {5, " - ", 0}};
-        for (auto [code, name, steps] : rows)
-            QTest::addRow("%d", code) << code << QString(name) << steps;
-    }
-    void formatNames()
-    {
-        QFETCH(int, code);
-        QFETCH(QString, name);
-        QFETCH(int, steps);
-        QCOMPARE(data_format(code).name, name);
-        QCOMPARE(data_format(code).steps, steps);
     }
 };
 

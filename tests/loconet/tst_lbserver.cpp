@@ -7,7 +7,6 @@
 #include "loconet/lb_server.h"
 #include "support/rig.h"
 
-#include <QSignalSpy>
 #include <QTcpSocket>
 #include <QtTest>
 #include <memory>

@@ -2,7 +2,6 @@
 #include "loconet/trace.h"
 #include "support/rig.h"
 
-#include <QTemporaryFile>
 #include <QtTest>
 #include <cerrno>
 
@@ -41,34 +40,29 @@ class TestLink : public QObject {
         QTest::addColumn<int>("bad");
         const QByteArray off = ln::frame({0x82}), on = ln::frame({0x83}),
                          report = ln::frame({0xB2, 5, 0x30});
-        QTest::newRow("data byte before any opcode")
-            << "\x12\x34" + off << QStringList{"82 7D"} << 0;
-        QTest::newRow("new opcode abandons message")
-            << report.left(3) + off << QStringList{"82 7D"} << 0;
+        const auto row = [](const char* name, const QByteArray& bytes, const QStringList& messages,
+                            int bad = 0) { QTest::newRow(name) << bytes << messages << bad; };
+        row("data byte before any opcode", "\x12\x34" + off, {"82 7D"});
+        row("new opcode abandons message", report.left(3) + off, {"82 7D"});
         const QByteArray slot = ln::frame({0xE7, 0x0E, 3, 0, 5, 0, 0x20, 7, 0, 0, 0, 0, 0});
-        QTest::newRow("slot data complete after 14 bytes")
-            << slot << QStringList{ln::hex(slot)} << 0;
-        QTest::newRow("length byte 0 ignored to next opcode")
-            << QByteArray::fromHex("E700030005") + on << QStringList{"83 7C"} << 0;
-        QTest::newRow("length byte above 64 ignored")
-            << QByteArray::fromHex("E741030005") + on << QStringList{"83 7C"} << 0;
-        QTest::newRow("length 1 never completes")
-            << QByteArray::fromHex("E701") + QByteArray(200, '\x11') + off << QStringList{"82 7D"}
-            << 0;
-        QTest::newRow("unfinished at the end of a read")
-            << report + report.left(2) << QStringList{ln::hex(report)} << 0;
+        row("slot data complete after 14 bytes", slot, {ln::hex(slot)});
+        row("length byte 0 ignored to next opcode", QByteArray::fromHex("E700030005") + on,
+            {"83 7C"});
+        row("length byte above 64 ignored", QByteArray::fromHex("E741030005") + on, {"83 7C"});
+        row("length 1 never completes", QByteArray::fromHex("E701") + QByteArray(200, '\x11') + off,
+            {"82 7D"});
+        row("unfinished at the end of a read", report + report.left(2), {ln::hex(report)});
         QByteArray corrupt = report;
         corrupt[1] = 6;
-        QTest::newRow("bad checksum refused") << corrupt + off << QStringList{"82 7D"} << 1;
-        QTest::newRow("busy message not dispatched")
-            << ln::frame({0x81}) + off << QStringList{"82 7D"} << 0;
+        row("bad checksum refused", corrupt + off, {"82 7D"}, 1);
+        row("busy message not dispatched", ln::frame({0x81}) + off, {"82 7D"});
         QByteArray burst;
         QStringList all;
         for (int s = 0; s < 1000; ++s) {
             burst += ln::frame({0xB2, s & 0x7F, 0x10 | (s >> 7)});
             all << ln::hex(burst.right(4));
         }
-        QTest::newRow("1000 reports in one read") << burst << all << 0;
+        row("1000 reports in one read", burst, all);
     }
     void assembly()
     {
@@ -117,17 +111,16 @@ class TestLink : public QObject {
     {
         QTest::addColumn<bool>("ctsOff");
         QTest::addColumn<double>("wait");
-        QTest::addColumn<bool>("givenUp");
-        QTest::newRow("no echo, exactly 3 s") << false << 3.0 << false;
-        QTest::newRow("no echo, 3.01 s") << false << 3.01 << true;
-        QTest::newRow("CTS off 3 s") << true << 3.0 << false;
-        QTest::newRow("CTS off 3.01 s") << true << 3.01 << true;
+        QTest::newRow("no echo, exactly 3 s") << false << 3.0;
+        QTest::newRow("no echo, 3.01 s") << false << 3.01;
+        QTest::newRow("CTS off 3 s") << true << 3.0;
+        QTest::newRow("CTS off 3.01 s") << true << 3.01;
     }
     void giveUp()
     {
         QFETCH(bool, ctsOff);
         QFETCH(double, wait);
-        QFETCH(bool, givenUp);
+        const bool givenUp = wait > 3.0;
         Rig rig(ctsOff ? 1 : 3);
         rig.port.setCts(!ctsOff);
         rig.core->link.put({0xBB, 0x00, 0x00});
@@ -204,10 +197,7 @@ class TestLink : public QObject {
         row("BF, B4 for BE", bf, b4(0x3E, 0), noSlot);
         row("BE, B4 for BF", "BE 00 03", b4(0x3F, 0), noSlot);
         const auto cmd = [](int c, const char* sig = "5A 56") {
-            return QString("ED 0F 01 %1 %2 00 00 00 00 00 00 00 00")
-                .arg(sig)
-                .arg(c, 2, 16, QChar('0'))
-                .toUpper();
+            return QString::asprintf("ED 0F 01 %s %02X 00 00 00 00 00 00 00 00", sig, c);
         };
         row("SO write ok", cmd(1), b4(0x6D, 0x7F), "", 0x7F);
         row("SO write refused", cmd(1), b4(0x6D, 0), "Fehler: SO schreiben", 0, refused);

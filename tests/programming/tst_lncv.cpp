@@ -5,25 +5,10 @@
 #include "sim/lncv_modules.h"
 #include "support/rig.h"
 
-#include <QSignalSpy>
 #include <QtTest>
 
 namespace {
 using Action = std::function<void(Rig&, LncvProg&)>;
-
-// The program's last 15-byte request, from its bytes 5..13; none for "".
-QString request(const QString& bytes5to13)
-{
-    if (bytes5to13.isEmpty())
-        return {};
-    return ln::hex(ln::frame(QByteArray::fromHex(("ED 0F 01 05 00 " + bytes5to13).toLatin1())));
-}
-
-QString lastRequest(Rig& rig)
-{
-    rig.tick();
-    return rig.takeWire().right(15 * 3 - 1);
-}
 
 // Echo of the request, then the module's long acknowledge (-1: none).
 void acknowledge(Rig& rig, int code)
@@ -92,7 +77,9 @@ class TestLncv : public QObject {
         Rig rig;
         rig.core->req.online = true;
         action(rig, rig.core->lncv);
-        QCOMPARE(lastRequest(rig), request(bytes5to13));
+        rig.tick(); // the program's last 15-byte request, none for ""
+        const QString sent = bytes5to13.isEmpty() ? "" : wire_hex("ED 0F 01 05 00 " + bytes5to13);
+        QCOMPARE(rig.takeWire().right(15 * 3 - 1), sent);
         QCOMPARE(rig.texts(), box.isEmpty() ? QStringList() : QStringList{box});
     }
 
@@ -151,8 +138,7 @@ class TestLncv : public QObject {
         rig.sendRaw(sim::LncvModules::answer(1234, 0, 2)); // the module at address 2
         rig.sendRaw(sim::LncvModules::answer(1234, 0, 3)); // a second one: too late
         rig.tick();
-        QCOMPARE(started.size(), 1);
-        QCOMPARE(started.last().at(0).toInt(), 2);
+        QCOMPARE(started, QList<QVariantList>{{2}});
         QCOMPARE(l.LncvModAdr, 2);
         QVERIFY(rig.core->req.idle());
     }

@@ -7,9 +7,6 @@
 #include "sim/virtual_station.h"
 #include "support/rig.h"
 
-#include <QDateTime>
-#include <QLocale>
-#include <QSignalSpy>
 #include <QtTest>
 
 namespace {
@@ -54,26 +51,16 @@ struct Bench {
         rig.send({0xE7, 0x0E, slot, 0x28, pstat, 0, 0, 0x0F, cvh, cvl, data, 0, 0});
         rig.tick(3);
     }
-    // How often the buttons were given back since the start.
-    int releases() const
-    {
-        return int(std::count_if(buttons.begin(), buttons.end(),
-                                 [](const QList<QVariant>& a) { return a.at(0).toBool(); }));
-    }
 };
 
 // The core against the virtual station's decoder; the CVs it was asked for.
-struct Track {
-    Rig rig;
+struct Track : Bench {
     sim::VirtualStation station{rig.bus, rig.clock};
-    Programming& prog = rig.core->prog;
     QList<int> requested;
     std::function<void()> onRequest;
 
     explicit Track(std::optional<sim::Decoder> decoder = sim::Decoder::standard(3))
     {
-        prog.dcc_init();
-        rig.core->req.online = true;
         station.programmingTrack().setDecoder(decoder);
         rig.station = [this] { station.poll(); };
         station.setMonitor([this](double, bool out, const QByteArray& m) {
@@ -86,13 +73,6 @@ struct Track {
         });
     }
 };
-
-void userList(Programming& prog, const QList<int>& cvs)
-{
-    for (qsizetype i = 0; i < cvs.size(); ++i)
-        prog.CvList[Programming::UserList][size_t(i)] = cvs[i];
-    prog.CvListLast[Programming::UserList] = int(cvs.size()) - 1;
-}
 } // namespace
 
 // Ways a job ends without its answer, as answerCodes' pstat.
@@ -108,36 +88,32 @@ class TestProgramming : public QObject {
   private slots:
     void requestBytes_data()
     {
-        QTest::addColumn<bool>("write");
         QTest::addColumn<int>("cv");
-        QTest::addColumn<int>("value");
+        QTest::addColumn<int>("value");  // -1: read
         QTest::addColumn<bool>("stray"); // a reply arrives before the request goes out
         QTest::addColumn<QString>("bytes5to10");
-        QTest::newRow("read CV 1") << false << 1 << 0 << false << "71 72 01 00 00 70";
-        QTest::newRow("read CV 200") << false << 200 << 0 << false << "73 72 48 00 00 70";
-        QTest::newRow("read CV 300") << false << 300 << 0 << false << "71 72 2C 01 00 70";
-        QTest::newRow("write 200 to CV 3") << true << 3 << 200 << false << "79 71 03 00 48 70";
-        QTest::newRow("write 255 to CV 1023")
-            << true << 1023 << 255 << false << "7B 71 7F 03 7F 70";
+        QTest::newRow("read CV 1") << 1 << -1 << false << "71 72 01 00 00 70";
+        QTest::newRow("read CV 200") << 200 << -1 << false << "73 72 48 00 00 70";
+        QTest::newRow("read CV 300") << 300 << -1 << false << "71 72 2C 01 00 70";
+        QTest::newRow("write 200 to CV 3") << 3 << 200 << false << "79 71 03 00 48 70";
+        QTest::newRow("write 255 to CV 1023") << 1023 << 255 << false << "7B 71 7F 03 7F 70";
         QTest::newRow("write 9 to CV 3 after a stray reply")
-            << true << 3 << 9 << true << "71 71 03 00 09 70";
+            << 3 << 9 << true << "71 71 03 00 09 70";
     }
     void requestBytes()
     {
-        QFETCH(bool, write);
         QFETCH(int, cv);
         QFETCH(int, value);
         QFETCH(bool, stray);
         QFETCH(QString, bytes5to10);
         Bench b;
         const QString cvText = QString::number(cv);
-        QVERIFY(write ? b.prog.write_one(cvText, QString::number(value)) : b.prog.read_one(cvText));
+        QVERIFY(value < 0 ? b.prog.read_one(cvText)
+                          : b.prog.write_one(cvText, QString::number(value)));
         if (stray)
             b.reply(0);
-        const QByteArray body = QByteArray::fromHex(
-            ("ED 1F 01 5A 56 " + bytes5to10 + " 00 00 00 00 10" + QString(" 00").repeated(14))
-                .toLatin1());
-        QCOMPARE(b.untilRequest(), Enter + " " + ln::hex(ln::frame(body)));
+        const QString request = "ED 1F 01 5A 56 " + bytes5to10 + " 00 00 00 00 10";
+        QCOMPARE(b.untilRequest(), Enter + " " + wire_hex(request + QString(" 00").repeated(14)));
     }
 
     // Failure codes are read through their boxes in answerCodes.
@@ -215,9 +191,8 @@ class TestProgramming : public QObject {
                          : "Keine Antwort auf CV-Schreiben erhalten!")
                 << (read ? " Lese CV 5" : " Schreibe CV 5") << "";
             for (int how : {Replaced, InFlight, Disconnected})
-                QTest::addRow("%s, cut off %d", j.name, how) << j.job << how << ""
-                                                             << "Abbruch"
-                                                             << "";
+                QTest::addRow("%s, cut off %d", j.name, how)
+                    << j.job << how << QString() << QString("Abbruch") << QString();
         }
     }
     void answerCodes()
@@ -229,7 +204,8 @@ class TestProgramming : public QObject {
         QFETCH(QString, value);
         Bench b;
         QSignalSpy shown(&b.prog, &Programming::single_value_shown);
-        userList(b.prog, {5});
+        b.prog.CvList[Programming::UserList][0] = 5;
+        b.prog.CvListLast[Programming::UserList] = 0;
         b.prog.set_value(5, 7);
         switch (job) {
         case Programming::ReadOne: b.prog.read_one("5"); break;
@@ -263,7 +239,7 @@ class TestProgramming : public QObject {
         QCOMPARE(shown.isEmpty() ? QString() : shown.last().at(0).toString(), value);
         const bool replaced = pstat == Replaced || pstat == InFlight;
         QCOMPARE(b.rig.takeWire(), Leave + (replaced ? " " + wire_hex("82") : ""));
-        QCOMPARE(b.releases(), 1);
+        QCOMPARE(b.buttons.count(QVariantList{true}), 1);
         QCOMPARE(b.prog.value(5), 7); // a failure changes no value
     }
 
@@ -349,9 +325,8 @@ class TestProgramming : public QObject {
         QVERIFY(t.prog.read_rc_data());
         t.rig.run(3);
         const QDateTime made(QDate(2024, 3, 15), QTime(10, 0), Qt::UTC);
-        QCOMPARE(caption.size(), 1);
-        QCOMPARE(caption.last().at(0).toString(),
-                 "123456 / 4711 / " + QLocale::system().toString(made, QLocale::ShortFormat));
+        const QString date = QLocale::system().toString(made, QLocale::ShortFormat);
+        QCOMPARE(caption, QList<QVariantList>{{"123456 / 4711 / " + date}});
     }
 
     void standardFieldsAndListLines()

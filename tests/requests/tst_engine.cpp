@@ -1,6 +1,5 @@
 #include "support/rig.h"
 
-#include <QSignalSpy>
 #include <QtTest>
 
 class TestEngine : public QObject {
@@ -61,58 +60,46 @@ class TestEngine : public QObject {
         QCOMPARE(QList<QVariantList>(lock), QList<QVariantList>(5, {true}) << QVariantList{false});
     }
 
-    void postingReplacesRunningJob()
-    {
-        Rig rig;
-        ReqEngine& req = rig.core->req;
-        QStringList ran;
-        req.registerJob(70, [&] {
-            ran << QString("70:%1").arg(req.ReqStep++);
-            return false;
-        });
-        req.registerJob(71, [&] {
-            ran << QString("71:%1").arg(req.ReqStep);
-            return true;
-        });
-        req.post(70);
-        rig.tick(2);
-        req.post(71);
-        rig.tick();
-        QCOMPARE(ran, (QStringList{"70:0", "70:1", "71:0"}));
-    }
-
-    // However a job ends, its ending runs once and learns how.
+    // However a job ends, its ending runs once and learns how. The steps
+    // run as "job:step": a newer job starts at step 0, the old one stops.
     void endingRunsOnce_data()
     {
-        QTest::addColumn<QString>("how");
-        QTest::addColumn<QString>("ended");
-        QTest::newRow("finished") << "finish" << "Done";
-        QTest::newRow("replaced by a newer post") << "post" << "Replaced";
-        QTest::newRow("connection gone") << "disconnect" << "Disconnected";
+        QTest::addColumn<ReqEngine::End>("ended");
+        QTest::addColumn<QString>("ran");
+        QTest::newRow("finished") << ReqEngine::End::Done << "77:0 77:1 77:2";
+        QTest::newRow("replaced by a newer post") << ReqEngine::End::Replaced << "77:0 77:1 78:0";
+        QTest::newRow("connection gone") << ReqEngine::End::Disconnected << "77:0 77:1";
     }
     void endingRunsOnce()
     {
-        QFETCH(QString, how);
-        QFETCH(QString, ended);
+        QFETCH(ReqEngine::End, ended);
+        QFETCH(QString, ran);
         Rig rig;
         ReqEngine& req = rig.core->req;
-        QStringList endings;
+        QList<ReqEngine::End> endings;
+        QStringList steps;
         bool finish = false;
-        req.registerJob(77, {.step = [&] { return finish; },
+        const auto step = [&](int job) {
+            steps << QStringLiteral("%1:%2").arg(job).arg(req.ReqStep++);
+            return job == 78 || finish;
+        };
+        req.registerJob(77, {.step = [&] { return step(77); },
                              .ending = [&](ReqEngine::End e) {
-                                 endings << QVariant::fromValue(e).toString();
+                                 endings << e;
                                  QCOMPARE(req.ReqJob, 0); // an ending sees the engine free
                              }});
+        req.registerJob(78, [&] { return step(78); });
         req.post(77);
-        rig.tick();
-        if (how == "finish")
+        rig.tick(2);
+        if (ended == ReqEngine::End::Done)
             finish = true;
-        else if (how == "post")
-            req.post(3);
+        else if (ended == ReqEngine::End::Replaced)
+            req.post(78);
         else
             rig.core->conn.disconnect_port("1");
         rig.tick(3);
-        QCOMPARE(endings, QStringList{ended});
+        QCOMPARE(endings, QList<ReqEngine::End>{ended});
+        QCOMPARE(steps.join(' '), ran);
     }
 
     // A user's action is refused with one box while nothing could run it or

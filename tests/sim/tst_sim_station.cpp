@@ -2,9 +2,12 @@
 // modules), its echo and timing, and the events it plays for other devices,
 // byte for byte on the wire. Under a flood every message is echoed in order
 // and the work grows linearly; paced, what the bus cannot carry is dropped
-// and counted instead of queueing without end.
+// and counted instead of queueing without end. Over a pseudo-terminal the
+// program's SerialPort reaches it as a real port.
 
+#include "loconet/serial_port.h"
 #include "loconet/trace.h"
+#include "sim/pty_port.h"
 #include "sim/wire.h"
 #include "sim_bench.h"
 
@@ -108,6 +111,11 @@ class TestSimStation : public QObject {
         row("dispatch get", {Loco3, "BA 01 00"}, "BA 00 00", slotData("01 30 03"));
         row("dispatch get, none put", {}, "BA 00 00", "B4 3A 00");
         row("move to a free slot", {Loco3}, "BA 01 07", slotData("07 10 03"));
+        QStringList full; // locos 1..119 in slots 1..119
+        for (int a = 1; a <= 119; ++a)
+            full << QString::asprintf("BF 00 %02X", a);
+        row("full table refuses", full, "BF 00 78", "B4 3F 00");
+        row("full table: a loco keeps its slot", full, "BF 00 77", slotData("77 10 77"));
 
         row("never switched is red", {}, "BC 04 00", "B4 3C 50");
         row("switched green", {"B0 04 30"}, "BC 04 00", "B4 3C 30");
@@ -174,19 +182,6 @@ class TestSimStation : public QObject {
         b.station->lncvModules().add(m);
         b.prepare(before);
         QCOMPARE(ln::hex(b.talk(request)), ln::hex(framed(request) + framedAll(answer)));
-    }
-
-    void fullTableRefuses()
-    {
-        SimBench b;
-        const auto request = [](int address) {
-            return QString::asprintf("BF %02X %02X", address >> 7, address & 0x7F);
-        };
-        for (int address = 1; address <= 119; ++address)
-            b.talk(request(address), 0.01);
-        QCOMPARE(ln::hex(b.talk(request(120))), ln::hex(framed(request(120)) + framed("B4 3F 00")));
-        // A loco that has its slot still gets it.
-        QCOMPARE(ln::hex(b.talk(request(119)).mid(4)), ln::hex(framed(slotData("77 10 77"))));
     }
 
     void programmingTrackWithoutDecoderOrSilent()
@@ -352,6 +347,62 @@ class TestSimStation : public QObject {
         // Once the bus has carried the backlog, messages are taken again.
         QCOMPARE(b.talk("BB 00 00").left(4), framed("BB 00 00"));
         QCOMPARE(b.station->dropped(), 2000 - kept);
+    }
+
+    // The real serial path: the station on the master side of a
+    // pseudo-terminal, the program's SerialPort on the slave side.
+    void slotZeroOverSerialPort()
+    {
+        sim::PtyPort pty;
+        if (!pty.open())
+            QSKIP(qPrintable("no pseudo-terminals here: " + pty.errorString()));
+        SteadyClock clock;
+        sim::VirtualStation station(pty, clock);
+        QTimer ticker;
+        connect(&ticker, &QTimer::timeout, this, [&] { station.poll(); });
+        ticker.start(1);
+
+        const QByteArray request = ln::frame({0xBB, 0x00, 0x00});
+        const QByteArray expected =
+            request + ln::frame({0xE7, 0x0E, 0, 0, 0, 3, 0, 7, 0, 0, 0, 0x5A, 0x56});
+        // The second round opens the slave again after the first program left
+        // mid-message.
+        for (int round = 0; round < 2; ++round) {
+            SerialPort serial;
+            QVERIFY2(serial.open(pty.slavePath(), PortSettings{115200, 8, 'n', 1}),
+                     qPrintable(serial.errorString()));
+            QByteArray got;
+            connect(&serial, &Port::readyRead, this, [&] { got += serial.readAll(); });
+            QVERIFY(serial.write(request));
+            QTRY_VERIFY_WITH_TIMEOUT(got.size() >= expected.size(), 10000);
+            QCOMPARE(ln::hex(got), ln::hex(expected));
+            QVERIFY(serial.write(request.left(2)));
+            QTest::qWait(100);
+            serial.close();
+            QTRY_VERIFY_WITH_TIMEOUT(!pty.peerConnected(), 10000);
+        }
+    }
+
+    void floodIsReadInBoundedSteps()
+    {
+        sim::PtyPort pty;
+        if (!pty.open())
+            QSKIP("no pseudo-terminals here");
+        SerialPort serial;
+        QVERIFY(serial.open(pty.slavePath(), PortSettings{}));
+        QByteArray flood(64 * 1024, '\x55');
+        for (qsizetype i = 0; i < flood.size(); i += 7)
+            flood[i] = char(i);
+        QByteArray got;
+        qsizetype largestStep = 0;
+        connect(&pty, &Port::readyRead, this, [&] {
+            largestStep = std::max(largestStep, pty.bytesAvailable());
+            got += pty.readAll();
+        });
+        QVERIFY(serial.write(flood));
+        QTRY_COMPARE_WITH_TIMEOUT(got.size(), flood.size(), 20000);
+        QCOMPARE(got, flood);
+        QVERIFY(largestStep <= sim::PtyPort::ReadChunk);
     }
 };
 

@@ -23,12 +23,6 @@ struct Watched : Rig {
             log << QStringLiteral("%1 %2").arg(k).arg(how[int(p)]);
         });
     }
-    // Receiver r saw loco 42.
-    void loco(int r)
-    {
-        send({0xE4, 0x08, 2, 0x40 | r >> 7, r & 0x7F, 0, 42});
-        tick();
-    }
     QStringList slot(int k) const
     {
         const KnxSlot& s = core->kennix.KnxWin[size_t(k)];
@@ -84,18 +78,25 @@ class TstKennix : public QObject {
         QCOMPARE(w.log, log);
     }
 
+    // Twenty windows at most, tiled across the screen row by row.
     void twentyWindowsAtMost()
     {
         Watched w;
+        const auto loco = [&w](int r) { // receiver r saw loco 42
+            w.send({0xE4, 0x08, 2, 0x40 | r >> 7, r & 0x7F, 0, 42});
+            w.tick();
+        };
         for (int r = 1; r <= 21; ++r)
-            w.loco(r);
+            loco(r);
         QCOMPARE(w.log.size(), 20);
         QCOMPARE(w.slot(20).first(), "20");
         w.core->kennix.query_unload(3, {});
         w.core->kennix.answer_close(Kennix::Ja);
         w.log.clear();
-        w.loco(21);
+        loco(21);
         QCOMPARE(w.log, QStringList{"3 saved"});
+        QCOMPARE(Kennix::tile_position(5, {200, 100}, 1100), QPoint(800, 0));
+        QCOMPARE(Kennix::tile_position(6, {200, 100}, 1100), QPoint(0, 100));
     }
 
     void demoTrainsOpenWindowsAsTheyPass()
@@ -110,12 +111,6 @@ class TstKennix : public QObject {
         QCOMPARE(w.slot(1), (QStringList{"1", "-", "-", "-", "-"})); // cleared
         QCOMPARE(w.slot(3), (QStringList{"2", "78", "Güterzug", "S2 nach S1", "38 Km/h"}));
         QCOMPARE(w.slot(5), (QStringList{"133", "5", "Schnellzug", "S1 nach S2", "96 Km/h"}));
-    }
-
-    void tilesAcrossTheScreen()
-    {
-        QCOMPARE(Kennix::tile_position(5, {200, 100}, 1100), QPoint(800, 0));
-        QCOMPARE(Kennix::tile_position(6, {200, 100}, 1100), QPoint(0, 100));
     }
 
     void zkFileReadsTolerantly_data()
