@@ -22,13 +22,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     MemoryPort port;
     port.open(QStringLiteral("bus"), {});
     MessageService msgs;
-    Dispatch dispatch(clock, msgs);
+    Dispatch dispatch(clock);
     Link link(clock, port, dispatch, msgs);
     if (!link.hex_to_tx(text))
         return 0;
     // A message that goes out has 1..64 bytes before its checksum.
     if (link.LnTxLast < 0 || link.LnTxLast > 63)
         std::abort();
-    link.ln_send();
+    link.service();
     return 0;
 }

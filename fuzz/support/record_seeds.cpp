@@ -35,12 +35,11 @@ struct Recording {
             fromStation.bytes(bench.ports.b.written().mid(b0));
         }
     }
-    // Posts a job once the engine is free and lets it run.
-    void job(int number, const QString& raw = {})
+    // Asks for something once the engine is free and lets it run.
+    void job(const std::function<void(Application&)>& action)
     {
         run(0.2);
-        bench.core->req.RawText = raw;
-        bench.core->req.post(number);
+        action(*bench.core);
         run(0.8);
     }
 
@@ -120,12 +119,11 @@ int main(int argc, char** argv)
     {
         Recording r(3, station(2), false);
         r.run(3);
-        r.job(4); // GO
-        r.job(3); // STOP
-        r.bench.core->req.ReqAdr = 3;
-        r.job(30); // loco 3 to the first panel
+        r.job([](Application& a) { a.power.set(true); });
+        r.job([](Application& a) { a.power.set(false); });
+        r.job([](Application& a) { a.drivers.acquire(0, 3); }); // loco 3 to the first panel
         for (const char* raw : kRawMessages)
-            r.job(40, QString::fromLatin1(raw));
+            r.job([raw](Application& a) { a.raw.send(QString::fromLatin1(raw)); });
         r.run(3); // the programming track answers late
         save(corpus, QStringLiteral("actions"), r);
     }

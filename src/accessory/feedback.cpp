@@ -13,15 +13,13 @@ const QString kButtonTip = QStringLiteral("Rückm.%1 %2 aussenden");
 const QString kBelegt = QStringLiteral("belegt");
 const QString kFrei = QStringLiteral("frei");
 
-constexpr int JobReport = 20; // + level: 20 free, 21 occupied
 constexpr int KeyF = 70, KeyB = 66;
 } // namespace
 
 Feedback::Feedback(const Services& s) : s_(s)
 {
     reset();
-    s.req.registerJob(JobReport, [this] { return report_job(0); });
-    s.req.registerJob(JobReport + 1, [this] { return report_job(1); });
+    s.req.declare(JobKind::SensorReport);
     s.dispatch.on(0xB2, [this](const ln::Msg& m) { sensor_report(m); });
     Taste_Radr.add_letter(KeyF, [this](int n) { return send_report(n, 0); });
     Taste_Radr.add_letter(KeyB, [this](int n) { return send_report(n, 1); });
@@ -55,37 +53,25 @@ void Feedback::select_page(int index)
 
 void Feedback::change(int i)
 {
-    if (i < 0 || i >= pages::Size || !s_.req.allowed())
+    if (i < 0 || i >= pages::Size)
         return;
     const int s = RmBase + i;
-    int& st = RmState[size_t(s)];
-    if (st == -1)
-        st = 0; // never reported counts as free
-    s_.req.ReqAdr = s;
-    s_.req.post(JobReport + 1 - st);
+    // Never reported counts as free.
+    report(s, state(s) == 1 ? 0 : 1);
 }
 
 bool Feedback::send_report(int number, int level)
 {
     if (number <= 0 || number > PanelSensors)
         return true;
-    if (!s_.req.allowed())
-        return false;
-    s_.req.ReqAdr = number - 1;
-    s_.req.post(JobReport + (level & 1));
-    return true;
+    return report(number - 1, level & 1);
 }
 
-bool Feedback::report_job(int level)
+bool Feedback::report(int s, int level)
 {
-    ReqEngine& req = s_.req;
-    // Step 1 runs once the message has gone out: nothing is awaited.
-    if (req.ReqStep != 0 || req.ReqAdr < 0 || req.ReqAdr >= Sensors)
-        return true;
-    const acc::Bytes m = acc::sensor_report(req.ReqAdr, level);
-    s_.link.put({m[0], m[1], m[2]});
-    req.ReqStep = 1;
-    return false;
+    const acc::Bytes m = acc::sensor_report(s, level);
+    return s_.req.submit(std::make_shared<MessageJob>(JobKind::SensorReport,
+                                                      ln::bytes({m[0], m[1], m[2]})));
 }
 
 QString Feedback::rm_text(int s) const

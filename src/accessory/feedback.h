@@ -1,8 +1,7 @@
 #pragma once
 // Feedback panel logic: the last reported state of every sensor, the page
 // of 16 sensors shown, the sensor reports that colour the indicators and
-// feed the route triggers, and sending a report by button or typed number
-// (jobs 20 and 21).
+// feed the route triggers, and sending a report by button or typed number.
 
 #include "accessory/key_entry.h"
 #include "core/services.h"
@@ -63,7 +62,7 @@ class Feedback : public QObject {
 
   private:
     void sensor_report(const ln::Msg& m);
-    bool report_job(int level);
+    bool report(int s, int level);
     int state(int s) const { return s >= 0 && s < Sensors ? RmState[size_t(s)] : -1; }
 
     Services s_;

@@ -6,29 +6,97 @@
 #include "core/messages.h"
 #include "loconet/dispatch.h"
 #include "loconet/link.h"
-#include "requests/engine.h"
 
 namespace {
 const QString kKeineAntwortMagArt = QStringLiteral("Keine Antwort auf Mag.Art.Abfrage erhalten!");
+const QString MagArtNichtBearbeitet = QStringLiteral("Mag.Art.Message wurde nicht bearbeitet");
 const QString kPageEntry = QStringLiteral("Keyboard %1 Adr.: %2");
 const QString kKeyTip[2] = {QStringLiteral("Mag.Art. %1 rot"), QStringLiteral("Mag.Art. %1 grün")};
 
-constexpr int JobPoll = 1;
-constexpr int JobSwitch = 16; // + direction + 2 * output: 16..19
 constexpr int KeyR = 82, KeyG = 71;
-
-int switch_job_number(int dir, int on)
-{
-    return JobSwitch + dir + 2 * on;
-}
 } // namespace
+
+// Asks the state of each accessory of a page in turn; each answer is a
+// long acknowledge to the query.
+class Keyboard::PollJob : public Job {
+  public:
+    PollJob(Keyboard& owner, int base) : Job(JobKind::SwitchPoll), o_(owner), base_(base) {}
+
+  protected:
+    bool step() override
+    {
+        if (Step == 0) {
+            if (++adr_ > base_ + 15 || adr_ >= Accessories)
+                return true;
+            const acc::Bytes m = acc::switch_query(adr_);
+            send({m[0], m[1], m[2]});
+            Step = 1;
+            wait(AnswerTimeout);
+            return false;
+        }
+        if (!expired())
+            return false;
+        o_.s_.msgs.show(titles::Fehler, kKeineAntwortMagArt, MsgIcon::Critical);
+        return finish(End::TimedOut);
+    }
+    void acked(int code) override
+    {
+        if (o_.KeybBase == base_) {
+            if (code == 0x30)
+                emit o_.kb_anz(adr_ - base_, colour::Green);
+            else if (code == 0x50)
+                emit o_.kb_anz(adr_ - base_, colour::Red);
+        }
+        Step = 0; // on with the next address
+    }
+
+  private:
+    Keyboard& o_;
+    const int base_;
+    int adr_ = base_ - 1;
+};
+
+// A switch by number: on message, a pause, off message.
+class Keyboard::PulseJob : public Job {
+  public:
+    PulseJob(Keyboard& owner, int a, int dir) : Job(JobKind::SwitchPulse), o_(owner), a_(a), dir_(dir)
+    {
+    }
+
+  protected:
+    bool step() override
+    {
+        switch (Step) {
+        case 0: put(1); return false;
+        case 1:
+            wait(PulsePause);
+            Step = 2;
+            [[fallthrough]];
+        case 2:
+            if (!reached())
+                return false;
+            put(0);
+            return false;
+        default: return true;
+        }
+    }
+
+  private:
+    void put(int on)
+    {
+        const acc::Bytes m = acc::switch_request(a_, dir_, on);
+        engine().link().put({m[0], m[1], m[2]}, [&o = o_](int code) { o.refused(code); });
+        ++Step;
+    }
+    Keyboard& o_;
+    const int a_, dir_;
+};
 
 Keyboard::Keyboard(const Services& s) : s_(s)
 {
-    s.req.registerJob(JobPoll, [this] { return state_poll(); });
-    for (int job = JobSwitch; job < JobSwitch + 4; ++job)
-        s.req.registerJob(job, [this, job] { return switch_job(job); });
-    s.dispatch.sw_state_answer = [this](const ln::Msg& m) { sw_state_answer(m); };
+    s.req.declare(JobKind::SwitchPoll);
+    s.req.declare(JobKind::Switch);
+    s.req.declare(JobKind::SwitchPulse);
     s.dispatch.on(0xB0, [this](const ln::Msg& m) { sw_report(m); });
     Taste_Wadr.add_letter(KeyR, [this](int n) { return typed_switch(n, 0); });
     Taste_Wadr.add_letter(KeyG, [this](int n) { return typed_switch(n, 1); });
@@ -43,56 +111,22 @@ void Keyboard::select_page(int index)
     emit page_shown(KeybBase / pages::Size);
 }
 
-void Keyboard::first_page()
+std::shared_ptr<Job> Keyboard::first_page()
 {
-    // Typed switches still waiting belong to the old connection.
-    cancel_pulses();
+    held_.reset(); // a key held on the old connection
     KeybBase = 0;
     emit page_shown(0);
-    poll_page();
+    return poll_page(ReqEngine::Caller::Follow);
 }
 
-void Keyboard::poll_page()
+std::shared_ptr<Job> Keyboard::poll_page(ReqEngine::Caller caller)
 {
-    s_.req.ReqAdr = KeybBase - 1;
-    s_.req.post(JobPoll);
-}
-
-bool Keyboard::state_poll()
-{
-    ReqEngine& req = s_.req;
-    const double now = s_.clock.now();
-    if (req.ReqStep == 0) {
-        req.ReqAdr += 1;
-        if (req.ReqAdr > KeybBase + 15 || req.ReqAdr < 0 || req.ReqAdr >= Accessories)
-            return true;
-        const acc::Bytes m = acc::switch_query(req.ReqAdr);
-        s_.link.put({m[0], m[1], m[2]});
-        req.ReqStep = 1;
-        req.ReqTime = now;
-        return false;
-    }
-    if (now - req.ReqTime > AnswerTimeout) {
-        s_.msgs.show(titles::Fehler, kKeineAntwortMagArt, MsgIcon::Critical);
-        return true;
-    }
-    return false;
-}
-
-void Keyboard::sw_state_answer(const ln::Msg& m)
-{
-    // Only the poll asks for states; an answer to a query sent otherwise
-    // (a raw message) must not steer another job's step.
-    ReqEngine& req = s_.req;
-    if (req.ReqJob != JobPoll)
-        return;
-    if (req.ReqAdr >= KeybBase && req.ReqAdr <= KeybBase + 15) {
-        if (m[2] == 0x30)
-            emit kb_anz(req.ReqAdr - KeybBase, colour::Green);
-        else if (m[2] == 0x50)
-            emit kb_anz(req.ReqAdr - KeybBase, colour::Red);
-    }
-    req.ReqStep = 0; // the poll goes on with the next address
+    s_.req.cancel(poll_.lock(), End::Replaced);
+    auto job = std::make_shared<PollJob>(*this, KeybBase);
+    if (!s_.req.submit(job, caller))
+        return nullptr;
+    poll_ = job;
+    return job;
 }
 
 void Keyboard::sw_report(const ln::Msg& m)
@@ -105,18 +139,26 @@ void Keyboard::sw_report(const ln::Msg& m)
     emit route_trigger_ma(r.a, r.dir);
 }
 
-void Keyboard::post_switch(int a, int dir, int on)
+void Keyboard::refused(int code)
 {
-    s_.req.ReqAdr = a;
-    s_.req.post(switch_job_number(dir, on));
+    (void)code; // every acknowledge to a switch message says it was not taken
+    s_.msgs.show(titles::LocoNetFehler, MagArtNichtBearbeitet, MsgIcon::Critical);
+}
+
+bool Keyboard::post_switch(int a, int dir, int on, ReqEngine::Caller caller)
+{
+    const acc::Bytes m = acc::switch_request(a, dir, on);
+    const QByteArray bytes = ln::bytes({m[0], m[1], m[2]});
+    return s_.req.submit(
+        std::make_shared<MessageJob>(JobKind::Switch, bytes, [this](int code) { refused(code); }),
+        caller);
 }
 
 bool Keyboard::press(int i, int dir)
 {
-    if (i < 0 || i >= pages::Size || !s_.req.allowed())
+    if (i < 0 || i >= pages::Size || !post_switch(KeybBase + i, dir, 1, ReqEngine::Caller::User))
         return false;
-    held_ = Pulse{KeybBase + i, dir, true};
-    post_switch(held_->a, held_->dir, 1);
+    held_ = Held{KeybBase + i, dir};
     return true;
 }
 
@@ -124,33 +166,17 @@ void Keyboard::release()
 {
     if (!held_)
         return;
-    const Pulse p = *held_;
+    const Held h = *held_;
     held_.reset();
-    // The coil of a press taken is always switched off; a job that must not
-    // be cut off is let finish first. With the connection gone nothing goes out.
-    const auto refusal = s_.req.refusal();
-    if (refusal == ReqEngine::Refusal::None)
-        post_switch(p.a, p.dir, 0);
-    else if (refusal == ReqEngine::Refusal::Busy)
-        pulses_.push_back(p);
+    // The coil of a press taken is always switched off, after whatever runs.
+    post_switch(h.a, h.dir, 0, ReqEngine::Caller::Follow);
 }
 
-bool Keyboard::switch_job(int job)
+bool Keyboard::switch_pulse(int number, int dir, ReqEngine::Caller caller)
 {
-    ReqEngine& req = s_.req;
-    // Step 1 runs once the message has gone out: nothing is awaited.
-    if (req.ReqStep != 0 || req.ReqAdr < 0 || req.ReqAdr >= Accessories)
-        return true;
-    const acc::Bytes m = acc::switch_request(req.ReqAdr, job & 1, (job & 2) >> 1);
-    s_.link.put({m[0], m[1], m[2]});
-    req.ReqStep = 1;
-    return false;
-}
-
-void Keyboard::switch_pulse(int number, int dir)
-{
-    if (number > 0 && number <= Accessories)
-        pulses_.push_back({number - 1, dir});
+    if (number <= 0 || number > Accessories)
+        return false;
+    return s_.req.submit(std::make_shared<PulseJob>(*this, number - 1, dir), caller);
 }
 
 bool Keyboard::typed_switch(int number, int dir)
@@ -158,54 +184,7 @@ bool Keyboard::typed_switch(int number, int dir)
     // Out of range: nothing to refuse, nothing sent.
     if (number <= 0 || number > Accessories)
         return true;
-    if (!s_.req.allowed())
-        return false;
-    switch_pulse(number, dir);
-    return true;
-}
-
-void Keyboard::cancel_pulses()
-{
-    pulses_.clear();
-    held_.reset();
-    phase_ = Phase::Due;
-}
-
-void Keyboard::pulse_step()
-{
-    if (pulses_.empty())
-        return;
-    ReqEngine& req = s_.req;
-    const Pulse p = pulses_.front();
-    const double now = s_.clock.now();
-    switch (phase_) {
-    case Phase::Due:
-        if (req.idle()) {
-            post_switch(p.a, p.dir, p.offOnly ? 0 : 1);
-            phase_ = p.offOnly ? Phase::Off : Phase::On;
-        }
-        break;
-    case Phase::On:
-        if (req.idle()) {
-            pauseStart_ = now;
-            phase_ = Phase::Pause;
-        }
-        break;
-    case Phase::Pause:
-        if (now - pauseStart_ >= PulsePause && req.idle()) {
-            post_switch(p.a, p.dir, 0);
-            phase_ = Phase::Off;
-        }
-        break;
-    case Phase::Off:
-        if (req.idle()) {
-            pulses_.pop_front();
-            phase_ = Phase::Due;
-        } else if (req.ReqJob != switch_job_number(p.dir, 0) || req.ReqAdr != p.a) {
-            phase_ = Phase::Pause; // replaced before it went out: post it again
-        }
-        break;
-    }
+    return switch_pulse(number, dir, ReqEngine::Caller::User);
 }
 
 QString Keyboard::page_entry(int k)

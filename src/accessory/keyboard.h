@@ -1,15 +1,16 @@
 #pragma once
 // Accessory keyboard logic: the page of 16 accessories shown, switching by
 // mouse (the coil is on while the key is held) and by typed number, the
-// switch-state poll of the page (job 1), and the switch reports that colour
-// the indicators and feed the route triggers.
+// switch-state poll of the page, and the switch reports that colour the
+// indicators and feed the route triggers.
 
 #include "accessory/key_entry.h"
 #include "core/colour.h"
 #include "core/services.h"
+#include "requests/engine.h"
 
 #include <QObject>
-#include <deque>
+#include <memory>
 #include <optional>
 
 namespace ln {
@@ -30,25 +31,23 @@ class Keyboard : public QObject {
     // KeybNrCo_Click: a page other than the one shown is polled; the
     // texts are rewritten in every case.
     void select_page(int index);
-    // A new connection starts on page 1 and polls it.
-    void first_page();
-    // Posts the switch-state poll of the page shown.
-    void poll_page();
+    // A new connection starts on page 1 and polls it; the poll, or null.
+    std::shared_ptr<Job> first_page();
+    // The switch-state poll of the page shown; one still running for
+    // another page is replaced.
+    std::shared_ptr<Job> poll_page(ReqEngine::Caller caller = ReqEngine::Caller::Quiet);
 
     // KB_rot(i) (dir 0) or KB_grn(i) (dir 1) pressed: the on message, unless
-    // refused with a box (not connected, another job must finish); false then.
+    // refused with a box (not connected, a long job runs); false then.
     bool press(int i, int dir);
-    // The key taken by press() released: its off message, after a job
-    // that must not be cut off when one runs.
+    // The key taken by press() released: its off message, behind whatever
+    // runs; only a lost connection drops it.
     void release();
     // A switch by number: on message, a pause, off message. Numbers
     // outside 1..2048 send nothing. Switches asked for while one runs
-    // follow it, so no coil is left powered. For the program's own use:
-    // it asks nobody.
-    void switch_pulse(int number, int dir);
-    // Advances the typed switches; once per main tick, after the engine.
-    void pulse_step();
-    void cancel_pulses();
+    // follow it, so no coil is left powered. False when refused.
+    bool switch_pulse(int number, int dir,
+                      ReqEngine::Caller caller = ReqEngine::Caller::Follow);
 
     // Number typed in the key-entry window; "R" red, "G" green.
     KeyEntry Taste_Wadr;
@@ -66,25 +65,22 @@ class Keyboard : public QObject {
     void route_trigger_ma(int a, int dir);
 
   private:
-    bool state_poll();
-    bool switch_job(int job);
-    void sw_state_answer(const ln::Msg& m);
+    class PollJob;
+    class PulseJob;
     void sw_report(const ln::Msg& m);
-    void post_switch(int a, int dir, int on);
+    bool post_switch(int a, int dir, int on, ReqEngine::Caller caller);
+    // The station did not take a switch message.
+    void refused(int code);
 
     // Taste_Wadr's letters: switch_pulse, when the user's action may run
     // now; false when refused with a box.
     bool typed_switch(int number, int dir);
 
-    struct Pulse {
+    struct Held {
         int a, dir;
-        bool offOnly = false; // a held key's off message, still due
     };
-    enum class Phase { Due, On, Pause, Off };
 
     Services s_;
-    std::deque<Pulse> pulses_;
-    Phase phase_ = Phase::Due;
-    double pauseStart_ = 0;
-    std::optional<Pulse> held_; // the key pressed, whose off message is due
+    std::optional<Held> held_; // the key pressed, whose off message is due
+    std::weak_ptr<Job> poll_;
 };

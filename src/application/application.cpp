@@ -2,7 +2,6 @@
 
 #include "core/conf.h"
 #include "loconet/port.h"
-#include "requests/basic_jobs.h"
 #include "routes/route_file.h"
 
 #include <QDir>
@@ -15,15 +14,16 @@ const QString kFsNichtGeschrieben = QStringLiteral("FS.DAT konnte nicht geschrie
 } // namespace
 
 Application::Application(Clock& clk, Port& p, const DataDir& dataDir, QObject* parent)
-    : QObject(parent), clock(clk), port(p), data(dataDir), dispatch(clk, msgs),
-      link(clk, p, dispatch, msgs),
-      req(link, msgs), services{clk, msgs, state, data, link, dispatch, req}, loco(services),
+    : QObject(parent), clock(clk), port(p), data(dataDir), dispatch(clk),
+      link(clk, p, dispatch, msgs), req(link, clk, msgs),
+      services{clk, msgs, state, data, link, dispatch, req}, power(req, state, dispatch),
+      raw(req, link), loco(services),
       drivers(services, loco), throttle(services, loco, drivers), lokSettings(services, loco),
       lokDispatch(services, loco), options(services), keyboard(services), feedback(services),
       kennix(services), routePanel(FSTab), routeEngine(services, FSTab, routePanel), prog(services),
-      lncv(services), pultrix(services, loco, lncv), identify(services, loco),
-      conn(services, p, MainTimer), wtLocos(loco, drivers),
-      withrottle(services, conn, keyboard, FSTab, routePanel, wtLocos)
+      lncv(services), pultrix(services, loco, drivers, lncv), identify(services, loco),
+      conn(services, p, MainTimer, identify), wtLocos(loco, drivers),
+      withrottle(services, conn, power, keyboard, FSTab, routePanel, wtLocos)
 {
     MainTimer.setObjectName(QStringLiteral("MainTimer"));
     MainTimer.setInterval(10);
@@ -31,36 +31,14 @@ Application::Application(Clock& clk, Port& p, const DataDir& dataDir, QObject* p
     connect(&MainTimer, &QTimer::timeout, this, &Application::tick);
     // Input is dispatched as it arrives, whatever the interface type.
     connect(&port, &Port::readyRead, this, &Application::take_input);
-    // A throttle request locks nothing: the panels keep driving while it runs
-    // (their actions wait in its queue); other windows' actions are refused
-    // by the engine while it binds a loco.
-    connect(&req, &ReqEngine::lock_ui, this, [this](bool busy) {
-        if (!busy || !Slots::throttle_job(req.ReqJob))
-            emit lock_ui(busy);
-    });
+    // Short jobs lock nothing: what is asked meanwhile waits behind them.
+    const auto lock = [this] { emit lock_ui(!req.online() || req.has_long_job()); };
+    connect(&req, &ReqEngine::long_job, this, lock);
+    connect(&req, &ReqEngine::online_changed, this, lock);
     connect(&keyboard, &Keyboard::route_trigger_ma, &routeEngine, &RouteEngine::route_trigger_ma);
     connect(&feedback, &Feedback::route_trigger_rm, &routeEngine, &RouteEngine::route_trigger_rm);
-    conn.poll_switches = [this] { keyboard.first_page(); };
-    connect(&conn, &Connection::connected, this, [this] {
-        emit lock_ui(false);
-        save_conf();
-    });
-    connect(&conn, &Connection::disconnected, this, [this] {
-        keyboard.cancel_pulses();
-        emit lock_ui(true);
-    });
-    // The station may be restarted meanwhile and give the locos other slots:
-    // what it reported of them is known again only once it answers anew.
-    connect(&conn, &Connection::waiting_for, this, [this] {
-        for (int s = 1; s <= 127; ++s)
-            loco.SlotData[size_t(s)] = SlotRec{};
-    });
-    // One loco request after the other: the drivers serve their bindings in turn.
-    connect(&conn, &Connection::reconnected, &drivers, &Drivers::rebind_all);
-
-    register_basic_jobs(req, link);
-    dispatch.on(0x82, [this](const ln::Msg&) { state.show_power(0); });
-    dispatch.on(0x83, [this](const ln::Msg&) { state.show_power(1); });
+    conn.poll_switches = [this] { return keyboard.first_page(); };
+    connect(&conn, &Connection::connected, this, &Application::save_conf);
 }
 
 void Application::start()
@@ -78,8 +56,6 @@ void Application::start()
     kennix.reset();
     state.set_station_type(99);
     link.reset();
-    req.ReqJob = 0;
-    req.ReqStep = 0;
     loco.reset_panels();
     feedback.reset();
     emit lock_ui(true);
@@ -87,15 +63,10 @@ void Application::start()
 
 void Application::tick()
 {
-    req.req_engine();
-    // A job the connect sequence waited for ended just now: its next job
-    // runs at the next tick.
-    conn.advance();
-    keyboard.pulse_step();
-    drivers.pump();
-    routeEngine.route_engine();
-    link.ln_send();
     take_input(); // what a port without a receive signal holds
+    link.tick();
+    routeEngine.route_engine();
+    link.service();
 }
 
 void Application::take_input()

@@ -23,6 +23,7 @@
 #include "loconet/link.h"
 #include "programming/lncv.h"
 #include "programming/programming.h"
+#include "requests/basic_jobs.h"
 #include "requests/engine.h"
 #include "routes/route_engine.h"
 #include "routes/route_panel.h"
@@ -44,8 +45,9 @@ class Application : public QObject {
 
     // Start-up: conf.dat, start values, locked and disconnected.
     void start();
-    // One tick of the main loop: request engine, connect sequence, route
-    // engine, send, receive.
+    // What time drives: the link's time-outs, the jobs' deadlines, the
+    // route engine; then the free buffer is offered. Messages themselves go
+    // out as soon as the buffer is free, without waiting for a tick.
     void tick();
     // Stops the main timer, closes the port, saves what is kept across runs
     // and ends.
@@ -69,6 +71,8 @@ class Application : public QObject {
     Link link;
     ReqEngine req;
     Services services;
+    Power power;
+    RawMessage raw;
     Slots loco;      // the slot table
     Drivers drivers; // the throttles' locos: the panels and network throttles
     Throttle throttle;
@@ -91,6 +95,7 @@ class Application : public QObject {
     WiThrottleServer withrottle; // listens only when the option asks
 
   signals:
+    // Menus and pages locked: not connected, or a long job runs.
     void lock_ui(bool busy);
     void ended();
 

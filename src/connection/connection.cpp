@@ -4,6 +4,7 @@
 #include "core/conf.h"
 #include "core/messages.h"
 #include "core/station_state.h"
+#include "identify.h"
 #include "loconet/lb_line.h"
 #include "loconet/link.h"
 #include "loconet/port.h"
@@ -49,8 +50,8 @@ int port_number(const QString& text)
     return 0;
 }
 
-Connection::Connection(const Services& s, Port& port, QTimer& mainTimer)
-    : s_(s), port_(port), mainTimer_(mainTimer)
+Connection::Connection(const Services& s, Port& port, QTimer& mainTimer, Identify& identify)
+    : s_(s), port_(port), identify_(identify), mainTimer_(mainTimer)
 {
     timer_.setInterval(10);
     connect(&timer_, &QTimer::timeout, this, &Connection::step);
@@ -94,8 +95,6 @@ void Connection::begin(const QString& portText)
         fail_setup(kVerbindungsfehler, kUngueltigerPort.arg(s_.state.ComPortNr));
         return;
     }
-    // Whatever was in flight on an earlier connection is meaningless now.
-    s_.link.reset();
     // A connection shared over TCP has no serial set-up and no pacing,
     // whatever interface the station behind it uses.
     const int type = lb::address(s_.state.ComPortNr) ? 3 : s_.state.IfType;
@@ -230,12 +229,12 @@ void Connection::start_identification()
 {
     timer_.stop();
     mainTimer_.start();
-    ReqEngine& req = s_.req;
-    req.ReqStep = 0;
-    req.ReqAdr = -1;
     s_.state.StationType = -1;
-    req.post(100);
     state_ = State::Identifying;
+    // Whatever the station said on an earlier connection counts no more.
+    s_.req.begin_session();
+    if (const auto job = identify_.identify_station())
+        job->then([this](End) { identified(); });
 }
 
 void Connection::step()
@@ -246,43 +245,46 @@ void Connection::step()
         watch_step();
 }
 
-void Connection::advance()
+void Connection::identified()
 {
-    ReqEngine& req = s_.req;
-    switch (state_) {
-    case State::Identifying:
-        if (s_.state.StationType == -1 && req.ReqJob != 100)
-            s_.state.StationType = 99; // the job was replaced: nothing identified
-        if (s_.state.StationType == -1)
-            return;
-        emit s_.state.station_changed();
-        if (poll_switches)
-            poll_switches();
-        emit focus_loco_address();
-        state_ = State::PollingSwitches;
+    if (state_ != State::Identifying)
+        return; // the connection went away meanwhile
+    if (s_.state.StationType == -1)
+        s_.state.StationType = 99; // nothing identified
+    emit s_.state.station_changed();
+    state_ = State::PollingSwitches;
+    const auto poll = poll_switches ? poll_switches() : nullptr;
+    emit focus_loco_address();
+    if (poll)
+        poll->then([this](End) { polled(); });
+    else
+        polled();
+}
+
+void Connection::polled()
+{
+    if (state_ != State::PollingSwitches)
         return;
-    case State::PollingSwitches:
-        if (req.ReqJob == 1)
-            return;
-        req.post(47);
-        state_ = State::AskingVersion;
-        return;
-    case State::AskingVersion:
-        if (req.ReqJob == 47)
+    state_ = State::AskingVersion;
+    const auto job = identify_.ask_version(ReqEngine::Caller::Follow);
+    const auto done = [this](End) {
+        if (state_ != State::AskingVersion)
             return;
         state_ = State::Connected;
-        req.online = true;
+        s_.req.set_online(true);
         emit connected();
-        if (automatic_)
-            emit reconnected();
-        return;
-    default: return;
-    }
+    };
+    if (job)
+        job->then(done);
+    else
+        done(End::Done);
 }
 
 void Connection::fail_setup(const QString& title, const QString& text)
 {
     s_.msgs.show(title, text, MsgIcon::None);
+    if (state_ != State::Disconnected && state_ != State::SettingUp)
+        s_.req.end_session(End::Disconnected);
     timer_.stop();
     pending_.clear();
     waitReply_ = false;
@@ -298,20 +300,21 @@ void Connection::disconnect_port(const QString& portText)
     close_down();
 }
 
-void Connection::close_down()
+void Connection::close_down(bool lost)
 {
     stop_waiting();
-    // The running job's ending may still have a word for the station
+    const State was = state_;
+    state_ = State::Disconnected;
+    // Every job ends now; an ending may still have a word for the station
     // (leaving programming mode) while the port is open.
-    s_.req.online = false;
-    s_.req.disconnected();
+    if (was != State::Disconnected)
+        s_.req.end_session(lost ? End::PortLost : End::Disconnected);
     mainTimer_.stop();
     Timer1.stop();
     timer_.stop();
     pending_.clear();
     waitReply_ = false;
     port_.close();
-    state_ = State::Disconnected;
     emit disconnected();
     s_.state.set_station_type(99);
 }
@@ -324,7 +327,7 @@ void Connection::port_failed(const QString& error)
     if (!automatic_ || state_ == State::Connected)
         s_.msgs.show(kVerbindungsfehler, kPortFehler.arg(port_device(s_.state.ComPortNr), error),
                      MsgIcon::None);
-    close_down();
+    close_down(true);
     watch();
 }
 

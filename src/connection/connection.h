@@ -1,18 +1,22 @@
 #pragma once
 // Connecting to the command station: the port set-up of the three interface
-// types, then identification (job 100), the switch-state poll of the first
-// keyboard page (job 1) and serial number and version (job 47). Every wait
-// is a state advanced by step(), never a nested event loop. A port that
-// vanishes while connected (a USB adapter pulled) is watched for and
-// connected again when it is back.
+// types, then a new session of the request engine with identification, the
+// switch-state poll of the first keyboard page and serial number and
+// version, each job started when the one before has ended. Every wait is a
+// state advanced by step() or a job's ending, never a nested event loop. A
+// port that vanishes while connected (a USB adapter pulled) is watched for
+// and connected again when it is back.
 
 #include "core/services.h"
 
 #include <QObject>
+#include <memory>
 #include <QString>
 #include <QTimer>
 #include <functional>
 
+class Identify;
+class Job;
 class Port;
 struct PortSettings;
 
@@ -28,7 +32,7 @@ class Connection : public QObject {
     Q_OBJECT
   public:
     // The connection starts and stops the main timer it is given.
-    Connection(const Services& s, Port& port, QTimer& mainTimer);
+    Connection(const Services& s, Port& port, QTimer& mainTimer, Identify& identify);
 
     enum class State {
         Disconnected,
@@ -53,12 +57,10 @@ class Connection : public QObject {
     // Advances the port set-up of interface type 1 and the wait for a
     // vanished port; each has its own timer while it runs.
     void step();
-    // Moves the sequence on once the job it waits for has ended; called by
-    // the main tick right after the request engine.
-    void advance();
 
-    // Posts the switch-state poll of the first keyboard page (job 1).
-    std::function<void()> poll_switches;
+    // Starts the switch-state poll of the first keyboard page; null when
+    // nothing was started.
+    std::function<std::shared_ptr<Job>()> poll_switches;
     QTimer Timer1; // 100 ms input poll for interface type 2
 
     // Effective rate of interface type 2: the UART divisor 7 of 115200.
@@ -74,8 +76,6 @@ class Connection : public QObject {
     void disconnected(); // closed (by the user, a failed set-up or a vanished port)
     // The port vanished while connected; it is waited for by this device name.
     void waiting_for(const QString& device);
-    // Sent after connected() when the connection was made again by itself.
-    void reconnected();
     // Put the focus into the loco address field if a throttle tab is shown.
     void focus_loco_address();
 
@@ -88,15 +88,18 @@ class Connection : public QObject {
     void setup_zv1_step();
     void send_line(const QString& text);
     void start_identification();
+    void identified();
+    void polled();
     void fail_setup(const QString& title, const QString& text);
     void port_failed(const QString& error);
-    void close_down();
+    void close_down(bool lost = false);
     void watch();
     void watch_step();
     double poll_period() const;
 
     Services s_;
     Port& port_;
+    Identify& identify_;
     QTimer& mainTimer_;
     QTimer timer_; // set-up of interface type 1
     State state_ = State::Disconnected;

@@ -6,7 +6,6 @@
 #include "loco/slots.h"
 #include "loconet/dispatch.h"
 #include "loconet/link.h"
-#include "requests/engine.h"
 
 namespace {
 const QString kKeineAntwortSlot0 = QStringLiteral("Keine Antwort auf Slot 0 Anfrage erhalten!");
@@ -58,10 +57,79 @@ QString version_text(double v)
     return QString::number(v, 'f', 3);
 }
 
+class Identify::IdentifyJob : public Job {
+  public:
+    explicit IdentifyJob(Identify& owner) : Job(JobKind::Identify), o_(owner) {}
+
+  protected:
+    bool step() override
+    {
+        if (Step == 0) {
+            send({0xBB, 0x00, 0x00});
+            Step = 1;
+            wait(Slot0Timeout);
+            o_.slots_.await_slot0();
+            return false;
+        }
+        if (o_.slots_.slot0_arrived()) {
+            o_.identified();
+            return true;
+        }
+        if (!expired())
+            return false;
+        o_.s_.msgs.show(titles::Fehler, kKeineAntwortSlot0, MsgIcon::Critical);
+        o_.s_.state.StationType = 99;
+        return finish(End::TimedOut);
+    }
+
+  private:
+    Identify& o_;
+};
+
+class Identify::VersionJob : public Job {
+  public:
+    explicit VersionJob(Identify& owner) : Job(JobKind::Version), o_(owner) {}
+
+  protected:
+    bool step() override
+    {
+        switch (Step) {
+        case 0: ask(7, 1, o_.StationSerial); return false;
+        case 1:
+            if (o_.StationSerial != -1) {
+                ask(6, 2, o_.StationVersion);
+                return false;
+            }
+            break;
+        default:
+            if (o_.StationVersion != -1) {
+                emit o_.version_shown(QString::number(qint64(o_.StationSerial)),
+                                      version_text(o_.StationVersion));
+                return true;
+            }
+            break;
+        }
+        if (!expired())
+            return false;
+        o_.s_.msgs.show(titles::Fehler, kKeineAntwortSerie, MsgIcon::Critical);
+        return finish(End::TimedOut);
+    }
+
+  private:
+    void ask(int command, int next, double& answer)
+    {
+        answer = -1;
+        send(ln::command(command, {}));
+        Step = next;
+        wait(AnswerTimeout);
+    }
+    Identify& o_;
+};
+
 Identify::Identify(const Services& s, Slots& slotTable) : s_(s), slots_(slotTable)
 {
-    s.req.registerJob(100, [this] { return identify_job(); });
-    s.req.registerJob(47, [this] { return version_job(); });
+    s.req.declare(JobKind::Identify);
+    s.req.declare(JobKind::Version);
     s.dispatch.onPeer(0x09, [this](const ln::Msg& m) { rx_serial(m); });
     s.dispatch.onPeer(0x08, [this](const ln::Msg& m) { rx_version(m); });
 }
@@ -76,64 +144,26 @@ bool Identify::slot_match(const QString& pattern) const
     return true;
 }
 
-bool Identify::identify_job()
+std::shared_ptr<Job> Identify::identify_station()
 {
-    ReqEngine& req = s_.req;
-    const double now = s_.clock.now();
-    if (req.ReqStep == 0) {
-        s_.link.put({0xBB, 0x00, 0x00});
-        req.ReqStep = 1;
-        req.ReqTime = now;
-        s_.dispatch.LackCode = -1;
-        slots_.await_slot0();
-        return false;
-    }
-    if (now - req.ReqTime > Slot0Timeout) {
-        s_.msgs.show(titles::Fehler, kKeineAntwortSlot0, MsgIcon::Critical);
-        s_.state.StationType = 99;
-        return true;
-    }
-    if (!slots_.slot0_arrived())
-        return false;
+    auto job = std::make_shared<IdentifyJob>(*this);
+    return s_.req.submit(job, ReqEngine::Caller::Follow) ? job : nullptr;
+}
+
+std::shared_ptr<Job> Identify::ask_version(ReqEngine::Caller caller)
+{
+    auto job = std::make_shared<VersionJob>(*this);
+    return s_.req.submit(job, caller) ? job : nullptr;
+}
+
+void Identify::identified()
+{
     s_.state.show_power(slots_.SlotData[0].Ext[7] & 1);
     int type = 99;
     for (const Pattern& p : kPatterns)
         if (slot_match(QString::fromLatin1(p.bytes)))
             type = p.type;
     s_.state.StationType = type;
-    return true;
-}
-
-bool Identify::version_job()
-{
-    ReqEngine& req = s_.req;
-    const double now = s_.clock.now();
-    switch (req.ReqStep) {
-    case 0:
-        s_.link.put_command(7, {});
-        req.ReqStep = 1;
-        req.ReqTime = now;
-        StationSerial = -1;
-        return false;
-    case 1:
-    case 2:
-        if (now - req.ReqTime > AnswerTimeout) {
-            s_.msgs.show(titles::Fehler, kKeineAntwortSerie, MsgIcon::Critical);
-            return true;
-        }
-        if (req.ReqStep == 1 && StationSerial != -1) {
-            s_.link.put_command(6, {});
-            req.ReqStep = 2;
-            req.ReqTime = now;
-            StationVersion = -1;
-        } else if (req.ReqStep == 2 && StationVersion != -1) {
-            emit version_shown(QString::number(qint64(StationSerial)),
-                               version_text(StationVersion));
-            return true;
-        }
-        return false;
-    default: return true;
-    }
 }
 
 void Identify::rx_serial(const ln::Msg& m)

@@ -1,11 +1,13 @@
 #pragma once
-// Identifying the command station: its slot-0 answer (job 100), its serial
-// number and software version (job 47), and the texts of the two labels.
+// Identifying the command station: its slot-0 answer, its serial number
+// and software version, and the texts of the two labels.
 
 #include "core/services.h"
+#include "requests/engine.h"
 
 #include <QObject>
 #include <QString>
+#include <memory>
 
 class Slots;
 namespace ln {
@@ -27,6 +29,12 @@ class Identify : public QObject {
     // track status, is not compared).
     bool slot_match(const QString& pattern) const;
 
+    // Asks slot 0: the station type and its power state (the connect
+    // sequence's first job). Null when it cannot run.
+    std::shared_ptr<Job> identify_station();
+    // Asks serial number and version; the answers go to version_shown.
+    std::shared_ptr<Job> ask_version(ReqEngine::Caller caller = ReqEngine::Caller::Quiet);
+
     double StationSerial = -1;
     double StationVersion = -1;
 
@@ -34,12 +42,13 @@ class Identify : public QObject {
     static constexpr double AnswerTimeout = 2.0;
 
   signals:
-    // Job 47 has both answers: the Version window's labels.
+    // Both answers are in: the Version window's labels.
     void version_shown(const QString& serial, const QString& version);
 
   private:
-    bool identify_job();
-    bool version_job();
+    class IdentifyJob;
+    class VersionJob;
+    void identified();
     void rx_serial(const ln::Msg& m);
     void rx_version(const ln::Msg& m);
 

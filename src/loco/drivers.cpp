@@ -6,24 +6,222 @@
 #include "slots.h"
 
 namespace {
-const QString kLokanfrage = QStringLiteral("die Lokanfrage");
+const QString kLokNichtAngemeldet = QStringLiteral("Lok konnte nicht angemeldet werden!");
+const QString kLokFmtLesen = QStringLiteral("Fehler: Lokdatenformat lesen");
 
-enum Step { Start = 0, AwaitSlot = 1, Command = 2, AwaitSent = 3, CfgRead = 10, AwaitCfg = 11 };
-constexpr int FirstJob = 30; // 30 + the action's kind: 0 bind only, 5..9 as below
-enum Kind { BindOnly = 0, DirThenStop = 5, Group = 6, Sound = 7, DirFunctions = 8, SpeedOnly = 9 };
+enum Step { Start, AwaitSlot, CfgRead, AwaitCfg, Command, AwaitSent };
+enum Kind { DirThenStop, Group, Sound, DirFunctions, SpeedOnly };
 constexpr int DirBit = 0x20;
+constexpr int AckOk = 0x7F;
 } // namespace
+
+// Serves the drivers in turn: binds those that must be bound, sends the
+// next action of those that have one, and ends when none has work.
+class Drivers::ThrottleJob : public Job {
+  public:
+    explicit ThrottleJob(Drivers& owner) : Job(JobKind::Throttle), o_(owner) {}
+
+    void format_answer(int adr, int code)
+    {
+        if (Step == AwaitCfg && adr == adr_)
+            code_ = code;
+    }
+
+  protected:
+    bool step() override
+    {
+        for (;;) {
+            if (!o_.valid(d_) && next())
+                return true;
+            Seat& seat = o_.seats_[size_t(d_)];
+            switch (Step) {
+            case Start:
+                if (seat.bind) {
+                    adr_ = o_.adr_of(d_);
+                    const QByteArray request = o_.slots_.loco_request(adr_);
+                    if (request.isEmpty())
+                        return false; // held until the station type is known
+                    o_.slot_of(d_) = -1;
+                    refused_ = false;
+                    send(request);
+                    wait(Slots::AnswerTimeout);
+                    Step = AwaitSlot;
+                    return false;
+                }
+                Step = Command;
+                break;
+            case AwaitSlot:
+                // Released or given another address meanwhile: that is asked for next.
+                if (!binding()) {
+                    Step = Start;
+                    break;
+                }
+                if (o_.slot_of(d_) != -1) {
+                    Step = CfgRead;
+                    break;
+                }
+                if (!refused_ && !expired())
+                    return false;
+                if (refused_)
+                    o_.fail_bind(d_, false, kLokNichtAngemeldet);
+                else
+                    o_.fail_bind(d_, true, KeineAntwortLok);
+                if (next())
+                    return true;
+                break;
+            case CfgRead:
+                if (!binding()) {
+                    Step = Start;
+                    break;
+                }
+                code_ = -1;
+                refused_ = false;
+                send(lokcfg_read_message(adr_));
+                wait(Slots::AnswerTimeout);
+                Step = AwaitCfg;
+                return false;
+            case AwaitCfg:
+                if (!binding()) {
+                    Step = Start;
+                    break;
+                }
+                if (code_ == -1 && !refused_ && !expired())
+                    return false;
+                bound(seat);
+                Step = Start;
+                break;
+            case Command:
+                if (seat.bind) {
+                    Step = Start;
+                    break;
+                }
+                if (!o_.has_work(d_)) {
+                    if (next())
+                        return true;
+                    break;
+                }
+                send_action(seat);
+                Step = AwaitSent;
+                return false;
+            default: // AwaitSent: the message is back or given up
+                seat.inflight.clear();
+                o_.reshow(d_);
+                if (stopSent_) {
+                    stopSent_ = false;
+                    o_.stop_sent(d_);
+                    if (!o_.valid(d_))
+                        break;
+                }
+                // The stop after a direction change follows at once; then
+                // the next driver has its turn.
+                if (!seat.queue.empty() && seat.queue.front().fixed) {
+                    Step = Command;
+                    break;
+                }
+                if (next())
+                    return true;
+                break;
+            }
+        }
+    }
+    void acked(int code) override
+    {
+        const bool panel = d_ < Panels;
+        if (Step == AwaitSlot) { // the station has no slot for the loco
+            refused_ = true;
+            if (panel)
+                o_.s_.msgs.show(titles::LocoNetFehler, kLokNichtAngemeldet, MsgIcon::Critical);
+        } else if (Step == AwaitCfg && code != AckOk) {
+            refused_ = true;
+            if (panel)
+                o_.s_.msgs.show(titles::LocoNetFehler, kLokFmtLesen, MsgIcon::Critical);
+        }
+    }
+    void ending(End how) override { o_.ended(how); }
+
+  private:
+    bool binding() const { return o_.seats_[size_t(d_)].bind && o_.adr_of(d_) == adr_; }
+    // The next driver with work; true when none has any.
+    bool next()
+    {
+        d_ = o_.with_work(d_);
+        Step = Start;
+        return d_ < 0;
+    }
+    void bound(Seat& seat)
+    {
+        const int s = o_.slot_of(d_);
+        if (code_ != -1 && s >= 1 && s < Slots::Blank) {
+            SlotRec& r = o_.slots_.SlotData[size_t(s)];
+            const DataFormat f = data_format(code_);
+            r.FmtCode = code_;
+            r.FmtName = f.name;
+            r.Steps = f.steps;
+        } else if (code_ == -1 && !refused_ && d_ < Panels) {
+            o_.s_.msgs.show(titles::Fehler, KeineAntwortCfg, MsgIcon::Critical);
+        }
+        // The slot is known: the actions waiting go out even when the format
+        // stays unknown, which only the speed step shown needs.
+        seat.bind = false;
+        seat.ready = true;
+        o_.reshow(d_);
+        emit o_.bound(d_);
+    }
+    void send_action(Seat& seat)
+    {
+        Action& a = seat.queue.front();
+        const int s = o_.slot_of(d_);
+        SlotRec r = o_.slots_.SlotData[size_t(s)];
+        apply(r, a, true);
+        switch (Drivers::kind(a)) {
+        case SpeedOnly: seat.inflight = {0xA0, s, r.Spd}; break;
+        case Sound: seat.inflight = {0xA2, s, r.Snd}; break;
+        case Group: {
+            const int g = fn_place(a.value).group;
+            seat.inflight = {0xD4, 0x20, s, g, r.Ext[size_t(g)]};
+            break;
+        }
+        default: seat.inflight = {0xA1, s, r.Dirf}; break;
+        }
+        QByteArray bytes;
+        for (const int b : seat.inflight)
+            bytes.append(char(b));
+        send(bytes);
+        // A direction change with its stop goes on as that stop, which no
+        // later speed may replace.
+        if (Drivers::kind(a) == DirThenStop) {
+            a = Action{Action::Speed, 0, false, true, a.safety};
+        } else {
+            stopSent_ = a.safety;
+            seat.queue.pop_front();
+        }
+    }
+
+    Drivers& o_;
+    int d_ = -1;    // the driver served
+    int adr_ = 0;   // the loco it is being bound to
+    int code_ = -1; // the format answer
+    bool refused_ = false;
+    bool stopSent_ = false; // the message in flight is a safety stop
+};
 
 Drivers::Drivers(const Services& s, Slots& table) : s_(s), slots_(table), seats_(Panels)
 {
     for (Seat& seat : seats_)
         seat.used = true;
-    s.req.registerJobs(FirstJob, FirstJob + 9,
-                       ReqEngine::JobDef{[this] { return lok_request(); },
-                                         [this](ReqEngine::End how) { ending(how); },
-                                         [this] { return binding(); }, kLokanfrage});
+    s.req.declare(JobKind::Throttle);
+    s.req.declare(JobKind::SafetyStop);
     connect(&slots_, &Slots::slot_data, this, &Drivers::take_slot);
     connect(&slots_, &Slots::slot_changed, this, &Drivers::slot_changed);
+    connect(&slots_, &Slots::format_answer, this, [this](int adr, int code) {
+        if (const auto job = job_.lock())
+            job->format_answer(adr, code);
+    });
+    connect(&s.req, &ReqEngine::session_started, this, &Drivers::new_session);
+    connect(&s.req, &ReqEngine::online_changed, this, [this](bool online) {
+        if (online)
+            pump();
+    });
 }
 
 int& Drivers::adr_of(int d)
@@ -74,16 +272,13 @@ bool Drivers::valid(int d) const
 
 bool Drivers::accept(int d)
 {
-    // Behind a running throttle request, even one that binds, an action
-    // waits its turn; only other work can refuse it.
-    if (Slots::throttle_job(s_.req.ReqJob))
+    // Behind short work an action waits its turn; only a long job or a
+    // missing connection refuses it.
+    const auto caller = d < Panels ? ReqEngine::Caller::User : ReqEngine::Caller::Quiet;
+    if (s_.req.admit(JobKind::Throttle, caller))
         return true;
-    if (d < Panels)
-        return s_.req.allowed();
-    const ReqEngine::Refusal why = s_.req.refusal();
-    if (why == ReqEngine::Refusal::None)
-        return true;
-    emit refused(d, why);
+    if (d >= Panels)
+        emit refused(d, s_.req.refusal_text(s_.req.refusal(JobKind::Throttle, caller)));
     return false;
 }
 
@@ -100,10 +295,25 @@ bool Drivers::acquire(int d, int adr)
     seat.inflight.clear();
     seat.ready = false;
     seat.bind = true;
+    seat.watch = false;
     adr_of(d) = adr;
     slot_of(d) = -1;
     pump();
     return true;
+}
+
+void Drivers::watch(int d, int adr)
+{
+    if (!valid(d) || d < Panels || adr < 1 || adr > MaxAddress)
+        return;
+    release(d);
+    Seat& seat = seats_[size_t(d)];
+    seat.watch = true;
+    adr_of(d) = adr;
+    // The slot the station gave that loco in this session, if it is known.
+    for (int s = 1; s < Slots::Blank; ++s)
+        if (slots_.SlotData[size_t(s)].Adr == adr)
+            take_slot(s, true);
 }
 
 void Drivers::release(int d)
@@ -115,27 +325,69 @@ void Drivers::release(int d)
     seat.inflight.clear();
     seat.ready = false;
     seat.bind = false;
+    seat.watch = false;
+    seat.leaving = false;
     adr_of(d) = 0;
     slot_of(d) = -1;
 }
 
-void Drivers::rebind(int d)
+void Drivers::leave(int d, bool stop)
+{
+    if (d < Panels || !valid(d))
+        return;
+    Seat& seat = seats_[size_t(d)];
+    // Unknown in this session counts as moving: the last connection may
+    // have ended with the loco running.
+    const bool moving = !seat.ready || shown(d).Spd != 0;
+    if (stop && adr_of(d) > 0 && moving) {
+        seat.leaving = true;
+        safety_stop(d);
+        return;
+    }
+    remove_driver(d);
+    emit left(d);
+}
+
+void Drivers::stop_sent(int d)
+{
+    if (!valid(d) || !seats_[size_t(d)].leaving)
+        return;
+    remove_driver(d);
+    emit left(d);
+}
+
+void Drivers::drop_speeds(Seat& seat)
+{
+    std::erase_if(seat.queue, [](const Action& a) { return a.kind == Action::Speed; });
+}
+
+void Drivers::safety_stop(int d)
 {
     if (!valid(d) || adr_of(d) <= 0)
         return;
     Seat& seat = seats_[size_t(d)];
-    seat.ready = false;
-    seat.bind = true;
+    drop_speeds(seat);
+    const int s = slot_of(d);
+    if (seat.ready && s >= 1 && s < Slots::Blank && s_.req.online()) {
+        // One message between whatever runs, as a STOP goes.
+        auto job = std::make_shared<MessageJob>(JobKind::SafetyStop,
+                                                ln::bytes({0xA0, s, 0}));
+        job->then([this, d](End how) {
+            if (how == End::Done)
+                stop_sent(d);
+            else if (valid(d)) // the connection went: the next one sends it
+                seats_[size_t(d)].queue.push_front(Action{Action::Speed, 0, false, false, true});
+        });
+        if (s_.req.submit(job, ReqEngine::Caller::Follow))
+            return;
+    }
+    // Not bound in this session: asked for and stopped as soon as it can be.
+    seat.queue.push_front(Action{Action::Speed, 0, false, false, true});
+    if (!seat.ready && !seat.bind) {
+        seat.bind = true;
+        slot_of(d) = -1;
+    }
     pump();
-}
-
-void Drivers::rebind_all()
-{
-    for (int d = 0; d < int(seats_.size()); ++d)
-        if (valid(d)) {
-            slot_of(d) = -1;
-            rebind(d);
-        }
 }
 
 int Drivers::address(int d) const
@@ -223,12 +475,6 @@ int Drivers::kind(const Action& a)
     }
 }
 
-int Drivers::kind_of(int d) const
-{
-    const Seat& seat = seats_[size_t(d)];
-    return seat.queue.empty() ? BindOnly : kind(seat.queue.front());
-}
-
 bool Drivers::take(int d, const Action& a)
 {
     if (!valid(d) || adr_of(d) <= 0)
@@ -237,7 +483,8 @@ bool Drivers::take(int d, const Action& a)
     // The speed bar reports every position it passes: only the last one
     // not yet sent is kept.
     const bool merge = a.kind == Action::Speed && !seat.queue.empty() &&
-                       seat.queue.back().kind == Action::Speed && !seat.queue.back().fixed;
+                       seat.queue.back().kind == Action::Speed && !seat.queue.back().fixed &&
+                       !seat.queue.back().safety;
     if (!merge && int(seat.queue.size()) >= MaxQueued)
         return false;
     if (!accept(d))
@@ -301,186 +548,52 @@ int Drivers::with_work(int after) const
 
 void Drivers::pump()
 {
-    ReqEngine& req = s_.req;
-    if (!req.online) {
-        // Actions taken before the connection went away must not go out
-        // after the next one; a binding asked for may.
-        for (Seat& seat : seats_)
-            seat.queue.clear();
+    if (!s_.req.online() || with_work(-1) < 0)
         return;
-    }
-    if (!req.idle())
+    if (const auto running = job_.lock(); running && !running->ended())
         return;
-    const int d = with_work(req.ReqThr);
-    if (d < 0)
-        return;
-    req.ReqThr = d;
-    req.ReqAdr = adr_of(d);
-    req.post(FirstJob + kind_of(d));
+    auto job = std::make_shared<ThrottleJob>(*this);
+    if (s_.req.submit(job, ReqEngine::Caller::Follow))
+        job_ = job;
 }
 
-bool Drivers::next()
+void Drivers::new_session()
 {
-    ReqEngine& req = s_.req;
-    const int d = with_work(req.ReqThr);
-    if (d < 0)
-        return true;
-    // Straight on with the next driver's work, without passing through idle.
-    req.ReqThr = d;
-    req.ReqAdr = adr_of(d);
-    req.ReqJob = FirstJob + kind_of(d);
-    req.ReqStep = Start;
-    return lok_request();
-}
-
-bool Drivers::binding() const
-{
-    const int d = s_.req.ReqThr;
-    return Slots::throttle_job(s_.req.ReqJob) && valid(d) && seats_[size_t(d)].bind;
-}
-
-bool Drivers::binding_for(int d) const
-{
-    return seats_[size_t(d)].bind && adr_of(d) == s_.req.ReqAdr;
-}
-
-bool Drivers::lok_request()
-{
-    ReqEngine& req = s_.req;
-    req.ThrBusy = true;
-    const int d = req.ReqThr;
-    if (!valid(d))
-        return next();
-    Seat& seat = seats_[size_t(d)];
-    const double now = s_.clock.now();
-    switch (req.ReqStep) {
-    case Start:
-        if (seat.bind) {
-            req.ReqAdr = adr_of(d);
-            if (!slots_.put_loco_request(req.ReqAdr))
-                return false; // held until the station type is known
-            slot_of(d) = -1;
-            req.ReqTime = now;
-            req.ReqStep = AwaitSlot;
-            return false;
-        }
-        if (!has_work(d))
-            return next();
-        req.ReqStep = Command;
-        return lok_request();
-    case AwaitSlot:
-        // Released or given another address meanwhile: that is asked for next.
-        if (!binding_for(d))
-            return next();
-        if (slot_of(d) != -1) {
-            req.ReqStep = CfgRead;
-            return lok_request();
-        }
-        if (now - req.ReqTime > Slots::AnswerTimeout) {
-            fail_bind(d, true);
-            return next();
-        }
-        return false;
-    case CfgRead:
-        if (!binding_for(d))
-            return next();
-        slots_.put_lokcfg_read(req.ReqAdr);
-        slots_.LokCfgAdr = req.ReqAdr;
-        slots_.LokCfgCode = -1;
-        req.ReqTime = now;
-        req.ReqStep = AwaitCfg;
-        return false;
-    case AwaitCfg: {
-        if (!binding_for(d))
-            return next();
-        const int code = slots_.LokCfgCode;
-        if (code == -1 && now - req.ReqTime <= Slots::AnswerTimeout)
-            return false;
-        if (code != -1 && slot_of(d) >= 1 && slot_of(d) < Slots::Blank) {
-            SlotRec& r = slots_.SlotData[size_t(slot_of(d))];
-            const DataFormat f = data_format(code);
-            r.FmtCode = code;
-            r.FmtName = f.name;
-            r.Steps = f.steps;
-        } else if (code == -1 && d < Panels) {
-            s_.msgs.show(titles::Fehler, KeineAntwortCfg, MsgIcon::Critical);
-        }
-        // The slot is known: the actions waiting go out even when the format
-        // stays unknown, which only the speed step shown needs.
-        seat.bind = false;
-        seat.ready = true;
-        reshow(d);
-        emit bound(d);
-        req.ReqStep = Start;
-        return lok_request();
-    }
-    case Command: {
-        if (!has_work(d) || seat.bind)
-            return next();
-        Action& a = seat.queue.front();
-        req.ReqJob = FirstJob + kind(a);
-        const int s = slot_of(d);
-        SlotRec r = slots_.SlotData[size_t(s)];
-        apply(r, a, true);
-        switch (kind(a)) {
-        case SpeedOnly: seat.inflight = {0xA0, s, r.Spd}; break;
-        case Sound: seat.inflight = {0xA2, s, r.Snd}; break;
-        case Group: {
-            const int g = fn_place(a.value).group;
-            seat.inflight = {0xD4, 0x20, s, g, r.Ext[size_t(g)]};
-            break;
-        }
-        default: seat.inflight = {0xA1, s, r.Dirf}; break;
-        }
-        QByteArray bytes;
-        for (int b : seat.inflight)
-            bytes.append(char(b));
-        s_.link.put(bytes);
-        // A direction change with its stop goes on as that stop, which no
-        // later speed may replace.
-        if (kind(a) == DirThenStop)
-            a = Action{Action::Speed, 0, false, true};
-        else
-            seat.queue.pop_front();
-        req.ReqStep = AwaitSent;
-        return false;
-    }
-    case AwaitSent:
-        // A step runs only with the buffer free: the message is back or was
-        // given up, and the slot table holds what the bus said.
+    // Nothing the station said before counts: every driver asks for its
+    // loco again. Only the stops the program decided survive.
+    for (int d = 0; d < int(seats_.size()); ++d) {
+        if (!valid(d))
+            continue;
+        Seat& seat = seats_[size_t(d)];
+        std::erase_if(seat.queue, [](const Action& a) { return !a.safety; });
         seat.inflight.clear();
-        reshow(d);
-        if (!seat.queue.empty() && seat.queue.front().fixed) {
-            req.ReqStep = Command;
-            return lok_request();
-        }
-        return next();
-    default: return next();
+        seat.ready = false;
+        seat.bind = adr_of(d) > 0;
+        slot_of(d) = -1;
     }
 }
 
-void Drivers::fail_bind(int d, bool tell)
+void Drivers::ended(End how)
+{
+    for (Seat& seat : seats_)
+        seat.inflight.clear();
+    if (how == End::Disconnected || how == End::PortLost)
+        return; // the next session binds every driver anew
+    pump(); // work that came in while it ended
+}
+
+void Drivers::fail_bind(int d, bool tell, const QString& why)
 {
     Seat& seat = seats_[size_t(d)];
     seat.bind = false;
     seat.ready = false;
     seat.queue.clear();
     if (tell && d < Panels)
-        s_.msgs.show(titles::Fehler, KeineAntwortLok, MsgIcon::Critical);
-    emit bind_failed(d);
-}
-
-void Drivers::ending(ReqEngine::End how)
-{
-    for (Seat& seat : seats_)
-        seat.inflight.clear();
-    if (how != ReqEngine::End::Disconnected)
-        return; // replaced: the waiting work goes on when the engine is idle again
-    for (int d = 0; d < int(seats_.size()); ++d) {
-        Seat& seat = seats_[size_t(d)];
-        seat.queue.clear();
-        if (valid(d) && seat.bind)
-            fail_bind(d, false); // half bound: the next action binds again
+        s_.msgs.show(titles::Fehler, why, MsgIcon::Critical);
+    emit bind_failed(d, why);
+    if (seat.leaving) { // its loco cannot be asked for: there is nothing to stop
+        remove_driver(d);
+        emit left(d);
     }
 }
 

@@ -1,15 +1,17 @@
 #pragma once
-// Driving locos: the two throttle panels (drivers 0 and 1) and network
-// throttles (drivers 2 and up, added at run time) each hold one loco.
-// Binding a driver to its loco takes a loco request, the loco's slot data
-// and a read of its data format; only then do its actions go out. Actions
-// wait in a small queue per driver and each is applied, when its turn
-// comes, to the loco's data as the station last reported them (SlotData of
-// its slot), so a change never rests on a blank or click-time copy.
+// Driving locos: the two throttle panels (drivers 0 and 1), network
+// throttles and throttle-device windows (drivers 2 and up, added at run
+// time) each hold one loco. Binding a driver to its loco takes a loco
+// request, the loco's slot data and a read of its data format; only then
+// do its actions go out. Actions wait in a small queue per driver and each
+// is applied, when its turn comes, to the loco's data as the station last
+// reported them in this session (SlotData of its slot), so a change never
+// rests on a blank, stale or click-time copy.
 //
-// All of it runs as the throttle requests 30..39 of the request engine
-// (30 + the action's kind); one request serves every driver's queue in
-// turn before the engine goes idle.
+// One throttle job of the request engine serves every driver's queue in
+// turn. Every new connection binds every driver anew. A stop the program
+// decides for a loco (safety_stop) is never dropped: it goes out at once
+// when the loco's slot is known, or as soon as the loco can be asked for.
 
 #include "core/services.h"
 #include "requests/engine.h"
@@ -17,6 +19,7 @@
 #include <QObject>
 #include <QString>
 #include <deque>
+#include <memory>
 #include <vector>
 
 class Slots;
@@ -32,8 +35,9 @@ class Drivers : public QObject {
     // Unsent actions a driver may have waiting; more are not taken.
     static constexpr int MaxQueued = 16;
 
-    // A network throttle gets a driver number (2 and up) and gives it back
-    // when it goes; its loco is released without a bus message.
+    // A network throttle or a throttle-device window gets a driver number
+    // (2 and up) and gives it back when it goes; its loco is released
+    // without a bus message.
     int add_driver();
     void remove_driver(int d);
     // d is a panel or a driver added and not removed.
@@ -42,17 +46,21 @@ class Drivers : public QObject {
     // Binds d to loco adr (1..16383): loco request, slot data, format read.
     // Changes nothing of the loco's speed, direction or functions. Nothing
     // happens when d holds adr already (bound or being bound). False when
-    // adr is no loco address or the binding cannot be posted now (panels
-    // are told by a message box, network drivers by refused()).
+    // adr is no loco address or the binding cannot run now (panels are
+    // told by a message box, the others by refused()).
     bool acquire(int d, int adr);
+    // d follows loco adr without asking for it: it takes the loco's slot
+    // when the bus reports it (a throttle device asks itself), and asks
+    // anew only on a new connection.
+    void watch(int d, int adr);
     // d forgets its loco; no bus message. Unsent actions are dropped.
     void release(int d);
-    // Binds d again to the loco it held (after a reconnect), without any
-    // action and without a box; nothing when it held none.
-    void rebind(int d);
-    // Every driver that holds a loco, after the station was connected
-    // again: it may have put the locos in other slots.
-    void rebind_all();
+    // A network driver goes: with stop, its loco is stopped first (never
+    // dropped, also across a lost connection), then the driver is removed.
+    void leave(int d, bool stop);
+    // Speed 0 for d's loco, decided by the program (a phone gone silent):
+    // speeds d still has waiting are dropped; nothing refuses it.
+    void safety_stop(int d);
 
     // The loco address d holds, 0 for none.
     int address(int d) const;
@@ -64,8 +72,9 @@ class Drivers : public QObject {
     // the blank record while d has no slot.
     const SlotRec& loco(int d) const;
     // loco(d) with d's changes of speed, direction and F0..F8 that have not
-    // come back from the bus yet; function groups (F9..F28) show only when
-    // their message has come back.
+    // come back from the bus yet: the latest intent, from which the next
+    // change is computed. Function groups (F9..F28) show only when their
+    // message has come back.
     SlotRec shown(int d) const;
 
     // Actions. A driver not bound to the loco it holds is bound first; an
@@ -81,32 +90,32 @@ class Drivers : public QObject {
     bool function(int d, int n, bool on);
     bool toggle_function(int d, int n);
 
-    // Posts the waiting work when the engine is idle and online; called on
-    // every tick, so an action that had to wait (another job ran, or its
-    // request was replaced) still goes out.
-    void pump();
-
   signals:
     // d's slot and data format are known (after a format read that went
     // unanswered the format is "no known format").
     void bound(int d);
-    // No slot data for d's loco in time (or the connection went away while
-    // binding): its waiting actions were dropped. Panels also show a box.
-    void bind_failed(int d);
+    // No slot data for d's loco (refused or not in time, or the connection
+    // went away while binding): its waiting actions were dropped. Panels
+    // also show a box.
+    void bind_failed(int d, const QString& why);
     // What d shows of its loco changed: a message about its slot from any
     // throttle, its own unsent changes, or (slotData) the slot's data
     // arrived and d has just taken the slot.
     void changed(int d, bool slotData);
-    // A network driver's action was not taken: disconnected, or a job runs
-    // that must not be cut off. (Panels get the engine's message box.)
-    void refused(int d, ReqEngine::Refusal why);
+    // An action of a driver other than a panel was not taken: disconnected,
+    // or a long job runs. (Panels get the engine's message box.)
+    void refused(int d, const QString& why);
+    // A driver that was leaving has stopped its loco and is gone.
+    void left(int d);
 
   private:
+    class ThrottleJob;
     struct Action {
         enum Kind { Speed, Direction, ToggleDirection, Function, ToggleFunction } kind;
-        int value = 0;      // speed, direction 0/1 or function number
-        bool flag = false;  // direction: stop after it; function: on
-        bool fixed = false; // the stop after a direction: never replaced
+        int value = 0;       // speed, direction 0/1 or function number
+        bool flag = false;   // direction: stop after it; function: on
+        bool fixed = false;  // the stop after a direction: never replaced
+        bool safety = false; // a stop the program decided: kept across connections
     };
     struct Seat {
         bool used = false;
@@ -114,6 +123,8 @@ class Drivers : public QObject {
         int slot = -1;      // network drivers; panels keep it in ThrSlot(i)
         bool ready = false; // slot and format known for adr
         bool bind = false;  // a binding is due or running
+        bool watch = false; // follows the bus, asks only on a new connection
+        bool leaving = false;
         std::deque<Action> queue;
         // The last message sent for the driver until the bus has it back.
         std::vector<int> inflight;
@@ -121,20 +132,17 @@ class Drivers : public QObject {
 
     bool take(int d, const Action& a);
     bool accept(int d);
-    bool lok_request();
-    // Goes on with the next driver that has work; true when none has.
-    bool next();
-    void ending(ReqEngine::End how);
+    void pump();
+    void new_session();
+    void ended(End how);
     bool has_work(int d) const;
     int with_work(int after) const;
-    // The running request binds a loco: nothing may cut it off.
-    bool binding() const;
-    bool binding_for(int d) const;
-    void fail_bind(int d, bool tell);
+    void fail_bind(int d, bool tell, const QString& why);
     void take_slot(int s, bool plain);
     void slot_changed(int s);
     void reshow(int d, bool slotData = false);
-    int kind_of(int d) const;
+    void drop_speeds(Seat& seat);
+    void stop_sent(int d);
     static int kind(const Action& a);
     // The record after action a; function groups only when asked.
     static void apply(SlotRec& r, const Action& a, bool groups);
@@ -146,4 +154,5 @@ class Drivers : public QObject {
     Services s_;
     Slots& slots_;
     std::vector<Seat> seats_;
+    std::weak_ptr<ThrottleJob> job_;
 };

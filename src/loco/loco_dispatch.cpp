@@ -4,23 +4,75 @@
 #include "core/messages.h"
 #include "core/number_text.h"
 #include "loconet/link.h"
-#include "requests/engine.h"
 #include "slots.h"
 
 namespace {
 const QString kStatusNichtGesendet =
     QStringLiteral("Slot Status Write konnte nicht gesendet werden!");
 
-constexpr int Job = 70;
 enum Step { Request, AwaitSlot, Status, AwaitStatus, AwaitMove };
 constexpr int SlotStatus = 0xB5, MoveSlots = 0xBA;
 constexpr int DispatchSlot = 0;
 } // namespace
 
+class LocoDispatch::DispatchJob : public Job {
+  public:
+    DispatchJob(LocoDispatch& owner, int adr) : Job(JobKind::LocoDispatch), o_(owner), adr_(adr)
+    {
+        QObject::connect(&o_.slots_, &Slots::slot_data, &guard_, [this](int s) {
+            const SlotRec& r = o_.slots_.SlotData[size_t(s)];
+            if (Step == AwaitSlot && r.Adr == adr_)
+                loco_ = r;
+        });
+    }
+
+  protected:
+    // Steps run only while the transmit buffer is free: a send step's
+    // message has been echoed by then, or given up by the link.
+    bool step() override
+    {
+        switch (Step) {
+        case Request: {
+            const QByteArray request = o_.slots_.loco_request(adr_);
+            if (request.isEmpty())
+                return false; // held until the station type is known
+            send(request);
+            Step = AwaitSlot;
+            wait(Timeout);
+            return false;
+        }
+        case AwaitSlot:
+            if (loco_.Slot == 0)
+                return expired() ? fail(KeineAntwortLok) : false;
+            send({SlotStatus, loco_.Slot, common_status(loco_.Stat)});
+            Step = AwaitStatus;
+            return false;
+        case AwaitStatus:
+            if (expired())
+                return fail(kStatusNichtGesendet);
+            send({MoveSlots, loco_.Slot, DispatchSlot});
+            Step = AwaitMove;
+            return false;
+        default: return expired() ? fail(kStatusNichtGesendet) : true;
+        }
+    }
+    void ending(End) override { emit o_.dispatch_ended(); }
+
+  private:
+    bool fail(const QString& text)
+    {
+        o_.s_.msgs.show(titles::Fehler, text, MsgIcon::Critical);
+        return finish(End::TimedOut);
+    }
+    LocoDispatch& o_;
+    const int adr_;
+    SlotRec loco_; // the slot data the station gave for adr_
+    QObject guard_;
+};
+
 LocoDispatch::LocoDispatch(const Services& s, Slots& slotTable) : s_(s), slots_(slotTable)
 {
-    s.req.registerJob(Job, {[this] { return lok_dispatch(); },
-                            [this](ReqEngine::End) { emit dispatch_ended(); }});
+    s.req.declare(JobKind::LocoDispatch);
 }
 
 std::optional<int> LocoDispatch::address(const QString& text)
@@ -30,52 +82,5 @@ std::optional<int> LocoDispatch::address(const QString& text)
 
 bool LocoDispatch::dispatch(int adr)
 {
-    if (!s_.req.allowed())
-        return false;
-    s_.req.ReqAdr = adr;
-    s_.req.post(Job);
-    return true;
-}
-
-bool LocoDispatch::fail(const QString& text)
-{
-    s_.msgs.show(titles::Fehler, text, MsgIcon::Critical);
-    return true;
-}
-
-bool LocoDispatch::lok_dispatch()
-{
-    ReqEngine& req = s_.req;
-    SlotRec& loco = slots_.ReqLoco;
-    // Steps run only while the transmit buffer is free: a send step's
-    // message has been echoed by then, or given up by the link.
-    const bool late = s_.clock.now() - req.ReqTime > Timeout;
-    switch (req.ReqStep) {
-    case Request:
-        if (!slots_.put_loco_request(req.ReqAdr))
-            return false; // held until the station type is known
-        // The slot table copies the slot data for this address into ReqLoco.
-        loco.Adr = req.ReqAdr;
-        loco.Slot = -1;
-        req.ReqTime = s_.clock.now();
-        req.ReqStep = AwaitSlot;
-        return false;
-    case AwaitSlot:
-        if (loco.Slot == -1)
-            return late ? fail(KeineAntwortLok) : false;
-        req.ReqStep = Status;
-        [[fallthrough]];
-    case Status:
-        s_.link.put({SlotStatus, loco.Slot, common_status(loco.Stat)});
-        req.ReqStep = AwaitStatus;
-        return false;
-    case AwaitStatus:
-        if (late)
-            return fail(kStatusNichtGesendet);
-        s_.link.put({MoveSlots, loco.Slot, DispatchSlot});
-        req.ReqStep = AwaitMove;
-        return false;
-    case AwaitMove: return late ? fail(kStatusNichtGesendet) : true;
-    default: return true;
-    }
+    return s_.req.submit(std::make_shared<DispatchJob>(*this, adr));
 }

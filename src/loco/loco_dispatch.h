@@ -1,8 +1,9 @@
 #pragma once
-// Handing a loco to a simple hand throttle (job 70): request its slot, mark
-// the slot common and move it to slot 0, where the throttle picks it up.
+// Handing a loco to a simple hand throttle: request its slot, mark the slot
+// common and move it to slot 0, where the throttle picks it up.
 
 #include "core/services.h"
+#include "requests/engine.h"
 
 #include <QObject>
 #include <optional>
@@ -26,12 +27,11 @@ class LocoDispatch : public QObject {
     bool dispatch(int adr);
 
   signals:
-    // Job 70 has ended, however: done, timed out, replaced or disconnected.
+    // The dispatch has ended, however: done, timed out or disconnected.
     void dispatch_ended();
 
   private:
-    bool lok_dispatch();
-    bool fail(const QString& text);
+    class DispatchJob;
 
     Services s_;
     Slots& slots_;

@@ -5,33 +5,70 @@
 #include "core/number_text.h"
 #include "loconet/dispatch.h"
 #include "loconet/link.h"
-#include "requests/engine.h"
 #include "slots.h"
 
 #include <array>
 
 namespace {
-enum Job { ReadJob = 48, WriteJob = 49 };
+const QString kLokFmtSchreiben = QStringLiteral("Fehler: Lokdatenformat schreiben");
+const QString kLokFmtLesen = QStringLiteral("Fehler: Lokdatenformat lesen");
 constexpr int WriteCommand = 0x0C;
 constexpr uint8_t AnswerCommand = 0x0B;
 constexpr int WriteFlag = 64;
 constexpr int AckOk = 0x7F;
 // Codes read, by list entry: "Motorola alt", "Motorola neu", "DCC - 14", "DCC - 28", "DCC - 128".
 constexpr std::array<int, 5> kCodes = {0, 1, 16, 18, 19};
-const QString kSchreiben = QStringLiteral("das Schreiben des Lokdatenformats");
 } // namespace
+
+class LocoSettings::ReadJob : public Job {
+  public:
+    ReadJob(LocoSettings& owner, int adr) : Job(JobKind::LocoFormatRead), o_(owner), adr_(adr) {}
+    int adr() const { return adr_; }
+    void answer(int code)
+    {
+        if (Step == 1)
+            code_ = code;
+    }
+
+  protected:
+    bool step() override
+    {
+        if (Step == 0) {
+            send(lokcfg_read_message(adr_));
+            Step = 1;
+            wait(AnswerTimeout);
+            return false;
+        }
+        if (refused_)
+            return true; // the acknowledge has been reported
+        if (code_ == -1) {
+            if (!expired())
+                return false;
+            o_.s_.msgs.show(titles::Fehler, KeineAntwortCfg, MsgIcon::Critical);
+            return finish(End::TimedOut);
+        }
+        emit o_.format_read(adr_, entry_of_code(code_));
+        return true;
+    }
+    void acked(int code) override
+    {
+        if (code == AckOk)
+            return;
+        o_.s_.msgs.show(titles::LocoNetFehler, kLokFmtLesen, MsgIcon::Critical);
+        refused_ = true;
+    }
+
+  private:
+    LocoSettings& o_;
+    const int adr_;
+    int code_ = -1;
+    bool refused_ = false;
+};
 
 LocoSettings::LocoSettings(const Services& s, Slots& slotTable) : s_(s), slots_(slotTable)
 {
-    // However the read ends, a later answer no longer changes the window.
-    s.req.registerJob(ReadJob, {[this] { return lokcfg_read(); },
-                                [this](ReqEngine::End) {
-                                    awaiting_ = false;
-                                    LokCfgPending = false;
-                                }});
-    s.req.registerJob(WriteJob, {[this] { return lokcfg_write(); },
-                                 [this](ReqEngine::End) { LokCfgPending = false; },
-                                 [] { return true; }, kSchreiben});
+    s.req.declare(JobKind::LocoFormatRead);
+    s.req.declare(JobKind::LocoFormatWrite);
     s.dispatch.onPeer(AnswerCommand, [this](const ln::Msg& m) { rx_answer(m); });
 }
 
@@ -55,70 +92,50 @@ std::optional<int> LocoSettings::address(const QString& text)
 
 bool LocoSettings::read(int adr)
 {
-    if (s_.req.refusal() != ReqEngine::Refusal::None)
+    cancel();
+    auto job = std::make_shared<ReadJob>(*this, adr);
+    if (!s_.req.submit(job, ReqEngine::Caller::Quiet))
         return false;
-    LokCfgPending = true;
-    LokCfgAdr = adr;
-    s_.req.post(ReadJob);
+    read_ = job;
     return true;
+}
+
+void LocoSettings::cancel()
+{
+    s_.req.cancel(read_.lock(), End::Replaced);
 }
 
 bool LocoSettings::write(int adr, int entry)
 {
     const int code = code_of_entry(entry);
-    if (code < 0 || !s_.req.allowed())
+    if (code < 0)
         return false;
     if (adr != extraAdr_)
         LokCfgExtra = 0; // nothing known about this loco's second byte
-    LokCfgCode = code;
-    LokCfgPending = true;
-    LokCfgAdr = adr;
-    s_.req.post(WriteJob);
+    const auto message = ln::command(WriteCommand, {adr & 0xFF, (adr & 0x3F00) >> 8, code, LokCfgExtra});
+    const auto onAck = [this](int ack) {
+        if (ack != AckOk)
+            s_.msgs.show(titles::LocoNetFehler, kLokFmtSchreiben, MsgIcon::Critical);
+    };
+    cancel();
+    if (!s_.req.submit(std::make_shared<MessageJob>(JobKind::LocoFormatWrite, message, onAck)))
+        return false;
     for (SlotRec& panel : slots_.ThrLoco)
         if (panel.Adr == adr)
             panel.Adr = -1;
     return true;
 }
 
-bool LocoSettings::lokcfg_read()
-{
-    if (s_.req.ReqStep == 0) {
-        slots_.put_lokcfg_read(LokCfgAdr);
-        LokCfgCode = -1;
-        awaiting_ = true;
-        s_.dispatch.LackCode = -1;
-        s_.req.ReqTime = s_.clock.now();
-        s_.req.ReqStep = 1;
-        return false;
-    }
-    const int ack = s_.dispatch.LackCode;
-    if (ack != -1 && ack != AckOk)
-        return true; // refused: the acknowledge has been reported
-    if (LokCfgCode == -1) {
-        if (s_.clock.now() - s_.req.ReqTime <= AnswerTimeout)
-            return false;
-        s_.msgs.show(titles::Fehler, KeineAntwortCfg, MsgIcon::Critical);
-        return true;
-    }
-    if (LokCfgPending)
-        emit format_read(LokCfgAdr, entry_of_code(LokCfgCode));
-    return true;
-}
-
-bool LocoSettings::lokcfg_write()
-{
-    const int adr = LokCfgAdr;
-    return s_.link.put_command(WriteCommand,
-                               {adr & 0xFF, (adr & 0x3F00) >> 8, LokCfgCode, LokCfgExtra});
-}
-
 void LocoSettings::rx_answer(const ln::Msg& m)
 {
+    if (!has_signature(m))
+        return;
+    const int adr = m[7] + 256 * m[8];
     // Answers for other addresses belong to other readers (throttle requests).
-    if (!has_signature(m) || m[7] + 256 * m[8] != LokCfgAdr)
+    const auto job = std::static_pointer_cast<ReadJob>(read_.lock());
+    if (!job || job->adr() != adr)
         return;
     LokCfgExtra = m[10];
-    extraAdr_ = LokCfgAdr;
-    if (awaiting_)
-        LokCfgCode = m[9] & 0x1F;
+    extraAdr_ = adr;
+    job->answer(m[9] & 0x1F);
 }

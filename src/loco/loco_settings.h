@@ -1,9 +1,9 @@
 #pragma once
 // The data format (track protocol and speed steps) that the command station
-// uses for one loco address: read (job 48) and written (job 49) for the
-// loco-settings window.
+// uses for one loco address: read and written for the loco-settings window.
 
 #include "core/services.h"
+#include "requests/engine.h"
 
 #include <QObject>
 #include <optional>
@@ -29,10 +29,7 @@ class LocoSettings : public QObject {
     // A loco address typed into the window; nullopt when it cannot be sent.
     static std::optional<int> address(const QString& text);
 
-    int LokCfgAdr = 0;
-    int LokCfgCode = -1; // code of the answer, -1 while awaited; before a write the code to write
-    int LokCfgExtra = 0; // second data byte of the last answer for LokCfgAdr
-    bool LokCfgPending = false; // the window waits for an answer to show
+    int LokCfgExtra = 0; // second data byte of the last answer for extraAdr_
 
     // Asks for the format of adr; the answer selects its list entry. The
     // window reads on its own: when that cannot run now, false without a box.
@@ -41,19 +38,18 @@ class LocoSettings : public QObject {
     // panels that show adr, so that they read the new format. False for "-",
     // and when refused with a box (not connected, another job must finish).
     bool write(int adr, int entry);
-    // The window was closed: a late answer no longer changes it.
-    void cancel() { LokCfgPending = false; }
+    // The window was closed, or its list chosen: a late answer no longer changes it.
+    void cancel();
 
   signals:
     void format_read(int adr, int entry);
 
   private:
-    bool lokcfg_read();
-    bool lokcfg_write();
+    class ReadJob;
     void rx_answer(const ln::Msg& m);
 
     Services s_;
     Slots& slots_;
-    bool awaiting_ = false;
-    int extraAdr_ = -1; // address LokCfgExtra belongs to
+    std::weak_ptr<Job> read_; // the read whose answer the window waits for
+    int extraAdr_ = -1;       // address LokCfgExtra belongs to
 };

@@ -5,6 +5,7 @@
 #include "loconet/dispatch.h"
 #include "loconet/link.h"
 #include "programming/lncv.h"
+#include "drivers.h"
 #include "slots.h"
 #include "throttle.h"
 
@@ -17,14 +18,32 @@ constexpr int AnswerCmd = 0x1F;
 constexpr int DirBit = 0x20;
 } // namespace
 
-Pultrix::Pultrix(const Services& s, Slots& table, LncvProg& lncv)
-    : s_(s), slots_(table), lncv_(lncv)
+Pultrix::Pultrix(const Services& s, Slots& table, Drivers& drivers, LncvProg& lncv)
+    : s_(s), slots_(table), drivers_(drivers), lncv_(lncv)
 {
     s.dispatch.onPeer(AnswerCmd, [this](const ln::Msg& m) { rx_announce(m); });
     for (uint8_t op : {0xBF, 0xBE})
         s.dispatch.on(op, [this](const ln::Msg& m) { rx_loco_request(m); });
-    connect(&table, &Slots::slot_data, this, &Pultrix::bind);
-    connect(&table, &Slots::slot_changed, this, &Pultrix::slot_changed);
+    connect(&table, &Slots::slot_data, this, &Pultrix::slot_data);
+    connect(&drivers, &Drivers::changed, this, &Pultrix::driver_changed);
+}
+
+int Pultrix::window_of(int d) const
+{
+    for (int w = 1; w <= Windows; ++w)
+        if (PxWinTab[size_t(w)].InUse && PxWinTab[size_t(w)].Driver == d)
+            return w;
+    return 0;
+}
+
+// The window's loco from now on: it shows it as soon as the station
+// reports it, and nothing of the loco shown before.
+void Pultrix::give(int w, int adr)
+{
+    PxWin& e = PxWinTab[size_t(w)];
+    e.Adr = adr;
+    drivers_.watch(e.Driver, adr);
+    emit px_show(w, view(w));
 }
 
 std::optional<int> Pultrix::address(const QString& text)
@@ -34,19 +53,21 @@ std::optional<int> Pultrix::address(const QString& text)
 }
 
 // A device whose entry is open asks for its loco itself: its window shows
-// that loco from now on. The program's own requests are for its panels.
+// that loco from now on. The program's own requests are for its own
+// drivers. With several entries open nobody can tell which device asked.
 void Pultrix::rx_loco_request(const ln::Msg& m)
 {
     if (s_.link.own_echo())
         return;
     const int adr = 128 * m[1] + m[2];
+    int open = 0;
     for (int w = 1; w <= Windows; ++w) {
-        PxWin& e = PxWinTab[size_t(w)];
-        if (e.InUse && e.EntryOpen && e.Adr != adr) {
-            unbind(w);
-            e.Adr = adr;
-        }
+        const PxWin& e = PxWinTab[size_t(w)];
+        if (e.InUse && e.EntryOpen)
+            open = open == 0 ? w : -1;
     }
+    if (open > 0 && PxWinTab[size_t(open)].Adr != adr)
+        give(open, adr);
 }
 
 // A device announces itself with the LNCV 0 answer of its own: article 7093,
@@ -74,75 +95,53 @@ void Pultrix::rx_announce(const ln::Msg& m)
         s_.msgs.show(kAchtung, kMaxFenster, MsgIcon::Critical);
         return;
     }
-    unbind(free);
-    PxWinTab[size_t(free)] = PxWin{true, dev, 0, 0, true};
+    PxWinTab[size_t(free)] = PxWin{true, dev, 0, drivers_.add_driver(), true};
     emit window_opened(free);
 }
 
 bool Pultrix::ok_clicked(int w, const QString& text)
 {
     const auto adr = address(text);
-    if (!in_use(w) || !adr)
+    if (!in_use(w) || !adr || !lncv_.write_lncv(Article, LocoLncv, *adr))
         return false;
-    lncv_.write_lncv(Article, LocoLncv, *adr);
-    PxWin& e = PxWinTab[size_t(w)];
-    unbind(w); // the loco driven so far is no longer this device's
-    e.Adr = *adr;
-    e.EntryOpen = false;
+    PxWinTab[size_t(w)].EntryOpen = false;
+    give(w, *adr);
     return true;
 }
 
 void Pultrix::f70930_end(int w)
 {
-    if (w < 1 || w > Windows)
+    if (!in_use(w))
         return;
-    PxWinTab[size_t(w)].InUse = false;
-    PxWinTab[size_t(w)].Dev = 0;
+    drivers_.remove_driver(PxWinTab[size_t(w)].Driver);
+    PxWinTab[size_t(w)] = PxWin{};
 }
 
-void Pultrix::unbind(int w)
+// Slot data for a window's loco closes its entry: the device has its loco.
+void Pultrix::slot_data(int s, bool plain)
 {
-    for (int& bound : SlotPxWin)
-        if (bound == w)
-            bound = 0;
-    PxWinTab[size_t(w)].Slot = 0;
-}
-
-void Pultrix::bind(int s, bool plain)
-{
-    if (s < 1 || s >= int(SlotPxWin.size()))
-        return;
-    const int adr = slots_.SlotData[size_t(s)].Adr;
     for (int w = 1; w <= Windows; ++w) {
         PxWin& e = PxWinTab[size_t(w)];
-        if (!e.InUse || e.Adr != adr)
-            continue;
-        unbind(w);
-        e.Slot = s;
-        if (plain)
+        if (plain && e.InUse && e.EntryOpen && e.Adr > 0 && drivers_.slot(e.Driver) == s) {
             e.EntryOpen = false;
-        SlotPxWin[size_t(s)] = w;
-        emit px_show(w, view(w));
-        return;
+            emit px_show(w, view(w));
+        }
     }
 }
 
-void Pultrix::slot_changed(int s)
+void Pultrix::driver_changed(int d)
 {
-    if (s < 0 || s >= int(SlotPxWin.size()))
-        return;
-    const int w = SlotPxWin[size_t(s)];
-    if (in_use(w) && PxWinTab[size_t(w)].Slot == s)
+    if (const int w = window_of(d))
         emit px_show(w, view(w));
 }
 
 PxView Pultrix::view(int w) const
 {
     PxView v;
-    if (!in_use(w) || PxWinTab[size_t(w)].Slot == 0)
+    if (!in_use(w) || drivers_.slot(PxWinTab[size_t(w)].Driver) < 0)
         return v;
     const PxWin& e = PxWinTab[size_t(w)];
-    const SlotRec& r = slots_.SlotData[size_t(e.Slot)];
+    const SlotRec& r = drivers_.loco(e.Driver);
     // While the entry is open the field is the user's: the loco shown so far
     // must not overwrite what is being typed.
     if (!e.EntryOpen)

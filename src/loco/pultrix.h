@@ -1,8 +1,9 @@
 #pragma once
 // The Pultrix throttle devices on the bus: each device that announces itself
 // (its LNCV 0 answer) gets a window, in which the user gives it a loco
-// (written to its LNCV 10). The window then mirrors that loco from the slot
-// table: address, speed step, direction and F0..F14. It never drives.
+// (written to its LNCV 10). The window then mirrors that loco as the
+// station reports it in this session (a loco driver that only watches):
+// address, speed step, direction and F0..F14. It never drives.
 
 #include "core/services.h"
 
@@ -16,6 +17,7 @@
 namespace ln {
 class Msg;
 }
+class Drivers;
 class LncvProg;
 class Slots;
 
@@ -23,10 +25,11 @@ class Slots;
 struct PxWin {
     bool InUse = false;
     int Dev = 0; // device number: its LNCV 0
-    int Adr = 0; // loco address given to the device
-    int Slot = 0;
+    int Adr = 0;     // loco address given to the device
+    int Driver = -1; // the loco driver that watches its loco
     // The address may be entered; meanwhile a loco request on the bus from
-    // another device (the Pultrix itself) gives the entry its loco.
+    // another device (the Pultrix itself) gives the entry its loco, when it
+    // is the only entry open.
     bool EntryOpen = false;
 };
 
@@ -42,7 +45,7 @@ struct PxView {
 class Pultrix : public QObject {
     Q_OBJECT
   public:
-    Pultrix(const Services& s, Slots& table, LncvProg& lncv);
+    Pultrix(const Services& s, Slots& table, Drivers& drivers, LncvProg& lncv);
 
     static constexpr int Windows = 20;
     static constexpr int Article = 7093; // as LNCV messages carry it
@@ -51,13 +54,13 @@ class Pultrix : public QObject {
     static constexpr int Functions = 15;
 
     std::array<PxWin, Windows + 1> PxWinTab{}; // entries 1..20
-    std::array<int, 130> SlotPxWin{};          // entry showing each slot, 0 = none
 
     // The loco address a text gives a device: the number it starts with,
     // when that lies in 1..10000.
     static std::optional<int> address(const QString& text);
     // OK in window w: the device gets the loco and the entry closes. False
-    // for an address the device does not take.
+    // for an address the device does not take, and when the write cannot
+    // run now (refused with a box; the entry stays open).
     bool ok_clicked(int w, const QString& text);
     // Window w was closed: its entry is free.
     void f70930_end(int w);
@@ -77,12 +80,14 @@ class Pultrix : public QObject {
   private:
     void rx_announce(const ln::Msg& m);
     void rx_loco_request(const ln::Msg& m);
-    void bind(int s, bool plain);
-    void slot_changed(int s);
-    void unbind(int w);
+    void slot_data(int s, bool plain);
+    void driver_changed(int d);
+    void give(int w, int adr);
+    int window_of(int d) const;
     bool in_use(int w) const { return w >= 1 && w <= Windows && PxWinTab[size_t(w)].InUse; }
 
     Services s_;
     Slots& slots_;
+    Drivers& drivers_;
     LncvProg& lncv_;
 };

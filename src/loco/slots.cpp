@@ -4,6 +4,7 @@
 #include "core/station_state.h"
 #include "loconet/dispatch.h"
 #include "loconet/link.h"
+#include "requests/engine.h"
 
 DataFormat data_format(int code)
 {
@@ -32,6 +33,14 @@ Slots::Slots(const Services& s) : s_(s)
     d.on(0xE6, [this](const ln::Msg& m) { rx_slot_ext(m); });
     d.on(0xED, [this](const ln::Msg& m) { rx_dir_toggle(m); });
     d.onPeer(0x0B, [this](const ln::Msg& m) { rx_lokcfg(m); });
+    connect(&s.req, &ReqEngine::session_started, this, &Slots::clear);
+}
+
+void Slots::clear()
+{
+    for (int s = 0; s < Blank; ++s)
+        SlotData[size_t(s)] = SlotRec{};
+    TrkStat = 0;
 }
 
 FnPlace fn_place(int n)
@@ -69,23 +78,28 @@ void Slots::reset_panels()
     }
 }
 
-bool Slots::put_loco_request(int adr)
+QByteArray loco_request_message(int stationType, int adr)
 {
     int op;
-    switch (s_.state.StationType) {
+    switch (stationType) {
     case 1:
     case 99: op = 0xBF; break;
     case 2:
     case 3:
     case 4: op = 0xBE; break;
-    default: return false; // identification still running
+    default: return {};
     }
-    return s_.link.put({op, (adr / 128) & 0x7F, adr & 0x7F});
+    return ln::bytes({op, (adr / 128) & 0x7F, adr & 0x7F});
 }
 
-bool Slots::put_lokcfg_read(int adr)
+QByteArray lokcfg_read_message(int adr)
 {
-    return s_.link.put_command(0x0D, {adr & 0xFF, (adr / 256) & 0x3F, 0, 0, 0, 0, 0});
+    return ln::command(0x0D, {adr & 0xFF, (adr / 256) & 0x3F, 0, 0, 0, 0, 0});
+}
+
+QByteArray Slots::loco_request(int adr) const
+{
+    return loco_request_message(s_.state.StationType, adr);
 }
 
 // Loco slot numbers that handlers of speed and function messages may touch.
@@ -147,8 +161,6 @@ void Slots::bind_by_address(int s, bool plain)
     const SlotRec& r = SlotData[size_t(s)];
     if (r.Adr <= 0)
         return; // a free slot; throttles without a loco hold 0 or -1 and must stay unbound
-    if (ReqLoco.Adr == r.Adr)
-        ReqLoco = r;
     emit slot_data(s, plain);
 }
 
@@ -217,11 +229,7 @@ void Slots::rx_lokcfg(const ln::Msg& m)
 {
     const int adr = m[7] + 256 * m[8];
     const int code = m[9] & 0x1F;
-    // Another device's answer for another loco is no answer to our read.
-    if (adr == LokCfgAdr) {
-        LokCfgCode = code;
-        LokCfgExtra = m[10];
-    }
+    emit format_answer(adr, code);
     for (int s = 1; s <= 120; ++s) {
         SlotRec& r = SlotData[size_t(s)];
         if (r.Adr != adr)

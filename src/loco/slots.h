@@ -1,6 +1,7 @@
 #pragma once
 // The slot table: a mirror of the command station's loco slots, fed by every
-// slot message on the bus, whoever sent it.
+// slot message on the bus, whoever sent it. It holds what the station said
+// in this session only: a new connection starts it blank.
 
 #include "core/services.h"
 
@@ -48,25 +49,26 @@ FnPlace fn_place(int n);
 // Function n (0..28) of a slot record is on.
 bool function_on(const SlotRec& loco, int n);
 
+// The loco request for adr as the station of that type takes it (BF for
+// type 1 and unknown stations, BE for the others); empty while the type
+// is being identified (no stale opcode goes out).
+QByteArray loco_request_message(int stationType, int adr);
+// The read of a loco's configuration (data format).
+QByteArray lokcfg_read_message(int adr);
+
 class Slots : public QObject {
     Q_OBJECT
   public:
     explicit Slots(const Services& s);
 
     static constexpr int Blank = 130; // never written by a message: clears a panel
-    // Request kinds 30..39 drive the locos of the throttles.
-    static constexpr bool throttle_job(int job) { return job >= 30 && job <= 39; }
 
     std::array<SlotRec, 131> SlotData{};
     // The throttle panels' slots and their copies of the slot records; the
     // loco drivers keep them.
     std::array<int, 2> ThrSlot{-1, -1};
     std::array<SlotRec, 2> ThrLoco{};
-    SlotRec ReqLoco;
     int TrkStat = 0;
-    int LokCfgAdr = -1; // address whose configuration answer a throttle request awaits
-    int LokCfgCode = -1;
-    int LokCfgExtra = 0;
 
     // Both panels without a loco (start-up).
     void reset_panels();
@@ -74,11 +76,8 @@ class Slots : public QObject {
     void await_slot0() { SlotData[0].Adr = -1; }
     bool slot0_arrived() const { return SlotData[0].Adr == 0; }
 
-    // The loco request message for adr into the transmit buffer; false
-    // while the station type is not known (no stale opcode goes out).
-    bool put_loco_request(int adr);
-    // The configuration (data format) read message for adr.
-    bool put_lokcfg_read(int adr);
+    // The loco request for adr as the station identified takes it.
+    QByteArray loco_request(int adr) const;
 
     static constexpr double AnswerTimeout = 2.0;
 
@@ -87,8 +86,11 @@ class Slots : public QObject {
     void slot_changed(int s);
     // Slot data for loco slot s arrived: plain (0xE7) or extended (0xE6).
     void slot_data(int s, bool plain);
+    // A loco's configuration answer: its data format code.
+    void format_answer(int adr, int code);
 
   private:
+    void clear();
     void bind_by_address(int slot, bool plain);
     void rx_speed(const ln::Msg& m);
     void rx_dirf(const ln::Msg& m);

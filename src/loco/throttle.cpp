@@ -148,7 +148,7 @@ bool Throttle::change_fst(int i, int value, bool scrolling)
 {
     // While dragging, a request on its way is left to finish; the bar's
     // final position is sent when it is let go.
-    if (scrolling && s_.req.ThrBusy)
+    if (scrolling && s_.req.has(JobKind::Throttle))
         return true;
     if (LokAdr[size_t(i)] <= 0)
         return false;

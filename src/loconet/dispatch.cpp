@@ -1,17 +1,8 @@
 #include "dispatch.h"
 
 #include "core/clock.h"
-#include "core/messages.h"
 
 namespace {
-const QString kMagArtNichtBearbeitet = QStringLiteral("Mag.Art.Message wurde nicht bearbeitet");
-const QString kLokNichtAngemeldet = QStringLiteral("Lok konnte nicht angemeldet werden!");
-const QString kSoSchreiben = QStringLiteral("Fehler: SO schreiben");
-const QString kSoLesen = QStringLiteral("Fehler: SO lesen");
-const QString kLokFmtSchreiben = QStringLiteral("Fehler: Lokdatenformat schreiben");
-const QString kLokFmtLesen = QStringLiteral("Fehler: Lokdatenformat lesen");
-const QString kLncvLesen = QStringLiteral("Fehler: LNCV lesen");
-
 // Byte 1 of a long acknowledge names the opcode it answers; a loco request
 // is answered for either of its two opcodes.
 bool answers(uint8_t acked, uint8_t op)
@@ -21,40 +12,36 @@ bool answers(uint8_t acked, uint8_t op)
     return acked == (op & 0x7F);
 }
 
-// What a refusing long acknowledge to a command message means; empty for
-// commands whose acknowledge code the running job evaluates itself.
-QString refusal_text(uint8_t cmd)
+// The messages the station answers with a long acknowledge.
+bool acknowledged(uint8_t op)
 {
-    switch (cmd) {
-    case 1: return kSoSchreiben;
-    case 2: return kSoLesen;
-    case 12: return kLokFmtSchreiben;
-    case 13: return kLokFmtLesen;
-    case 33: return kLncvLesen;
-    default: return {};
-    }
+    return op == 0xB0 || op == 0xBC || op == 0xBE || op == 0xBF || op == 0xED;
 }
 } // namespace
 
-void Dispatch::await_ack(uint8_t op, uint8_t cmd)
+void Dispatch::await_ack(uint8_t op, AckHandler onAck)
 {
-    LackWait = true;
-    LackOp = op;
-    LackCmd = cmd;
-    LackTime = clock_.now();
+    if (!acknowledged(op))
+        return;
+    lackWait_ = true;
+    lackOp_ = op;
+    lackTime_ = clock_.now();
+    lackHandler_ = std::move(onAck);
 }
 
 void Dispatch::dispatch(const ln::Msg& m)
 {
     const uint8_t op = m.op();
     if (op == 0xB4) {
-        if (LackWait && clock_.now() - LackTime > LackTimeout)
-            LackWait = false; // unanswered: a late B4 may be another device's
-        if (LackWait && answers(m[1], LackOp)) {
-            LackWait = false;
-            long_ack(m);
+        if (lackWait_ && clock_.now() - lackTime_ > LackTimeout)
+            lackWait_ = false; // unanswered: a late B4 may be another device's
+        if (lackWait_ && answers(m[1], lackOp_)) {
+            lackWait_ = false;
+            const AckHandler h = std::move(lackHandler_);
+            lackHandler_ = {};
+            if (h)
+                h(m[2]);
         }
-        return;
     }
     if (op == 0xE5)
         rx_peer(m);
@@ -70,31 +57,4 @@ void Dispatch::rx_peer(const ln::Msg& m)
     ln::unpackHibits(decoded.data());
     for (const Handler& h : peer_[decoded[5] & 0x7F])
         h(decoded);
-}
-
-void Dispatch::error(const QString& text)
-{
-    msgs_.show(titles::LocoNetFehler, text, MsgIcon::Critical);
-}
-
-void Dispatch::long_ack(const ln::Msg& m)
-{
-    switch (LackOp) {
-    case 0xB0: error(kMagArtNichtBearbeitet); break;
-    case 0xBC:
-        if (sw_state_answer)
-            sw_state_answer(m);
-        break;
-    case 0xBE:
-    case 0xBF: error(kLokNichtAngemeldet); break;
-    case 0xED: {
-        LackCode = m[2];
-        // A read of an LNCV is answered by a peer message, never acknowledged.
-        const QString text = refusal_text(LackCmd);
-        if (!text.isEmpty() && (LackCmd == 33 || m[2] != 0x7F))
-            error(text);
-        break;
-    }
-    default: break;
-    }
 }

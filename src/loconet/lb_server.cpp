@@ -32,7 +32,7 @@ LbServer::LbServer(const Clock& clock, Link& link, QObject* parent)
     connect(&expiry_, &QTimer::timeout, this, &LbServer::expire);
     expiry_.start(500);
     link_.addTap(this);
-    link_.setGuest(this);
+    link_.addProducer(this);
 }
 
 LbServer::~LbServer()
@@ -40,7 +40,7 @@ LbServer::~LbServer()
     for (const auto& c : clients_)
         c->socket->disconnect(this);
     link_.removeTap(this);
-    link_.setGuest(nullptr);
+    link_.removeProducer(this);
 }
 
 bool LbServer::listen(const QHostAddress& address, quint16 port)
@@ -95,6 +95,7 @@ void LbServer::handle(Client* c, const QByteArray& text)
     } else {
         ++c->waiting;
         queue_.push_back(Job{c, id, line.message, clock_.now()});
+        link_.service(); // out now if the bus is free
     }
 }
 
@@ -144,7 +145,7 @@ void LbServer::traffic(double, ln::Traffic what, const QByteArray& message)
         c->socket->write(line);
 }
 
-bool LbServer::fill(Link& link)
+void LbServer::fill(Link& link)
 {
     while (!queue_.empty()) {
         Job job = queue_.front();
@@ -159,9 +160,8 @@ bool LbServer::fill(Link& link)
             continue;
         }
         inFlight_ = job;
-        return true;
+        return;
     }
-    return false;
 }
 
 void LbServer::finished(bool echoed)

@@ -20,7 +20,7 @@ class Clock;
 class QTcpServer;
 class QTcpSocket;
 
-class LbServer : public QObject, public ln::TrafficTap, public Link::Guest {
+class LbServer : public QObject, public ln::TrafficTap, public Link::Producer {
     Q_OBJECT
   public:
     LbServer(const Clock& clock, Link& link, QObject* parent = nullptr);
@@ -41,8 +41,9 @@ class LbServer : public QObject, public ln::TrafficTap, public Link::Guest {
     void expire();
 
     void traffic(double seconds, ln::Traffic what, const QByteArray& message) override;
-    bool fill(Link& link) override;
+    void fill(Link& link) override;
     void finished(bool echoed) override;
+    bool guest() const override { return true; }
 
   private:
     struct Client;

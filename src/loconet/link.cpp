@@ -73,108 +73,128 @@ void Link::tell(ln::Traffic what, const uint8_t* bytes, int count)
         taps_[i]->traffic(now, what, message);
 }
 
-void Link::end_guest(bool echoed)
+void Link::addProducer(Producer* p)
 {
-    if (!guestOwned_)
-        return;
-    guestOwned_ = false;
-    if (guest_)
-        guest_->finished(echoed);
+    if (p && std::find(producers_.begin(), producers_.end(), p) == producers_.end())
+        producers_.push_back(p);
+}
+
+void Link::removeProducer(Producer* p)
+{
+    producers_.erase(std::remove(producers_.begin(), producers_.end(), p), producers_.end());
+    if (owner_ == p)
+        owner_ = nullptr;
+}
+
+void Link::free_buffer(bool echoed)
+{
+    Producer* owner = owner_;
+    owner_ = nullptr;
+    txAck_ = {};
+    LnTxLast = -1;
+    LnTxSent = false;
+    txPos_ = -1;
+    again_ = true;
+    if (owner)
+        owner->finished(echoed);
 }
 
 void Link::reset()
 {
-    end_guest(false);
-    LnTxLast = -1;
-    LnTxSent = false;
-    txPos_ = -1;
+    if (LnTxLast != -1)
+        free_buffer(false);
     rxBusy_ = false;
-    dispatch_.LackWait = false;
+    dispatch_.forget_ack();
 }
 
-bool Link::put(std::initializer_list<int> bytes)
+void Link::setActive(bool active)
 {
-    if (!txFree() || bytes.size() == 0 || bytes.size() > 64)
-        return false;
-    int i = 0;
-    for (int b : bytes)
-        LnTx[size_t(i++)] = uint8_t(b);
-    LnTxLast = i - 1;
-    return true;
+    active_ = active;
+    if (active)
+        service();
 }
 
-bool Link::put(const QByteArray& bytes)
+bool Link::put(std::initializer_list<int> bytes, AckHandler onAck)
+{
+    return put(ln::bytes(bytes), std::move(onAck));
+}
+
+bool Link::put(const QByteArray& bytes, AckHandler onAck)
 {
     if (!txFree() || bytes.isEmpty() || bytes.size() > 64)
         return false;
     std::copy(bytes.begin(), bytes.end(), LnTx.begin());
     LnTxLast = int(bytes.size()) - 1;
+    txAck_ = std::move(onAck);
     return true;
 }
 
-bool Link::put_command(int cmd, std::array<int, 7> args, int sig0, int sig1)
+QByteArray Link::hex_bytes(const QString& text)
 {
-    if (!txFree())
-        return false;
-    const int head[6] = {0xED, 0x0F, 0x01, sig0, sig1, cmd};
-    for (int i = 0; i < 6; ++i)
-        LnTx[size_t(i)] = uint8_t(head[i]);
-    LnTx[6] = 0;
-    for (int k = 0; k < 7; ++k)
-        LnTx[size_t(7 + k)] = uint8_t(args[size_t(k)]);
-    pack_hibits();
-    LnTxLast = 13;
-    return true;
+    // No regular expression: one gives up on text that is not valid UTF-16.
+    const QStringList tokens = text.simplified().split(u' ', Qt::SkipEmptyParts);
+    if (tokens.isEmpty())
+        return {};
+    if (tokens.size() > 64) {
+        msgs_.show(titles::Fehler, kZuVieleWerte);
+        return {};
+    }
+    QByteArray bytes;
+    for (const QString& token : tokens) {
+        const int v = hex_byte(token);
+        if (v < 0) {
+            msgs_.show(titles::Fehler, kKeinWert.arg(token));
+            return {};
+        }
+        bytes.append(char(v));
+    }
+    return bytes;
 }
 
 bool Link::hex_to_tx(const QString& text)
 {
-    // No regular expression: one gives up on text that is not valid UTF-16.
-    const QStringList tokens = text.simplified().split(u' ', Qt::SkipEmptyParts);
-    if (tokens.isEmpty() || !txFree())
-        return false;
-    if (tokens.size() > 64) {
-        msgs_.show(titles::Fehler, kZuVieleWerte);
-        return false;
-    }
-    std::array<uint8_t, 64> bytes{};
-    for (int i = 0; i < tokens.size(); ++i) {
-        const int v = hex_byte(tokens[i]);
-        if (v < 0) {
-            msgs_.show(titles::Fehler, kKeinWert.arg(tokens[i]));
-            return false;
-        }
-        bytes[size_t(i)] = uint8_t(v);
-    }
-    std::copy(bytes.begin(), bytes.begin() + tokens.size(), LnTx.begin());
-    LnTxLast = int(tokens.size()) - 1;
-    return true;
+    return txFree() && put(hex_bytes(text));
 }
 
 void Link::give_up()
 {
-    if (guestOwned_)
-        end_guest(false);
-    else
+    if (!guest_owned())
         msgs_.show(titles::LocoNetFehler, kNichtGesendet);
-    LnTxLast = -1;
-    LnTxSent = false;
-    txPos_ = -1;
+    free_buffer(false);
 }
 
-void Link::ln_send()
+void Link::service()
 {
-    if (LnTxLast == -1) {
-        if (!guest_ || !guest_->fill(*this))
-            return;
-        guestOwned_ = true;
-    }
-    const double now = clock_.now();
-    if (LnTxSent) {
-        if (now - LnTxTime > EchoTimeout)
-            give_up();
+    // A producer's put, an echo taken in while writing (a peer that answers
+    // at once) or a handler's request all come back here: one loop serves them.
+    if (serving_) {
+        again_ = true;
         return;
     }
+    QScopedValueRollback<bool> guard(serving_, true);
+    do {
+        again_ = false;
+        if (txFree() && active_)
+            offer();
+        if (!txFree() && !LnTxSent)
+            write_pending();
+    } while (again_);
+}
+
+void Link::offer()
+{
+    // By index: a producer may add or remove producers.
+    for (size_t i = 0; i < producers_.size() && txFree(); ++i) {
+        Producer* p = producers_[i];
+        p->fill(*this);
+        if (!txFree() && !owner_)
+            owner_ = p;
+    }
+}
+
+void Link::write_pending()
+{
+    const double now = clock_.now();
     const int end = LnTxLast + 1; // index of the checksum
     if (txPos_ < 0) {
         LnTx[size_t(end)] = ln::checksum(LnTx.data(), end);
@@ -183,24 +203,46 @@ void Link::ln_send()
     }
     const char* bytes = reinterpret_cast<const char*>(LnTx.data());
     if (PortType != 1) {
+        txPos_ = -1;
+        LnTxSent = true; // before the write: a peer may echo it within it
+        LnTxTime = now;
+        tell(ln::Traffic::Tx, LnTx.data(), end + 1);
         port_.write(QByteArray(bytes, end + 1));
-    } else {
-        // The older station paces us with CTS; whatever it holds back is
-        // written on later ticks, and a line that stays off ends the send.
-        while (txPos_ <= end && port_.cts()) {
-            port_.write(QByteArray(bytes + txPos_, 1));
-            ++txPos_;
-        }
-        if (txPos_ <= end) {
-            if (now - txBegun_ > EchoTimeout)
-                give_up();
-            return;
-        }
+        return;
     }
+    // The older station paces us with CTS; whatever it holds back is
+    // written when tick() finds the line on again, and a line that stays
+    // off ends the send.
+    while (txPos_ <= end && port_.cts()) {
+        port_.write(QByteArray(bytes + txPos_, 1));
+        ++txPos_;
+    }
+    if (txPos_ <= end)
+        return;
     txPos_ = -1;
     LnTxSent = true;
     LnTxTime = now;
     tell(ln::Traffic::Tx, LnTx.data(), end + 1);
+}
+
+void Link::tick()
+{
+    const double now = clock_.now();
+    if (LnTxLast != -1 && LnTxSent && now - LnTxTime > EchoTimeout)
+        give_up();
+    else if (LnTxLast != -1 && !LnTxSent && txPos_ >= 0 && now - txBegun_ > EchoTimeout)
+        give_up();
+    service();
+}
+
+double Link::next_due() const
+{
+    if (LnTxLast == -1)
+        return -1;
+    if (LnTxSent)
+        return LnTxTime + EchoTimeout;
+    // Held by CTS: tried again shortly, given up after the time-out.
+    return txPos_ >= 0 ? clock_.now() + CtsRetry : -1;
 }
 
 void Link::send_now(const QByteArray& bytes)
@@ -220,14 +262,24 @@ void Link::com_input()
     // is done: the running loop reads them next, in order.
     if (receiving_)
         return;
-    QScopedValueRollback<bool> guard(receiving_, true);
-    while (port_.isOpen() && port_.bytesAvailable() > 0) {
-        const QByteArray data = port_.readAll();
-        if (data.isEmpty())
-            break;
-        for (char c : data)
-            receive_byte(uint8_t(c));
+    const bool inService = serving_;
+    {
+        QScopedValueRollback<bool> guard(receiving_, true);
+        // What handlers ask for is served once the input is taken, never
+        // halfway through the handlers of one message.
+        QScopedValueRollback<bool> hold(serving_, true);
+        while (port_.isOpen() && port_.bytesAvailable() > 0) {
+            const QByteArray data = port_.readAll();
+            if (data.isEmpty())
+                break;
+            for (char c : data)
+                receive_byte(uint8_t(c));
+        }
     }
+    if (inService)
+        again_ = true;
+    else
+        service();
 }
 
 void Link::receive_byte(uint8_t b)
@@ -266,15 +318,13 @@ void Link::take()
     if (rx_.op() == 0x81) // busy: nothing to dispatch, never an echo or an answer
         return;
     dispatch_.dispatch(rx_);
+    // Every message may be the answer a job waits for.
+    again_ = true;
     if (!LnTxSent || !is_echo())
         return;
-    LnTxSent = false;
-    const uint8_t op = LnTx[0];
-    const bool ownAck = op == 0xB0 || op == 0xBC || op == 0xBE || op == 0xBF || op == 0xED;
-    if (ownAck && !guestOwned_)
-        dispatch_.await_ack(op, LnTx[5]);
-    LnTxLast = -1;
-    end_guest(true);
+    if (!guest_owned())
+        dispatch_.await_ack(LnTx[0], txAck_);
+    free_buffer(true);
 }
 
 bool Link::is_echo() const

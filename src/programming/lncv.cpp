@@ -5,7 +5,6 @@
 #include "core/number_text.h"
 #include "loconet/dispatch.h"
 #include "loconet/link.h"
-#include "requests/engine.h"
 
 #include <cmath>
 
@@ -21,14 +20,13 @@ const QString kArtikelnummer =
 const QString kModulAdresse = QStringLiteral("Bitte eine Modul Adresse von 0 bis 65535 eingeben!");
 const QString kLncvNummer = QStringLiteral("Bitte eine LNCV-Nummer von 0 bis 65535 eingeben!");
 const QString kLncvWert = QStringLiteral("Bitte einen LNCV-Wert von 0 bis 65535 eingeben!");
-const QString kWhat = QStringLiteral("die LNCV-Programmierung");
+const QString kLncvLesen = QStringLiteral("Fehler: LNCV lesen");
 
 constexpr int CmdWrite = 0x20; // 32
 constexpr int CmdRead = 0x21;  // 33: start, read and end
 constexpr int AnswerCmd = 0x1F;
 constexpr int Sig0 = 0x05, Sig1 = 0x00;
 
-enum Step { Send = 0, Await = 1 };
 
 // What the module's acknowledge code says about a write; empty when written.
 QString write_refusal(int code)
@@ -52,19 +50,106 @@ int lncv_article(double artNr)
     return int(whole);
 }
 
+// One LNCV request: start, end, read (command 33 with its flag) or write
+// (command 32). What it asked is its own, so that only the answer of that
+// article for that LNCV counts, and only while it waits.
+class LncvProg::LncvJob : public Job {
+  public:
+    LncvJob(LncvProg& owner, JobKind kind, int article, int nr, int value)
+        : Job(kind), o_(owner), art_(article & 0xFFFF), nr_(nr & 0xFFFF), val_(value & 0xFFFF)
+    {
+    }
+    void answer(int art, int nr, int val)
+    {
+        if (Step != 1 || art != art_ || nr != nr_)
+            return;
+        answered_ = true;
+        val_ = val;
+    }
+
+  protected:
+    bool step() override
+    {
+        const bool write = kind() == JobKind::LncvWrite;
+        if (Step == 0) {
+            const int flags = kind() == JobKind::LncvStart ? FlagStart
+                              : kind() == JobKind::LncvEnd ? FlagEnd
+                                                           : FlagNone;
+            send(ln::command(write ? CmdWrite : CmdRead,
+                             {art_ & 0xFF, art_ >> 8, nr_ & 0xFF, nr_ >> 8, val_ & 0xFF, val_ >> 8,
+                              flags},
+                             Sig0, Sig1));
+            Step = 1;
+            wait(write ? WriteTimeout : ReadTimeout);
+            if (!write) {
+                o_.LncvVal = -1; // awaited; the end of programming mode is not answered
+                if (kind() != JobKind::LncvEnd)
+                    o_.awaiting_ = this;
+            }
+            return false;
+        }
+        if (kind() == JobKind::LncvEnd)
+            return true;
+        if (write ? ack_ != -1 : answered_ || refused_)
+            return done(write);
+        if (!expired())
+            return false;
+        o_.fail(write ? kKeineAntwortSchreiben : kKeineAntwortLesen);
+        return finish(End::TimedOut);
+    }
+    void acked(int code) override
+    {
+        if (kind() == JobKind::LncvWrite) {
+            ack_ = code;
+            return;
+        }
+        // A read is answered by a peer message, never acknowledged.
+        o_.s_.msgs.show(titles::LocoNetFehler, kLncvLesen, MsgIcon::Critical);
+        refused_ = true;
+    }
+    void ending(End) override
+    {
+        if (o_.awaiting_ == this)
+            o_.awaiting_ = nullptr;
+    }
+
+  private:
+    bool done(bool write)
+    {
+        if (write) {
+            const QString refusal = write_refusal(ack_);
+            if (!refusal.isEmpty())
+                o_.fail(refusal);
+            return true;
+        }
+        if (refused_)
+            return true;
+        o_.LncvNr = nr_;
+        o_.LncvVal = val_;
+        emit o_.answer_shown(nr_, val_);
+        if (kind() == JobKind::LncvStart) {
+            o_.LncvModAdr = val_; // the module found, also when the window opens again
+            emit o_.programming_started(val_);
+        }
+        return true;
+    }
+    LncvProg& o_;
+    const int art_, nr_;
+    int val_;
+    int ack_ = -1;
+    bool answered_ = false, refused_ = false;
+};
+
 LncvProg::LncvProg(const Services& s) : s_(s)
 {
     s.dispatch.onPeer(AnswerCmd, [this](const ln::Msg& m) { rx_answer(m); });
-    // A module's answer counts only while its job waits; cut off, a job
-    // would leave the window not knowing whether the module took it.
-    const auto job = [this](ReqEngine::Job step) {
-        return ReqEngine::JobDef{std::move(step), [this](ReqEngine::End) { awaiting_ = false; },
-                                 [] { return true; }, kWhat};
-    };
-    s.req.registerJob(Start, job([this] { return lncv_read(FlagStart); }));
-    s.req.registerJob(End, job([this] { return lncv_read(FlagEnd); }));
-    s.req.registerJob(Read, job([this] { return lncv_read(FlagNone); }));
-    s.req.registerJob(Write, job([this] { return lncv_write(); }));
+    for (const JobKind k : {JobKind::LncvStart, JobKind::LncvEnd, JobKind::LncvRead, JobKind::LncvWrite})
+        s.req.declare(k);
+}
+
+bool LncvProg::submit(JobKind kind, int article, int nr, int value)
+{
+    return s_.req.submit(std::make_shared<LncvJob>(*this, kind, article, nr, value));
 }
 
 void LncvProg::window_loaded()
@@ -102,44 +187,41 @@ bool LncvProg::start(const QString& artText, const QString& modText)
 {
     int mod = 0;
     double art = 0;
-    if (!s_.req.allowed() || !take(modText, MaxField, kModulAdresse, mod) ||
+    if (!s_.req.admit(JobKind::LncvStart) || !take(modText, MaxField, kModulAdresse, mod) ||
         !take_article(artText, art))
         return false;
     LncvArtNr = art;
     LncvModAdr = mod;
-    LncvNr = 0;
-    LncvVal = mod; // LNCV 0 holds the module address
-    s_.req.post(Start);
-    return true;
+    // LNCV 0 holds the module address.
+    return submit(JobKind::LncvStart, lncv_article(art), 0, mod);
 }
 
 bool LncvProg::end()
 {
-    if (!s_.req.allowed())
-        return false;
-    s_.req.post(End);
-    return true;
+    return submit(JobKind::LncvEnd, lncv_article(LncvArtNr), LncvNr, LncvVal);
 }
 
 bool LncvProg::read(const QString& artText, const QString& nrText)
 {
     int nr = 0;
     double art = 0;
-    if (!s_.req.allowed() || !take(nrText, MaxField, kLncvNummer, nr) ||
+    if (!s_.req.admit(JobKind::LncvRead) || !take(nrText, MaxField, kLncvNummer, nr) ||
         !take_article(artText, art))
         return false;
     LncvArtNr = art;
     LncvNr = nr;
-    s_.req.post(Read);
-    return true;
+    // The value field carries the last value, -1 (FF FF) after a read left unanswered.
+    return submit(JobKind::LncvRead, lncv_article(art), nr, LncvVal);
 }
 
 bool LncvProg::write(const QString& artText, const QString& nrText, const QString& valText)
 {
     int nr = 0, val = 0;
     double art = 0;
-    if (!s_.req.allowed() || !take(nrText, MaxField, kLncvNummer, nr) ||
+    if (!s_.req.admit(JobKind::LncvWrite) || !take(nrText, MaxField, kLncvNummer, nr) ||
         !take(valText, MaxField, kLncvWert, val) || !take_article(artText, art))
+        return false;
+    if (!submit(JobKind::LncvWrite, lncv_article(art), nr, val))
         return false;
     LncvArtNr = art;
     LncvNr = nr;
@@ -148,88 +230,22 @@ bool LncvProg::write(const QString& artText, const QString& nrText, const QStrin
     // from now on, also when the window is opened again.
     if (nr == 0)
         LncvModAdr = val;
-    s_.req.post(Write);
     return true;
 }
 
-void LncvProg::write_lncv(int article, int lncv, int value)
+bool LncvProg::write_lncv(int article, int lncv, int value)
 {
-    LncvArtNr = article;
-    LncvNr = lncv;
-    LncvVal = value;
-    s_.req.post(Write);
-}
-
-void LncvProg::put_request(int command, int flags)
-{
-    const int art = lncv_article(LncvArtNr) & 0xFFFF;
-    const int nr = LncvNr & 0xFFFF;
-    const int val = LncvVal & 0xFFFF; // -1 goes as FF FF
-    s_.link.put_command(command,
-                        {art & 0xFF, art >> 8, nr & 0xFF, nr >> 8, val & 0xFF, val >> 8, flags},
-                        Sig0, Sig1);
-    sentArticle_ = art;
-    sentNr_ = nr;
-    s_.req.ReqTime = s_.clock.now();
-    s_.req.ReqStep = Await;
-}
-
-bool LncvProg::lncv_read(int flags)
-{
-    if (s_.req.ReqStep == Send) {
-        put_request(CmdRead, flags);
-        LncvVal = -1;
-        awaiting_ = flags != FlagEnd; // the end of programming mode is not answered
-        return !awaiting_;
-    }
-    if (s_.clock.now() - s_.req.ReqTime > ReadTimeout) {
-        fail(kKeineAntwortLesen);
-        return true;
-    }
-    if (awaiting_)
-        return false;
-    emit answer_shown(LncvNr, LncvVal);
-    if (flags == FlagStart) {
-        LncvModAdr = LncvVal; // the module found, also when the window opens again
-        emit programming_started(LncvVal);
-    }
-    return true;
-}
-
-bool LncvProg::lncv_write()
-{
-    if (s_.req.ReqStep == Send) {
-        put_request(CmdWrite, FlagNone);
-        s_.dispatch.LackCode = -1;
-        return false;
-    }
-    if (s_.clock.now() - s_.req.ReqTime > WriteTimeout) {
-        fail(kKeineAntwortSchreiben);
-        return true;
-    }
-    if (s_.dispatch.LackCode == -1)
-        return false;
-    const QString refusal = write_refusal(s_.dispatch.LackCode);
-    if (!refusal.isEmpty())
-        fail(refusal);
-    return true;
+    return submit(JobKind::LncvWrite, article, lncv, value);
 }
 
 void LncvProg::rx_answer(const ln::Msg& m)
 {
-    const int art = m[7] + 256 * m[8];
-    const int nr = m[9] + 256 * m[10];
-    const int val = m[11] + 256 * m[12];
-    LncvArtAns = art;
     // Modules and throttle devices answer on their own too: only an answer
     // of the article asked, for the LNCV asked, ends the running start or
     // read. A start takes any module address: a user looking for a module
     // whose address he does not know learns it from the answer.
-    if (!awaiting_ || art != sentArticle_ || nr != sentNr_)
-        return;
-    awaiting_ = false;
-    LncvNr = nr;
-    LncvVal = val;
+    if (awaiting_)
+        awaiting_->answer(m[7] + 256 * m[8], m[9] + 256 * m[10], m[11] + 256 * m[12]);
 }
 
 void LncvProg::fail(const QString& text)

@@ -1,10 +1,11 @@
 #pragma once
 // LNCV programming of LocoNet modules: start and end a module's programming
-// mode, read and write single LNCVs (jobs 61..64). The window starts the
-// jobs here and follows the signals; the module's answers come as peer
-// messages (start, read) or as a long acknowledge (write).
+// mode, read and write single LNCVs. The window starts the jobs here and
+// follows the signals; the module's answers come as peer messages (start,
+// read) or as a long acknowledge (write).
 
 #include "core/services.h"
+#include "requests/engine.h"
 
 #include <QObject>
 #include <QString>
@@ -22,7 +23,6 @@ class LncvProg : public QObject {
   public:
     explicit LncvProg(const Services& s);
 
-    enum Job { Start = 61, End = 62, Read = 63, Write = 64 };
     enum Flag { FlagStart = 0x80, FlagEnd = 0x40, FlagNone = 0x00 };
     static constexpr double ReadTimeout = 1.0;
     static constexpr double WriteTimeout = 2.0;
@@ -33,8 +33,7 @@ class LncvProg : public QObject {
     double LncvArtNr = 0; // catalogue number / 10, unrounded so it shows again as typed
     int LncvModAdr = 0;
     int LncvNr = 0;
-    int LncvVal = 0; // -1 while an answer is awaited
-    int LncvArtAns = 0;
+    int LncvVal = 0;
 
     // The window was opened afresh: number and value start at 0.
     void window_loaded();
@@ -48,8 +47,8 @@ class LncvProg : public QObject {
     bool read(const QString& artText, const QString& nrText);
     bool write(const QString& artText, const QString& nrText, const QString& valText);
     // A write to a device whose article field is known (a throttle device's
-    // loco address), without the window.
-    void write_lncv(int article, int lncv, int value);
+    // loco address), without the window; asked like the window's.
+    bool write_lncv(int article, int lncv, int value);
 
     // The catalogue number the window shows again; empty while none was typed.
     QString article_text() const;
@@ -61,17 +60,14 @@ class LncvProg : public QObject {
     void programming_started(int moduleAddress);
 
   private:
+    class LncvJob;
     bool take_article(const QString& artText, double& to);
     bool take(const QString& text, int max, const QString& refusal, int& to);
-    void put_request(int command, int flags);
-    bool lncv_read(int flags);
-    bool lncv_write();
+    bool submit(JobKind kind, int article, int nr, int value);
     void rx_answer(const ln::Msg& m);
     void fail(const QString& text);
 
     Services s_;
-    // What the running start or read asked, so that only an answer of that
-    // article for that LNCV counts, and only while it waits.
-    int sentArticle_ = 0, sentNr_ = 0;
-    bool awaiting_ = false;
+    // The start or read waiting for its answer.
+    LncvJob* awaiting_ = nullptr;
 };

@@ -6,7 +6,6 @@
 #include "cv_table.h"
 #include "loconet/dispatch.h"
 #include "loconet/link.h"
-#include "requests/engine.h"
 
 #include <QDateTime>
 #include <QLocale>
@@ -33,11 +32,31 @@ const QString kUnbekannt = QStringLiteral("-");
 const QString kHinweis = QStringLiteral("Hinweis");
 const QString kNichtsZuSchreiben =
     QStringLiteral("Keine der CVs hat einen bekannten Wert: es wird nichts geschrieben.");
-const QString kWhat = QStringLiteral("die Programmierung auf dem Programmiergleis");
 const QString kKennlinie =
     QStringLiteral("Damit die Kennline aktiviert wird, muss Bit 4 in CV 29 auf 1 gesetzen werden!");
 
-enum Step { Enter = 0, AwaitEnter = 1, Request = 2, AwaitAnswer = 3 };
+enum Step { Enter = 0, Request = 1, AwaitAnswer = 2 };
+
+// The 31-byte programming request: direct mode on the programming track.
+QByteArray request_message(bool write, int cv, int v)
+{
+    QByteArray m(30, 0);
+    const int bytes[] = {0xED,
+                         0x1F,
+                         0x01,
+                         0x5A,
+                         0x56,
+                         0x71 | (cv & 0x80 ? 0x02 : 0) | (write && (v & 0x80) ? 0x08 : 0),
+                         write ? 0x71 : 0x72,
+                         cv & 0x7F,
+                         (cv / 256) & 0x7F,
+                         write ? v & 0x7F : 0,
+                         0x70};
+    for (size_t i = 0; i < std::size(bytes); ++i)
+        m[qsizetype(i)] = char(bytes[i]);
+    m[15] = 0x10;
+    return m;
+}
 
 QString invalid_value(int cv, const QString& text, int max)
 {
@@ -78,11 +97,8 @@ Programming::Programming(const Services& s) : s_(s)
     CvValue.fill(CvUnknown);
     HerstellerName[CvUnknown] = kUnbekannt;
     s.dispatch.on(0xE7, [this](const ln::Msg& m) { rx_programmer(m); });
-    // Cut off halfway, a job would leave the station in programming mode.
-    for (int job : {ReadList, WriteList, ReadOne, WriteOne})
-        s.req.registerJob(job, {[this, job] { return step(job); },
-                                [this, job](ReqEngine::End how) { ended(job, how); },
-                                [] { return true; }, kWhat});
+    for (const JobKind k : {JobKind::CvRead, JobKind::CvWrite, JobKind::CvListRead, JobKind::CvListWrite})
+        s.req.declare(k);
 }
 
 void Programming::set_value(int cv, int v)
@@ -113,35 +129,169 @@ void Programming::dcc_init()
     forget_values();
 }
 
+// --- the job ----------------------------------------------------------------
+
+// A read or write of one CV or of a CV list: the station enters programming
+// mode, each CV is asked and its reply awaited, and however the job ends the
+// station leaves programming mode once.
+class Programming::CvJob : public Job {
+  public:
+    // A single CV (cv, value to write) or a list (its number).
+    CvJob(Programming& owner, JobKind kind, int cvOrList, int value = 0)
+        : Job(kind), o_(owner), write_(kind == JobKind::CvWrite || kind == JobKind::CvListWrite),
+          list_(kind == JobKind::CvListRead || kind == JobKind::CvListWrite),
+          cv_(list_ ? 0 : cvOrList), listNr_(list_ ? cvOrList : 0), value_(value)
+    {
+    }
+    int list() const { return list_ ? listNr_ : -1; }
+
+    // The programmer's reply: only one naming the CV asked counts; one
+    // naming another CV is late, from a request that timed out.
+    void reply(int cv, int pstat, int data)
+    {
+        if (Step != AwaitAnswer || cv != awaitCv_)
+            return;
+        awaitCv_ = 0;
+        answer_ = write_ || pstat != 0 ? Written + pstat : data;
+    }
+
+  protected:
+    bool step() override
+    {
+        switch (Step) {
+        case Enter:
+            send(QByteArray::fromHex(kEnter.toLatin1()));
+            entered_ = true;
+            Step = Request;
+            return false;
+        case Request: return request();
+        default: return list_ ? await_list() : await_one();
+        }
+    }
+    void ending(End how) override
+    {
+        if (entered_)
+            engine().last_word(QByteArray::fromHex(kLeave.toLatin1()));
+        if (how != End::Done && how != End::TimedOut)
+            o_.status(kAbbruch);
+        if (list_)
+            o_.cv_list_done(listNr_);
+        else
+            o_.set_prog_buttons(true);
+    }
+
+  private:
+    bool request()
+    {
+        if (list_ && write_)
+            pos_ = o_.next_write(listNr_, pos_);
+        if (list_ && pos_ > o_.CvListLast[size_t(listNr_)]) {
+            o_.status(write_ ? kSchreibenBeendet : kLesenBeendet);
+            return true;
+        }
+        const int cv = list_ ? o_.CvList[size_t(listNr_)][size_t(pos_)] : cv_;
+        o_.status((write_ ? kSchreibeCv : kLeseCv) + QString::number(cv));
+        if (write_ && list_)
+            value_ = o_.value(cv);
+        send(request_message(write_, cv, write_ ? value_ : 0));
+        Step = AwaitAnswer;
+        wait(AnswerTimeout);
+        answer_ = write_ ? WriteAwaited : ReadAwaited;
+        awaitCv_ = cv;
+        return false;
+    }
+    bool timed_out()
+    {
+        o_.s_.msgs.show(titles::Fehler, write_ ? kKeineAntwortSchreiben : kKeineAntwortLesen);
+        return finish(End::TimedOut);
+    }
+    bool await_list()
+    {
+        if (answer_ == (write_ ? WriteAwaited : ReadAwaited))
+            return expired() ? timed_out() : false;
+        const bool ok = write_ ? answer_ == Written : answer_ >= 0 && answer_ <= 255;
+        if (!ok) {
+            o_.fail(prog_error(answer_, write_ ? ProgColumn::ListWrite : ProgColumn::Read).box);
+            return true;
+        }
+        if (!write_)
+            o_.set_value(o_.CvList[size_t(listNr_)][size_t(pos_)], answer_);
+        // The next CV follows without leaving programming mode; the request
+        // step ends the job after the last one.
+        ++pos_;
+        return request();
+    }
+    bool await_one()
+    {
+        if (answer_ == (write_ ? WriteAwaited : ReadAwaited))
+            return expired() ? timed_out() : false;
+        if (write_ && answer_ == Written) {
+            o_.status(kSchreibenBeendet);
+            o_.set_value(cv_, value_);
+            emit o_.show_std_cvs();
+            emit o_.show_cv_list();
+        } else if (!write_ && answer_ >= 0 && answer_ <= 255) {
+            o_.status(kLesenBeendet);
+            emit o_.single_value_shown(QString::number(answer_));
+            o_.set_value(cv_, answer_);
+            emit o_.show_std_cvs();
+            emit o_.show_cv_list();
+        } else {
+            o_.fail(prog_error(answer_, write_ ? ProgColumn::SingleWrite : ProgColumn::Read).box);
+            if (!write_) // "-": the CV is missing or the track shorted; "_": no answer from a loco
+                emit o_.single_value_shown(answer_ == 1002 || answer_ == 1003 ? QStringLiteral("-")
+                                                                              : QStringLiteral("_"));
+        }
+        return true;
+    }
+
+    Programming& o_;
+    const bool write_, list_;
+    const int cv_, listNr_;
+    int value_;            // the value a write sends
+    int pos_ = 0;          // list position
+    int answer_ = 0;       // the answer awaited or received
+    int awaitCv_ = 0;      // the CV whose reply is awaited; 0 = none
+    bool entered_ = false; // the station was put into programming mode
+};
+
 // --- starting jobs --------------------------------------------------------
 
-bool Programming::start(int job, int list)
+bool Programming::start(std::shared_ptr<CvJob> job)
 {
-    CvListNr = list;
-    CvListPos = 0;
-    s_.req.post(job);
-    active_ = true;
-    entered_ = false;
+    if (!s_.req.submit(job))
+        return false;
+    job_ = job;
     set_prog_buttons(false);
     return true;
 }
 
+bool Programming::job_running() const
+{
+    const auto job = job_.lock();
+    return job && job->running();
+}
+
+void Programming::abort()
+{
+    s_.req.cancel(job_.lock(), End::Cancelled);
+}
+
 bool Programming::read_one(const QString& cvText)
 {
-    if (!s_.req.allowed())
+    if (!s_.req.admit(JobKind::CvRead))
         return false;
     const auto cv = number_in(cvText, 1, 1023);
     if (!cv) {
         fail(kCvNummer);
         return false;
     }
-    ProgCv = *cv;
-    return start(ReadOne);
+    return start(std::make_shared<CvJob>(*this, JobKind::CvRead, *cv));
 }
 
 bool Programming::write_one(const QString& cvText, const QString& valueText)
 {
-    if (!s_.req.allowed())
+    if (!s_.req.admit(JobKind::CvWrite))
         return false;
     const auto cv = number_in(cvText, 1, 1023);
     const auto v = number_in(valueText, 0, 255);
@@ -149,21 +299,24 @@ bool Programming::write_one(const QString& cvText, const QString& valueText)
         fail(!cv ? kCvNummer : invalid_value(*cv, valueText, 255));
         return false;
     }
-    ProgCv = *cv;
-    ProgWrSave = *v;
-    return start(WriteOne);
+    return start(std::make_shared<CvJob>(*this, JobKind::CvWrite, *cv, *v));
+}
+
+bool Programming::start_list(bool write, int list)
+{
+    return start(std::make_shared<CvJob>(*this, write ? JobKind::CvListWrite : JobKind::CvListRead, list));
 }
 
 bool Programming::read_list(int list)
 {
-    if (list < 0 || list > 3 || CvListLast[size_t(list)] < 0 || !s_.req.allowed())
+    if (list < 0 || list > 3 || CvListLast[size_t(list)] < 0 || !s_.req.admit(JobKind::CvListRead))
         return false;
-    return start(ReadList, list);
+    return start_list(false, list);
 }
 
 bool Programming::write_list(int list)
 {
-    if (list < 0 || list > 3 || CvListLast[size_t(list)] < 0 || !s_.req.allowed())
+    if (list < 0 || list > 3 || CvListLast[size_t(list)] < 0 || !s_.req.admit(JobKind::CvListWrite))
         return false;
     return start_write(list);
 }
@@ -177,14 +330,14 @@ bool Programming::start_write(int list)
         s_.msgs.show(kHinweis, kNichtsZuSchreiben, MsgIcon::Information);
         return false;
     }
-    return start(WriteList, list);
+    return start_list(true, list);
 }
 
 bool Programming::write_std(const std::array<QString, 7>& cvTxt, bool longAddress,
                             std::optional<int> cv29)
 {
     // Refused, the fields' values must not look known in the CV list.
-    if (!s_.req.allowed())
+    if (!s_.req.admit(JobKind::CvListWrite))
         return false;
     std::array<std::optional<int>, 7> v{};
     for (int i = 1; i <= 6; ++i) {
@@ -238,27 +391,27 @@ bool Programming::fill_user_list(const CvTable& table, bool withValues)
 
 bool Programming::read_user_list(const CvTable& table)
 {
-    if (table.user_list().isEmpty() || !s_.req.allowed())
+    if (table.user_list().isEmpty() || !s_.req.admit(JobKind::CvListRead))
         return false;
     fill_user_list(table, false);
-    return start(ReadList, UserList);
+    return start_list(false, UserList);
 }
 
 bool Programming::write_user_list(const CvTable& table)
 {
-    if (table.user_list().isEmpty() || !s_.req.allowed())
+    if (table.user_list().isEmpty() || !s_.req.admit(JobKind::CvListWrite))
         return false;
     return fill_user_list(table, true) && start_write(UserList);
 }
 
 bool Programming::read_rc_data()
 {
-    if (!s_.req.allowed())
+    if (!s_.req.admit(JobKind::CvListRead))
         return false;
     for (int i = 0; i < 12; ++i)
         CvList[RcDataList][size_t(i)] = 261 + i;
     CvListLast[RcDataList] = 11;
-    return start(ReadList, RcDataList);
+    return start_list(false, RcDataList);
 }
 
 bool Programming::read_speed_table()
@@ -271,7 +424,7 @@ bool Programming::read_speed_table()
 
 bool Programming::write_speed_table()
 {
-    if (!s_.req.allowed())
+    if (!s_.req.admit(JobKind::CvListWrite))
         return false;
     // The reminder only for a write that goes out.
     if (next_write(SpeedList, 0) <= CvListLast[SpeedList])
@@ -281,102 +434,13 @@ bool Programming::write_speed_table()
 
 void Programming::set_prog_buttons(bool enable)
 {
-    if (!enable)
-        ProgAbort = false;
     emit prog_buttons(enable);
 }
 
 void Programming::release_buttons()
 {
-    if (!active_)
+    if (!job_running())
         set_prog_buttons(true);
-}
-
-// --- the job steps ----------------------------------------------------------
-
-bool Programming::step(int job)
-{
-    const bool write = job == WriteList || job == WriteOne;
-    const bool list = job == ReadList || job == WriteList;
-    switch (s_.req.ReqStep) {
-    case Enter:
-        s_.link.hex_to_tx(kEnter);
-        entered_ = true;
-        s_.req.ReqStep = AwaitEnter;
-        return false;
-    case AwaitEnter:
-        if (s_.link.txFree())
-            s_.req.ReqStep = Request;
-        return false;
-    case Request: {
-        if (list && write)
-            CvListPos = next_write(CvListNr, CvListPos);
-        if (list && CvListPos > CvListLast[size_t(CvListNr)]) {
-            status(write ? kSchreibenBeendet : kLesenBeendet);
-            return true;
-        }
-        const int cv = list ? CvList[size_t(CvListNr)][size_t(CvListPos)] : ProgCv;
-        status((write ? kSchreibeCv : kLeseCv) + QString::number(cv));
-        if (write && list)
-            ProgWrSave = value(cv);
-        put_request(write, cv, write ? ProgWrSave : 0);
-        s_.req.ReqStep = AwaitAnswer;
-        s_.req.ReqTime = s_.clock.now();
-        ProgAnswer = write ? WriteAwaited : ReadAwaited;
-        awaitCv_ = cv;
-        return false;
-    }
-    case AwaitAnswer: return list ? await_list(write) : await_one(write);
-    default: return true;
-    }
-}
-
-void Programming::put_request(bool write, int cv, int v)
-{
-    Link& l = s_.link;
-    l.LnTx.fill(0);
-    const int bytes[] = {0xED,
-                         0x1F,
-                         0x01,
-                         0x5A,
-                         0x56,
-                         0x71 | (cv & 0x80 ? 0x02 : 0) | (write && (v & 0x80) ? 0x08 : 0),
-                         write ? 0x71 : 0x72,
-                         cv & 0x7F,
-                         (cv / 256) & 0x7F,
-                         write ? v & 0x7F : 0,
-                         0x70};
-    for (size_t i = 0; i < std::size(bytes); ++i)
-        l.LnTx[i] = uint8_t(bytes[i]);
-    l.LnTx[15] = 0x10;
-    l.LnTxLast = 29;
-}
-
-bool Programming::await_list(bool write)
-{
-    if (ProgAbort) {
-        ProgAbort = false;
-        status(kAbbruch);
-        return true;
-    }
-    if (s_.clock.now() - s_.req.ReqTime > AnswerTimeout) {
-        s_.msgs.show(titles::Fehler, write ? kKeineAntwortSchreiben : kKeineAntwortLesen);
-        return true;
-    }
-    if (ProgAnswer == (write ? WriteAwaited : ReadAwaited))
-        return false;
-    const bool ok = write ? ProgAnswer == Written : ProgAnswer >= 0 && ProgAnswer <= 255;
-    if (!ok) {
-        fail(prog_error(ProgAnswer, write ? ProgColumn::ListWrite : ProgColumn::Read).box);
-        return true;
-    }
-    if (!write)
-        set_value(CvList[size_t(CvListNr)][size_t(CvListPos)], ProgAnswer);
-    // The next CV follows without leaving programming mode; the request
-    // step ends the job after the last one.
-    ++CvListPos;
-    s_.req.ReqStep = Request;
-    return false;
 }
 
 int Programming::next_write(int list, int pos) const
@@ -392,60 +456,6 @@ int Programming::next_write(int list, int pos) const
     return pos;
 }
 
-bool Programming::await_one(bool write)
-{
-    if (s_.clock.now() - s_.req.ReqTime > AnswerTimeout) {
-        s_.msgs.show(titles::Fehler, write ? kKeineAntwortSchreiben : kKeineAntwortLesen);
-        return true;
-    }
-    if (ProgAnswer == (write ? WriteAwaited : ReadAwaited))
-        return false;
-    if (write && ProgAnswer == Written) {
-        status(kSchreibenBeendet);
-        set_value(ProgCv, ProgWrSave);
-        emit show_std_cvs();
-        emit show_cv_list();
-    } else if (!write && ProgAnswer >= 0 && ProgAnswer <= 255) {
-        status(kLesenBeendet);
-        emit single_value_shown(QString::number(ProgAnswer));
-        set_value(ProgCv, ProgAnswer);
-        emit show_std_cvs();
-        emit show_cv_list();
-    } else {
-        fail(prog_error(ProgAnswer, write ? ProgColumn::SingleWrite : ProgColumn::Read).box);
-        if (!write) // "-": the CV is missing or the track shorted; "_": no answer from a loco
-            emit single_value_shown(ProgAnswer == 1002 || ProgAnswer == 1003 ? QStringLiteral("-")
-                                                                             : QStringLiteral("_"));
-    }
-    return true;
-}
-
-// However the job ended, the station leaves programming mode once and the
-// windows are released. A job cut off shows it was not finished.
-void Programming::ended(int job, ReqEngine::End how)
-{
-    awaitCv_ = 0;
-    active_ = false;
-    if (entered_) {
-        entered_ = false;
-        leave(how == ReqEngine::End::Disconnected);
-    }
-    if (how != ReqEngine::End::Done)
-        status(kAbbruch);
-    if (job == ReadList || job == WriteList)
-        cv_list_done();
-    else
-        set_prog_buttons(true);
-}
-
-void Programming::leave(bool closing)
-{
-    // The buffer may still hold our request when a newer job replaced this
-    // one, and the port closes right after the ending when disconnecting.
-    if (closing || !s_.link.hex_to_tx(kLeave))
-        s_.link.send_now(QByteArray::fromHex(kLeave.toLatin1()));
-}
-
 void Programming::status(const QString& text)
 {
     DCCProgStat = text;
@@ -454,19 +464,19 @@ void Programming::status(const QString& text)
 
 void Programming::fail(const QString& text)
 {
-    if (active_) // a job's failure also shows in the status line
+    if (job_running()) // a job's failure also shows in the status line
         status(QLatin1Char(' ') + text);
     s_.msgs.show(titles::Fehler, text, MsgIcon::Critical);
 }
 
-void Programming::cv_list_done()
+void Programming::cv_list_done(int list)
 {
-    if (CvListNr == StdList)
+    if (list == StdList)
         emit show_std_cvs();
     emit show_cv_list();
-    if (CvListNr == SpeedList)
+    if (list == SpeedList)
         emit speed_curve_done();
-    if (CvListNr == RcDataList)
+    if (list == RcDataList)
         emit rc_data_shown(rc_data_text());
     set_prog_buttons(true);
 }
@@ -477,20 +487,14 @@ void Programming::rx_programmer(const ln::Msg& m)
 {
     // Only a reply to our request counts: one arriving before the request
     // went out, or after its job ended, is somebody else's.
-    if (awaitCv_ == 0 || m[1] != 0x0E || m[2] != 124)
+    const auto job = job_.lock();
+    if (!job || m[1] != 0x0E || m[2] != 124)
         return;
-    const int pstat = m[4], cvh = m[8], cvl = m[9], data7 = m[10];
     // The reply names the CV as the request did: CVL and bits 0, 4 and 5
-    // of CVH (bit 1 is data bit 7). A reply naming no CV is taken as ours;
-    // one naming another CV is late, from a request that timed out.
+    // of CVH (bit 1 is data bit 7).
+    const int pstat = m[4], cvh = m[8], cvl = m[9], data7 = m[10];
     const int cv = cvl | (cvh & 0x01) << 7 | ((cvh >> 4) & 0x03) << 8;
-    if (cv != 0 && cv != awaitCv_)
-        return;
-    awaitCv_ = 0;
-    if (ProgAnswer != ReadAwaited)
-        ProgAnswer = Written + pstat;
-    else
-        ProgAnswer = pstat == 0 ? data7 + (cvh & 0x02 ? 128 : 0) : Written + pstat;
+    job->reply(cv, pstat, data7 + (cvh & 0x02 ? 128 : 0));
 }
 
 // --- what the windows show ----------------------------------------------------

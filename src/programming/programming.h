@@ -1,8 +1,8 @@
 #pragma once
 // Decoder programming on the programming track: the known CV values, the
-// four CV lists, the read and write jobs (50, 51, 54, 55) and the intake of
-// the programmer's reply in slot 124. The windows start jobs here and follow
-// the signals; everything that decides what goes on the wire lives here.
+// four CV lists, the read and write jobs and the intake of the programmer's
+// reply in slot 124. The windows start jobs here and follow the signals;
+// everything that decides what goes on the wire lives here.
 
 #include "core/services.h"
 #include "requests/engine.h"
@@ -46,7 +46,6 @@ class Programming : public QObject {
   public:
     explicit Programming(const Services& s);
 
-    enum Job { ReadList = 50, WriteList = 51, ReadOne = 54, WriteOne = 55 };
     enum List { StdList = 0, SpeedList = 1, UserList = 2, RcDataList = 3 };
     static constexpr int ReadAwaited = 65535;
     static constexpr int WriteAwaited = 65534;
@@ -57,14 +56,6 @@ class Programming : public QObject {
     CvValues CvValue{};
     std::array<std::array<int, ListSize>, 4> CvList{};
     std::array<int, 4> CvListLast{-1, -1, -1, -1};
-    int CvListNr = 0;
-    int CvListPos = 0;
-    int ProgCv = 0;
-    // The answer awaited or received; never the value to write, which a
-    // stray reply would overwrite.
-    int ProgAnswer = 0;
-    int ProgWrSave = 0; // the value a write sends, from its start until its answer
-    bool ProgAbort = false;
     QString DCCProgStat;
 
     // Manufacturer names by id (entry 256 is "-"), the current CV file and
@@ -89,7 +80,7 @@ class Programming : public QObject {
     // The lists, the manufacturer names, no file, all values unknown.
     void dcc_init();
 
-    bool job_running() const { return active_; }
+    bool job_running() const;
     // Each start refuses (false, with one message) while disconnected,
     // while a job runs that must not be cut off, or when its input cannot
     // be read or is out of range; otherwise the buttons lock. Nothing
@@ -113,8 +104,9 @@ class Programming : public QObject {
     // the curve's points are drawn. Writing first reminds of CV 29 bit 4.
     bool read_speed_table();
     bool write_speed_table();
-    // "Abbruch": a running list job ends at its next answer check.
-    void abort() { ProgAbort = true; }
+    // "Abbruch": a running list job ends now; the station leaves
+    // programming mode.
+    void abort();
 
     // Enables the start buttons again unless a job still runs.
     void release_buttons();
@@ -150,23 +142,17 @@ class Programming : public QObject {
     void rc_data_shown(const QString& text);
 
   private:
-    bool start(int job, int list = 0);
+    class CvJob;
+    bool start(std::shared_ptr<CvJob> job);
+    bool start_list(bool write, int list);
     bool start_write(int list);
-    bool step(int job);
-    void ended(int job, ReqEngine::End how);
-    void put_request(bool write, int cv, int value);
-    bool await_list(bool write);
     int next_write(int list, int pos) const;
-    bool await_one(bool write);
     void status(const QString& text);
     void fail(const QString& text);
-    void leave(bool closing);
-    void cv_list_done();
+    void cv_list_done(int list);
     bool fill_user_list(const CvTable& table, bool withValues);
     void rx_programmer(const ln::Msg& m);
 
     Services s_;
-    bool active_ = false;  // one of our jobs is posted and has not ended
-    bool entered_ = false; // the running job has put the station into programming mode
-    int awaitCv_ = 0;      // the CV whose reply the running job waits for; 0 = none
+    std::weak_ptr<CvJob> job_; // the job started last, while it runs
 };

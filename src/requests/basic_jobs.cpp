@@ -1,26 +1,36 @@
 #include "basic_jobs.h"
 
-#include "engine.h"
-#include "loconet/link.h"
+#include "core/station_state.h"
+#include "loconet/dispatch.h"
 
-namespace {
-const QString kZuruecksetzen = QStringLiteral("das Zurücksetzen der Zentrale");
-} // namespace
-
-void register_basic_jobs(ReqEngine& req, Link& link)
+Power::Power(ReqEngine& req, StationState& state, Dispatch& dispatch) : req_(req)
 {
-    req.registerJob(3, [&link] { return link.put({0x82}); });
-    req.registerJob(4, [&link] { return link.put({0x83}); });
-    req.registerJob(40, [&req, &link] {
-        // A message typed with its checksum goes out as typed, not with a second one.
-        if (link.hex_to_tx(req.RawText) && ln::isWholeMessage(link.LnTx.data(), link.LnTxLast + 1))
-            --link.LnTxLast;
-        return true;
-    });
-    // Reset: byte 7 = the step it was posted with (0 configuration, 1 loco data formats).
-    // Once asked for, it is not cut off: the station restarts with it.
-    const auto reset = [&req, &link] {
-        return link.put_command(24, {req.ReqStep & 0xFF, 0, 0, 0, 0, 0, 0});
-    };
-    req.registerJob(46, {reset, {}, [] { return true; }, kZuruecksetzen});
+    req.declare(JobKind::PowerOff);
+    req.declare(JobKind::PowerOn);
+    dispatch.on(0x82, [&state](const ln::Msg&) { state.show_power(0); });
+    dispatch.on(0x83, [&state](const ln::Msg&) { state.show_power(1); });
+}
+
+bool Power::set(bool on, ReqEngine::Caller caller)
+{
+    const auto kind = on ? JobKind::PowerOn : JobKind::PowerOff;
+    return req_.submit(std::make_shared<MessageJob>(kind, QByteArray(1, char(on ? 0x83 : 0x82))),
+                       caller);
+}
+
+RawMessage::RawMessage(ReqEngine& req, Link& link) : req_(req), link_(link)
+{
+    req.declare(JobKind::RawMessage);
+}
+
+bool RawMessage::send(const QString& text)
+{
+    if (!req_.admit(JobKind::RawMessage))
+        return false;
+    QByteArray bytes = link_.hex_bytes(text);
+    if (bytes.isEmpty())
+        return false;
+    if (ln::isWholeMessage(reinterpret_cast<const uint8_t*>(bytes.constData()), int(bytes.size())))
+        bytes.chop(1);
+    return req_.submit(std::make_shared<MessageJob>(JobKind::RawMessage, bytes));
 }

@@ -1,102 +1,258 @@
 #include "engine.h"
 
+#include "core/clock.h"
 #include "core/messages.h"
-#include "loconet/link.h"
+
+#include <QDebug>
+#include <algorithm>
 
 namespace {
 const QString kHinweis = QStringLiteral("Hinweis");
 const QString kOffline = QStringLiteral("Keine Verbindung zur Zentrale: bitte erst \"Verbinden\".");
 const QString kBusy = QStringLiteral("Bitte warten, bis %1 beendet ist.");
 const QString kBusyAnything = QStringLiteral("Bitte warten, bis der laufende Auftrag beendet ist.");
+
+bool is_long(const Job& job)
+{
+    return job_info(job.kind()).cls == JobClass::Long;
+}
 } // namespace
 
-const ReqEngine::JobDef* ReqEngine::running() const
+ReqEngine::ReqEngine(Link& link, const Clock& clock, MessageService& msgs)
+    : link_(link), clock_(clock), msgs_(msgs)
 {
-    const auto it = jobs_.find(ReqJob);
-    return ReqJob != 0 && it != jobs_.end() ? &it->second : nullptr;
+    // First in line for the free buffer: before the route engine and guests.
+    link.addProducer(this);
+    declare(JobKind::LastWord);
 }
 
-void ReqEngine::post(int job, int step)
+bool ReqEngine::declare(JobKind kind)
 {
-    if (ReqJob != 0) {
-        // Ending the old job clears ReqAdr, which the poster has already set
-        // for the new one.
-        const int adr = ReqAdr;
-        end(End::Replaced);
-        ReqAdr = adr;
+    bool& d = declared_[size_t(kind)];
+    if (d) {
+        ++declarationErrors_;
+        qWarning("job kind %d declared twice", int(kind));
+        return false;
     }
-    ReqJob = job;
-    ReqStep = step;
+    d = true;
+    return true;
 }
 
-ReqEngine::Refusal ReqEngine::refusal() const
+const Job* ReqEngine::long_job_active() const
 {
-    if (!online)
+    if (running_ && is_long(*running_))
+        return running_.get();
+    for (const auto& j : waiting_)
+        if (is_long(*j))
+            return j.get();
+    return nullptr;
+}
+
+ReqEngine::Refusal ReqEngine::refusal(JobKind kind, Caller caller) const
+{
+    if (!inSession_)
         return Refusal::Offline;
-    const JobDef* def = running();
-    if (def && def->exclusive && def->exclusive())
+    if (caller == Caller::Follow)
+        return Refusal::None;
+    if (!online_)
+        return Refusal::Offline;
+    if (job_info(kind).cls == JobClass::Now)
+        return Refusal::None;
+    if (long_job_active())
         return Refusal::Busy;
+    if (waiting_.size() >= MaxWaiting)
+        return Refusal::Full;
     return Refusal::None;
 }
 
-QString ReqEngine::refusal_text() const
+QString ReqEngine::refusal_text(Refusal r) const
 {
-    switch (refusal()) {
+    switch (r) {
     case Refusal::None: return {};
     case Refusal::Offline: return kOffline;
-    case Refusal::Busy: {
-        const JobDef* def = running();
-        return def && !def->what.isEmpty() ? kBusy.arg(def->what) : kBusyAnything;
-    }
+    case Refusal::Busy:
+        if (const Job* j = long_job_active())
+            return kBusy.arg(job_info(j->kind()).what);
+        return kBusyAnything;
+    case Refusal::Full: return kBusyAnything;
     }
     return {};
 }
 
-bool ReqEngine::allowed()
+bool ReqEngine::admit(JobKind kind, Caller caller)
 {
-    if (refusal() == Refusal::None)
+    const Refusal r = refusal(kind, caller);
+    if (r == Refusal::None)
         return true;
-    msgs_.show(kHinweis, refusal_text(), MsgIcon::Information);
+    if (caller == Caller::User)
+        msgs_.show(kHinweis, refusal_text(r), MsgIcon::Information);
     return false;
 }
 
-bool ReqEngine::request(int job, int step)
+bool ReqEngine::submit(const std::shared_ptr<Job>& job, Caller caller)
 {
-    if (!allowed())
+    if (!job || job->started_)
         return false;
-    post(job, step);
+    if (!declared(job->kind())) {
+        qWarning("job kind %d submitted without its owner", int(job->kind()));
+        return false;
+    }
+    if (!admit(job->kind(), caller))
+        return false;
+    job->engine_ = this;
+    job->started_ = true;
+    if (job_info(job->kind()).cls == JobClass::Now)
+        now_.push_back(job);
+    else
+        waiting_.push_back(job);
+    update_long();
+    link_.service();
     return true;
 }
 
-void ReqEngine::req_engine()
+bool ReqEngine::has(JobKind kind) const
 {
-    if (ReqJob == 0)
+    const auto same = [kind](const std::shared_ptr<Job>& j) { return j->kind() == kind; };
+    return (running_ && same(running_)) || std::any_of(waiting_.begin(), waiting_.end(), same) ||
+           std::any_of(now_.begin(), now_.end(), same);
+}
+
+void ReqEngine::cancel(const std::shared_ptr<Job>& job, End how)
+{
+    if (!job || !job->started_ || job->ended_ || job->engine_ != this)
         return;
-    emit lock_ui(true);
+    end(job, how);
+    link_.service();
+}
+
+void ReqEngine::end(std::shared_ptr<Job> job, End how)
+{
+    if (job->ended_)
+        return;
+    job->ended_ = true;
+    if (running_ == job)
+        running_.reset();
+    for (auto* queue : {&waiting_, &now_})
+        queue->erase(std::remove(queue->begin(), queue->end(), job), queue->end());
+    job->ending(how);
+    for (const auto& follow : job->follows_)
+        follow(how);
+    job->follows_.clear();
+    update_long();
+}
+
+void ReqEngine::update_long()
+{
+    const bool active = long_job_active() != nullptr;
+    if (active == longShown_)
+        return;
+    longShown_ = active;
+    emit long_job(active);
+}
+
+void ReqEngine::start_next()
+{
+    running_ = waiting_.front();
+    waiting_.pop_front();
+}
+
+bool ReqEngine::run_step(Job& job)
+{
+    return job.step();
+}
+
+void ReqEngine::fill(Link& link)
+{
+    // Steps run only with the buffer free; one that sends ends this turn.
+    // A job that finishes lets the next one step at once.
+    while (link.txFree()) {
+        if (!running_ && !waiting_.empty())
+            start_next();
+        std::shared_ptr<Job> job = !now_.empty() ? now_.front() : running_;
+        if (!job)
+            return;
+        if (run_step(*job)) {
+            end(job, job->how_);
+            continue;
+        }
+        if (!link.txFree() || job == running_ || !running_)
+            return;
+        // A job of the Now lane that waits lets the running one step.
+        job = running_;
+        if (!run_step(*job))
+            return;
+        end(job, job->how_);
+    }
+}
+
+void ReqEngine::begin_session()
+{
+    ++session_;
+    inSession_ = true;
+    online_ = false;
+    link_.reset();
+    link_.setActive(true);
+    emit session_started();
+    const std::vector<QByteArray> owed = std::move(owed_);
+    owed_.clear();
+    for (const QByteArray& bytes : owed)
+        submit(std::make_shared<MessageJob>(JobKind::LastWord, bytes), Caller::Follow);
+}
+
+void ReqEngine::set_online(bool online)
+{
+    if (online == online_ || (online && !inSession_))
+        return;
+    online_ = online;
+    emit online_changed(online);
+}
+
+void ReqEngine::end_session(End how)
+{
+    if (!inSession_)
+        return;
+    const bool wasOnline = online_;
+    inSession_ = false;
+    online_ = false;
+    closing_ = how;
+    closingNow_ = true;
+    link_.setActive(false);
+    std::vector<std::shared_ptr<Job>> all(now_.begin(), now_.end());
+    if (running_)
+        all.push_back(running_);
+    all.insert(all.end(), waiting_.begin(), waiting_.end());
+    for (const auto& job : all)
+        end(job, how);
+    closingNow_ = false;
+    if (wasOnline)
+        emit online_changed(false);
+}
+
+void ReqEngine::last_word(const QByteArray& bytes)
+{
+    if (bytes.isEmpty())
+        return;
+    if (closingNow_ && closing_ != End::PortLost)
+        link_.send_now(bytes);
+    else if (!inSession_)
+        owed_.push_back(bytes);
+    else
+        submit(std::make_shared<MessageJob>(JobKind::LastWord, bytes), Caller::Follow);
+}
+
+double ReqEngine::next_due() const
+{
+    // While a message is on its way the link's own time-out comes first,
+    // and its end runs the steps anyway.
     if (!link_.txFree())
-        return;
-    const JobDef* def = running();
-    // A number nobody registered ends at once, so the window unlocks again.
-    if (def && def->step && !def->step())
-        return;
-    end(End::Done);
-    emit lock_ui(false);
-}
-
-void ReqEngine::disconnected()
-{
-    if (ReqJob != 0)
-        end(End::Disconnected);
-}
-
-void ReqEngine::end(End how)
-{
-    const JobDef* def = running();
-    const Ending ending = def ? def->ending : Ending{};
-    ThrBusy = false;
-    ReqJob = 0;
-    ReqAdr = 0;
-    ReqStep = 0;
-    if (ending)
-        ending(how);
+        return -1;
+    double due = -1;
+    const auto take = [&due](const std::shared_ptr<Job>& j) {
+        if (j && j->deadline_ >= 0 && (due < 0 || j->deadline_ < due))
+            due = j->deadline_;
+    };
+    take(running_);
+    for (const auto& j : now_)
+        take(j);
+    return due;
 }

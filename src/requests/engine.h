@@ -1,92 +1,113 @@
 #pragma once
-// Request engine: one numbered job at a time, advanced one step per tick
-// while the transmit buffer is free. Subsystems register the jobs they run,
-// each with the ending that must run however the job ends.
+// The request engine owns every job the program runs. One rule decides
+// whether a job may run now, wait behind the others or is refused (by its
+// class and by who asks); a STOP goes out at once. A connection is a
+// session: every job ends with it, and what an ending still owes the
+// station goes out first thing in the next one.
+
+#include "job.h"
+#include "job_kinds.h"
+#include "loconet/link.h"
 
 #include <QObject>
 #include <QString>
-#include <functional>
-#include <map>
+#include <array>
+#include <deque>
+#include <memory>
 
-class Link;
+class Clock;
 class MessageService;
 
-class ReqEngine : public QObject {
+class ReqEngine : public QObject, public Link::Producer {
     Q_OBJECT
   public:
-    // A job step; true when the job is finished.
-    using Job = std::function<bool()>;
-    // How a job ended: it finished (also by its own time-out), a newer post
-    // replaced it, or the connection went away.
-    enum class End { Done, Replaced, Disconnected };
-    Q_ENUM(End)
-    // Runs exactly once when the job ends. It must not post a job.
-    using Ending = std::function<void(End)>;
+    ReqEngine(Link& link, const Clock& clock, MessageService& msgs);
 
-    struct JobDef {
-        Job step;
-        Ending ending = {};
-        // True while a user's action must not cut the job off (it leaves
-        // the station in a mode, or writes settings halfway).
-        std::function<bool()> exclusive = {};
-        QString what = {}; // the running work, as a refusal names it
-    };
+    // Who asks: a user's action (refused with one box), the program on a
+    // user's behalf that is told rather than shown (a phone, a window
+    // reading on its own), or the program's own follow-up (the connect
+    // sequence, a coil's off message, a stop it decided), which waits
+    // behind whatever runs and is refused only without a connection.
+    enum class Caller { User, Quiet, Follow };
+    enum class Refusal { None, Offline, Busy, Full };
 
-    ReqEngine(Link& link, MessageService& msgs) : link_(link), msgs_(msgs) {}
+    // A subsystem declares the kinds it runs; a kind declared twice is an
+    // error (false, and kept in declaration_errors()).
+    bool declare(JobKind kind);
+    bool declared(JobKind kind) const { return declared_[size_t(kind)]; }
+    int declaration_errors() const { return declarationErrors_; }
 
-    void registerJob(int number, JobDef def) { jobs_[number] = std::move(def); }
-    void registerJob(int number, Job job) { registerJob(number, JobDef{std::move(job)}); }
-    void registerJobs(int first, int last, const Job& job) { registerJobs(first, last, JobDef{job}); }
-    void registerJobs(int first, int last, const JobDef& def)
-    {
-        for (int n = first; n <= last; ++n)
-            jobs_[n] = def;
-    }
+    // The one rule.
+    Refusal refusal(JobKind kind, Caller caller = Caller::User) const;
+    QString refusal_text(Refusal refusal) const;
+    // The rule, with the box for a refused user.
+    bool admit(JobKind kind, Caller caller = Caller::User);
+    // Admits the job and runs it now or after those before it; false when
+    // refused (the job never starts and has no ending then).
+    bool submit(const std::shared_ptr<Job>& job, Caller caller = Caller::User);
+    // Ends a job that runs or waits, with its ending; nothing when it ended.
+    void cancel(const std::shared_ptr<Job>& job, End how = End::Cancelled);
+    // A job of that kind runs or waits.
+    bool has(JobKind kind) const;
+    bool idle() const { return !running_ && waiting_.empty() && now_.empty(); }
+    // A job of class Long runs or waits.
+    bool has_long_job() const { return long_job_active() != nullptr; }
 
-    // Posting from inside the program (the connect sequence, work that waits
-    // for the engine to be idle): replaces whatever job runs, whose ending
-    // runs first. Inputs (ReqAdr, ...) are set before.
-    void post(int job, int step = 0);
+    // The port is open: a new session begins, and what endings of the last
+    // one still owe the station goes out first.
+    void begin_session();
+    // The connect sequence is over: users may ask.
+    void set_online(bool online);
+    // Every job ends with how (Disconnected while the port is still open,
+    // PortLost after it vanished).
+    void end_session(End how);
+    bool in_session() const { return inSession_; }
+    bool online() const { return online_; }
+    int session() const { return session_; }
 
-    enum class Refusal { None, Offline, Busy };
-    // Whether a user's action may post now.
-    Refusal refusal() const;
-    // What a refused action is told; empty when nothing refuses.
-    QString refusal_text() const;
-    // A user's action asks before it posts: refused with one message box
-    // while disconnected or while a job runs that must not be cut off.
-    bool allowed();
-    // allowed(), then post().
-    bool request(int job, int step = 0);
+    // A message an ending owes the station (leaving programming mode): it
+    // goes out next while the session lasts, at once past the buffer while
+    // the port closes, and first in the next session when the port vanished.
+    void last_word(const QByteArray& bytes);
 
-    bool idle() const { return ReqJob == 0; }
+    // A job's deadline passed or an answer arrived: its step runs when the
+    // buffer is free.
+    void service() { link_.service(); }
+    // The earliest deadline of a job that runs; a negative value for none.
+    double next_due() const;
 
-    // One turn of the engine; first call of every main-timer tick.
-    void req_engine();
-    // The connection went away: the running job ends without unlocking.
-    void disconnected();
+    Link& link() const { return link_; }
+    const Clock& clock() const { return clock_; }
 
-    // Set by the connection while it is up and its start-up sequence is over.
-    bool online = false;
-
-    int ReqJob = 0;
-    int ReqStep = 0;
-    int ReqAdr = 0;
-    double ReqTime = 0;
-    int ReqThr = 0;
-    bool ThrBusy = false;
-    QString RawText; // raw message text for job 40
+    static constexpr int MaxWaiting = 64;
 
   signals:
-    // busy = true on every tick while a job is posted, false when it ends.
-    void lock_ui(bool busy);
+    // A long job started (true) or none runs or waits any more (false).
+    void long_job(bool running);
+    void online_changed(bool online);
+    // A new session: the station's earlier answers no longer count.
+    void session_started();
 
   private:
-    // Clears the running job and runs its ending.
-    void end(End how);
-    const JobDef* running() const;
+    void fill(Link& link) override;
+    void start_next();
+    bool run_step(Job& job);
+    void end(std::shared_ptr<Job> job, End how);
+    const Job* long_job_active() const;
+    void update_long();
 
     Link& link_;
+    const Clock& clock_;
     MessageService& msgs_;
-    std::map<int, JobDef> jobs_;
+    std::array<bool, JobKindCount> declared_{};
+    int declarationErrors_ = 0;
+    std::shared_ptr<Job> running_;
+    std::deque<std::shared_ptr<Job>> waiting_;
+    std::deque<std::shared_ptr<Job>> now_; // class Now: between two messages of the running job
+    std::vector<QByteArray> owed_;         // last words for the next session
+    bool inSession_ = false, online_ = false;
+    int session_ = 0;
+    End closing_ = End::Done; // while end_session runs: how
+    bool closingNow_ = false;
+    bool longShown_ = false;
 };

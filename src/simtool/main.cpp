@@ -34,11 +34,12 @@ int fail(const QString& text)
 // in-memory wire, which sends the clients' messages and hears everything.
 struct SharedBus {
     explicit SharedBus(Clock& clock)
-        : dispatch(clock, msgs), link(clock, wire.a, dispatch, msgs), server(clock, link)
+        : dispatch(clock), link(clock, wire.a, dispatch, msgs), server(clock, link)
     {
         wire.a.open(QStringLiteral("lbserver"), {});
         wire.b.open(QStringLiteral("station"), {});
         QObject::connect(&wire.a, &Port::readyRead, &link, &Link::com_input);
+        link.setActive(true);
     }
     MemoryPortPair wire;
     MessageService msgs;
@@ -175,7 +176,7 @@ int main(int argc, char** argv)
     QObject::connect(&ticker, &QTimer::timeout, &app, [&] {
         station.poll();
         if (shared)
-            shared->link.ln_send();
+            shared->link.tick();
     });
     // Queued: an in-memory bus would otherwise echo inside the link's write,
     // before the link knows it has sent.

@@ -5,7 +5,6 @@
 #include "core/number_text.h"
 #include "loconet/dispatch.h"
 #include "loconet/link.h"
-#include "requests/engine.h"
 
 namespace {
 const QString kKeineAntwort = QStringLiteral("Keine Antwort auf SO-Read erhalten!");
@@ -13,23 +12,136 @@ const QString kNichtGesendet = QStringLiteral("SO-Write Konnte nicht gesendet we
 const QString kNummerUngueltig =
     QStringLiteral("Bitte die Nummer der Sonderoption eingeben (0 bis 1023)!");
 const QString kWertUngueltig = QStringLiteral("Bitte einen Wert von 0 bis 255 eingeben!");
-const QString kSchreibenSO = QStringLiteral("das Schreiben der Sonderoptionen");
-const QString kSchreibenGrund = QStringLiteral("das Schreiben der Grundeinstellungen");
 
-enum Job { ReadOne = 41, WriteOne = 42, ReadList = 43, WriteList = 44 };
-enum Command { WriteCmd = 1, ReadCmd = 2 };
+const QString kSoSchreiben = QStringLiteral("Fehler: SO schreiben");
+const QString kSoLesen = QStringLiteral("Fehler: SO lesen");
+
+enum Command { WriteCmd = 1, ReadCmd = 2, ResetCmd = 24 };
 constexpr int AckOk = 0x7F;
 constexpr uint8_t ValueAnswer = 0x00; // command byte of the peer message with a value
+
+// The read (command 2) or write (command 1) message for an option: bits 8
+// and 9 of the number in byte 8; bit 7 of number and value travel in the
+// high-bit byte.
+QByteArray option_message(int cmd, int number, int value)
+{
+    return ln::command(cmd, {number & 0xFF, (number & 0x300) >> 8, value & 0xFF});
+}
 } // namespace
+
+// Reads options one after another; each answer is a peer message naming
+// the option, a refusal a long acknowledge.
+class SonderOptions::ReadJob : public Job {
+  public:
+    ReadJob(SonderOptions& owner, JobKind kind, QList<int> numbers)
+        : Job(kind), o_(owner), numbers_(std::move(numbers))
+    {
+    }
+    // An answer for the option awaited.
+    void answer(int number, int value)
+    {
+        if (Step == 1 && number == (numbers_[index_] & MaxNumber))
+            value_ = value;
+    }
+
+  protected:
+    bool step() override
+    {
+        if (Step == 0) {
+            value_ = -1;
+            o_.reading_ = this;
+            send(option_message(ReadCmd, numbers_[index_], 0));
+            Step = 1;
+            wait(AnswerTimeout);
+            return false;
+        }
+        if (refused_)
+            return true; // the acknowledge has been reported
+        if (value_ == -1) {
+            if (!expired())
+                return false;
+            o_.s_.msgs.show(titles::Fehler, kKeineAntwort, MsgIcon::Critical);
+            return finish(End::TimedOut);
+        }
+        if (kind() == JobKind::OptionRead) {
+            emit o_.option_read(numbers_[0], value_);
+            return true;
+        }
+        o_.SOValues[size_t(index_)] = value_;
+        if (++index_ < numbers_.size()) {
+            Step = 0;
+            return step();
+        }
+        emit o_.list_read();
+        return true;
+    }
+    void acked(int code) override
+    {
+        if (code == AckOk)
+            return;
+        o_.s_.msgs.show(titles::LocoNetFehler, kSoLesen, MsgIcon::Critical);
+        refused_ = true;
+    }
+    void ending(End) override
+    {
+        if (o_.reading_ == this)
+            o_.reading_ = nullptr;
+    }
+
+  private:
+    SonderOptions& o_;
+    const QList<int> numbers_;
+    qsizetype index_ = 0;
+    int value_ = -1;
+    bool refused_ = false;
+};
+
+// Writes options one after another; a refusal is reported by the
+// acknowledge, which may come after the job has moved on.
+class SonderOptions::WriteJob : public Job {
+  public:
+    WriteJob(SonderOptions& owner, JobKind kind, QList<int> numbers, QList<int> values)
+        : Job(kind), o_(owner), numbers_(std::move(numbers)), values_(std::move(values))
+    {
+    }
+
+  protected:
+    bool step() override
+    {
+        if (Step == 0) {
+            engine().link().put(option_message(WriteCmd, numbers_[index_], values_[index_]),
+                                [&o = o_](int code) {
+                                    if (code != AckOk)
+                                        o.s_.msgs.show(titles::LocoNetFehler, kSoSchreiben,
+                                                       MsgIcon::Critical);
+                                });
+            Step = 1;
+            wait(AnswerTimeout);
+            return false;
+        }
+        // Steps run only once the buffer is free again: in time, the write
+        // was echoed; late, only the link's own time-out freed it.
+        if (expired()) {
+            o_.s_.msgs.show(titles::Fehler, kNichtGesendet, MsgIcon::Critical);
+            return finish(End::TimedOut);
+        }
+        if (++index_ >= numbers_.size())
+            return true;
+        Step = 0;
+        return step();
+    }
+
+  private:
+    SonderOptions& o_;
+    const QList<int> numbers_, values_;
+    qsizetype index_ = 0;
+};
 
 SonderOptions::SonderOptions(const Services& s) : s_(s)
 {
-    s.req.registerJob(ReadOne, [this] { return so_read(); });
-    s.req.registerJob(ReadList, [this] { return so_read_list(); });
-    // A write cut off halfway would leave the station with part of the settings.
-    const auto always = [] { return true; };
-    s.req.registerJob(WriteOne, {[this] { return so_write(); }, {}, always, kSchreibenSO});
-    s.req.registerJob(WriteList, {[this] { return so_write_list(); }, {}, always, kSchreibenGrund});
+    for (const JobKind k : {JobKind::OptionRead, JobKind::OptionListRead, JobKind::OptionWrite,
+                            JobKind::OptionListWrite, JobKind::Reset})
+        s.req.declare(k);
     s.dispatch.onPeer(ValueAnswer, [this](const ln::Msg& m) { rx_value(m); });
 }
 
@@ -45,11 +157,7 @@ bool SonderOptions::read(const QString& numberText)
         refuse(kNummerUngueltig);
         return false;
     }
-    if (!s_.req.allowed())
-        return false;
-    SONumber = *number;
-    s_.req.post(ReadOne);
-    return true;
+    return s_.req.submit(std::make_shared<ReadJob>(*this, JobKind::OptionRead, QList<int>{*number}));
 }
 
 bool SonderOptions::write(const QString& numberText, const QString& valueText)
@@ -64,150 +172,42 @@ bool SonderOptions::write(const QString& numberText, const QString& valueText)
         refuse(kWertUngueltig);
         return false;
     }
-    if (!s_.req.allowed())
-        return false;
-    SONumber = *number;
-    SOValue = *value;
-    s_.req.post(WriteOne);
-    return true;
-}
-
-void SonderOptions::set_list(const QList<int>& numbers)
-{
-    SOLast = int(std::min<qsizetype>(numbers.size(), ListSize)) - 1;
-    for (int i = 0; i <= SOLast; ++i)
-        SOList[size_t(i)] = numbers[i];
-    SOIndex = 0;
+    return s_.req.submit(std::make_shared<WriteJob>(*this, JobKind::OptionWrite,
+                                                    QList<int>{*number}, QList<int>{*value}));
 }
 
 bool SonderOptions::read_list(const QList<int>& numbers)
 {
-    if (numbers.isEmpty() || s_.req.refusal() != ReqEngine::Refusal::None)
+    if (numbers.isEmpty())
         return false;
-    set_list(numbers);
-    s_.req.post(ReadList);
-    return true;
+    return s_.req.submit(
+        std::make_shared<ReadJob>(*this, JobKind::OptionListRead, numbers.mid(0, ListSize)),
+        ReqEngine::Caller::Quiet);
 }
 
 bool SonderOptions::reading_list() const
 {
-    return s_.req.ReqJob == ReadList;
+    return s_.req.has(JobKind::OptionListRead);
 }
 
 bool SonderOptions::write_list(const QList<int>& numbers, const QList<int>& values)
 {
-    if (numbers.isEmpty() || values.size() < numbers.size() || !s_.req.allowed())
+    if (numbers.isEmpty() || values.size() < numbers.size())
         return false;
-    set_list(numbers);
-    for (int i = 0; i <= SOLast; ++i)
-        SOValues[size_t(i)] = values[i];
-    s_.req.post(WriteList);
-    return true;
+    const qsizetype n = std::min<qsizetype>(numbers.size(), ListSize);
+    return s_.req.submit(std::make_shared<WriteJob>(*this, JobKind::OptionListWrite,
+                                                    numbers.mid(0, n), values.mid(0, n)));
 }
 
-bool SonderOptions::put_option(int cmd, int number, int value)
+bool SonderOptions::reset(int what)
 {
-    // Bits 8 and 9 of the number in byte 8; bit 7 of number and value
-    // travel in the high-bit byte.
-    return s_.link.put_command(cmd, {number & 0xFF, (number & 0x300) >> 8, value & 0xFF});
-}
-
-void SonderOptions::send_read(int number)
-{
-    put_option(ReadCmd, number, 0);
-    awaited_ = number & MaxNumber;
-    SOValue = -1;
-    s_.dispatch.LackCode = -1;
-    s_.req.ReqTime = s_.clock.now();
-    s_.req.ReqStep = 1;
-}
-
-SonderOptions::Wait SonderOptions::await_value()
-{
-    const int ack = s_.dispatch.LackCode;
-    if (ack != -1 && ack != AckOk) {
-        // Refused: the acknowledge has been reported; no time-out box follows.
-        awaited_ = -1;
-        return Wait::Failed;
-    }
-    if (SOValue != -1) {
-        awaited_ = -1;
-        return Wait::Arrived;
-    }
-    if (s_.clock.now() - s_.req.ReqTime > AnswerTimeout) {
-        awaited_ = -1;
-        s_.msgs.show(titles::Fehler, kKeineAntwort, MsgIcon::Critical);
-        return Wait::Failed;
-    }
-    return Wait::Waiting;
+    return s_.req.submit(std::make_shared<MessageJob>(JobKind::Reset,
+                                                      ln::command(ResetCmd, {what & 0xFF})));
 }
 
 void SonderOptions::rx_value(const ln::Msg& m)
 {
     // Only the answer for the option asked for: other devices read options too.
-    if (!has_signature(m) || awaited_ < 0 || SOValue != -1)
-        return;
-    if ((m[7] | (m[8] & 0x03) << 8) == awaited_)
-        SOValue = m[9];
-}
-
-bool SonderOptions::so_read()
-{
-    if (s_.req.ReqStep == 0) {
-        send_read(SONumber);
-        return false;
-    }
-    switch (await_value()) {
-    case Wait::Waiting: return false;
-    case Wait::Arrived: emit option_read(SONumber, SOValue); return true;
-    case Wait::Failed: return true;
-    }
-    return true;
-}
-
-bool SonderOptions::so_write()
-{
-    return put_option(WriteCmd, SONumber, SOValue);
-}
-
-bool SonderOptions::so_read_list()
-{
-    if (s_.req.ReqStep == 0) {
-        send_read(SOList[size_t(SOIndex)]);
-        return false;
-    }
-    switch (await_value()) {
-    case Wait::Waiting: return false;
-    case Wait::Failed: return true; // the window keeps what it showed
-    case Wait::Arrived: break;
-    }
-    SOValues[size_t(SOIndex)] = SOValue;
-    if (SOIndex >= SOLast) {
-        emit list_read();
-        return true;
-    }
-    ++SOIndex;
-    s_.req.ReqStep = 0;
-    return false;
-}
-
-bool SonderOptions::so_write_list()
-{
-    if (s_.req.ReqStep == 0) {
-        put_option(WriteCmd, SOList[size_t(SOIndex)], SOValues[size_t(SOIndex)]);
-        s_.req.ReqTime = s_.clock.now();
-        s_.req.ReqStep = 1;
-        return false;
-    }
-    // Steps run only once the buffer is free again: in time, the write was
-    // echoed; late, only the link's own time-out freed it.
-    if (s_.clock.now() - s_.req.ReqTime > AnswerTimeout) {
-        s_.msgs.show(titles::Fehler, kNichtGesendet, MsgIcon::Critical);
-        return true;
-    }
-    if (SOIndex >= SOLast)
-        return true;
-    ++SOIndex;
-    s_.req.ReqStep = 0;
-    return false;
+    if (has_signature(m) && reading_)
+        reading_->answer(m[7] | (m[8] & 0x03) << 8, m[9]);
 }

@@ -1,9 +1,10 @@
 #pragma once
 // The command station's special options: numbered settings of one byte each,
-// read and written one at a time (jobs 41, 42) or as a list (jobs 43, 44)
-// with the 15-byte command message.
+// read and written one at a time or as a list with the 15-byte command
+// message; and the reset of the station's configuration.
 
 #include "core/services.h"
+#include "requests/engine.h"
 
 #include <QList>
 #include <QObject>
@@ -23,12 +24,8 @@ class SonderOptions : public QObject {
     static constexpr int ListSize = 11;
     static constexpr double AnswerTimeout = 2.0;
 
-    int SONumber = 0;
-    int SOValue = -1; // -1 while an answer is awaited
-    std::array<int, ListSize> SOList{};
+    // The values of the last list read, in the order asked.
     std::array<int, ListSize> SOValues{};
-    int SOIndex = 0;
-    int SOLast = 0;
 
     // The window's "Lesen" and "Programmieren": a text that cannot be read,
     // or an action that cannot run now, is refused with a box and nothing
@@ -43,26 +40,21 @@ class SonderOptions : public QObject {
     bool reading_list() const;
     // Writes them; refused with a box like write().
     bool write_list(const QList<int>& numbers, const QList<int>& values);
-
-    // The read (command 2) or write (command 1) message for an option.
-    bool put_option(int cmd, int number, int value);
+    // The reset command: 0 the configuration, 1 the loco data formats.
+    // Once asked for, nothing cuts it off: the station restarts with it.
+    bool reset(int what);
 
   signals:
-    void option_read(int number, int value); // job 41 has its answer
-    void list_read();                        // job 43 has every value in SOValues
+    void option_read(int number, int value); // a single read has its answer
+    void list_read();                        // every value of the list is in SOValues
 
   private:
-    enum class Wait { Waiting, Arrived, Failed };
-    bool so_read();
-    bool so_write();
-    bool so_read_list();
-    bool so_write_list();
-    void send_read(int number);
-    Wait await_value();
+    class ReadJob;
+    class WriteJob;
     void rx_value(const ln::Msg& m);
-    void set_list(const QList<int>& numbers);
     void refuse(const QString& text);
 
     Services s_;
-    int awaited_ = -1; // option number whose value is awaited; -1 none
+    // The read waiting for its value: only its option's answer counts.
+    ReadJob* reading_ = nullptr;
 };

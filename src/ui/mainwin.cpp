@@ -68,10 +68,6 @@ const QStringList kTabs = {
     QStringLiteral("Rückmelder"), QStringLiteral("Fahrstraßen"),
 };
 
-constexpr int JobPowerOff = 3;
-constexpr int JobPowerOn = 4;
-constexpr int JobRawMessage = 40;
-
 // Key codes the window handles itself.
 constexpr int KeyPause = 19;
 constexpr int KeyA = 65;
@@ -292,15 +288,15 @@ void MainWin::lock_ui(bool busy)
     const bool entering = busy && MainTab->isEnabled();
     if (entering) {
         QWidget* f = focusWidget();
-        if (f && (f == StopGoBut || MainTab->isAncestorOf(f)))
+        if (f && MainTab->isAncestorOf(f))
             lockedFocus_ = f;
     }
     for (QMenu* menu : {EinstellMenu, ToolsMenu}) {
         menu->setEnabled(!busy);
         menu->menuAction()->setEnabled(!busy);
     }
+    // STOP stays: it goes out whatever runs.
     MainTab->setEnabled(!busy);
-    StopGoBut->setEnabled(!busy);
     if (entering)
         focusAfterLock_ = focusWidget();
     if (!busy) {
@@ -385,26 +381,15 @@ void MainWin::closeEvent(QCloseEvent* event)
 
 void MainWin::stop_go_clicked()
 {
-    // The caption follows the power message when it comes back from the bus.
-    // The one action that is never told to wait: power must reach the track
-    // at once. A loco request it cuts off binds again afterwards (other jobs
-    // lock the button).
-    const QString caption = StopGoBut->text();
-    const int job = caption == kStop ? JobPowerOff : caption == kGo ? JobPowerOn : 0;
-    if (job == 0)
-        return;
-    if (core_.req.refusal() == ReqEngine::Refusal::Offline)
-        core_.req.allowed(); // says why nothing goes out
-    else
-        core_.req.post(job);
+    // The caption follows the power message when it comes back from the
+    // bus. Without a known state the button is a STOP; the engine tells
+    // when nothing can go out.
+    core_.power.set(StopGoBut->text() == kGo);
 }
 
 void MainWin::send_raw_message()
 {
-    if (!core_.req.allowed())
-        return;
-    core_.req.RawText = MesTxt->text();
-    core_.req.post(JobRawMessage);
+    core_.raw.send(MesTxt->text());
 }
 
 void MainWin::show_send_state(bool connected)

@@ -21,7 +21,6 @@ const std::array<QString, 3> kKonf = {
     QStringLiteral("Abbruch"),
 };
 const QString kWarten = QStringLiteral("bitte warten !");
-constexpr int JobReset = 46;
 constexpr int Abbruch = 2;
 } // namespace
 
@@ -68,7 +67,7 @@ void ResetWindow::konf_clicked(int index)
     }
     // Refused (not connected, another job must finish): no wait for a
     // restart that was never asked for.
-    if (!core_.req.request(JobReset, index)) // 0 configuration, 1 loco data formats
+    if (!core_.options.reset(index)) // 0 configuration, 1 loco data formats
         return;
     pages_->setCurrentWidget(WartenLbl);
     ticks_ = 0;

@@ -13,7 +13,6 @@ namespace {
 const QString kTitle = QStringLiteral("Serienummer und Software-Version");
 const QString kSerial = QStringLiteral("Seriennummer:");
 const QString kVersion = QStringLiteral("Software-Version:");
-constexpr int JobVersion = 47;
 
 QLabel* value_label(const char* name)
 {
@@ -45,13 +44,11 @@ VersionWindow::VersionWindow(Application& core, QWidget* parent)
 
 void VersionWindow::showEvent(QShowEvent* event)
 {
-    // Opened, not merely brought to the front again: that would replace
-    // whatever job is running. When it cannot be asked now, quietly
-    // nothing is shown rather than what an earlier answer said.
+    // Opened, not merely brought to the front again. When it cannot be
+    // asked now, quietly nothing is shown rather than what an earlier
+    // answer said.
     if (!event->spontaneous()) {
-        if (core_.req.refusal() == ReqEngine::Refusal::None)
-            core_.req.post(JobVersion);
-        else
+        if (!core_.identify.ask_version())
             show_version({}, {});
     }
     QWidget::showEvent(event);

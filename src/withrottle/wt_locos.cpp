@@ -13,22 +13,19 @@ WtLocos::WtLocos(Slots& table, Drivers& drivers) : slots_(table), drivers_(drive
         if (!leaving_.count(d))
             emit bound(d);
     });
-    connect(&drivers_, &Drivers::bind_failed, this, [this](int d) {
-        if (leaving_.count(d))
-            stopped(d);
-        else
-            emit bind_failed(d, KeineAntwortLok);
+    connect(&drivers_, &Drivers::bind_failed, this, [this](int d, const QString& why) {
+        if (!leaving_.count(d))
+            emit bind_failed(d, why);
     });
     connect(&drivers_, &Drivers::changed, this, [this](int d) {
         if (!leaving_.count(d))
             emit changed(d);
-        else if (drivers_.loco(d).Spd == 0)
-            stopped(d);
     });
-    connect(&drivers_, &Drivers::refused, this, [this](int d) {
+    connect(&drivers_, &Drivers::refused, this, [this](int d, const QString& why) {
         if (!leaving_.count(d))
-            emit refused(d);
+            emit refused(d, why);
     });
+    connect(&drivers_, &Drivers::left, this, [this](int d) { leaving_.erase(d); });
     connect(&slots_, &Slots::slot_data, this, [this](int s) { emit slot_seen(s); });
 }
 
@@ -39,33 +36,8 @@ int WtLocos::open()
 
 void WtLocos::close(int handle, bool stop)
 {
-    if (stop && drivers_.is_bound(handle) && drivers_.loco(handle).Spd != 0) {
-        leaving_[handle] = -1;
-        if (drivers_.speed(handle, 0))
-            return;
-    }
-    stopped(handle);
-}
-
-void WtLocos::stopped(int handle)
-{
-    leaving_.erase(handle);
-    drivers_.remove_driver(handle);
-}
-
-void WtLocos::sweep(double now)
-{
-    for (auto it = leaving_.begin(); it != leaving_.end();) {
-        double& since = it->second;
-        if (since < 0)
-            since = now;
-        if (now - since <= StopTimeout) {
-            ++it;
-            continue;
-        }
-        drivers_.remove_driver(it->first);
-        it = leaving_.erase(it);
-    }
+    leaving_.insert(handle);
+    drivers_.leave(handle, stop);
 }
 
 bool WtLocos::acquire(int handle, int address)
@@ -73,19 +45,19 @@ bool WtLocos::acquire(int handle, int address)
     return drivers_.acquire(handle, address);
 }
 
-void WtLocos::rebind(int handle)
-{
-    drivers_.rebind(handle);
-}
-
 void WtLocos::speed(int handle, int spd)
 {
     drivers_.speed(handle, spd);
 }
 
+void WtLocos::stop(int handle)
+{
+    drivers_.safety_stop(handle);
+}
+
 void WtLocos::direction(int handle, bool reverse)
 {
-    drivers_.direction(handle, reverse ? 1 : 0, true);
+    drivers_.direction(handle, reverse ? 1 : 0, false);
 }
 
 void WtLocos::function(int handle, int n, bool on)
@@ -102,6 +74,13 @@ const SlotRec* WtLocos::reported(int handle) const
 {
     return drivers_.is_bound(handle) && drivers_.slot(handle) >= 0 ? &drivers_.loco(handle)
                                                                    : nullptr;
+}
+
+std::optional<SlotRec> WtLocos::intended(int handle) const
+{
+    if (!reported(handle))
+        return std::nullopt;
+    return drivers_.shown(handle);
 }
 
 QList<int> WtLocos::in_slots() const

@@ -9,6 +9,7 @@
 #include "loco/throttle.h"
 #include "loconet/dispatch.h"
 #include "loconet/lb_line.h"
+#include "requests/basic_jobs.h"
 #include "requests/engine.h"
 #include "routes/route_panel.h"
 #include "routes/route_step.h"
@@ -73,11 +74,11 @@ struct WiThrottleServer::Client {
     std::vector<std::unique_ptr<Held>> locos;
 };
 
-WiThrottleServer::WiThrottleServer(const Services& s, Connection& conn, Keyboard& keyboard,
-                                   RouteTable& routes, RoutePanel& panel, WtLocos& locos,
-                                   QObject* parent)
-    : QObject(parent), log(to_stderr), s_(s), keyboard_(keyboard), table_(routes), panel_(panel),
-      locos_(locos), server_(new QTcpServer(this))
+WiThrottleServer::WiThrottleServer(const Services& s, Connection& conn, Power& power,
+                                   Keyboard& keyboard, RouteTable& routes, RoutePanel& panel,
+                                   WtLocos& locos, QObject* parent)
+    : QObject(parent), log(to_stderr), s_(s), power_(power), keyboard_(keyboard), table_(routes),
+      panel_(panel), locos_(locos), server_(new QTcpServer(this))
 {
     connect(server_, &QTcpServer::newConnection, this, &WiThrottleServer::accept);
     connect(&heartbeats_, &QTimer::timeout, this, &WiThrottleServer::check_heartbeats);
@@ -85,19 +86,15 @@ WiThrottleServer::WiThrottleServer(const Services& s, Connection& conn, Keyboard
     connect(&locos_, &WtLocos::bind_failed, this, &WiThrottleServer::bind_failed);
     connect(&locos_, &WtLocos::changed, this, &WiThrottleServer::loco_changed);
     connect(&locos_, &WtLocos::slot_seen, this, &WiThrottleServer::slot_seen);
-    connect(&locos_, &WtLocos::refused, this, [this](int handle) {
+    connect(&locos_, &WtLocos::refused, this, [this](int handle, const QString& why) {
         if (Client* c = holder(handle).first)
-            refused(c);
+            tell_refusal(c, why);
     });
     connect(&s_.state, &StationState::power_shown, this, &WiThrottleServer::power_shown);
     // Commands are taken once the connection is up: only then is power told.
-    connect(&conn, &Connection::connected, this, [this] {
-        broadcast(power_line());
-        // The station may have given the locos other slots meanwhile.
-        for (const auto& c : clients_)
-            for (const auto& h : c->locos)
-                locos_.rebind(h->handle);
-    });
+    // The locos bind anew by themselves: the station may have given them
+    // other slots meanwhile.
+    connect(&conn, &Connection::connected, this, [this] { broadcast(power_line()); });
     connect(&conn, &Connection::disconnected, this, [this] { broadcast(power_line()); });
     connect(&table_, &QAbstractItemModel::dataChanged, this,
             [this](const QModelIndex& from, const QModelIndex& to) {
@@ -266,8 +263,8 @@ void WiThrottleServer::handle(Client* c, const QByteArray& line)
         break;
     }
     case Command::Turnout: switch_turnout(c, cmd); break;
-    case Command::Route:
-        if (!refused(c))
+    case Command::Route: // a route switches accessories: asked like a switch
+        if (!refused(c, JobKind::SwitchPulse))
             panel_.request_route(cmd.number);
         break;
     case Command::Power: switch_power(c, cmd.value); break;
@@ -291,17 +288,23 @@ void WiThrottleServer::complain(Client* c, const QString& reason, const QByteArr
         send(c, QStringLiteral("HM") + kUnlesbar);
 }
 
-bool WiThrottleServer::refused(Client* c)
+bool WiThrottleServer::refused(Client* c, JobKind kind)
 {
-    if (s_.req.refusal() == ReqEngine::Refusal::None)
+    const auto why = s_.req.refusal(kind, ReqEngine::Caller::Quiet);
+    if (why == ReqEngine::Refusal::None)
         return false;
+    tell_refusal(c, s_.req.refusal_text(why));
+    return true;
+}
+
+void WiThrottleServer::tell_refusal(Client* c, const QString& why)
+{
     // The client hears why, but a burst of commands does not become a burst of alerts.
     const double now = s_.clock.now();
     if (now - c->refusedAt >= ComplaintGap) {
         c->refusedAt = now;
-        send(c, QStringLiteral("HM") + s_.req.refusal_text());
+        send(c, QStringLiteral("HM") + why);
     }
-    return true;
 }
 
 void WiThrottleServer::drop(Client* c)
@@ -440,9 +443,11 @@ void WiThrottleServer::loco_action(Client* c, Held& h, const wt::Command& cmd)
     case Command::EStop: locos_.speed(h.handle, 1); break;
     case Command::Idle: locos_.speed(h.handle, 0); break;
     case Command::Direction: {
-        // The same direction again is no change: a moving loco is not stopped.
+        // Compared with what the client asked last, not with what the bus
+        // has confirmed so far: two quick changes end with the second.
         const bool reverse = cmd.value == 0;
-        if (!r || reverse != bool(r->Dirf & 0x20))
+        const auto intended = locos_.intended(h.handle);
+        if (!intended || reverse != bool(intended->Dirf & 0x20))
             locos_.direction(h.handle, reverse);
         break;
     }
@@ -497,7 +502,6 @@ void WiThrottleServer::let_go(Client* c, Held& h, bool stop)
 void WiThrottleServer::check_heartbeats()
 {
     const double now = s_.clock.now();
-    locos_.sweep(now);
     for (const auto& c : clients_) {
         if (!c->monitored || c->lapsed || now - c->heard <= HeartbeatLapse)
             continue;
@@ -506,9 +510,9 @@ void WiThrottleServer::check_heartbeats()
                 .arg(c->name.isEmpty() ? c->peer : c->name)
                 .arg(HeartbeatLapse));
         for (const auto& h : c->locos) {
-            const SlotRec* r = h->bound ? locos_.reported(h->handle) : nullptr;
-            if (r && r->Spd != 0)
-                locos_.speed(h->handle, 0);
+            const auto intended = locos_.intended(h->handle);
+            if (!intended || intended->Spd != 0)
+                locos_.stop(h->handle);
         }
     }
 }
@@ -519,13 +523,13 @@ void WiThrottleServer::switch_turnout(Client* c, const wt::Command& cmd)
 {
     const auto known = switched_.find(cmd.number);
     const int state = known == switched_.end() ? wt::Unknown : known->second;
-    if (refused(c)) { // the client's button goes back to what is known
+    if (refused(c, JobKind::SwitchPulse)) { // the client's button goes back to what is known
         send(c, QStringLiteral("PTA%1").arg(state) + wt::turnout_system_name(cmd.number));
         return;
     }
     // Closed is green (direction 1), thrown is red.
     const int green = cmd.value == 'C' ? 1 : cmd.value == 'T' ? 0 : state == wt::Closed ? 0 : 1;
-    keyboard_.switch_pulse(cmd.number, green);
+    keyboard_.switch_pulse(cmd.number, green, ReqEngine::Caller::Quiet);
 }
 
 void WiThrottleServer::sw_report(const ln::Msg& m)
@@ -547,22 +551,23 @@ void WiThrottleServer::sw_report(const ln::Msg& m)
 
 void WiThrottleServer::switch_power(Client* c, int on)
 {
-    if (refused(c)) {
+    // STOP goes out whatever runs, as the main window's button does.
+    if (refused(c, on ? JobKind::PowerOn : JobKind::PowerOff)) {
         send(c, power_line());
         return;
     }
-    s_.req.post(on ? 4 : 3); // GO or STOP, as the main window's button does
+    power_.set(on != 0, ReqEngine::Caller::Quiet);
 }
 
 void WiThrottleServer::power_shown(int state)
 {
-    if (s_.req.online)
+    if (s_.req.online())
         broadcast(QStringLiteral("PPA%1").arg(state));
 }
 
 QString WiThrottleServer::power_line() const
 {
-    return QStringLiteral("PPA%1").arg(s_.req.online ? s_.state.PowerState : 2);
+    return QStringLiteral("PPA%1").arg(s_.req.online() ? s_.state.PowerState : 2);
 }
 
 int WiThrottleServer::route_state(int r) const

@@ -6,6 +6,7 @@
 // handler per client, all on the main thread.
 
 #include "core/services.h"
+#include "requests/job_kinds.h"
 #include "withrottle/announce.h"
 #include "withrottle/wt_line.h"
 
@@ -19,6 +20,7 @@
 
 class Connection;
 class Keyboard;
+class Power;
 class QTcpServer;
 class RoutePanel;
 class RouteTable;
@@ -30,8 +32,9 @@ class Msg;
 class WiThrottleServer : public QObject {
     Q_OBJECT
   public:
-    WiThrottleServer(const Services& s, Connection& conn, Keyboard& keyboard, RouteTable& routes,
-                     RoutePanel& panel, WtLocos& locos, QObject* parent = nullptr);
+    WiThrottleServer(const Services& s, Connection& conn, Power& power, Keyboard& keyboard,
+                     RouteTable& routes, RoutePanel& panel, WtLocos& locos,
+                     QObject* parent = nullptr);
     ~WiThrottleServer() override;
 
     // Port 0 takes any free port; port() tells which.
@@ -82,7 +85,10 @@ class WiThrottleServer : public QObject {
     void greet(Client* c);
     void send(Client* c, const QString& line);
     void broadcast(const QString& line);
-    bool refused(Client* c);
+    // The engine's rule for a client's command of that kind; a refused
+    // client hears why.
+    bool refused(Client* c, JobKind kind);
+    void tell_refusal(Client* c, const QString& why);
 
     void acquire(Client* c, const wt::Command& cmd);
     void release(Client* c, const wt::Command& cmd);
@@ -112,6 +118,7 @@ class WiThrottleServer : public QObject {
     int route_state(int r) const;
 
     Services s_;
+    Power& power_;
     Keyboard& keyboard_;
     RouteTable& table_;
     RoutePanel& panel_;
