@@ -108,7 +108,7 @@ int main(int argc, char** argv)
         return 1;
     }
     core.conn.connect_port(QStringLiteral("1"));
-    if (!wait_for([&] { return core.req.online && core.req.idle(); }, 20000)) {
+    if (!wait_for([&] { return core.req.online() && core.req.idle(); }, 20000)) {
         std::fprintf(stderr, "bench_withrottle: the virtual station did not connect\n");
         return 1;
     }

@@ -35,6 +35,7 @@ Application::Application(Clock& clk, Port& p, const DataDir& dataDir, QObject* p
     const auto lock = [this] { emit lock_ui(!req.online() || req.has_long_job()); };
     connect(&req, &ReqEngine::long_job, this, lock);
     connect(&req, &ReqEngine::online_changed, this, lock);
+    connect(&lokSettings, &LocoSettings::format_written, &drivers, &Drivers::forget_format);
     connect(&keyboard, &Keyboard::route_trigger_ma, &routeEngine, &RouteEngine::route_trigger_ma);
     connect(&feedback, &Feedback::route_trigger_rm, &routeEngine, &RouteEngine::route_trigger_rm);
     conn.poll_switches = [this] { return keyboard.first_page(); };

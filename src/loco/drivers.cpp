@@ -390,6 +390,13 @@ void Drivers::safety_stop(int d)
     pump();
 }
 
+void Drivers::forget_format(int adr)
+{
+    for (int d = 0; d < int(seats_.size()); ++d)
+        if (valid(d) && adr_of(d) == adr && !seats_[size_t(d)].bind)
+            seats_[size_t(d)].ready = false;
+}
+
 int Drivers::address(int d) const
 {
     return valid(d) ? std::max(adr_of(d), 0) : 0;

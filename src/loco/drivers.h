@@ -61,6 +61,9 @@ class Drivers : public QObject {
     // Speed 0 for d's loco, decided by the program (a phone gone silent):
     // speeds d still has waiting are dropped; nothing refuses it.
     void safety_stop(int d);
+    // Loco adr has a new data format: every driver holding it asks for it
+    // again at its next action.
+    void forget_format(int adr);
 
     // The loco address d holds, 0 for none.
     int address(int d) const;

@@ -120,9 +120,7 @@ bool LocoSettings::write(int adr, int entry)
     cancel();
     if (!s_.req.submit(std::make_shared<MessageJob>(JobKind::LocoFormatWrite, message, onAck)))
         return false;
-    for (SlotRec& panel : slots_.ThrLoco)
-        if (panel.Adr == adr)
-            panel.Adr = -1;
+    emit format_written(adr);
     return true;
 }
 

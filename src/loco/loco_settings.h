@@ -34,15 +34,17 @@ class LocoSettings : public QObject {
     // Asks for the format of adr; the answer selects its list entry. The
     // window reads on its own: when that cannot run now, false without a box.
     bool read(int adr);
-    // Writes the format of a list entry for adr and unbinds the throttle
-    // panels that show adr, so that they read the new format. False for "-",
-    // and when refused with a box (not connected, another job must finish).
+    // Writes the format of a list entry for adr; the throttles that hold adr
+    // read the new format at their next action. False for "-", and when
+    // refused with a box (not connected, a long job runs).
     bool write(int adr, int entry);
     // The window was closed, or its list chosen: a late answer no longer changes it.
     void cancel();
 
   signals:
     void format_read(int adr, int entry);
+    // A new format for adr is on its way to the station.
+    void format_written(int adr);
 
   private:
     class ReadJob;

@@ -192,6 +192,7 @@ bool LncvProg::start(const QString& artText, const QString& modText)
         return false;
     LncvArtNr = art;
     LncvModAdr = mod;
+    LncvNr = 0;
     // LNCV 0 holds the module address.
     return submit(JobKind::LncvStart, lncv_article(art), 0, mod);
 }

@@ -274,7 +274,9 @@ bool Programming::job_running() const
 
 void Programming::abort()
 {
-    s_.req.cancel(job_.lock(), End::Cancelled);
+    // A single CV is over in a moment: only a list is stopped.
+    if (const auto job = job_.lock(); job && job->list() >= 0)
+        s_.req.cancel(job, End::Cancelled);
 }
 
 bool Programming::read_one(const QString& cvText)

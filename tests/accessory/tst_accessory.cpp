@@ -38,30 +38,37 @@ struct Echoed : Rig {
 class TestAccessory : public QObject {
     Q_OBJECT
   private slots:
-    void switchJobSendsItsRequest_data()
+    // A key of the keyboard held and let go: its on message at once, its off
+    // message when it is released.
+    void keySendsOnAndOff_data()
     {
-        QTest::addColumn<int>("job");
         QTest::addColumn<int>("a");
-        QTest::addColumn<QString>("bytes");
-        QTest::newRow("green on 20") << 19 << 19 << "B0 13 30";
-        QTest::newRow("green off 20") << 17 << 19 << "B0 13 20";
-        QTest::newRow("green on a = 200") << 19 << 200 << "B0 48 31";
-        QTest::newRow("red off a = 200") << 16 << 200 << "B0 48 01";
-        QTest::newRow("red on 2048") << 18 << 2047 << "B0 7F 1F";
+        QTest::addColumn<int>("dir");
+        QTest::addColumn<QString>("wire");
+        QTest::newRow("green 20") << 19 << 1 << "B0 13 30|B0 13 20";
+        QTest::newRow("green a = 200") << 200 << 1 << "B0 48 31|B0 48 21";
+        QTest::newRow("red a = 200") << 200 << 0 << "B0 48 11|B0 48 01";
+        QTest::newRow("red 2048") << 2047 << 0 << "B0 7F 1F|B0 7F 0F";
     }
-    void switchJobSendsItsRequest()
+    void keySendsOnAndOff()
     {
-        QFETCH(int, job);
         QFETCH(int, a);
-        QFETCH(QString, bytes);
-        Rig rig;
-        rig.core->req.ReqAdr = a;
-        rig.core->req.post(job);
-        rig.tick();
-        QCOMPARE(rig.takeWire(), ln::hex(ln::frame(QByteArray::fromHex(bytes.toLatin1()))));
-        rig.echo();
-        rig.tick(2);
-        QCOMPARE(rig.core->req.ReqJob, 0); // nothing awaited after the echo
+        QFETCH(int, dir);
+        QFETCH(QString, wire);
+        Echoed rig;
+        rig.connect();
+        Keyboard& kb = rig.core->keyboard;
+        kb.select_page(a / 16);
+        rig.run(0.5); // the page's states are asked first
+        rig.takeWire();
+        QVERIFY(kb.press(a % 16, dir));
+        const QStringList both = wire.split('|');
+        QCOMPARE(rig.takeWire(), wire_hex(both[0]));
+        rig.run(0.01);
+        kb.release();
+        QCOMPARE(rig.takeWire(), wire_hex(both[1]));
+        rig.run(0.01);
+        QVERIFY(rig.core->req.idle()); // nothing awaited after the echo
     }
 
     // A switch (B0) or sensor (B2) report on the bus, with the keyboard page
@@ -95,7 +102,7 @@ class TestAccessory : public QObject {
         Rig rig;
         Keyboard& kb = rig.core->keyboard;
         Feedback& fb = rig.core->feedback;
-        kb.KeybBase = kbBase;
+        kb.select_page(kbBase / 16);
         QSignalSpy kbAnz(&kb, &Keyboard::kb_anz), ma(&kb, &Keyboard::route_trigger_ma);
         QSignalSpy rmAnz(&fb, &Feedback::rm_anz), rm(&fb, &Feedback::route_trigger_rm);
         rig.sendRaw(ln::frame(report));
@@ -143,13 +150,14 @@ class TestAccessory : public QObject {
         QFETCH(int, code);
         QFETCH(int, colour);
         Echoed rig;
+        rig.connect();
         rig.peer.switchState = code;
         Keyboard& kb = rig.core->keyboard;
         QSignalSpy anz(&kb, &Keyboard::kb_anz);
         kb.select_page(1); // second page: addresses 16..31
         rig.run(code ? 1 : 2.0);
         if (!code) {
-            QCOMPARE(rig.core->req.ReqJob, 1); // 2 s are not yet over
+            QVERIFY(rig.core->req.has(JobKind::SwitchPoll)); // 2 s are not yet over
             rig.run(0.1);
             QCOMPARE(rig.texts(), QStringList{"Keine Antwort auf Mag.Art.Abfrage erhalten!"});
             QCOMPARE(rig.shown[0].title, QString("Fehler"));
@@ -160,7 +168,7 @@ class TestAccessory : public QObject {
         for (int a = 16; a < 32; ++a)
             expected << wire_hex(QString::asprintf("BC %02X 00", a));
         QCOMPARE(rig.peer.heard, expected);
-        QCOMPARE(rig.core->req.ReqJob, 0);
+        QVERIFY(rig.core->req.idle());
         QCOMPARE(anz.size(), colour < 0 ? 0 : 16);
         if (colour >= 0)
             QCOMPARE(anz[5], (QVariantList{5, colour}));
@@ -203,7 +211,7 @@ class TestAccessory : public QObject {
         QFETCH(QString, text);
         QFETCH(QStringList, sent);
         Echoed rig;
-        rig.core->req.online = true;
+        rig.connect();
         const bool radr = keys.contains(QRegularExpression("[BF]"));
         KeyEntry& entry = radr ? rig.core->feedback.Taste_Radr : rig.core->keyboard.Taste_Wadr;
         QSignalSpy hide(&entry, &KeyEntry::hide_window);

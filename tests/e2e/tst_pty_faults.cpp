@@ -50,10 +50,10 @@ struct Program {
     // GO and STOP: each goes out, is echoed and switches the power state.
     bool sendsAndReceives()
     {
-        core.req.post(4);
+        core.power.set(true);
         if (!QTest::qWaitFor([&] { return core.state.PowerState == 1; }, 10000))
             return false;
-        core.req.post(3);
+        core.power.set(false);
         return QTest::qWaitFor([&] { return core.state.PowerState == 0; }, 10000);
     }
     SteadyClock clock;

@@ -53,7 +53,7 @@ class TestLocoSettings : public QObject {
         QCOMPARE(LocoSettings::code_of_entry(entry), entry == 5 ? -1 : code + 64);
     }
 
-    void writeBytesAndUnbindsPanels_data()
+    void writeBytes_data()
     {
         QTest::addColumn<int>("adr");
         QTest::addColumn<int>("entry");
@@ -65,14 +65,14 @@ class TestLocoSettings : public QObject {
         QTest::newRow("200") << 200 << 4 << 200 << cmd + "01 48 00 53 05 00 00 00";
         QTest::newRow("16383") << 16383 << 0 << 16383 << cmd + "01 7F 3F 40 05 00 00 00";
     }
-    void writeBytesAndUnbindsPanels()
+    void writeBytes()
     {
         QFETCH(int, adr);
         QFETCH(int, entry);
         QFETCH(int, answeredFor);
         QFETCH(QString, wire);
         Rig rig;
-        rig.core->req.online = true;
+        rig.connect();
         LocoSettings& ls = rig.core->lokSettings;
         QSignalSpy shown(&ls, &LocoSettings::format_read);
         ls.read(answeredFor);
@@ -81,20 +81,15 @@ class TestLocoSettings : public QObject {
         rig.sendRaw(formatAnswer(answeredFor, 18, 5));
         rig.tick(2);
         QCOMPARE(shown, (QList<QVariantList>{{answeredFor, 3}})); // 18: "DCC - 28"
-        auto& panels = rig.core->loco.ThrLoco;
-        panels[0].Adr = adr + 1;
-        panels[1].Adr = adr;
         QVERIFY(!ls.write(adr, LocoSettings::NoEntry)); // "-" is never written
         QVERIFY(ls.write(adr, entry));
         QCOMPARE(sendAndEcho(rig), wire_hex(wire));
-        QCOMPARE(panels[0].Adr, adr + 1);
-        QCOMPARE(panels[1].Adr, -1); // its next action requests the loco again
     }
 
     void readIsCancelledOrTimesOut()
     {
         Rig rig;
-        rig.core->req.online = true;
+        rig.connect();
         LocoSettings& ls = rig.core->lokSettings;
         QSignalSpy shown(&ls, &LocoSettings::format_read);
         ls.read(3);
@@ -136,7 +131,7 @@ class TestLocoSettings : public QObject {
         QFETCH(QStringList, sent);
         QFETCH(QStringList, boxes);
         Rig rig;
-        rig.core->req.online = true;
+        rig.connect();
         rig.core->lokDispatch.dispatch(3);
         QCOMPARE(sendAndEcho(rig), wire_hex("BF 00 03"));
         rig.send({0xE7, 0x0E, 5, 0x33, 4, 0, 0, 7, 0, 0, 0, 0, 0}); // loco 4's slot: it waits on

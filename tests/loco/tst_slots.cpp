@@ -113,7 +113,7 @@ class TestSlots : public QObject {
         QFETCH(QString, fields);
         Rig rig;
         Slots& s = rig.core->loco;
-        s.ThrLoco[1].Adr = 0;
+        rig.core->throttle.address_key(1, "", false);
         QSignalSpy shows(&rig.core->drivers, &Drivers::changed);
         for (const QByteArray& m : messages)
             rig.sendRaw(m);
@@ -130,11 +130,10 @@ class TestSlots : public QObject {
     {
         QTest::addColumn<RequestRow>("row");
         const auto row = [](const char* name, RequestRow r) { QTest::newRow(name) << r; };
-        row("type 99", {1, 99, 3, "BF 00 03 43"});
+        row("unknown station", {1, 99, 3, "BF 00 03 43"});
         row("type 3", {1, 3, 3, "BE 00 03 42"});
         row("address 200", {1, 1, 200, "BF 01 48 09"});
         row("address 9999", {1, 2, 9999, "BE 4E 0F 00"});
-        row("identifying: no stale opcode", {1, -1, 3, ""});
         const QString noSlot = "Keine Antwort auf Lokanfrage erhalten!";
         const QString noFormat = "Keine Antwort auf LokCfg-Read erhalten!";
         row("no slot, 2.0 s", {0, 1, 3, "BF 00 03 43", false, 2.0});
@@ -147,13 +146,11 @@ class TestSlots : public QObject {
         QFETCH(RequestRow, row);
         const auto& [panel, stationType, address, wire, slotArrives, wait, text] = row;
         Rig rig;
-        rig.core->req.online = true;
-        rig.core->state.StationType = stationType;
+        rig.connect(stationType);
         QVERIFY(rig.core->drivers.acquire(panel, address));
-        rig.tick();
         QCOMPARE(rig.takeWire(), wire);
         QCOMPARE(rig.core->loco.ThrSlot[size_t(panel)], -1);
-        QVERIFY(rig.core->req.ThrBusy); // held, not ended
+        QVERIFY(rig.core->req.has(JobKind::Throttle)); // held, not ended
         if (wait == 0)
             return;
         rig.echo();
@@ -166,8 +163,7 @@ class TestSlots : public QObject {
         rig.clock.advance(wait);
         rig.tick();
         QCOMPARE(rig.texts(), text.isEmpty() ? QStringList{} : QStringList{text});
-        QCOMPARE(rig.core->req.ReqJob, text.isEmpty() ? 30 : 0);
-        QCOMPARE(rig.core->req.ThrBusy, text.isEmpty()); // released when the job ends
+        QCOMPARE(rig.core->req.has(JobKind::Throttle), text.isEmpty()); // ended with its time-out
         if (text.isEmpty())
             return;
         QCOMPARE(rig.shown[0].title, QString("Fehler"));
@@ -184,14 +180,11 @@ class TestSlots : public QObject {
     void bindReadsFormatThenShows()
     {
         Rig rig;
-        rig.core->req.online = true;
-        rig.core->state.StationType = 2;
+        rig.connect(2);
         Slots& s = rig.core->loco;
         QSignalSpy bound(&rig.core->drivers, &Drivers::bound);
         rig.core->drivers.acquire(0, 200);
-        rig.tick();
         QCOMPARE(rig.takeWire(), QString("BE 01 48 08"));
-        QVERIFY(rig.core->req.refusal() == ReqEngine::Refusal::Busy);
         rig.echo();
         rig.sendRaw(slotData(6, 5) + ln::frame({0xB2, 1, 0x10}) + slotData(4, 200, 0x20, 0x20));
         rig.tick(2);
@@ -207,9 +200,8 @@ class TestSlots : public QObject {
         QCOMPARE(s.ThrLoco[0].Steps, 28);
         QCOMPARE(s.ThrLoco[0].Spd, 0x20);
         QCOMPARE(s.SlotData[4].FmtCode, 18);
-        QCOMPARE(s.LokCfgExtra, 0x05);
         QCOMPARE(bound.size(), 1);
-        QCOMPARE(rig.core->req.ReqJob, 0);
+        QVERIFY(rig.core->req.idle());
         QCOMPARE(rig.takeWire(), QString());
     }
 
@@ -247,11 +239,13 @@ class TestSlots : public QObject {
             {"Keine Antwort auf Lokanfrage erhalten!"});
         row("another driver's binding first", 2, "a3 ~300 @0 a3 @2 f0", bind + bind + "A1 01 31",
             "bound bound");
-        row("replaced while sending: the rest goes when idle", 2, "a3 ~300 f1 f2 ~10 post4",
-            bind + "A1 01 20|83|A1 01 22");
-        row("offline: refused, nothing queued", 2, "a3 ~300 offline f0", bind, "bound refused");
-        row("disconnected while binding: the next action binds again", 0,
-            "a3 ~15 off on ~3000 clear f0", bind + "A1 01 31", "bind_failed bound");
+        row("a format written: the loco is asked for at the next action", 0, "a3 ~300 w3 ~300 f0",
+            bind + "ED 0F 01 5A 56 0C 00 03 00 52 00 00 00 00|" + bind + "A1 01 31",
+            "bound bound");
+        row("GO goes between two actions", 2, "a3 ~300 f1 f2 go", bind + "A1 01 20|83|A1 01 22");
+        row("offline: refused, nothing queued", 2, "a3 ~300 off f0", bind, "bound refused");
+        row("disconnected while binding: bound again on the next connection", 0,
+            "a3 ~15 off on ~3000 clear f0", "A1 01 31", "bound");
     }
     void actionsApplyToReportedData()
     {
@@ -277,10 +271,10 @@ class TestSlots : public QObject {
                 rig.station = [&] { rig.bus.write(rig.bus.readAll()); };
             else if (t == "talk")
                 rig.station = [&] { s.station.poll(); };
-            else if (t == "post4")
-                rig.core->req.post(4);
-            else if (t == "offline")
-                rig.core->req.online = false;
+            else if (t[0] == 'w')
+                rig.core->lokSettings.write(n, 3); // "DCC - 28"
+            else if (t == "go")
+                rig.core->power.set(true);
             else if (t == "off")
                 rig.core->conn.disconnect_port("1");
             else if (t == "on")

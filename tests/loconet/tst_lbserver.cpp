@@ -234,7 +234,7 @@ class TestLbServer : public QObject {
         QTRY_VERIFY(boxes.join('\n').contains("Message kann nicht gesendet werden!"));
         // The same jump of the clock ended the identification: the first
         // switch-state query goes out, then the poll waits for its answer.
-        QTRY_VERIFY_WITH_TIMEOUT((pump(), other.req.ReqJob == 1 && other.link.txFree()), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT((pump(), other.req.has(JobKind::SwitchPoll) && other.link.txFree()), 10000);
         rig->takeWire();
         QVERIFY(other.link.hex_to_tx("83"));
         QTRY_VERIFY_WITH_TIMEOUT((pump(), ln::hex(rig->port.written()).endsWith("83 7C")), 10000);

@@ -29,7 +29,7 @@ struct Bench {
     Bench()
     {
         prog.dcc_init();
-        rig.core->req.online = true;
+        rig.connect();
     }
     // Echoes and ticks until the 31-byte request is on the wire; all written so far.
     QString untilRequest(bool echoIt = true)
@@ -45,7 +45,7 @@ struct Bench {
             rig.echo();
         return wire;
     }
-    // CVL 0 names no CV.
+    // The reply names a CV: CVL and bits of CVH.
     void reply(int pstat, int cvl = 0, int cvh = 0, int data = 0, int slot = 124)
     {
         rig.send({0xE7, 0x0E, slot, 0x28, pstat, 0, 0, 0x0F, cvh, cvl, data, 0, 0});
@@ -75,11 +75,14 @@ struct Track : Bench {
 };
 } // namespace
 
-// Ways a job ends without its answer, as answerCodes' pstat.
-constexpr int NoReply = -1, Replaced = -2, InFlight = -3, Disconnected = -4;
+enum CvJob { None, ReadOne, ReadList, WriteList, WriteOne };
+// Ways a job ends without its answer, as answerCodes' pstat; STOP goes out
+// in the middle and the job goes on to the answer of code 2.
+constexpr int NoReply = -1, Cancelled = -2, Disconnected = -3, PortLost = -4, Stopped = -5;
 
 struct ReplyRow {
-    int job, cv, slot, pstat, cvh, cvl, data, answer; // job 0: none runs
+    int job, cv, slot, pstat, cvh, cvl, data;
+    QString answer; // the value shown, "written", or "waiting"
 };
 Q_DECLARE_METATYPE(ReplyRow)
 
@@ -120,34 +123,40 @@ class TestProgramming : public QObject {
     void programmerReply_data()
     {
         QTest::addColumn<ReplyRow>("row");
-        const int rd = Programming::ReadOne, wr = Programming::WriteOne;
-        const int read = Programming::ReadAwaited, write = Programming::WriteAwaited;
-        QTest::newRow("read, CVH bit 1 adds 128") << ReplyRow{rd, 5, 124, 0, 0x02, 5, 0x05, 133};
+        const int rd = ReadOne, wr = WriteOne;
+        QTest::newRow("read, CVH bit 1 adds 128") << ReplyRow{rd, 5, 124, 0, 0x02, 5, 0x05, "133"};
         // CV 901 = 0x385: bit 7 in CVH bit 0, bits 8 and 9 in CVH bits 4 and 5.
         QTest::newRow("read, CV bits of CVH are no data")
-            << ReplyRow{rd, 901, 124, 0, 0x31, 0x05, 0x05, 5};
-        QTest::newRow("reply naming no CV") << ReplyRow{rd, 5, 124, 0, 0, 0, 7, 7};
-        QTest::newRow("write done") << ReplyRow{wr, 5, 124, 0, 0x02, 5, 0x05, 1000};
-        QTest::newRow("nothing pending: a stray reply") << ReplyRow{0, 5, 124, 0, 0, 5, 7, 0};
-        QTest::newRow("loco slot is no reply") << ReplyRow{rd, 5, 3, 0, 0, 5, 7, read};
+            << ReplyRow{rd, 901, 124, 0, 0x31, 0x05, 0x05, "5"};
+        QTest::newRow("reply naming CV 0 while CV 5 is read")
+            << ReplyRow{rd, 5, 124, 0, 0, 0, 51, "waiting"};
+        QTest::newRow("write done") << ReplyRow{wr, 5, 124, 0, 0x02, 5, 0x05, "written"};
+        QTest::newRow("nothing pending: a stray reply") << ReplyRow{None, 5, 124, 0, 0, 5, 7, ""};
+        QTest::newRow("loco slot is no reply") << ReplyRow{rd, 5, 3, 0, 0, 5, 7, "waiting"};
         QTest::newRow("late reply for CV 4 while CV 5 is read")
-            << ReplyRow{rd, 5, 124, 0, 0, 4, 7, read};
+            << ReplyRow{rd, 5, 124, 0, 0, 4, 7, "waiting"};
         QTest::newRow("late reply for CV 133 while CV 5 is written")
-            << ReplyRow{wr, 5, 124, 0, 0x01, 5, 0, write};
+            << ReplyRow{wr, 5, 124, 0, 0x01, 5, 0, "waiting"};
     }
     void programmerReply()
     {
         QFETCH(ReplyRow, row);
         const auto& [job, cv, slot, pstat, cvh, cvl, data, answer] = row;
         Bench b;
+        QSignalSpy value(&b.prog, &Programming::single_value_shown);
         const QString cvText = QString::number(cv);
-        if (job != 0) {
-            QVERIFY(job == Programming::ReadOne ? b.prog.read_one(cvText)
-                                                : b.prog.write_one(cvText, "9"));
+        if (job != None) {
+            QVERIFY(job == ReadOne ? b.prog.read_one(cvText) : b.prog.write_one(cvText, "9"));
             b.untilRequest();
         }
         b.reply(pstat, cvl, cvh, data, slot);
-        QCOMPARE(b.prog.ProgAnswer, answer);
+        QString outcome = value.isEmpty() ? "" : value.last().at(0).toString();
+        if (b.prog.job_running())
+            outcome = "waiting";
+        else if (b.prog.DCCProgStat == " Schreibvorgang beendet ")
+            outcome = "written";
+        QCOMPARE(outcome, answer);
+        QVERIFY(b.rig.shown.isEmpty());
     }
 
     // Every ending leaves programming mode once, before a next job's
@@ -168,13 +177,14 @@ class TestProgramming : public QObject {
             int job;
             const char* name;
             QString code2;
-        } jobs[] = {{Programming::ReadOne, "read one", missing},
-                    {Programming::ReadList, "read list", missing},
-                    {Programming::WriteList, "write list", unknown},
-                    {Programming::WriteOne, "write one", writeError}};
+        } jobs[] = {{ReadOne, "read one", missing},
+                    {ReadList, "read list", missing},
+                    {WriteList, "write list", unknown},
+                    {WriteOne, "write one", writeError}};
         for (const auto& j : jobs) {
-            const bool readOne = j.job == Programming::ReadOne;
-            const bool read = readOne || j.job == Programming::ReadList;
+            const bool readOne = j.job == ReadOne;
+            const bool read = readOne || j.job == ReadList;
+            const bool list = j.job == ReadList || j.job == WriteList;
             const auto row = [&](int pstat, const QString& box, const char* value) {
                 QTest::addRow("%s, %d", j.name, 1000 + pstat)
                     << j.job << pstat << box << " " + box << (readOne ? value : "");
@@ -190,9 +200,16 @@ class TestProgramming : public QObject {
                 << (read ? "Keine Antwort auf CV-Lesen erhalten!"
                          : "Keine Antwort auf CV-Schreiben erhalten!")
                 << (read ? " Lese CV 5" : " Schreibe CV 5") << "";
-            for (int how : {Replaced, InFlight, Disconnected})
-                QTest::addRow("%s, cut off %d", j.name, how)
-                    << j.job << how << QString() << QString("Abbruch") << QString();
+            QTest::addRow("%s, STOP between", j.name)
+                << j.job << Stopped << j.code2 << " " + j.code2 << (readOne ? "-" : "");
+            QTest::addRow("%s, Trennen", j.name)
+                << j.job << Disconnected << QString() << QString("Abbruch") << QString();
+            QTest::addRow("%s, port vanished", j.name)
+                << j.job << PortLost << QString("Port /dev/ttyS0: Input/output error")
+                << QString("Abbruch") << QString();
+            if (list)
+                QTest::addRow("%s, Abbruch", j.name)
+                    << j.job << Cancelled << QString() << QString("Abbruch") << QString();
         }
     }
     void answerCodes()
@@ -204,16 +221,19 @@ class TestProgramming : public QObject {
         QFETCH(QString, value);
         Bench b;
         QSignalSpy shown(&b.prog, &Programming::single_value_shown);
-        b.prog.CvList[Programming::UserList][0] = 5;
-        b.prog.CvListLast[Programming::UserList] = 0;
+        CvTable table;
+        table.set_rows({{"5", {}}});
+        table.select_all(true);
+        table.set_cell(0, CvTable::ColValue, "7");
         b.prog.set_value(5, 7);
         switch (job) {
-        case Programming::ReadOne: b.prog.read_one("5"); break;
-        case Programming::WriteOne: b.prog.write_one("5", "9"); break;
-        case Programming::ReadList: b.prog.read_list(Programming::UserList); break;
-        default: b.prog.write_list(Programming::UserList); break;
+        case ReadOne: b.prog.read_one("5"); break;
+        case WriteOne: b.prog.write_one("5", "9"); break;
+        case ReadList: b.prog.read_user_list(table); break;
+        default: b.prog.write_user_list(table); break;
         }
-        b.untilRequest(pstat != InFlight);
+        b.untilRequest();
+        QString wire = Leave;
         if (pstat == NoReply) {
             b.rig.clock.advance(Programming::AnswerTimeout);
             b.rig.tick(2);
@@ -223,24 +243,29 @@ class TestProgramming : public QObject {
             b.rig.tick();
         } else if (pstat == Disconnected) {
             b.rig.core->conn.disconnect_port("1");
-        } else if (pstat < 0) {
-            b.rig.core->req.post(3); // the program's own post is never refused
-            for (int i = 0; i < 3; ++i) {
-                b.rig.tick();
-                b.rig.echo();
-            }
+        } else if (pstat == PortLost) {
+            b.rig.port.vanish("Input/output error");
+            wire.clear(); // nothing goes out while the port is away
+        } else if (pstat == Cancelled) {
+            b.prog.abort();
+        } else if (pstat == Stopped) {
+            QVERIFY(b.rig.core->power.set(false)); // STOP is never refused
+            wire = wire_hex("82") + " " + Leave;
+            b.rig.echo();
+            b.reply(2, 5);
         } else {
-            b.reply(pstat);
+            b.reply(pstat, 5);
         }
         QCOMPARE(b.rig.texts(), box.isEmpty() ? QStringList() : QStringList{box});
-        if (!box.isEmpty())
+        if (!box.isEmpty() && pstat != PortLost)
             QCOMPARE(b.rig.shown.last().icon, MsgIcon::Critical);
         QCOMPARE(b.prog.DCCProgStat, status);
         QCOMPARE(shown.isEmpty() ? QString() : shown.last().at(0).toString(), value);
-        const bool replaced = pstat == Replaced || pstat == InFlight;
-        QCOMPARE(b.rig.takeWire(), Leave + (replaced ? " " + wire_hex("82") : ""));
+        QCOMPARE(b.rig.takeWire(), wire);
         QCOMPARE(b.buttons.count(QVariantList{true}), 1);
         QCOMPARE(b.prog.value(5), 7); // a failure changes no value
+        if (pstat == PortLost) // the station leaves programming mode first in the next session
+            QVERIFY(b.rig.connect().startsWith(Leave + " " + wire_hex("BB 00 00")));
     }
 
     void listReadStopsOnTimeoutKeepingValues()

@@ -82,7 +82,6 @@ class TestStation : public QObject {
         row("read 200", "read", "200", "", cmd + "02 01 48 00 00 00 00 00 00");
         row("255 to 5", "write", "5", "255", cmd + "01 04 05 00 7F 00 00 00 00");
         row("1023", "write", "1023", "0", cmd + "01 01 7F 03 00 00 00 00 00");
-        row("1024 keeps ten bits", "put", "1024", "0", cmd + "02 00 00 00 00 00 00 00 00");
         row("read -", "read", "-", "", "", kNummer);
         row("read empty", "read", "", "", "", kNummer);
         row("read 1024", "read", "1024", "", "", kNummer);
@@ -93,15 +92,12 @@ class TestStation : public QObject {
         QFETCH(OptionRow, row);
         const auto& [action, number, value, wire, box] = row;
         Rig rig;
-        rig.core->req.online = true;
+        rig.connect();
         SonderOptions& so = rig.core->options;
         if (action == "read")
             so.read(number);
-        else if (action == "write")
-            so.write(number, value);
         else
-            so.put_option(2, number.toInt(), value.toInt());
-        rig.tick();
+            so.write(number, value);
         QCOMPARE(rig.takeWire(), wire_hex(wire));
         QCOMPARE(rig.texts(), box.isEmpty() ? QStringList{} : QStringList{box});
         // Another device's answer for option 5 passes by; a read of 200 takes
@@ -115,36 +111,47 @@ class TestStation : public QObject {
         QCOMPARE(read, own ? (QList<QVariantList>{{200, 200}}) : QList<QVariantList>{});
     }
 
-    // A refusal ends the read at once: no second box claims there was no answer.
-    void readEnds_data()
+    // The station's acknowledge to a read or write: a refusal ends a read at
+    // once (no second box claims there was no answer); a write hears it after
+    // it has gone out.
+    void acknowledges_data()
     {
-        QTest::addColumn<bool>("refused");
+        QTest::addColumn<bool>("write");
+        QTest::addColumn<int>("code"); // -1: none
         QTest::addColumn<QStringList>("boxes");
-        QTest::newRow("refused") << true << QStringList{"Fehler: SO lesen"};
-        QTest::newRow("no answer") << false << QStringList{"Keine Antwort auf SO-Read erhalten!"};
+        QTest::newRow("read refused") << false << 0 << QStringList{"Fehler: SO lesen"};
+        QTest::newRow("read, no answer")
+            << false << -1 << QStringList{"Keine Antwort auf SO-Read erhalten!"};
+        QTest::newRow("write refused") << true << 0 << QStringList{"Fehler: SO schreiben"};
+        QTest::newRow("write taken") << true << 0x7F << QStringList{};
     }
-    void readEnds()
+    void acknowledges()
     {
-        QFETCH(bool, refused);
+        QFETCH(bool, write);
+        QFETCH(int, code);
         QFETCH(QStringList, boxes);
         Rig rig;
-        rig.core->req.online = true;
-        rig.core->options.read_list(base_settings::Options);
-        rig.tick();
+        rig.connect();
+        if (write)
+            rig.core->options.write_list({13}, {2});
+        else
+            rig.core->options.read_list(base_settings::Options);
         rig.echo();
-        if (refused)
-            rig.send({0xB4, 0x6D, 0x00});
+        if (code >= 0)
+            rig.send({0xB4, 0x6D, code});
         rig.run(1.98);
-        QCOMPARE(rig.core->req.idle(), refused);
+        QCOMPARE(rig.core->req.idle(), write || code >= 0);
         rig.run(0.05);
         QVERIFY(rig.core->req.idle());
         QCOMPARE(rig.texts(), boxes);
+        if (!boxes.isEmpty())
+            QCOMPARE(rig.shown[0].title, write || code >= 0 ? "LocoNet Fehler" : "Fehler");
     }
 
     void listWriteStopsWhenNotEchoed()
     {
         Rig rig;
-        rig.core->req.online = true;
+        rig.connect();
         rig.core->options.write_list({13, 14}, {2, 20});
         rig.run(3.5);
         QCOMPARE(rig.takeWire().count("ED 0F"), 1); // the second option is not written

@@ -1,5 +1,7 @@
 #include "rig.h"
 
+#include "scripted_station.h"
+
 Rig::Rig(int ifType)
 {
     core = std::make_unique<Application>(clock, port, dir.path());
@@ -62,6 +64,26 @@ void Rig::run(double seconds)
         if (station)
             station();
     }
+}
+
+QString Rig::connect(int stationType)
+{
+    // Slot 0 by station type; any other type answers what no station does.
+    static const char* const slot0[] = {"E7 0E 00 00 00 01 00 07 00 00 00 00 00",
+                                        "E7 0E 00 00 00 02 00 07 00 00 00 5A 56",
+                                        "E7 0E 00 00 00 03 00 07 00 00 00 5A 56",
+                                        "E7 0E 00 02 42 03 00 07 00 00 15 5A 56"};
+    const int type = stationType >= 1 && stationType <= 3 ? stationType : 0;
+    ScriptedStation st(bus);
+    st.switchState = 0x50;
+    st.answer("BB 00 00", ln::frame(QByteArray::fromHex(slot0[type])));
+    st.answer("ED 0F 01 5A 56 07 00 00 00 00 00 00 00 00", peer_message(0x09, {0x12, 0x34}));
+    st.answer("ED 0F 01 5A 56 06 00 00 00 00 00 00 00 00", peer_message(0x08, {0x20}));
+    core->conn.connect_port(QStringLiteral("1"));
+    for (int i = 0; i < 100 && !core->req.online(); ++i)
+        st.poll();
+    echoed_ = port.written().size();
+    return takeWire();
 }
 
 QString wire_hex(const QString& messages)

@@ -44,6 +44,9 @@ class Rig {
     // sequence, ticks, and lets the scripted station (if any) answer.
     void run(double seconds);
     std::function<void()> station;
+    // "Verbinden" against a station of that type that answers the connect
+    // sequence at once; the program is online afterwards. The wire it took.
+    QString connect(int stationType = 1);
 
   private:
     qsizetype echoed_ = 0, taken_ = 0;

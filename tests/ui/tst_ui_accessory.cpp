@@ -7,11 +7,7 @@
 
 namespace {
 struct Bench : StationUiBench {
-    Bench()
-    {
-        rig.core->req.online = true;
-        unlock();
-    }
+    Bench() { connect(); }
     int anz(const QString& name) { return find<Lamp>(win, name).colour(); }
     QString tip(const QString& name) { return find<QWidget>(win, name).toolTip(); }
     void select(const char* combo, int index)

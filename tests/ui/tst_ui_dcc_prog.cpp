@@ -84,7 +84,7 @@ class TestDccProg : public QObject {
         find<QPushButton>(w, "DecRdCVBut").click();
         QCOMPARE(b.rig.texts(),
                  QStringList{"Bitte warten, bis die LNCV-Programmierung beendet ist."});
-        QCOMPARE(b.rig.core->req.ReqJob, int(LncvProg::Read));
+        QVERIFY(b.rig.core->req.has(JobKind::LncvRead));
         b.rig.run(1.2); // no module answers
 
         find<QPushButton>(w, "DecRdCVBut").click();

@@ -47,7 +47,7 @@ class TstLncvWindows : public QObject {
         QCOMPARE(enabled(w), "1000");
 
         // The module of that article that answers is found at its address.
-        b.rig.core->req.online = true;
+        b.rig.connect();
         QTest::keyClick(&find<QLineEdit>(w, "LNModAdrTxt"), Qt::Key_Return);
         b.rig.tick();
         b.rig.echo();
@@ -66,10 +66,10 @@ class TstLncvWindows : public QObject {
         b.rig.echo();
         b.rig.run(2.1); // no acknowledge: the write ends
         // "beenden" refused: the module is still in programming mode.
-        b.rig.core->req.online = false;
+        b.rig.core->conn.disconnect_port("1");
         click(w, "EndBut");
         QCOMPARE(enabled(w), "0111");
-        b.rig.core->req.online = true;
+        b.rig.connect();
         click(w, "EndBut");
         QCOMPARE(enabled(w), "1000");
 
@@ -101,9 +101,23 @@ class TstLncvWindows : public QObject {
         QVERIFY(!ok.isEnabled() && red(ladr));
         type(ladr, "78x"); // the number it starts with
         QVERIFY(ok.isEnabled() && !red(ladr));
+        // Not connected, or while a CV job runs: OK is asked like every
+        // other window's action, and stays for another try.
+        QTest::keyClick(&ladr, Qt::Key_Return);
+        b.rig.connect();
+        QVERIFY(b.rig.core->prog.read_one("1"));
+        QTest::keyClick(&ladr, Qt::Key_Return);
+        QCOMPARE(b.rig.texts(),
+                 (QStringList{"Keine Verbindung zur Zentrale: bitte erst \"Verbinden\".",
+                              "Bitte warten, bis die Programmierung auf dem Programmiergleis "
+                              "beendet ist."}));
+        QVERIFY(ok.isEnabled());
+        QCOMPARE(b.rig.takeWire(), "E5 07 01 5A 56 41 51"); // the CV job's only
+        b.rig.core->conn.disconnect_port("1");
+        b.rig.connect();
         QTest::keyClick(&ladr, Qt::Key_Return);
         QVERIFY(!ok.isEnabled());
-        QCOMPARE(b.rig.core->req.ReqJob, int(LncvProg::Write));
+        QVERIFY(b.rig.core->req.has(JobKind::LncvWrite));
 
         b.rig.send({0xE7, 0x0E, 0x02, 0x33, 78, 0, 0x20, 0x07, 0, 0, 0, 0, 0});
         b.rig.tick();

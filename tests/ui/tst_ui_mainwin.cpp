@@ -18,15 +18,17 @@ std::pair<QString, int> stopGo(MainWin& w)
 {
     return {find<QPushButton>(w, "StopGoBut").text(), find<Lamp>(w, "StopGoAnz").colour()};
 }
-// What the lock switches: menus "Einstellungen" and "Werkzeuge", MainTab, STOP/GO.
+// What the lock switches: menus "Einstellungen" and "Werkzeuge", MainTab.
+// STOP/GO is never locked.
 QList<bool> unlocked(MainWin& w)
 {
+    if (!find<QPushButton>(w, "StopGoBut").isEnabled())
+        return {};
     return {find<QMenu>(w, "EinstellMenu").menuAction()->isEnabled(),
             find<QMenu>(w, "ToolsMenu").menuAction()->isEnabled(),
-            find<QTabWidget>(w, "MainTab").isEnabled(),
-            find<QPushButton>(w, "StopGoBut").isEnabled()};
+            find<QTabWidget>(w, "MainTab").isEnabled()};
 }
-const QList<bool> allOn(4, true), allOff(4, false);
+const QList<bool> allOn(3, true), allOff(3, false);
 } // namespace
 
 class TstMainWin : public QObject {
@@ -55,56 +57,54 @@ class TstMainWin : public QObject {
         QVERIFY(rig.core->conn.state() != Connection::State::Disconnected);
     }
 
+    // STOP goes out at once, whatever runs; its caption follows the echo.
+    // Only a connection is needed.
     void stopSendsPowerOffAndWaitsForItsEcho()
     {
         UiBench b;
-        b.rig.core->req.online = true;
-        b.unlock();
-        click(b.win, "StopGoBut"); // power not known yet: nothing to switch
-        b.rig.tick();
+        click(b.win, "StopGoBut");
+        QCOMPARE(b.rig.texts(), QStringList{"Keine Verbindung zur Zentrale: bitte erst \"Verbinden\"."});
         QVERIFY(b.rig.takeWire().isEmpty());
-        b.rig.send({0x83}); // another device switched the power on
-        b.rig.tick();
+        b.rig.connect(); // slot 0 says the power is on
         QCOMPARE(stopGo(b.win), std::pair(QString("STOP"), colour::Green));
 
         click(b.win, "StopGoBut");
-        b.rig.tick();
         QCOMPARE(b.rig.takeWire(), QStringLiteral("82 7D"));
         QCOMPARE(stopGo(b.win), std::pair(QString("STOP"), colour::Green));
         b.rig.echo();
-        b.rig.tick();
         QCOMPARE(stopGo(b.win), std::pair(QString("GO"), colour::Red));
-
         click(b.win, "StopGoBut");
-        b.rig.tick();
         QCOMPARE(b.rig.takeWire(), QStringLiteral("83 7C"));
+        b.rig.echo();
+
+        // A long job locks menus and pages, never STOP, which goes out between its messages.
+        QVERIFY(b.rig.core->prog.read_one("1"));
+        QCOMPARE(unlocked(b.win), allOff);
+        QCOMPARE(b.rig.takeWire(), "E5 07 01 5A 56 41 51");
+        click(b.win, "StopGoBut");
+        b.rig.echo();
+        QCOMPARE(b.rig.takeWire().left(11), QStringLiteral("82 7D ED 1F"));
+        QVERIFY(b.rig.core->prog.job_running());
     }
 
-    // The version window's job locks the menus "Einstellungen" and "Werkzeuge",
-    // the pages and STOP/GO until it ends; the window keeps the answers.
-    void versionJobLocksTheShellAndItsWindowKeepsTheAnswers()
+    // The version window asks when it is opened, not when it comes to the
+    // front again; the window keeps the answers.
+    void versionWindowAsksWhenOpenedAndKeepsTheAnswers()
     {
         UiBench b;
-        b.rig.core->req.online = true;
-        b.unlock();
+        b.rig.connect();
         QCOMPARE(unlocked(b.win), allOn);
         QPointer<QWidget> version = &b.open("VersionMenu", "Version");
         QCOMPARE(version->windowTitle(), QStringLiteral("Serienummer und Software-Version"));
-        QCOMPARE(b.rig.core->req.ReqJob, 47);
-        b.rig.tick();
-        QCOMPARE(unlocked(b.win), allOff);
-        QVERIFY(find<QMenu>(b.win, "OptMenu").isEnabled());
-        QVERIFY(find<QGroupBox>(b.win, "USB_Frame").isEnabled());
-        // Brought to the front again, it does not start the job anew.
+        QCOMPARE(b.rig.takeWire(), wire_hex("ED 0F 01 5A 56 07 00 00 00 00 00 00 00 00"));
+        QCOMPARE(unlocked(b.win), allOn); // a short job locks nothing
         QEvent activate(QEvent::WindowActivate);
         QApplication::sendEvent(version, &activate);
-        QCOMPARE(b.rig.core->req.ReqStep, 1);
         b.rig.echo();
-        b.rig.run(1.0);
-        QCOMPARE(unlocked(b.win), allOff);
-        b.rig.run(1.5); // no answer: the job ends with its time-out
+        b.rig.run(2.5); // no answer: the job ends with its time-out
+        QCOMPARE(b.rig.takeWire(), QString());
         QVERIFY(b.rig.core->req.idle());
-        QCOMPARE(unlocked(b.win), allOn);
+        QCOMPARE(b.rig.texts(), QStringList{"Keine Antwort Anfrage Seriennummer erhalten!"});
 
         emit b.rig.core->identify.version_shown("12345", "1.550");
         QCOMPARE(find<QLabel>(*version, "SeriLbl").text(), QStringLiteral("12345"));
@@ -114,7 +114,7 @@ class TstMainWin : public QObject {
         QVERIFY(version && version->isHidden());
         QCOMPARE(find<QLabel>(*version, "SeriLbl").text(), QStringLiteral("12345"));
         find<QAction>(b.win, "VersionMenu").trigger();
-        QCOMPARE(b.rig.core->req.ReqJob, 47);
+        QVERIFY(b.rig.core->req.has(JobKind::Version));
     }
 
     // Text typed into the raw message field, sent by Enter or the button;
@@ -134,8 +134,7 @@ class TstMainWin : public QObject {
         QFETCH(QString, wire);
         UiBench b;
         QVERIFY(!find<QPushButton>(b.win, "LN_MES_SEND").isEnabled());
-        b.rig.core->req.online = true;
-        emit b.rig.core->conn.connected();
+        b.rig.connect();
         auto& field = find<QLineEdit>(b.win, "MesTxt");
         QTest::keyClicks(&field, text);
         if (enter)
@@ -149,12 +148,7 @@ class TstMainWin : public QObject {
     void trennenShowsNoPowerAndUnknownStation()
     {
         UiBench b;
-        b.rig.core->state.StationType = 3;
-        emit b.rig.core->state.station_changed();
-        emit b.rig.core->conn.connected();
-        b.unlock();
-        b.rig.send({0x83});
-        b.rig.tick();
+        b.rig.connect(3);
         QCOMPARE(find<QLabel>(b.win, "Zentralen_Info").text(), QStringLiteral("ZV-Basic"));
         QVERIFY(!find<QPushButton>(b.win, "OpenPortBut_1").isEnabled());
 

@@ -155,7 +155,7 @@ class TestUiSettings : public QObject {
         QFETCH(int, button);
         QFETCH(QString, wire);
         UiBench b;
-        b.rig.core->req.online = true;
+        b.rig.connect();
         auto& reset = static_cast<ResetWindow&>(b.open("ResetMenu", "Reset"));
         click(reset, QStringLiteral("KonfBut_%1").arg(button));
         b.rig.tick();
@@ -178,7 +178,7 @@ class TestUiSettings : public QObject {
     void lokeinstReadsEachTypedAddressAndShowsItsFormat()
     {
         UiBench b;
-        b.rig.core->req.online = true;
+        b.rig.connect();
         QWidget& w = b.open("LokEinstMenu", "Lokeinst");
         QVERIFY(QTest::qWaitForWindowActive(&w));
         auto& adr = find<QLineEdit>(w, "LokadrTxt");
@@ -321,7 +321,7 @@ class TestUiSettings : public QObject {
             s.rig.core->options.write_list(base_settings::Options, {4, 1, 2, 20, 3, 1});
         else
             click(s.win, "OpenPortBut_0");
-        const int job = req.ReqJob;
+        const bool wasIdle = req.idle();
 
         if (!row.button.isEmpty()) {
             click(w, row.button);
@@ -333,7 +333,7 @@ class TestUiSettings : public QObject {
             s.open(row.menu, row.window);
             QVERIFY(QTest::qWaitForWindowActive(&w));
         }
-        QCOMPARE(req.ReqJob, job);
+        QCOMPARE(req.idle(), wasIdle);
         QCOMPARE(s.rig.texts(), row.box.isEmpty() ? QStringList{} : QStringList{row.box});
         QVERIFY(w.isVisible());
         if (!row.button.isEmpty())

@@ -426,7 +426,7 @@ class TestWiThrottle : public QObject {
         settle();
         p.take();
         rig().takeWire();
-        const QString offline = "HM" + rig().core->req.refusal_text();
+        const QString offline = "HM" + rig().core->req.refusal_text(ReqEngine::Refusal::Offline);
         // Told once, not once for each command; the power switch snaps back.
         QCOMPARE(say(p, "PPA1\nPTACLT12\n"), (QStringList{offline, "PPA2", "PTA1LT12"}));
         rig().clock.advance(1.0);
