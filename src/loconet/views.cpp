@@ -356,18 +356,6 @@ QByteArray ImmPacket::packet() const
     return p;
 }
 
-QByteArray ImmPacket::make(const QByteArray& packet, int repeats)
-{
-    const int n = int(std::min<qsizetype>(packet.size(), 5));
-    QByteArray b = bytes({op::ImmPacket, 11, 0x7F, n << 4 | (repeats & 0x07), 0, 0, 0, 0, 0, 0});
-    for (int k = 0; k < n; ++k) {
-        const auto v = uint8_t(packet[k]);
-        b[4] = char(b[4] | (v >> 7) << k);
-        b[5 + k] = char(v & 0x7F);
-    }
-    return b;
-}
-
 SvMessage::SvMessage(const Msg& msg) : View(msg)
 {
     for (int k = 0; k < 4; ++k) {

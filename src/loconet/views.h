@@ -405,7 +405,6 @@ struct ImmPacket : View {
     static bool is(const Msg& m) { return m.op() == op::ImmPacket && m[1] == 11 && m[2] == 0x7F; }
     int repeats() const { return m[3] & 0x07; }
     QByteArray packet() const; // bit 7 of each byte restored
-    static QByteArray make(const QByteArray& packet, int repeats);
 };
 
 // E5 10: SV module programming. Version 2 (byte 4 = 2) in every form;
