@@ -278,9 +278,13 @@ QByteArray PeerMessage::stationAnswer(int command, const PeerData& data)
 
 bool LncvMessage::is(const Msg& m)
 {
-    if (!PeerMessage::is(m) || (m[3] == 0x5A && m[4] == 0x56))
+    if (!PeerMessage::is(m))
         return false;
-    return m[5] == cmd::LncvWrite || m[5] == cmd::LncvRead || m[5] == cmd::LncvAnswer;
+    // Requests go to destination 05 00; answers are told by their command
+    // alone (the modules differ in bytes 2..4), except the station's own.
+    if (m[5] == cmd::LncvWrite || m[5] == cmd::LncvRead)
+        return m[3] == 0x05 && m[4] == 0x00;
+    return m[5] == cmd::LncvAnswer && !(m[3] == 0x5A && m[4] == 0x56);
 }
 
 LncvMessage::Kind LncvMessage::kind() const

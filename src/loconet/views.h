@@ -363,8 +363,8 @@ constexpr int OptionValue = 0x00, Version = 0x08, Serial = 0x09, Format = 0x0B;
 constexpr int LncvWrite = 0x20, LncvRead = 0x21, LncvAnswer = 0x1F;
 } // namespace cmd
 
-// LNCV module programming: ED 0F 01 05 00 requests (0x21 start, read, end;
-// 0x20 write) and E5 0F 05 answers (0x1F). Fields are 16 bits.
+// LNCV module programming: requests to 05 00 (0x21 start, read, end;
+// 0x20 write) and answers (0x1F), each as E5 or ED. Fields are 16 bits.
 struct LncvMessage : PeerMessage {
     using PeerMessage::PeerMessage;
     static bool is(const Msg& m);
