@@ -271,6 +271,56 @@ class TestMonitorModel : public QObject {
         QCOMPARE(f.readAll(), QByteArray("    4.000  RX  83 7C\n"));
     }
 
+    // A saved file shown again: its lines with their times, or none for
+    // plain hex; lines that are no message are counted out by number.
+    void loadsSavedTraffic_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QStringList>("rows"); // time, direction, description
+        QTest::addColumn<QList<int>>("skipped");
+        QTest::newRow("trace, CR LF, byte-order mark")
+            << QByteArray(
+                   "\xEF\xBB\xBF    1.250  TX  B0 13 30 6C\r\n    1.260  BAD  B2 02 70 00\r\n")
+            << QStringList{"1.250 TX Weiche 20: grün, Ausgang ein",
+                           "1.260 BAD Rückmelder 6: belegt"}
+            << QList<int>{};
+        QTest::newRow("plain hex and --decode lines")
+            << QByteArray("# note\n\n82 7D\n83 7C\tGleisspannung ein (GO)\n")
+            << QStringList{"  Gleisspannung aus (STOP)", "  Gleisspannung ein (GO)"}
+            << QList<int>{};
+        QTest::newRow("no messages") // wrong checksum, unfinished, two messages, data byte, no time
+            << QByteArray("82 7C\nB2 02\n82 7D 83 7C\n82 FD\n   x  RX  82 7D\nhello\n83 7C\n")
+            << QStringList{"  Gleisspannung ein (GO)"} << QList<int>{1, 2, 3, 4, 5, 6};
+    }
+    void loadsSavedTraffic()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QStringList, rows);
+        QFETCH(QList<int>, skipped);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("saved.txt"));
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(file) == file.size());
+        f.close();
+        MonitorModel model;
+        model.traffic(9, ln::Traffic::Rx, numbered(1)); // replaced by the file's lines
+        model.flush();
+        QList<int> lines;
+        QVERIFY(load_trace(model, path, &lines, nullptr));
+        QStringList shown;
+        for (int r = 0; r < model.rowCount(); ++r) {
+            QStringList cells;
+            for (int c : {MonitorModel::Time, MonitorModel::Direction, MonitorModel::Description})
+                cells << model.index(r, c).data().toString();
+            shown << cells.join(u' ');
+        }
+        QCOMPARE(shown, rows);
+        QCOMPARE(lines, skipped);
+        QString error;
+        QVERIFY(!load_trace(model, dir.path(), &lines, &error)); // a folder is no file
+        QVERIFY(!error.isEmpty());
+    }
+
     void opcodeText_data()
     {
         QTest::addColumn<QString>("text");
