@@ -124,11 +124,6 @@ const QString kS2S1 = QStringLiteral(", S2 nach S1");
 const QString kStatus[] = {QStringLiteral("frei"), QStringLiteral("allgemein"),
                            QStringLiteral("ruhend"), QStringLiteral("in Gebrauch")};
 
-QString onOff(bool on)
-{
-    return on ? kEin : kAusZustand;
-}
-
 QString speed(const LocoSpeed& v)
 {
     if (v.speed() == 0)
@@ -299,7 +294,7 @@ QString locoSlot(const QString& form, const SlotData& v)
 {
     return form.arg(v.slot())
         .arg(v.address())
-        .arg(reverse(v.dirf()) ? kRueck : kVor)
+        .arg(direction(reverse(v.dirf())))
         .arg(v.speed())
         .arg(kStatus[(v.status() >> 4) & 3]);
 }
@@ -339,7 +334,7 @@ QString slotDataExt(const Msg& m)
     return (v.write() ? kSlotErweitertSchreiben : kSlotErweitert)
         .arg(v.slot())
         .arg(v.address())
-        .arg(reverse(v.dirf()) ? kRueck : kVor)
+        .arg(direction(reverse(v.dirf())))
         .arg(v.speed());
 }
 
@@ -347,7 +342,17 @@ QString slotDataExt(const Msg& m)
 
 QString hex2(int v)
 {
-    return QStringLiteral("%1").arg(v, 2, 16, QLatin1Char('0')).toUpper();
+    return hex(QByteArray(1, char(v)));
+}
+
+QString direction(bool reverse)
+{
+    return reverse ? kRueck : kVor;
+}
+
+QString onOff(bool on)
+{
+    return on ? kEin : kAusZustand;
 }
 
 QString notDecoded(const Msg& m)
@@ -382,7 +387,7 @@ QString functions(const FnStates& f)
 
 QString directionAndFunctions(int dirf)
 {
-    return kRichtung.arg(reverse(dirf) ? kRueck : kVor, functions(dirfFunctions(dirf)));
+    return kRichtung.arg(direction(reverse(dirf)), functions(dirfFunctions(dirf)));
 }
 
 } // namespace text

@@ -19,6 +19,10 @@ QString notDecoded(const Msg& m);
 QString functions(const FnStates& f);
 // "rückwärts, F0 F2 an" for a direction byte.
 QString directionAndFunctions(int dirf);
+// "vorwärts" or "rückwärts".
+QString direction(bool reverse);
+// "ein" or "aus".
+QString onOff(bool on);
 
 // E5 and ED messages.
 QString peer(const Msg& m);

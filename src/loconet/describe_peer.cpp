@@ -57,13 +57,9 @@ const QString kDccAlle = QStringLiteral("alle Loks");
 const QString kDccLok = QStringLiteral("Lok %1");
 const QString kDccZubehoer = QStringLiteral("Zubehördecoder %1");
 const QString kDccAusgang = QStringLiteral("Ausgang %1 %2");
-const QString kEin = QStringLiteral("ein");
-const QString kAus = QStringLiteral("aus");
 const QString kDccFahrstufe = QStringLiteral("%1, Fahrstufe %2 von %3");
 const QString kDccHalt = QStringLiteral("%1, Halt");
 const QString kDccNothalt = QStringLiteral("%1, Nothalt");
-const QString kVor = QStringLiteral("vorwärts");
-const QString kRueck = QStringLiteral("rückwärts");
 const QString kDccCv = QStringLiteral("CV %1 = %2 %3");
 const QString kDccCvSchreiben = QStringLiteral("schreiben");
 const QString kDccCvPruefen = QStringLiteral("prüfen");
@@ -199,7 +195,7 @@ QString twenty(const Msg& m)
 // Speed of a 28-step instruction 01DCSSSS (C the lowest step bit).
 QString speed28(int b)
 {
-    const QString dir = b & 0x20 ? kVor : kRueck;
+    const QString dir = direction(!(b & 0x20));
     const int code = (b & 0x0F) << 1 | (b >> 4 & 1);
     if (code < 2)
         return kDccHalt.arg(dir);
@@ -210,7 +206,7 @@ QString speed28(int b)
 
 QString speed128(int b)
 {
-    const QString dir = b & 0x80 ? kVor : kRueck;
+    const QString dir = direction(!(b & 0x80));
     const int code = b & 0x7F;
     if (code == 0)
         return kDccHalt.arg(dir);
@@ -269,8 +265,7 @@ QString dccPacket(const Msg& m, const QByteArray& p)
         // Basic accessory: 10AAAAAA 1aaaCDDD, aaa the high address bits inverted.
         const int b = uint8_t(p[1]);
         const int decoder = (~b >> 4 & 7) << 6 | (a & 0x3F);
-        return kDcc.arg(kDccZubehoer.arg(decoder),
-                        kDccAusgang.arg(b & 7).arg(b & 0x08 ? kEin : kAus));
+        return kDcc.arg(kDccZubehoer.arg(decoder), kDccAusgang.arg(b & 7).arg(onOff(b & 0x08)));
     }
     return notDecoded(m);
 }

@@ -1,5 +1,7 @@
 #include "opcodes.h"
 
+#include "message.h"
+
 namespace ln {
 
 QString opcodeName(uint8_t opcode)
@@ -38,9 +40,7 @@ QString opcodeName(uint8_t opcode)
     case op::ImmPacket: return QStringLiteral("OPC_IMM_PACKET");
     case op::WrSlDataExt: return QStringLiteral("OPC_WR_SL_DATA_EXT");
     case op::WrSlData: return QStringLiteral("OPC_WR_SL_DATA");
-    default:
-        return QStringLiteral("Opcode %1")
-            .arg(QStringLiteral("%1").arg(opcode, 2, 16, QLatin1Char('0')).toUpper());
+    default: return QStringLiteral("Opcode %1").arg(hex(QByteArray(1, char(opcode))));
     }
 }
 
