@@ -363,7 +363,7 @@ QString notDecoded(const Msg& m)
 QString functions(const FnStates& f)
 {
     QStringList on, all;
-    int first = -1, last = -1;
+    int last = -1;
     bool contiguous = true;
     for (int n = 0; n <= 28; ++n) {
         if (!f.has(n))
@@ -371,8 +371,6 @@ QString functions(const FnStates& f)
         const QString name = QStringLiteral("F%1").arg(n);
         if (last >= 0 && n != last + 1)
             contiguous = false;
-        if (first < 0)
-            first = n;
         last = n;
         all << name;
         if (f.isOn(n))
@@ -404,9 +402,18 @@ QString describe(const QByteArray& bytes)
     case op::GpOn: return kGo;
     case op::Idle: return kNothalt;
     case op::LocoSpd: return speed(LocoSpeed(m));
-    case op::LocoDirf: return kSlotText.arg(m[1]).arg(directionAndFunctions(LocoDirf(m).dirf()));
-    case op::LocoSnd: return kSlotText.arg(m[1]).arg(functions(LocoSound(m).functions()));
-    case op::LocoF9F12: return kSlotText.arg(m[1]).arg(functions(LocoF9F12(m).functions()));
+    case op::LocoDirf: {
+        const LocoDirf v(m);
+        return kSlotText.arg(v.slot()).arg(directionAndFunctions(v.dirf()));
+    }
+    case op::LocoSnd: {
+        const LocoSound v(m);
+        return kSlotText.arg(v.slot()).arg(functions(v.functions()));
+    }
+    case op::LocoF9F12: {
+        const LocoF9F12 v(m);
+        return kSlotText.arg(v.slot()).arg(functions(v.functions()));
+    }
     case op::SwReq:
     case op::SwAck: return switchRequest(SwitchRequest(m));
     case op::SwRep: return switchReport(SwitchReport(m));

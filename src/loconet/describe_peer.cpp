@@ -84,7 +84,7 @@ QString lncv(const LncvMessage& v)
     }
 }
 
-// The station's commands (ED).
+// The station's commands (ED); empty for one not known.
 QString stationCommand(const PeerMessage& v)
 {
     const int locoAddress = v.data(0) | (v.data(1) & 0x3F) << 8;
@@ -105,7 +105,7 @@ QString stationCommand(const PeerMessage& v)
         break;
     default: break;
     }
-    return notDecoded(v.m);
+    return {};
 }
 
 // Two decimal digits in a byte, tens in the high nibble.
@@ -114,7 +114,7 @@ int bcd(int b)
     return (b >> 4) * 10 + (b & 15);
 }
 
-// The station's answers (E5).
+// The station's answers (E5); empty for one not known.
 QString stationAnswer(const PeerMessage& v)
 {
     switch (v.command()) {
@@ -130,7 +130,7 @@ QString stationAnswer(const PeerMessage& v)
         return kSerie.arg(n);
     }
     case cmd::Format: return kFormat.arg(v.word(0)).arg(v.data(2) & 0x1F);
-    default: return notDecoded(v.m);
+    default: return {};
     }
 }
 
@@ -139,11 +139,13 @@ QString fifteen(const Msg& m)
     if (LncvMessage::is(m))
         return lncv(LncvMessage(m));
     const PeerMessage v(m);
-    if (!v.station())
-        return notDecoded(m);
-    return m.op() == op::ImmPacket ? stationCommand(v) : stationAnswer(v);
+    const QString text = !v.station()              ? QString()
+                         : m.op() == op::ImmPacket ? stationCommand(v)
+                                                   : stationAnswer(v);
+    return text.isEmpty() ? notDecoded(m) : text;
 }
 
+// Empty for a command not known.
 QString svV2(const SvMessage& v)
 {
     const int sv = v.sv();
@@ -169,15 +171,18 @@ QString svV2(const SvMessage& v)
     case 0x48:
     case 0x49:
     case 0x4F: return kSvAntwort.arg(v.module()).arg(kSvAntwortDaten.arg(v.command() - 0x40));
-    default: return notDecoded(v.m);
+    default: return {};
     }
     return kSv.arg(v.module()).arg(what);
 }
 
-QString sv(const SvMessage& v)
+QString sv(const Msg& m)
 {
-    if (v.v2())
-        return svV2(v);
+    const SvMessage v(m);
+    if (v.v2()) {
+        const QString text = svV2(v);
+        return text.isEmpty() ? notDecoded(m) : text;
+    }
     const QString what =
         v.v1Command() == 1 ? kSvSchreiben.arg(v.v1Sv()).arg(v.v1Value()) : kSvLesen.arg(v.v1Sv());
     return kSvV1.arg(v.v1Module()).arg(what);
@@ -279,7 +284,7 @@ QString peer(const Msg& m)
     if (PeerMessage::is(m))
         return fifteen(m);
     if (SvMessage::is(m))
-        return sv(SvMessage(m));
+        return sv(m);
     if (m[1] == 20)
         return twenty(m);
     return notDecoded(m);

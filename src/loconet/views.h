@@ -279,11 +279,6 @@ struct ProgTask : View {
     static QByteArray make(const Fields& f);
 };
 
-// Status bits of a programmer reply.
-namespace pstat {
-constexpr int NoDecoder = 0x01, WriteFailed = 0x02, ReadFailed = 0x04, Aborted = 0x08;
-}
-
 // Slot data of the fast clock.
 struct FastClock : View {
     using View::View;
@@ -335,7 +330,6 @@ using PeerData = std::array<int, 7>;
 // carry 8-bit data whose bit 7 travels in byte 6. The view holds the data
 // restored.
 struct PeerMessage : View {
-    PeerMessage() = default;
     explicit PeerMessage(const Msg& msg);
     static constexpr int Length = 15;
     static bool is(const Msg& m)

@@ -144,8 +144,8 @@ class TestMonitorModel : public QObject {
             "Lokdatenformat Lok 3 = Code 18 schreiben");
         row("ED 0F 01 5A 56 18 00 01 00 00 00 00 00 00", "Zentrale zurücksetzen: Lokdatenformat");
         row("ED 0F 01 5A 56 15 00 05 0F 00 00 00 00 00", "Slot 5: Richtung wechseln");
-        row("ED 0F 01 5A 56 33 00 00 00 00 00 00 00 00",
-            "OPC_IMM_PACKET (ED 0F 01 5A 56 33 00 00 00 00 00 00 00 00 23): nicht decodiert");
+        row("ED 0F 01 5A 56 33 01 05 00 00 00 00 00 00",
+            "OPC_IMM_PACKET (ED 0F 01 5A 56 33 01 05 00 00 00 00 00 00 27): nicht decodiert");
         row("E5 0F 01 5A 56 08 00 45 12 00 00 00 00 00", "Softwareversion 1.245");
         row("E5 0F 01 5A 56 09 00 12 34 56 78 10 00 00", "Seriennummer 1234567810");
         row("E5 0F 01 5A 56 0B 00 4E 00 03 00 00 00 00", "Lokdatenformat Lok 78: Code 3");
