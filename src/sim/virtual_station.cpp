@@ -98,18 +98,26 @@ void VirtualStation::handle(const QByteArray& message, double at)
     switch (m.op()) {
     case op::GpOff:
     case op::GpOn: power_ = m.op() == op::GpOn; break;
-    case op::LocoSpd:
-        slotByte(ln::LocoSpeed(m).slot(), &LocoSlot::speed, ln::LocoSpeed(m).speed());
+    case op::LocoSpd: {
+        const ln::LocoSpeed v(m);
+        slotByte(v.slot(), &LocoSlot::speed, uint8_t(v.speed()));
         break;
-    case op::LocoDirf:
-        slotByte(ln::LocoDirf(m).slot(), &LocoSlot::dirf, ln::LocoDirf(m).dirf());
+    }
+    case op::LocoDirf: {
+        const ln::LocoDirf v(m);
+        slotByte(v.slot(), &LocoSlot::dirf, uint8_t(v.dirf()));
         break;
-    case op::LocoSnd:
-        slotByte(ln::LocoSound(m).slot(), &LocoSlot::snd, ln::LocoSound(m).snd());
+    }
+    case op::LocoSnd: {
+        const ln::LocoSound v(m);
+        slotByte(v.slot(), &LocoSlot::snd, uint8_t(v.snd()));
         break;
-    case op::LocoF9F12:
-        slotByte(ln::LocoF9F12(m).slot(), &LocoSlot::f9to12, ln::LocoF9F12(m).bits());
+    }
+    case op::LocoF9F12: {
+        const ln::LocoF9F12 v(m);
+        slotByte(v.slot(), &LocoSlot::f9to12, uint8_t(v.bits()));
         break;
+    }
     case op::SwReq: {
         // Only a powered output moves the accessory; the off message follows it.
         const ln::SwitchRequest r(m);
@@ -122,9 +130,11 @@ void VirtualStation::handle(const QByteArray& message, double at)
         sensors_[size_t(r.sensor())] = r.occupied() ? 1 : 0;
         break;
     }
-    case op::SlotStat1:
-        slotByte(ln::SlotStatus(m).slot(), &LocoSlot::stat, ln::SlotStatus(m).status());
+    case op::SlotStat1: {
+        const ln::SlotStatus v(m);
+        slotByte(v.slot(), &LocoSlot::stat, uint8_t(v.status()));
         break;
+    }
     case op::MoveSlots: {
         const ln::MoveSlots r(m);
         answer(slots_.move(r.from(), r.to(), trackStatus()), due);
