@@ -166,11 +166,11 @@ void LnMonitor::load(const QString& path)
 {
     QList<int> skipped;
     QString error;
-    PauseBut->setChecked(true);
     if (!load_trace(*model_, path, &skipped, &error)) {
         msgs_.show(titles::Fehler, kNichtGelesen.arg(path, error));
         return;
     }
+    PauseBut->setChecked(true);
     if (skipped.size() == 1)
         msgs_.show(kLadenTitel, kZeileUebersprungen.arg(path).arg(skipped[0]), MsgIcon::Warning);
     else if (skipped.size() > 1)
