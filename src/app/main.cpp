@@ -5,6 +5,7 @@
 #include "core/datadir.h"
 #include "core/shell.h"
 #include "core/stop_signals.h"
+#include "decode.h"
 #include "loconet/lb_client_port.h"
 #include "loconet/lb_server.h"
 #include "loconet/memory_port.h"
@@ -27,7 +28,7 @@ int main(int argc, char** argv)
 {
     QCoreApplication::setApplicationName(QStringLiteral("quorail"));
     QCoreApplication::setApplicationVersion(program_version());
-    // Help, version, the data files and option errors need no display:
+    // Help, version, the data files, --decode and option errors need no display:
     // they are dealt with before the window system is asked for.
     std::optional<AppOptions> opts;
     int exitCode = 0;
@@ -42,6 +43,8 @@ int main(int argc, char** argv)
             std::printf("%s", qPrintable(data_files_text(data)));
             return 0;
         }
+        if (!opts->decode.isEmpty())
+            return decode_saved(opts->decode);
     }
 
     // Outlives the core, which writes to it up to the end.

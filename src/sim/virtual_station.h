@@ -7,6 +7,7 @@
 // the program, directly in tests) and the station acts on what its clock says.
 
 #include "lncv_modules.h"
+#include "loconet/views.h"
 #include "programming_track.h"
 #include "slots.h"
 #include "station_settings.h"
@@ -35,7 +36,7 @@ struct StationOptions {
 };
 
 // Direction of travel in a Kennix loco report.
-enum class KennixDirection { None = 0, S1toS2 = 2, S2toS1 = 3 };
+using KennixDirection = ln::TrainIdReport::Direction;
 
 class VirtualStation {
   public:
@@ -106,9 +107,8 @@ class VirtualStation {
 
     void locoRequest(uint8_t opcode, int address, double at);
     void slotByte(int slot, uint8_t LocoSlot::*field, uint8_t value);
-    void peerControl(const QByteArray& message);
     void command(const QByteArray& message, double at);
-    QByteArray commandAnswer(const QByteArray& message);
+    QByteArray commandAnswer(const ln::PeerMessage& command);
     void lncvRequest(const LncvRequest& request, double at);
 
     Port& port_;

@@ -96,6 +96,52 @@ class TestOptions : public QObject {
         QVERIFY(QString::fromLocal8Bit(quorail.readAll() + quorail.readAllStandardError())
                     .contains(output));
     }
+
+    // --decode reads a file or standard input without a display.
+    void decodesSavedTraffic_data()
+    {
+        QTest::addColumn<QString>("file"); // "-": the text comes on standard input
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("out");
+        QTest::addColumn<QString>("err");
+        QTest::newRow("trace file")
+            << "saved.txt" << QByteArray("    0.500  TX  82 7D\n    0.510  RX  B2 02 70 3F\n") << 0
+            << "82 7D\tGleisspannung aus (STOP)\nB2 02 70 3F\tRückmelder 6: belegt\n"
+            << "";
+        QTest::newRow("standard input, a line no message")
+            << "-" << QByteArray("hallo\n83 7C\n") << 0 << "83 7C\tGleisspannung ein (GO)\n"
+            << "quorail: (standard input):1: not a LocoNet message, skipped\n";
+        QTest::newRow("missing file") << "missing.txt" << QByteArray() << 1 << ""
+                                      << "quorail: cannot read ";
+    }
+    void decodesSavedTraffic()
+    {
+        QFETCH(QString, file);
+        QFETCH(QByteArray, text);
+        QFETCH(int, exitCode);
+        QFETCH(QString, out);
+        QFETCH(QString, err);
+        QTemporaryDir dir;
+        const QString path = file == "-" ? file : dir.filePath(file);
+        if (file == "saved.txt") {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly) && f.write(text) == text.size());
+        }
+        QProcess quorail;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            env.remove(name);
+        quorail.setProcessEnvironment(env);
+        quorail.start(QUORAIL_PROGRAM, {"--decode", path});
+        if (file == "-")
+            quorail.write(text);
+        quorail.closeWriteChannel();
+        QVERIFY(quorail.waitForFinished(10000));
+        QCOMPARE(quorail.exitCode(), exitCode);
+        QCOMPARE(QString::fromUtf8(quorail.readAllStandardOutput()), out);
+        QCOMPARE(QString::fromLocal8Bit(quorail.readAllStandardError()).left(err.size()), err);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestOptions)
