@@ -82,8 +82,8 @@ class TestOptions : public QObject {
         QTest::newRow("data folder of its own")
             << QStringList{"--conf-dir", QDir::tempPath() + "/quorail-own", "--data-files"} << 0
             << "/share/quorail/Hilfe.txt\n";
-        QTest::newRow("bad value") << QStringList{"--interface=7"} << 2
-                                   << "--interface must be 1, 2 or 3";
+        QTest::newRow("bad value")
+            << QStringList{"--interface=7"} << 2 << "--interface must be 1, 2 or 3";
     }
     void answersWithoutADisplay()
     {
