@@ -1,5 +1,7 @@
 #include "dcc_prog_speed.h"
 
+#include "small_window.h"
+
 #include "programming/programming.h"
 
 #include <QCheckBox>
@@ -162,6 +164,7 @@ DCCProgSpeed::DCCProgSpeed(Programming& prog, QWidget* parent)
     connect(&prog_, &Programming::prog_buttons, this, &DCCProgSpeed::buttons);
     connect(&prog_, &Programming::speed_curve_done, canvas_, &SpeedCanvas::show_speed_curve);
     buttons(!prog_.job_running());
+    hide_on_escape(this); // the curve stays, as when closed
 }
 
 bool DCCProgSpeed::event(QEvent* e)

@@ -42,6 +42,7 @@ KennixWin::KennixWin(Kennix& kennix, int slot, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
     fit_title(layout, kCaption.arg(Kennix::Receivers - 1));
+    close_on_escape(this); // asks whether the receiver is to be shown again
     resize(minimumSizeHint());
 }
 
