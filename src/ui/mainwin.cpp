@@ -100,7 +100,7 @@ MainWin::MainWin(Application& core, QWidget* parent)
     setObjectName(QStringLiteral("MainWin"));
     setWindowTitle(kTitle);
     new MessagePresenter(core_.msgs, this);
-    new HelpKey([this] { show_help(); }, this);
+    new HelpKey([this](QWidget* from) { show_help_for(from); }, this);
     new KennixWindows(core_.kennix, this);
     new PultrixWindows(core_.pultrix, this);
 
@@ -480,7 +480,13 @@ void MainWin::ende_menu()
 
 void MainWin::show_help()
 {
+    show_help_for(nullptr);
+}
+
+void MainWin::show_help_for(const QWidget* from)
+{
     show_window(hilfe_);
+    hilfe_->show_section(HelpWindow::section_of(from));
 }
 
 void MainWin::show_info()
@@ -547,7 +553,7 @@ void MainWin::show_dcc_prog()
 {
     if (!dccProg_)
         dccProg_ = new DCCProg(
-            core_, [this] { show_help(); }, this);
+            core_, [this] { show_help_for(dccProg_); }, this);
     show_window(dccProg_);
 }
 

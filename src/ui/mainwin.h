@@ -77,6 +77,8 @@ class MainWin : public QMainWindow {
     void focus_loco_address();
     void ende_menu();
     void show_help();
+    // The help at the part about the window or page from is in.
+    void show_help_for(const QWidget* from);
     void show_info();
     void show_version_window();
     void show_zentrale_form();
