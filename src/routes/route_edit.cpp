@@ -86,7 +86,7 @@ Missing missing(const Entry& e, bool stepCell)
     for (const Group& g : groups(e, stepCell))
         if (!g.number.isEmpty() || g.option >= 0)
             return {gap(g), g.index};
-    return {Missing::Entry, 0};
+    return {Missing::Empty, 0};
 }
 
 bool is_step(int c)

@@ -30,7 +30,7 @@ struct Entry {
 // option of the group that was filled in (0 accessory, 1 sensor, 2 route
 // command, 3 pause).
 struct Missing {
-    enum Part { Nothing, Entry, Number, Option } part = Nothing;
+    enum Part { Nothing, Empty, Number, Option } part = Nothing;
     int group = 0;
 };
 

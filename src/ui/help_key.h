@@ -5,8 +5,9 @@
 // later.
 
 #include <QObject>
-#include <QWidget>
 #include <functional>
+
+class QWidget;
 
 class HelpKey : public QObject {
     Q_OBJECT
