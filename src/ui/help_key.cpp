@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QKeyEvent>
+#include <QWidget>
 
 HelpKey::HelpKey(std::function<void(QWidget*)> openHelp, QObject* parent)
     : QObject(parent), openHelp_(std::move(openHelp))
