@@ -18,6 +18,8 @@ const QString kZentrova1 = QStringLiteral("Zentrova 1:");
 const QString kZeichenNichtMoeglich = QStringLiteral("Zeichenübertragung nicht möglich!");
 const QString kUngueltigerPort = QStringLiteral("Ungültige Portangabe: \"%1\"");
 const QString kPortFehler = QStringLiteral("Port %1: %2");
+// The one box that tells why there is no connection; a connection closes it.
+const QString kPortBox = QStringLiteral("connection");
 
 const PortSettings kUsb{115200, 8, 'n', 1, false, false};
 const PortSettings k70810{19200, 8, 'n', 1, false, true};
@@ -272,6 +274,7 @@ void Connection::polled()
             return;
         state_ = State::Connected;
         s_.req.set_online(true);
+        s_.msgs.withdraw(kPortBox);
         emit connected();
     };
     if (job)
@@ -282,7 +285,7 @@ void Connection::polled()
 
 void Connection::fail_setup(const QString& title, const QString& text)
 {
-    s_.msgs.show(title, text, MsgIcon::None);
+    s_.msgs.show(title, text, MsgIcon::None, kPortBox);
     if (state_ != State::Disconnected && state_ != State::SettingUp)
         s_.req.end_session(End::Disconnected);
     timer_.stop();
@@ -326,7 +329,7 @@ void Connection::port_failed(const QString& error)
     // Told once per loss: a try of the watch that fails too goes on quietly.
     if (!automatic_ || state_ == State::Connected)
         s_.msgs.show(kVerbindungsfehler, kPortFehler.arg(port_device(s_.state.ComPortNr), error),
-                     MsgIcon::None);
+                     MsgIcon::None, kPortBox);
     close_down(true);
     watch();
 }

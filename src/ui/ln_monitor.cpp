@@ -1,6 +1,7 @@
 #include "ln_monitor.h"
 
 #include "file_dialog.h"
+#include "small_window.h"
 
 #include "core/messages.h"
 #include "loconet/link.h"
@@ -114,6 +115,7 @@ LnMonitor::LnMonitor(Link& link, MessageService& msgs, QWidget* parent)
     connect(filter_, &QAbstractItemModel::modelReset, this, &LnMonitor::show_count);
     show_count();
     resize(digit * 130, fontMetrics().height() * 32);
+    hide_on_escape(this);
 }
 
 LnMonitor::~LnMonitor()

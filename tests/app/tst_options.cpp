@@ -1,5 +1,6 @@
 #include "app/options.h"
 
+#include <QDir>
 #include <QProcess>
 #include <QtTest>
 
@@ -71,17 +72,22 @@ class TestOptions : public QObject {
     // The program itself, with no display to show a window on.
     void answersWithoutADisplay_data()
     {
-        QTest::addColumn<QString>("option");
+        QTest::addColumn<QStringList>("options");
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("output");
-        QTest::newRow("help") << "--help" << 0 << "--conf-dir";
-        QTest::newRow("version") << "--version" << 0 << "quorail 0.1.0";
-        QTest::newRow("data files") << "--data-files" << 0 << "Hilfe.txt";
-        QTest::newRow("bad value") << "--interface=7" << 2 << "--interface must be 1, 2 or 3";
+        QTest::newRow("help") << QStringList{"--help"} << 0 << "--conf-dir";
+        QTest::newRow("version") << QStringList{"--version"} << 0 << "quorail 0.1.0";
+        QTest::newRow("data files") << QStringList{"--data-files"} << 0 << "Hilfe.txt";
+        // The build folder's own files stand in for an installation's.
+        QTest::newRow("data folder of its own")
+            << QStringList{"--conf-dir", QDir::tempPath() + "/quorail-own", "--data-files"} << 0
+            << "/share/quorail/Hilfe.txt\n";
+        QTest::newRow("bad value")
+            << QStringList{"--interface=7"} << 2 << "--interface must be 1, 2 or 3";
     }
     void answersWithoutADisplay()
     {
-        QFETCH(QString, option);
+        QFETCH(QStringList, options);
         QFETCH(int, exitCode);
         QFETCH(QString, output);
         QProcess quorail;
@@ -89,7 +95,7 @@ class TestOptions : public QObject {
         for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
             env.remove(name);
         quorail.setProcessEnvironment(env);
-        quorail.start(QUORAIL_PROGRAM, {option});
+        quorail.start(QUORAIL_PROGRAM, options);
         QVERIFY(quorail.waitForFinished(10000));
         QCOMPARE(quorail.exitStatus(), QProcess::NormalExit);
         QCOMPARE(quorail.exitCode(), exitCode);
