@@ -124,12 +124,21 @@ DemoLayout::DemoLayout(VirtualStation& station, double start)
     LncvModules& modules = station.lncvModules();
     // Feedback module: first sensor number, report delay in 10 ms.
     modules.add(module(1234, 1, {{1, {1, 1, 2048}}, {2, {10, 0, 255}}, {7, version}}));
-    // Switch decoder: first accessory number, switching time in 10 ms.
-    modules.add(module(1235, 2, {{1, {1, 1, 2048}}, {2, {10, 1, 255}}, {7, version}}));
+    // Switch decoder: first accessory number, switching time in 10 ms. It
+    // leaves a read of an LNCV it lacks unanswered.
+    LncvModule decoder = module(1235, 2, {{1, {1, 1, 2048}}, {2, {10, 1, 255}}, {7, version}});
+    decoder.acksMissing = false;
+    modules.add(decoder);
     // Pultrix devices: LNCV 10 is the loco they drive.
-    for (int device : {5, 6})
-        modules.add(
-            module(PultrixArticle, device, {{PultrixLocoLncv, {0, 0, 10000}}, {7, version}}));
+    for (int device : {5, 6}) {
+        LncvModule pultrix =
+            module(PultrixArticle, device, {{PultrixLocoLncv, {0, 0, 10000}}, {7, version}});
+        pultrix.answersBroadcast = false;
+        modules.add(pultrix);
+    }
+    // A second feedback module, for sensors 17 on; added last, it answers a
+    // search after the switch decoder.
+    modules.add(module(1234, 2, {{1, {17, 1, 2048}}, {2, {5, 0, 255}}, {7, version}}));
 }
 
 void DemoLayout::advance(double now)

@@ -1,7 +1,7 @@
 #pragma once
 // A small layout behind the virtual station: locos 3, 5 and 78 with their
-// data formats, a decoder on the programming track, LNCV modules (a feedback
-// module, a switch decoder, Pultrix devices 5 and 6, which announce themselves
+// data formats, a decoder on the programming track, LNCV modules (two feedback
+// modules, a switch decoder, Pultrix devices 5 and 6, which announce themselves
 // one after the other and drive the loco they are given) and a fixed schedule of
 // sensor, accessory and throttle events, and of trains passing the Kennix
 // receivers 1..4 and 133, that repeats every 30 s.

@@ -12,6 +12,15 @@ LncvModule LncvModule::make(int article, int address)
     return m;
 }
 
+bool LncvModule::addressed(int articleField, int moduleAddress) const
+{
+    constexpr int Every = ln::LncvMessage::AllModules;
+    if ((articleField == Every || moduleAddress == Every) && !answersBroadcast)
+        return false;
+    return (articleField == Every || articleField == article) &&
+           (moduleAddress == Every || moduleAddress == address());
+}
+
 std::optional<LncvRequest> LncvRequest::parse(const QByteArray& message)
 {
     const ln::Msg m(message);
@@ -36,26 +45,27 @@ LncvModules::Result LncvModules::request(const LncvRequest& r)
     Result result;
     QList<QByteArray>& answers = result.answers;
     for (LncvModule& m : modules_) {
-        if (m.article != r.article)
-            continue;
         switch (r.kind) {
         case LncvRequest::Kind::Start:
-            if (m.address() == r.value) {
+            if (m.addressed(r.article, r.value)) {
                 m.programming = true;
                 answers.append(answer(m.article, 0, m.address()));
             }
             break;
-        case LncvRequest::Kind::End: m.programming = false; break;
+        case LncvRequest::Kind::End:
+            if (m.addressed(r.article, r.value))
+                m.programming = false;
+            break;
         case LncvRequest::Kind::Read:
-            if (!m.programming)
+            if (m.article != r.article || !m.programming)
                 break;
             if (m.lncvs.contains(r.lncv))
                 answers.append(answer(m.article, r.lncv, m.lncvs[r.lncv].value));
-            else
+            else if (m.acksMissing)
                 answers.append(ln::frame(ln::LongAck::make(ln::op::ImmPacket, LncvMissing)));
             break;
         case LncvRequest::Kind::Write:
-            if (m.programming || m.awaitingLoco) {
+            if (m.article == r.article && (m.programming || m.awaitingLoco)) {
                 const uint8_t code = write(m, r.lncv, r.value);
                 answers.append(ln::frame(ln::LongAck::make(ln::op::ImmPacket, code)));
                 if (code == LncvOk && m.awaitingLoco && r.lncv == PultrixLocoLncv) {

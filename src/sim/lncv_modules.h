@@ -1,7 +1,9 @@
 #pragma once
 // LocoNet modules configured by LNCVs. A module answers only while it is in
 // programming mode, which a start request for its article and module
-// address (LNCV 0) opens and an end request for its article closes.
+// address (LNCV 0) opens and an end request for them closes. Address 65535,
+// and article 65535 as well, ask every module of the article or on the bus;
+// the modules then answer one after the other.
 
 #include "loconet/views.h"
 
@@ -30,7 +32,12 @@ struct LncvModule {
     int article = 0; // as carried in the messages: the catalogue number / 10
     QMap<int, Lncv> lncvs;
     bool programming = false;
-    bool awaitingLoco = false; // a Pultrix device after its announcement
+    bool awaitingLoco = false;     // a Pultrix device after its announcement
+    bool answersBroadcast = true;  // Pultrix devices answer only to their own address
+    bool acksMissing = true;       // a read of a missing LNCV is refused, else left unanswered
+
+    // A request of this article field and address reaches the module.
+    bool addressed(int articleField, int moduleAddress) const;
 
     // Module address = LNCV 0.
     int address() const { return lncvs.value(0).value; }
@@ -48,6 +55,9 @@ struct LncvRequest {
 
 class LncvModules {
   public:
+    // Between the answers of several modules.
+    static constexpr double AnswerSpacing = 0.2;
+
     void add(const LncvModule& module) { modules_.append(module); }
     QList<LncvModule>& modules() { return modules_; }
     LncvModule* find(int article, int address);

@@ -265,8 +265,8 @@ void VirtualStation::lncvRequest(const LncvRequest& request, double at)
 {
     const double due = at + options_.answerDelay;
     const LncvModules::Result r = lncv_.request(request);
-    for (const QByteArray& a : r.answers)
-        answer(a, due);
+    for (qsizetype i = 0; i < r.answers.size(); ++i)
+        answer(r.answers[i], due + double(i) * LncvModules::AnswerSpacing);
     if (r.locoTaken)
         deviceTakesOver(r.locoTaken, due);
 }
