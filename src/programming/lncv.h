@@ -17,13 +17,16 @@ class Msg;
 // The article field of a catalogue number / 10 as sent: a half goes to the
 // even neighbour (1234.5 -> 1234, 1235.5 -> 1236).
 int lncv_article(double artNr);
+// What a module's acknowledge code says about a write; empty when written.
+QString lncv_write_refusal(int code);
+// The time-out's message of a read or a write.
+QString lncv_no_answer(bool write);
 
 class LncvProg : public QObject {
     Q_OBJECT
   public:
     explicit LncvProg(const Services& s);
 
-    enum Flag { FlagStart = 0x80, FlagEnd = 0x40, FlagNone = 0x00 };
     static constexpr double ReadTimeout = 1.0;
     static constexpr double WriteTimeout = 2.0;
     // The article field and the LNCVs are 16 bits wide.
