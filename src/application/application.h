@@ -22,6 +22,7 @@
 #include "loconet/dispatch.h"
 #include "loconet/link.h"
 #include "programming/lncv.h"
+#include "programming/lncv_manager.h"
 #include "programming/programming.h"
 #include "requests/basic_jobs.h"
 #include "requests/engine.h"
@@ -87,6 +88,7 @@ class Application : public QObject {
     RouteEngine routeEngine;
     Programming prog; // CVs on the programming track
     LncvProg lncv;    // LNCVs of LocoNet modules
+    LncvManager lncvModules{services}; // finding, reading, saving and restoring whole modules
     Pultrix pultrix;  // windows of the throttle devices
     Identify identify;
     QTimer MainTimer; // 10 ms, runs tick() while connected

@@ -7,6 +7,7 @@ const QString kSchreibenGrund = QStringLiteral("das Schreiben der Grundeinstellu
 const QString kZuruecksetzen = QStringLiteral("das Zurücksetzen der Zentrale");
 const QString kProgrammiergleis = QStringLiteral("die Programmierung auf dem Programmiergleis");
 const QString kLncv = QStringLiteral("die LNCV-Programmierung");
+const QString kModule = QStringLiteral("die Arbeit an den LocoNet-Modulen");
 } // namespace
 
 JobInfo job_info(JobKind kind)
@@ -40,6 +41,9 @@ JobInfo job_info(JobKind kind)
     case JobKind::LncvEnd:
     case JobKind::LncvRead:
     case JobKind::LncvWrite: return {JobClass::Long, kLncv};
+    case JobKind::LncvSearch:
+    case JobKind::LncvReadAll:
+    case JobKind::LncvWriteAll: return {JobClass::Long, kModule};
     }
     return {JobClass::Short, {}};
 }

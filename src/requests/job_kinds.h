@@ -34,6 +34,9 @@ enum class JobKind {
     LncvEnd,         //
     LncvRead,        //
     LncvWrite,       //
+    LncvSearch,      // the module manager: a broadcast search,
+    LncvReadAll,     // every LNCV of a module,
+    LncvWriteAll,    // changed or restored values, each read back
     LastWord,        // a message an ending still owes the station
 };
 inline constexpr int JobKindCount = int(JobKind::LastWord) + 1;
