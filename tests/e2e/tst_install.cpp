@@ -22,7 +22,7 @@ class TestInstall : public QObject {
         QVERIFY(install.waitForFinished(120000));
         QVERIFY2(install.exitCode() == 0, install.readAllStandardError().constData());
         for (const char* file :
-             {"bin/quorail-sim", "bin/quorail-locopictures", "share/quorail/Loklv.bmp",
+             {"bin/quorail-sim", "bin/quorail-locopictures", "share/quorail/Loklv.bmp", "share/quorail/LNCV/12340.txt",
               "share/applications/quorail.desktop", "share/icons/hicolor/256x256/apps/quorail.png",
               "share/doc/quorail/copyright", "share/doc/quorail/changelog.gz",
               "share/man/man1/quorail.1.gz"})
