@@ -38,6 +38,7 @@ const QHash<QString, QString>& sections()
             {QStringLiteral("DCC Decoder programmieren"), {"DCCProg", "NeueCVZeile"}},
             {QStringLiteral("Fahrstufentabelle"), {"DCCProgSpeed"}},
             {QStringLiteral("LocoNet Module programmieren"), {"LNProg"}},
+            {QStringLiteral("LocoNet Module verwalten"), {"LncvModule"}},
             {QStringLiteral("Lok Dispatch - FRED"), {"DispatchLok"}},
             {QStringLiteral("LocoNet Monitor"), {"LnMonitor"}},
             {QStringLiteral("WiThrottle"), {"WiThrottleWin"}},

@@ -4,7 +4,6 @@
 #include "small_window.h"
 
 #include "application/application.h"
-#include "core/number_text.h"
 
 #include <QFormLayout>
 #include <QGridLayout>
@@ -33,14 +32,6 @@ QPushButton* button(const char* name, const QString& caption)
     b->setObjectName(QLatin1String(name));
     b->setAutoDefault(false);
     return b;
-}
-
-// Red while the text is no number the field takes.
-void colour_as_typed(QLineEdit* edit, int max)
-{
-    QObject::connect(edit, &QLineEdit::textChanged, edit, [edit, max](const QString& t) {
-        show_valid(edit, number_text_in(t, 0, max));
-    });
 }
 
 } // namespace

@@ -12,6 +12,7 @@
 #include "lamp.h"
 #include "ln_monitor.h"
 #include "ln_prog.h"
+#include "lncv_module_window.h"
 #include "lokeinst.h"
 #include "message_presenter.h"
 #include "panel_parts.h"
@@ -183,6 +184,7 @@ void MainWin::build_menus()
         {Menu, "ToolsMenu", "Werkzeuge", nullptr},
         {Item, "DDCProgMenu", "DCC Decoder programmieren", &MainWin::show_dcc_prog},
         {Item, "LNProgMenu", "LocoNet Module Programmieren", &MainWin::show_ln_prog},
+        {Item, "LncvModuleMenu", "LocoNet Module verwalten", &MainWin::show_lncv_modules},
         {Item, "LokDisp", "Lok Dispatch - FRED", &MainWin::show_dispatch},
         {Item, "MonitorMenu", "LocoNet Monitor", &MainWin::show_monitor},
         {Item, "WiThrottleMenu", "WiThrottle", &MainWin::show_withrottle},
@@ -550,4 +552,11 @@ void MainWin::show_route_editor()
 void MainWin::show_ln_prog()
 {
     lnProg_->open();
+}
+
+void MainWin::show_lncv_modules()
+{
+    if (!lncvModules_)
+        lncvModules_ = new LncvModuleWindow(core_.lncvModules, this);
+    show_window(lncvModules_);
 }

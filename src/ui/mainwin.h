@@ -17,6 +17,7 @@ class Grundeinst;
 class HelpWindow;
 class Lamp;
 class LNProg;
+class LncvModuleWindow;
 class LnMonitor;
 class Lokeinst;
 class PortField;
@@ -93,6 +94,7 @@ class MainWin : public QMainWindow {
     void show_dcc_prog();
     void show_route_editor();
     void show_ln_prog();
+    void show_lncv_modules();
 
     Application& core_;
     HelpWindow* hilfe_;
@@ -107,6 +109,7 @@ class MainWin : public QMainWindow {
     QPointer<DCCProg> dccProg_; // given up when closed with its frame
     FaStrEditForm* faStrEdit_;  // holds no data of its own, hidden when closed
     LNProg* lnProg_;
+    LncvModuleWindow* lncvModules_ = nullptr; // made when first opened
     LnMonitor* monitor_ = nullptr;
     WiThrottleWin* withrottle_ = nullptr;
 

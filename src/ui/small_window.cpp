@@ -1,6 +1,7 @@
 #include "small_window.h"
 
 #include "core/colour.h"
+#include "core/number_text.h"
 #include "lamp.h"
 
 #include <QBoxLayout>
@@ -28,6 +29,13 @@ QLineEdit* number_edit(const char* name, int digits)
     const int width = edit->fontMetrics().horizontalAdvance(QString(digits + 2, u'0'));
     edit->setMinimumWidth(width + 2 * edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth));
     return edit;
+}
+
+void colour_as_typed(QLineEdit* edit, int max)
+{
+    QObject::connect(edit, &QLineEdit::textChanged, edit, [edit, max](const QString& t) {
+        show_valid(edit, number_text_in(t, 0, max));
+    });
 }
 
 namespace {

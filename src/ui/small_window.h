@@ -14,6 +14,8 @@ class QWidget;
 void show_valid(QLineEdit* edit, bool valid);
 // A number field: fixed-width font, at most `digits` digits wide.
 QLineEdit* number_edit(const char* name, int digits);
+// Red while the field's text is no number 0..max (empty is fine).
+void colour_as_typed(QLineEdit* edit, int max);
 // Escape hides the window, as closing it does.
 void hide_on_escape(QWidget* window);
 // Escape closes the window as its close button does (which may ask first).

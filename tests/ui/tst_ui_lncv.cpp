@@ -1,9 +1,12 @@
-// The LNCV programming window and the throttle devices' windows, driven
-// through their controls.
+// The LNCV programming window, the module manager and the throttle
+// devices' windows, driven through their controls.
 
 #include "sim/lncv_modules.h"
 #include "support/ui_bench.h"
 #include "ui/f70930.h"
+
+#include <QProgressBar>
+#include <QTableView>
 
 namespace {
 QString enabled(const QWidget& w)
@@ -140,6 +143,51 @@ class TstLncvWindows : public QObject {
         QCOMPARE(deviceWindows(b.win).size(), 2);
         QCOMPARE(w.windowTitle(), "PX Fahrpult7");
         QVERIFY(w.isVisible());
+    }
+
+    // The module manager: Enter searches, the first module found is offered,
+    // the read fills the values with the progress, and closing the window
+    // mid-read takes the module out of programming mode.
+    void moduleWindowSearchesReadsAndEndsWhenClosed()
+    {
+        StationUiBench b;
+        b.station.setupDemo();
+        b.connect();
+        QWidget& w = b.open("LncvModuleMenu", "LncvModule");
+        QCOMPARE(w.windowTitle(), "LocoNet Module verwalten");
+        const QList<std::pair<const char*, const char*>> captions = {
+            {"LmSucheBut", "Suchen"},        {"LmLesenBut", "Alle lesen"},
+            {"LmSchreibenBut", "Schreiben"}, {"LmSichernBut", "Sichern…"},
+            {"LmDateiBut", "Datei laden…"},  {"LmZurueckBut", "Zurückschreiben"},
+            {"LmAbbrechenBut", "Abbrechen"}};
+        for (const auto& [name, caption] : captions)
+            QCOMPARE(find<QPushButton>(w, name).text(), QString::fromUtf8(caption));
+        QCOMPARE(find<QLineEdit>(w, "LmBisTxt").text(), "20");
+
+        QTest::keyClick(&find<QLineEdit>(w, "LmArtNrTxt"), Qt::Key_Return);
+        b.rig.run(3);
+        auto& modules = find<QTableView>(w, "LmModulTab");
+        QCOMPARE(modules.model()->rowCount(), 3);
+        QCOMPARE(modules.currentIndex().row(), 0);
+
+        click(w, "LmLesenBut");
+        b.rig.run(0.05);
+        QVERIFY(!find<QPushButton>(w, "LmLesenBut").isEnabled());
+        QVERIFY(find<QPushButton>(w, "LmAbbrechenBut").isEnabled());
+        b.rig.run(1);
+        QCOMPARE(find<QProgressBar>(w, "LmFortschritt").text(), "LNCV 21 von 21");
+        const QAbstractItemModel& values = *find<QTableView>(w, "LmWertTab").model();
+        QCOMPARE(values.rowCount(), 21);
+        QCOMPARE(values.index(2, 1).data().toString(), "10");
+        QCOMPARE(values.index(3, 1).data().toString(), "-");
+
+        click(w, "LmLesenBut");
+        b.rig.run(0.05);
+        w.close();
+        b.rig.run(0.1);
+        QVERIFY(!b.rig.core->lncvModules.busy());
+        QVERIFY(!b.station.lncvModules().find(1234, 1)->programming);
+        QVERIFY(find<QPushButton>(w, "LmLesenBut").isEnabled());
     }
 };
 

@@ -118,6 +118,7 @@ class TstWindows : public QObject {
         row({"DDCProgMenu"}, "CVAdrTxt", "DCC Decoder programmieren");
         row({"DDCProgMenu", "SpeedTabMenu"}, "Y255Chk", "Fahrstufentabelle");
         row({"LNProgMenu"}, "LNArtNrTxt", "LocoNet Module programmieren");
+        row({"LncvModuleMenu"}, "LmArtNrTxt", "LocoNet Module verwalten");
         row({"LokDisp"}, "DispBut", "Lok Dispatch - FRED");
         row({"MonitorMenu"}, "FilterTxt", "LocoNet Monitor");
         row({"WiThrottleMenu"}, "DeviceView", "WiThrottle");
@@ -217,6 +218,7 @@ class TstWindows : public QObject {
                                          {"DDCProgMenu", "DCCProg"},
                                          {"DDCProgMenu", "SpeedTabMenu", "DCCProgSpeed"},
                                          {"LNProgMenu", "LNProg"},
+                                         {"LncvModuleMenu", "LncvModule"},
                                          {"LokDisp", "DispatchLok"},
                                          {"MonitorMenu", "LnMonitor"},
                                          {"WiThrottleMenu", "WiThrottleWin"},
