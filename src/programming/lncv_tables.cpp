@@ -12,6 +12,8 @@ const QStringList kWertSpalten = {QStringLiteral("LNCV"), QStringLiteral("Wert")
                                   QStringLiteral("Name"), QStringLiteral("Datei"),
                                   QStringLiteral("Meldung")};
 const QString kFehlt = QStringLiteral("-");
+// Numbers line up at the right, as in every table of numbers.
+const QVariant numberAlignment = int(Qt::AlignRight | Qt::AlignVCenter);
 const QString kWertBereich = QStringLiteral("LNCV %1 nimmt einen Wert von %2 bis %3.");
 
 QVariant header(const QStringList& titles, int section, Qt::Orientation o, int role)
@@ -34,6 +36,8 @@ int LncvModuleList::columnCount(const QModelIndex& parent) const
 
 QVariant LncvModuleList::data(const QModelIndex& index, int role) const
 {
+    if (role == Qt::TextAlignmentRole && index.column() != ColName)
+        return numberAlignment;
     if (role != Qt::DisplayRole || !index.isValid() || index.row() >= rows_.size())
         return {};
     const Row& r = rows_[index.row()];
@@ -109,6 +113,8 @@ QVariant LncvValueTable::data(const QModelIndex& index, int role) const
             return Edited;
         return r.file >= 0 && r.file != r.value ? Differs : Plain;
     }
+    if (role == Qt::TextAlignmentRole && index.column() != ColName && index.column() != ColNote)
+        return numberAlignment;
     if (role != Qt::DisplayRole && role != Qt::EditRole)
         return {};
     switch (index.column()) {

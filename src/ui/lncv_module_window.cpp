@@ -168,6 +168,8 @@ LncvModuleWindow::LncvModuleWindow(LncvManager& manager, QWidget* parent)
     resize(columns_width(LmWertTab) + margins.left() + margins.right() + 24,
            LmModulTab->minimumHeight() + rowH * 14 + fontMetrics().height() * 12);
 
+    for (QLineEdit* e : {LmArtNrTxt, LmBisTxt})
+        e->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     colour_as_typed(LmArtNrTxt, LncvManager::MaxArticle);
     colour_as_typed(LmBisTxt, lncvfile::MaxField);
     // Enter acts as the field's button; a module activated is read.
