@@ -88,7 +88,7 @@ class Application : public QObject {
     RouteEngine routeEngine;
     Programming prog; // CVs on the programming track
     LncvProg lncv;    // LNCVs of LocoNet modules
-    LncvManager lncvModules{services}; // finding, reading, saving and restoring whole modules
+    LncvManager lncvModules{services}; // whole modules: search, backup, restore
     Pultrix pultrix;  // windows of the throttle devices
     Identify identify;
     QTimer MainTimer; // 10 ms, runs tick() while connected

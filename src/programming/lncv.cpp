@@ -73,7 +73,7 @@ class LncvProg::LncvJob : public Job {
         const bool write = kind() == JobKind::LncvWrite;
         if (Step == 0) {
             using K = ln::LncvMessage::Kind;
-            const K k = write                            ? K::Write
+            const K k = write                          ? K::Write
                         : kind() == JobKind::LncvStart ? K::Start
                         : kind() == JobKind::LncvEnd   ? K::End
                                                        : K::Read;

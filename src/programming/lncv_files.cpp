@@ -139,7 +139,8 @@ QString definition_path(const DataDir& data, int article)
         if (dir.isEmpty())
             continue;
         const QString folder = entry(dir, kFolder);
-        if (const QString file = folder.isEmpty() ? QString() : entry(folder, name); !file.isEmpty())
+        if (const QString file = folder.isEmpty() ? QString() : entry(folder, name);
+            !file.isEmpty())
             return file;
     }
     return {};

@@ -16,11 +16,12 @@ namespace {
 const QString kHinweis = QStringLiteral("Hinweis");
 const QString kDateifehler = QStringLiteral("Dateifehler");
 const QString kKeinModul = QStringLiteral("Kein Modul hat geantwortet.");
-const QString kAufgedruckt = QStringLiteral(
-    "Die Artikelnummer ist die auf dem Modul aufgedruckte, z. B. 12340.");
-const QString kArtikelnummer = QStringLiteral(
-    "Bitte eine Artikelnummer von 0 bis 655345 eingeben oder das Feld für alle Module leer lassen!");
-const QString kBisLncv = QStringLiteral("Bitte bei „bis LNCV:“ eine Zahl von 0 bis 65535 eingeben!");
+const QString kAufgedruckt =
+    QStringLiteral("Die Artikelnummer ist die auf dem Modul aufgedruckte, z. B. 12340.");
+const QString kArtikelnummer = QStringLiteral("Bitte eine Artikelnummer von 0 bis 655345 eingeben "
+                                              "oder das Feld für alle Module leer lassen!");
+const QString kBisLncv =
+    QStringLiteral("Bitte bei „bis LNCV:“ eine Zahl von 0 bis 65535 eingeben!");
 const QString kModulWaehlen = QStringLiteral("Bitte zuerst ein Modul in der Liste wählen.");
 const QString kNichtsGeaendert = QStringLiteral("Es wurde kein Wert geändert.");
 const QString kKeineDatei = QStringLiteral("Bitte zuerst eine Datei laden.");

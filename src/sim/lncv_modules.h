@@ -32,9 +32,9 @@ struct LncvModule {
     int article = 0; // as carried in the messages: the catalogue number / 10
     QMap<int, Lncv> lncvs;
     bool programming = false;
-    bool awaitingLoco = false;     // a Pultrix device after its announcement
-    bool answersBroadcast = true;  // Pultrix devices answer only to their own address
-    bool acksMissing = true;       // a read of a missing LNCV is refused, else left unanswered
+    bool awaitingLoco = false;    // a Pultrix device after its announcement
+    bool answersBroadcast = true; // Pultrix devices answer only to their own address
+    bool acksMissing = true;      // a read of a missing LNCV is refused, else left unanswered
 
     // A request of this article field and address reaches the module.
     bool addressed(int articleField, int moduleAddress) const;

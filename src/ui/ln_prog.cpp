@@ -26,22 +26,14 @@ const QString kWert = QStringLiteral("Wert");
 const QString kLesen = QStringLiteral("Lesen");
 const QString kProgrammieren = QStringLiteral("Programmieren");
 
-QPushButton* button(const char* name, const QString& caption)
-{
-    auto* b = new QPushButton(caption);
-    b->setObjectName(QLatin1String(name));
-    b->setAutoDefault(false);
-    return b;
-}
-
 } // namespace
 
 LNProg::LNProg(Application& core, QWidget* parent)
     : QWidget(parent, Qt::Dialog), core_(core), LNArtNrTxt(number_edit("LNArtNrTxt", 6)),
       LNModAdrTxt(number_edit("LNModAdrTxt", 5)), LNCV_NR_TXT(number_edit("LNCV_NR_TXT", 5)),
-      LNCV_VAL_TXT(number_edit("LNCV_VAL_TXT", 5)), StartBut(button("StartBut", kStarten)),
-      EndBut(button("EndBut", kBeenden)), Rd_lncvBut(button("Rd_lncvBut", kLesen)),
-      WR_lncvBut(button("WR_lncvBut", kProgrammieren))
+      LNCV_VAL_TXT(number_edit("LNCV_VAL_TXT", 5)), StartBut(named_button("StartBut", kStarten)),
+      EndBut(named_button("EndBut", kBeenden)), Rd_lncvBut(named_button("Rd_lncvBut", kLesen)),
+      WR_lncvBut(named_button("WR_lncvBut", kProgrammieren))
 {
     setObjectName(QStringLiteral("LNProg"));
     setWindowTitle(kTitle);

@@ -38,14 +38,6 @@ const QString kSuffix = QStringLiteral("lncv");
 // The longest text the "Meldung" column shows.
 const QString kLaengsteMeldung = QStringLiteral("LNCV-Schreiben: LNCV schreibgeschützt");
 
-QPushButton* button(const char* name, const QString& caption)
-{
-    auto* b = new QPushButton(caption);
-    b->setObjectName(QLatin1String(name));
-    b->setAutoDefault(false);
-    return b;
-}
-
 QTableView* table(const char* name, QAbstractItemModel* model)
 {
     auto* t = new QTableView;
@@ -100,15 +92,15 @@ int columns_width(const QTableView* t)
 
 LncvModuleWindow::LncvModuleWindow(LncvManager& manager, QWidget* parent)
     : QWidget(parent, Qt::Dialog), m_(manager), LmArtNrTxt(number_edit("LmArtNrTxt", 6)),
-      LmSucheBut(button("LmSucheBut", kSuchen)),
+      LmSucheBut(named_button("LmSucheBut", kSuchen)),
       LmModulTab(table("LmModulTab", &manager.modules())), LmBisTxt(number_edit("LmBisTxt", 5)),
-      LmLesenBut(button("LmLesenBut", kAlleLesen)),
-      LmSchreibenBut(button("LmSchreibenBut", kSchreiben)),
+      LmLesenBut(named_button("LmLesenBut", kAlleLesen)),
+      LmSchreibenBut(named_button("LmSchreibenBut", kSchreiben)),
       LmWertTab(table("LmWertTab", &manager.values())),
-      LmSichernBut(button("LmSichernBut", kSichern)),
-      LmDateiBut(button("LmDateiBut", kDateiLaden)),
-      LmZurueckBut(button("LmZurueckBut", kZurueckschreiben)), LmFortschritt(new QProgressBar),
-      LmAbbrechenBut(button("LmAbbrechenBut", kAbbrechen))
+      LmSichernBut(named_button("LmSichernBut", kSichern)),
+      LmDateiBut(named_button("LmDateiBut", kDateiLaden)),
+      LmZurueckBut(named_button("LmZurueckBut", kZurueckschreiben)),
+      LmFortschritt(new QProgressBar), LmAbbrechenBut(named_button("LmAbbrechenBut", kAbbrechen))
 {
     setObjectName(QStringLiteral("LncvModule"));
     setWindowTitle(kTitle);
@@ -117,7 +109,8 @@ LncvModuleWindow::LncvModuleWindow(LncvManager& manager, QWidget* parent)
     LmFortschritt->setTextVisible(true);
     LmFortschritt->reset();
     LmWertTab->setItemDelegate(new MarkDelegate(LmWertTab));
-    LmWertTab->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+    LmWertTab->setEditTriggers(QAbstractItemView::DoubleClicked |
+                               QAbstractItemView::EditKeyPressed |
                                QAbstractItemView::AnyKeyPressed);
 
     auto* search = new QHBoxLayout;
@@ -158,8 +151,8 @@ LncvModuleWindow::LncvModuleWindow(LncvManager& manager, QWidget* parent)
     hide_on_escape(this);
 
     const QString digits(6, u'0');
-    fit_columns(LmModulTab, {QStringLiteral("Artikelnummer"), QStringLiteral("Adresse"),
-                             QString(28, u'x')});
+    fit_columns(LmModulTab,
+                {QStringLiteral("Artikelnummer"), QStringLiteral("Adresse"), QString(28, u'x')});
     fit_columns(LmWertTab, {digits, digits, QString(28, u'x'), digits, kLaengsteMeldung});
     const int rowH = LmWertTab->verticalHeader()->defaultSectionSize();
     LmModulTab->setMinimumHeight(rowH * 5);
@@ -204,9 +197,9 @@ void LncvModuleWindow::hideEvent(QHideEvent* event)
 
 void LncvModuleWindow::show_busy(bool busy)
 {
-    for (QWidget* w : std::initializer_list<QWidget*>{
-             LmArtNrTxt, LmSucheBut, LmModulTab, LmBisTxt, LmLesenBut, LmSchreibenBut,
-             LmSichernBut, LmDateiBut, LmZurueckBut})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{LmArtNrTxt, LmSucheBut, LmModulTab, LmBisTxt, LmLesenBut,
+                                         LmSchreibenBut, LmSichernBut, LmDateiBut, LmZurueckBut})
         w->setEnabled(!busy);
     LmAbbrechenBut->setEnabled(busy);
     // A search that found modules offers the first one.

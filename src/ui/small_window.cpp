@@ -10,6 +10,7 @@
 #include <QKeySequence>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QShortcut>
 #include <QStyle>
 #include <QWidget>
@@ -29,6 +30,14 @@ QLineEdit* number_edit(const char* name, int digits)
     const int width = edit->fontMetrics().horizontalAdvance(QString(digits + 2, u'0'));
     edit->setMinimumWidth(width + 2 * edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth));
     return edit;
+}
+
+QPushButton* named_button(const char* name, const QString& caption)
+{
+    auto* b = new QPushButton(caption);
+    b->setObjectName(QLatin1String(name));
+    b->setAutoDefault(false);
+    return b;
 }
 
 void colour_as_typed(QLineEdit* edit, int max)

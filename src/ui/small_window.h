@@ -7,6 +7,7 @@ class QBoxLayout;
 class QFont;
 class QLineEdit;
 class QMessageBox;
+class QPushButton;
 class QString;
 class QWidget;
 
@@ -14,6 +15,8 @@ class QWidget;
 void show_valid(QLineEdit* edit, bool valid);
 // A number field: fixed-width font, at most `digits` digits wide.
 QLineEdit* number_edit(const char* name, int digits);
+// A button named as its control, which Enter in a field does not press.
+QPushButton* named_button(const char* name, const QString& caption);
 // Red while the field's text is no number 0..max (empty is fine).
 void colour_as_typed(QLineEdit* edit, int max);
 // Escape hides the window, as closing it does.

@@ -37,7 +37,9 @@ QString lncv_requests(Rig& rig)
         case ln::LncvMessage::Kind::Start: out << "start " + module; break;
         case ln::LncvMessage::Kind::End: out << "end " + module; break;
         case ln::LncvMessage::Kind::Read: out << "read " + QString::number(v.lncv()); break;
-        case ln::LncvMessage::Kind::Write: out << QStringLiteral("write %1=%2").arg(v.lncv()).arg(v.value()); break;
+        case ln::LncvMessage::Kind::Write:
+            out << QStringLiteral("write %1=%2").arg(v.lncv()).arg(v.value());
+            break;
         default: break;
         }
     }
@@ -74,7 +76,8 @@ struct Bench : StationRig {
     {
         if (definitions)
             QVERIFY(QDir().mkpath(rig.dir.filePath("LNCV")) &&
-                    QFile::copy(QUORAIL_DATA_DIR "/LNCV/12340.txt", rig.dir.filePath("LNCV/12340.txt")));
+                    QFile::copy(QUORAIL_DATA_DIR "/LNCV/12340.txt",
+                                rig.dir.filePath("LNCV/12340.txt")));
         station.setupDemo();
     }
     void found(int row)
@@ -111,11 +114,17 @@ class TestLncvManager : public QObject {
         QTest::addColumn<QString>("modules");
         QTest::addColumn<QString>("wire");
         QTest::addColumn<QString>("box");
-        QTest::newRow("every module") << "" << "12340 1|12340 2|12350 2"
-                                      << "start */*|end 1234/1|end 1234/2|end 1235/2" << "";
-        QTest::newRow("one article") << "12340" << "12340 1|12340 2"
-                                     << "start 1234/*|end 1234/1|end 1234/2" << "";
-        QTest::newRow("nobody") << "12360" << "" << "start 1236/*"
+        QTest::newRow("every module") << ""
+                                      << "12340 1|12340 2|12350 2"
+                                      << "start */*|end 1234/1|end 1234/2|end 1235/2"
+                                      << "";
+        QTest::newRow("one article") << "12340"
+                                     << "12340 1|12340 2"
+                                     << "start 1234/*|end 1234/1|end 1234/2"
+                                     << "";
+        QTest::newRow("nobody") << "12360"
+                                << ""
+                                << "start 1236/*"
                                 << "Kein Modul hat geantwortet.\nDie Artikelnummer ist die auf "
                                    "dem Modul aufgedruckte, z. B. 12340.";
     }
@@ -218,20 +227,23 @@ class TestLncvManager : public QObject {
         QVERIFY(b.m.save(path));
         QFile f(path);
         QVERIFY(f.open(QIODevice::ReadOnly));
-        QCOMPARE(f.readAll(), QByteArray("# LNCV-Sicherung: Rückmeldemodul 16fach\r\nArtikelnummer=12340\r\n"
-                              "Adresse=1\r\n0=1\r\n1=1\r\n2=10\r\n7=4\r\n"));
+        QCOMPARE(f.readAll(),
+                 QByteArray("# LNCV-Sicherung: Rückmeldemodul 16fach\r\nArtikelnummer=12340\r\n"
+                            "Adresse=1\r\n0=1\r\n1=1\r\n2=10\r\n7=4\r\n"));
 
         b.m.select(1);
         b.m.read_all({});
         b.rig.run(0.5);
         QVERIFY(b.m.load(path));
         LncvValueTable& t = b.m.values();
-        QCOMPARE(rows(t, 0, LncvValueTable::ColFile), "0 2 Moduladresse 1|1 17 Erster Rückmelder 1|"
-                                                      "2 5 Meldeverzögerung (10 ms) 10|7 3 Softwareversion 4");
+        QCOMPARE(rows(t, 0, LncvValueTable::ColFile),
+                 "0 2 Moduladresse 1|1 17 Erster Rückmelder 1|"
+                 "2 5 Meldeverzögerung (10 ms) 10|7 3 Softwareversion 4");
         b.rig.takeWire();
         QVERIFY(b.m.restore());
         b.rig.run(1);
-        QCOMPARE(lncv_requests(b.rig), "start 1234/2|write 1=1|read 1|write 2=10|read 2|end 1234/2");
+        QCOMPARE(lncv_requests(b.rig),
+                 "start 1234/2|write 1=1|read 1|write 2=10|read 2|end 1234/2");
         QCOMPARE(b.lncv(1234, 2, 2).value, 10);
         for (const int lncv : {0, 7, 1})
             QCOMPARE(t.index(row_of(t, lncv), 0).data(LncvValueTable::MarkRole).toInt(),
@@ -249,24 +261,28 @@ class TestLncvManager : public QObject {
             m.read_all("20");
             r.rig.run(0.1);
             m.cancel();
-        }) << "end 1234/1" << "";
+        }) << "end 1234/1"
+                                        << "";
         QTest::newRow("search cancelled: every module asked")
             << Action([](StationRig& r, LncvManager& m) {
                    m.search("12340");
                    r.rig.run(0.3);
                    m.cancel();
                })
-            << "end 1234/*" << "";
+            << "end 1234/*"
+            << "";
         QTest::newRow("disconnected") << Action([](StationRig& r, LncvManager& m) {
             m.read_all("20");
             r.rig.run(0.1);
             r.rig.core->conn.disconnect_port("1");
-        }) << "end 1234/1" << "";
+        }) << "end 1234/1"
+                                      << "";
         QTest::newRow("start unanswered") << Action([](StationRig& r, LncvManager& m) {
             r.station.lncvModules().find(1234, 1)->lncvs[0].value = 5; // the module moved
             m.read_all("20");
             r.rig.run(1.2);
-        }) << "start 1234/1|end 1234/1" << "Keine Antwort auf LNCV-Lesen erhalten!";
+        }) << "start 1234/1|end 1234/1"
+                                          << "Keine Antwort auf LNCV-Lesen erhalten!";
     }
     void everyEndingEndsProgrammingMode()
     {
@@ -290,9 +306,11 @@ class TestLncvManager : public QObject {
         QTest::addColumn<QByteArray>("content"); // "none": no such file
         QTest::addColumn<QString>("file");       // the "Datei" column
         QTest::addColumn<QString>("box");
-        QTest::newRow("tolerant") << QByteArray("\xEF\xBB\xBF# c\n artikelnummer = 12345 \r1=5 # x\n"
-                                                "x=3\n2=70000\n3=-1\n0=\n")
-                                  << "1 5" << "";
+        QTest::newRow("tolerant") << QByteArray(
+                                         "\xEF\xBB\xBF# c\n artikelnummer = 12345 \r1=5 # x\n"
+                                         "x=3\n2=70000\n3=-1\n0=\n")
+                                  << "1 5"
+                                  << "";
         QTest::newRow("other article") << QByteArray("Artikelnummer=12350\r\n1=1\r\n") << ""
                                        << "Die Datei gehört zu Artikelnummer 12350, das gewählte "
                                           "Modul hat Artikelnummer 12340.";
