@@ -277,6 +277,18 @@ class TestLncvManager : public QObject {
             r.rig.core->conn.disconnect_port("1");
         }) << "end 1234/1"
                                       << "";
+        QTest::newRow("port lost: ended in the next session")
+            << Action([](StationRig& r, LncvManager& m) {
+                   m.read_all("20");
+                   r.rig.run(0.1);
+                   r.rig.port.vanish("Input/output error");
+                   r.rig.run(0.1);
+                   r.rig.takeWire();
+                   r.rig.core->conn.connect_port("1");
+                   r.rig.run(3);
+               })
+            << "end 1234/1"
+            << "Port /dev/ttyS0: Input/output error";
         QTest::newRow("start unanswered") << Action([](StationRig& r, LncvManager& m) {
             r.station.lncvModules().find(1234, 1)->lncvs[0].value = 5; // the module moved
             m.read_all("20");

@@ -226,6 +226,7 @@ class TstMainWin : public QObject {
                                        "ToolsMenu=Werkzeuge",
                                        "  DDCProgMenu=DCC Decoder programmieren",
                                        "  LNProgMenu=LocoNet Module Programmieren",
+                                       "  LncvModuleMenu=LocoNet Module verwalten",
                                        "  LokDisp=Lok Dispatch - FRED",
                                        "  MonitorMenu=LocoNet Monitor",
                                        "  WiThrottleMenu=WiThrottle",
