@@ -13,6 +13,7 @@
 #include "loconet/serial_port.h"
 #include "loconet/trace.h"
 #include "options.h"
+#include "sim/station_runner.h"
 #include "sim/virtual_station.h"
 #include "ui/mainwin.h"
 
@@ -77,7 +78,7 @@ int main(int argc, char** argv)
         core.state.ComPortNr = *opts->port;
 
     std::unique_ptr<sim::VirtualStation> station;
-    QTimer stationTimer;
+    std::unique_ptr<sim::StationRunner> stationRunner;
     if (opts->simulator) {
         core.keepConf = true;
         core.state.IfType = 3;
@@ -87,8 +88,7 @@ int main(int argc, char** argv)
         so.stationType = opts->simulator;
         station = std::make_unique<sim::VirtualStation>(wire.b, clock, so);
         station->setupDemo();
-        QObject::connect(&stationTimer, &QTimer::timeout, [&station] { station->poll(); });
-        stationTimer.start(2);
+        stationRunner = std::make_unique<sim::StationRunner>(*station, wire.b, clock);
     }
 
     // Declared after the core: it detaches from the link before the core goes.

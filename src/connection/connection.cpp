@@ -52,8 +52,8 @@ int port_number(const QString& text)
     return 0;
 }
 
-Connection::Connection(const Services& s, Port& port, QTimer& mainTimer, Identify& identify)
-    : s_(s), port_(port), identify_(identify), mainTimer_(mainTimer)
+Connection::Connection(const Services& s, Port& port, Identify& identify)
+    : s_(s), port_(port), identify_(identify)
 {
     timer_.setInterval(10);
     connect(&timer_, &QTimer::timeout, this, &Connection::step);
@@ -91,7 +91,6 @@ void Connection::connect_port(const QString& portText)
 
 void Connection::begin(const QString& portText)
 {
-    mainTimer_.stop();
     s_.state.ComPortNr = portText.trimmed();
     if (!valid_port_text(s_.state.ComPortNr)) {
         fail_setup(kVerbindungsfehler, kUngueltigerPort.arg(s_.state.ComPortNr));
@@ -230,7 +229,6 @@ void Connection::setup_zv1_step()
 void Connection::start_identification()
 {
     timer_.stop();
-    mainTimer_.start();
     s_.state.StationType = -1;
     state_ = State::Identifying;
     // Whatever the station said on an earlier connection counts no more.
@@ -312,7 +310,6 @@ void Connection::close_down(bool lost)
     // (leaving programming mode) while the port is open.
     if (was != State::Disconnected)
         s_.req.end_session(lost ? End::PortLost : End::Disconnected);
-    mainTimer_.stop();
     Timer1.stop();
     timer_.stop();
     pending_.clear();

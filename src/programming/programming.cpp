@@ -6,6 +6,7 @@
 #include "cv_table.h"
 #include "loconet/dispatch.h"
 #include "loconet/link.h"
+#include "loconet/views.h"
 
 #include <QDateTime>
 #include <QLocale>
@@ -146,7 +147,8 @@ class Programming::CvJob : public Job {
     int list() const { return list_ ? listNr_ : -1; }
 
     // The programmer's reply: only one naming the CV asked counts; one
-    // naming another CV is late, from a request that timed out.
+    // naming another CV is late, from a request that timed out. Replies
+    // count CVs from 0, as the programmer's slot does.
     void reply(int cv, int pstat, int data)
     {
         if (Step != AwaitAnswer || cv != awaitCv_)
@@ -490,13 +492,10 @@ void Programming::rx_programmer(const ln::Msg& m)
     // Only a reply to our request counts: one arriving before the request
     // went out, or after its job ended, is somebody else's.
     const auto job = job_.lock();
-    if (!job || m[1] != 0x0E || m[2] != 124)
+    if (!job || !ln::ProgTask::is(m))
         return;
-    // The reply names the CV as the request did: CVL and bits 0, 4 and 5
-    // of CVH (bit 1 is data bit 7).
-    const int pstat = m[4], cvh = m[8], cvl = m[9], data7 = m[10];
-    const int cv = cvl | (cvh & 0x01) << 7 | ((cvh >> 4) & 0x03) << 8;
-    job->reply(cv, pstat, data7 + (cvh & 0x02 ? 128 : 0));
+    const ln::ProgTask reply(m);
+    job->reply(reply.cv(), reply.status(), reply.value());
 }
 
 // --- what the windows show ----------------------------------------------------

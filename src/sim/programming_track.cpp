@@ -54,12 +54,12 @@ QByteArray ProgrammingTrack::request(const QByteArray& message, uint8_t trk)
     const uint8_t pstat = access(r.write(), cv, value);
     if (pstat != ProgOk)
         value = 0;
-    // Direct byte mode on the service track, the CV as the request counts it.
+    // Direct byte mode on the service track; the reply counts CVs from 0.
     constexpr int DirectByte = 0x28, Write = 0x40;
     return ln::frame(ln::ProgTask::make({.pcmd = DirectByte | (r.write() ? Write : 0),
                                          .pstat = pstat,
                                          .trk = trk,
-                                         .cvField = cv,
+                                         .cvField = cv - 1,
                                          .value = value}));
 }
 

@@ -6,6 +6,8 @@
 #include "loconet/port.h"
 #include "loconet/views.h"
 
+#include <algorithm>
+
 namespace sim {
 
 namespace {
@@ -49,6 +51,15 @@ void VirtualStation::poll()
     const QByteArray out = tx_.take(now, [&](const QByteArray& m) { report(now, true, m); });
     if (!out.isEmpty())
         port_.write(out);
+}
+
+double VirtualStation::next_due() const
+{
+    const double tx = tx_.next_due();
+    const double demo = demo_ ? demo_->next_due() : -1;
+    if (tx < 0 || demo < 0)
+        return std::max(tx, demo);
+    return std::min(tx, demo);
 }
 
 void VirtualStation::receive(const QByteArray& message, double now)

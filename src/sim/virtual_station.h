@@ -51,6 +51,9 @@ class VirtualStation {
 
     // Reads and answers what has arrived, runs the demo, writes what is due.
     void poll();
+    // When poll() has work of the station's own next (an answer, a demo
+    // event); negative for none. What arrives is another reason to poll.
+    double next_due() const;
     void setMonitor(Monitor monitor) { monitor_ = std::move(monitor); }
 
     const Options& options() const { return options_; }

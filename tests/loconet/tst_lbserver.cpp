@@ -234,6 +234,7 @@ class TestLbServer : public QObject {
         // and ends as unsent; it holds up nothing behind it.
         rig->takeWire();
         QVERIFY(other.link.hex_to_tx("E5 00"));
+        other.link.service();
         QTest::qWait(200);
         clock.advance(3.5);
         QTRY_VERIFY(boxes.join('\n').contains("Message kann nicht gesendet werden!"));
@@ -242,6 +243,7 @@ class TestLbServer : public QObject {
         QTRY_VERIFY_WITH_TIMEOUT((pump(), other.req.has(JobKind::SwitchPoll) && other.link.txFree()), 10000);
         rig->takeWire();
         QVERIFY(other.link.hex_to_tx("83"));
+        other.link.service();
         QTRY_VERIFY_WITH_TIMEOUT((pump(), ln::hex(rig->port.written()).endsWith("83 7C")), 10000);
         QCOMPARE(rig->takeWire(), QStringLiteral("83 7C"));
         QTRY_VERIFY_WITH_TIMEOUT((pump(), other.link.txFree()), 10000);

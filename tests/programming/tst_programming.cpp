@@ -45,7 +45,7 @@ struct Bench {
             rig.echo();
         return wire;
     }
-    // The reply names a CV: CVL and bits of CVH.
+    // The reply names a CV, counted from 0: CVL and bits of CVH.
     void reply(int pstat, int cvl = 0, int cvh = 0, int data = 0, int slot = 124)
     {
         rig.send({0xE7, 0x0E, slot, 0x28, pstat, 0, 0, 0x0F, cvh, cvl, data, 0, 0});
@@ -124,19 +124,20 @@ class TestProgramming : public QObject {
     {
         QTest::addColumn<ReplyRow>("row");
         const int rd = ReadOne, wr = WriteOne;
-        QTest::newRow("read, CVH bit 1 adds 128") << ReplyRow{rd, 5, 124, 0, 0x02, 5, 0x05, "133"};
-        // CV 901 = 0x385: bit 7 in CVH bit 0, bits 8 and 9 in CVH bits 4 and 5.
+        // The reply counts CVs from 0: CV 5 is 4.
+        QTest::newRow("read, CVH bit 1 adds 128") << ReplyRow{rd, 5, 124, 0, 0x02, 4, 0x05, "133"};
+        // CV 901 is 900 = 0x384: bit 7 in CVH bit 0, bits 8 and 9 in CVH bits 4 and 5.
         QTest::newRow("read, CV bits of CVH are no data")
-            << ReplyRow{rd, 901, 124, 0, 0x31, 0x05, 0x05, "5"};
-        QTest::newRow("reply naming CV 0 while CV 5 is read")
-            << ReplyRow{rd, 5, 124, 0, 0, 0, 51, "waiting"};
-        QTest::newRow("write done") << ReplyRow{wr, 5, 124, 0, 0x02, 5, 0x05, "written"};
-        QTest::newRow("nothing pending: a stray reply") << ReplyRow{None, 5, 124, 0, 0, 5, 7, ""};
-        QTest::newRow("loco slot is no reply") << ReplyRow{rd, 5, 3, 0, 0, 5, 7, "waiting"};
+            << ReplyRow{rd, 901, 124, 0, 0x31, 0x04, 0x05, "5"};
+        QTest::newRow("reply naming CV 1 while CV 30 is read")
+            << ReplyRow{rd, 30, 124, 0, 0, 0, 51, "waiting"};
+        QTest::newRow("write done") << ReplyRow{wr, 5, 124, 0, 0x02, 4, 0x05, "written"};
+        QTest::newRow("nothing pending: a stray reply") << ReplyRow{None, 5, 124, 0, 0, 4, 7, ""};
+        QTest::newRow("loco slot is no reply") << ReplyRow{rd, 5, 3, 0, 0, 4, 7, "waiting"};
         QTest::newRow("late reply for CV 4 while CV 5 is read")
-            << ReplyRow{rd, 5, 124, 0, 0, 4, 7, "waiting"};
+            << ReplyRow{rd, 5, 124, 0, 0, 3, 7, "waiting"};
         QTest::newRow("late reply for CV 133 while CV 5 is written")
-            << ReplyRow{wr, 5, 124, 0, 0x01, 5, 0, "waiting"};
+            << ReplyRow{wr, 5, 124, 0, 0x01, 4, 0, "waiting"};
     }
     void programmerReply()
     {
@@ -252,9 +253,9 @@ class TestProgramming : public QObject {
             QVERIFY(b.rig.core->power.set(false)); // STOP is never refused
             wire = wire_hex("82") + " " + Leave;
             b.rig.echo();
-            b.reply(2, 5);
+            b.reply(2, 4);
         } else {
-            b.reply(pstat, 5);
+            b.reply(pstat, 4); // CV 5, counted from 0
         }
         QCOMPARE(b.rig.texts(), box.isEmpty() ? QStringList() : QStringList{box});
         if (!box.isEmpty() && pstat != PortLost)

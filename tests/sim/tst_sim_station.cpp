@@ -141,15 +141,15 @@ class TestSimStation : public QObject {
             peer("0B 00 03 00 12"));
 
         // Track status 0F: power on, programming track busy.
-        row("read CV 1", {Enter}, prog("71 72 01 00 00 70"), reply("28 00 00 00 0F 00 01 03"));
-        row("read CV 200", {Enter}, prog("73 72 48 00 00 70"), reply("28 00 00 00 0F 01 48 11"));
+        row("read CV 1", {Enter}, prog("71 72 01 00 00 70"), reply("28 00 00 00 0F 00 00 03"));
+        row("read CV 200", {Enter}, prog("73 72 48 00 00 70"), reply("28 00 00 00 0F 01 47 11"));
         row("value 255 via CVH", {Enter}, prog("71 72 05 00 00 70"),
-            reply("28 00 00 00 0F 02 05 7F"));
+            reply("28 00 00 00 0F 02 04 7F"));
         row("CV the decoder lacks", {Enter}, prog("71 72 3C 00 00 70"),
-            reply("28 02 00 00 0F 00 3C"));
+            reply("28 02 00 00 0F 00 3B"));
         row("write 200 to CV 3", {Enter}, prog("79 71 03 00 48 70"),
-            reply("68 00 00 00 0F 02 03 48"));
-        row("read-only CV 8", {Enter}, prog("71 71 08 00 01 70"), reply("68 02 00 00 0F 00 08"));
+            reply("68 00 00 00 0F 02 02 48"));
+        row("read-only CV 8", {Enter}, prog("71 71 08 00 01 70"), reply("68 02 00 00 0F 00 07"));
         row("not in programming mode", {}, prog("71 72 01 00 00 70"), "");
         row("after leaving", {Enter, Leave}, prog("71 72 01 00 00 70"), "");
 
@@ -189,7 +189,7 @@ class TestSimStation : public QObject {
         const QString read = prog("71 72 01 00 00 70");
         SimBench empty;
         empty.prepare({Enter});
-        QCOMPARE(ln::hex(empty.talk(read).mid(31)), ln::hex(framed(reply("28 04 00 00 0F 00 01"))));
+        QCOMPARE(ln::hex(empty.talk(read).mid(31)), ln::hex(framed(reply("28 04 00 00 0F 00 00"))));
         SimBench silent({.programmingSilent = true});
         silent.station->programmingTrack().setDecoder(sim::Decoder::standard(3));
         silent.prepare({Enter});
