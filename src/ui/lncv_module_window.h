@@ -19,6 +19,7 @@ class LncvModuleWindow : public QWidget {
     LncvModuleWindow(LncvManager& manager, QWidget* parent);
 
   protected:
+    void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
 
   private:
@@ -43,4 +44,5 @@ class LncvModuleWindow : public QWidget {
     QProgressBar* LmFortschritt;
     QPushButton* LmAbbrechenBut;
     QString folder_; // where the last backup was saved or loaded
+    bool placed_ = false;
 };
