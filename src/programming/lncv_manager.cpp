@@ -1,5 +1,6 @@
 #include "lncv_manager.h"
 
+#include "file_texts.h"
 #include "lncv.h"
 
 #include "core/datadir.h"
@@ -14,7 +15,7 @@
 
 namespace {
 const QString kHinweis = QStringLiteral("Hinweis");
-const QString kDateifehler = QStringLiteral("Dateifehler");
+const QString& kDateifehler = filetexts::Dateifehler;
 const QString kKeinModul = QStringLiteral("Kein Modul hat geantwortet.");
 const QString kAufgedruckt =
     QStringLiteral("Die Artikelnummer ist die auf dem Modul aufgedruckte, z. B. 12340.");
@@ -31,8 +32,7 @@ const QString kNichtGelesen = QStringLiteral("Die Datei %1 kann nicht gelesen we
 const QString kKeineSicherung = QStringLiteral("Die Datei %1 ist keine LNCV-Sicherung.");
 const QString kAndererArtikel = QStringLiteral(
     "Die Datei gehört zu Artikelnummer %1, das gewählte Modul hat Artikelnummer %2.");
-const QString kNichtGeschrieben =
-    QStringLiteral("Die Datei %1 konnte nicht geschrieben werden:\n%2");
+const QString& kNichtGeschrieben = filetexts::NichtGeschrieben;
 const QString kGeprueft = QStringLiteral("geschrieben und geprüft");
 const QString kZurueckgelesen = QStringLiteral("geschrieben %1, zurückgelesen %2");
 

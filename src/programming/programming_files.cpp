@@ -5,6 +5,7 @@
 #include "core/messages.h"
 #include "cv_files.h"
 #include "cv_table.h"
+#include "file_texts.h"
 #include "programming.h"
 
 #include <QFile>
@@ -12,11 +13,10 @@
 #include <QSaveFile>
 
 namespace {
-const QString kDateifehler = QStringLiteral("Dateifehler");
+const QString& kDateifehler = filetexts::Dateifehler;
 const QString kFalschesFormat = QStringLiteral("Falsches Dateiformat!");
 const QString kNichtGelesen = QStringLiteral("Die Datei %1 kann nicht gelesen werden:\n%2");
-const QString kNichtGeschrieben =
-    QStringLiteral("Die Datei %1 konnte nicht geschrieben werden:\n%2");
+const QString& kNichtGeschrieben = filetexts::NichtGeschrieben;
 const QString kNichtUeberschrieben =
     QStringLiteral("Die Datei %1 konnte nicht gelesen werden und wird nicht überschrieben. "
                    "Zum Speichern bitte \"Speichern unter\" wählen.");
