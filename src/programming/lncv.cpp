@@ -5,6 +5,7 @@
 #include "core/number_text.h"
 #include "loconet/dispatch.h"
 #include "loconet/link.h"
+#include "loconet/views.h"
 
 #include <cmath>
 
@@ -22,10 +23,6 @@ const QString kLncvNummer = QStringLiteral("Bitte eine LNCV-Nummer von 0 bis 655
 const QString kLncvWert = QStringLiteral("Bitte einen LNCV-Wert von 0 bis 65535 eingeben!");
 const QString kLncvLesen = QStringLiteral("Fehler: LNCV lesen");
 
-constexpr int CmdWrite = 0x20; // 32
-constexpr int CmdRead = 0x21;  // 33: start, read and end
-constexpr int AnswerCmd = 0x1F;
-constexpr int Sig0 = 0x05, Sig1 = 0x00;
 
 
 // What the module's acknowledge code says about a write; empty when written.
@@ -72,13 +69,12 @@ class LncvProg::LncvJob : public Job {
     {
         const bool write = kind() == JobKind::LncvWrite;
         if (Step == 0) {
-            const int flags = kind() == JobKind::LncvStart ? FlagStart
-                              : kind() == JobKind::LncvEnd ? FlagEnd
-                                                           : FlagNone;
-            send(ln::command(write ? CmdWrite : CmdRead,
-                             {art_ & 0xFF, art_ >> 8, nr_ & 0xFF, nr_ >> 8, val_ & 0xFF, val_ >> 8,
-                              flags},
-                             Sig0, Sig1));
+            using K = ln::LncvMessage::Kind;
+            const K k = write                           ? K::Write
+                        : kind() == JobKind::LncvStart ? K::Start
+                        : kind() == JobKind::LncvEnd   ? K::End
+                                                       : K::Read;
+            send(ln::LncvMessage::request(k, art_, nr_, val_));
             Step = 1;
             wait(write ? WriteTimeout : ReadTimeout);
             if (!write) {
@@ -142,7 +138,7 @@ class LncvProg::LncvJob : public Job {
 
 LncvProg::LncvProg(const Services& s) : s_(s)
 {
-    s.dispatch.onPeer(AnswerCmd, [this](const ln::Msg& m) { rx_answer(m); });
+    s.dispatch.onPeer(ln::cmd::LncvAnswer, [this](const ln::Msg& m) { rx_answer(m); });
     for (const JobKind k : {JobKind::LncvStart, JobKind::LncvEnd, JobKind::LncvRead, JobKind::LncvWrite})
         s.req.declare(k);
 }
@@ -246,7 +242,8 @@ void LncvProg::rx_answer(const ln::Msg& m)
     // read. A start takes any module address: a user looking for a module
     // whose address he does not know learns it from the answer.
     if (awaiting_)
-        awaiting_->answer(m[7] + 256 * m[8], m[9] + 256 * m[10], m[11] + 256 * m[12]);
+        if (const ln::LncvMessage a(m); ln::LncvMessage::is(m))
+            awaiting_->answer(a.article(), a.lncv(), a.value());
 }
 
 void LncvProg::fail(const QString& text)

@@ -23,7 +23,6 @@ class LncvProg : public QObject {
   public:
     explicit LncvProg(const Services& s);
 
-    enum Flag { FlagStart = 0x80, FlagEnd = 0x40, FlagNone = 0x00 };
     static constexpr double ReadTimeout = 1.0;
     static constexpr double WriteTimeout = 2.0;
     // The article field and the LNCVs are 16 bits wide.
