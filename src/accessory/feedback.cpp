@@ -1,7 +1,7 @@
 #include "feedback.h"
 
 #include "accessory/pages.h"
-#include "accessory/wire.h"
+#include "loconet/views.h"
 #include "core/colour.h"
 #include "loconet/dispatch.h"
 #include "loconet/link.h"
@@ -20,7 +20,7 @@ Feedback::Feedback(const Services& s) : s_(s)
 {
     reset();
     s.req.declare(JobKind::SensorReport);
-    s.dispatch.on(0xB2, [this](const ln::Msg& m) { sensor_report(m); });
+    s.dispatch.on(ln::op::InputRep, [this](const ln::Msg& m) { sensor_report(m); });
     Taste_Radr.add_letter(KeyF, [this](int n) { return send_report(n, 0); });
     Taste_Radr.add_letter(KeyB, [this](int n) { return send_report(n, 1); });
 }
@@ -33,11 +33,12 @@ void Feedback::reset()
 
 void Feedback::sensor_report(const ln::Msg& m)
 {
-    const acc::SensorReport r = acc::read_sensor(m); // s < 4096 by its bits
-    RmState[size_t(r.s)] = r.level;
-    if (r.s >= RmBase && r.s < RmBase + pages::Size)
-        emit rm_anz(r.s - RmBase, anz_colour(r.s));
-    emit route_trigger_rm(r.s, r.level);
+    const ln::SensorReport r(m);
+    const int s = r.sensor(); // < 4096 by its bits
+    RmState[size_t(s)] = r.occupied() ? 1 : 0;
+    if (s >= RmBase && s < RmBase + pages::Size)
+        emit rm_anz(s - RmBase, anz_colour(s));
+    emit route_trigger_rm(s, RmState[size_t(s)]);
 }
 
 void Feedback::select_page(int index)
@@ -69,9 +70,8 @@ bool Feedback::send_report(int number, int level)
 
 bool Feedback::report(int s, int level)
 {
-    const acc::Bytes m = acc::sensor_report(s, level);
-    return s_.req.submit(std::make_shared<MessageJob>(JobKind::SensorReport,
-                                                      ln::bytes({m[0], m[1], m[2]})));
+    return s_.req.submit(
+        std::make_shared<MessageJob>(JobKind::SensorReport, ln::SensorReport::make(s, level != 0)));
 }
 
 QString Feedback::rm_text(int s) const

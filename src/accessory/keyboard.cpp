@@ -1,7 +1,7 @@
 #include "keyboard.h"
 
 #include "accessory/pages.h"
-#include "accessory/wire.h"
+#include "loconet/views.h"
 #include "core/clock.h"
 #include "core/messages.h"
 #include "loconet/dispatch.h"
@@ -28,8 +28,7 @@ class Keyboard::PollJob : public Job {
         if (Step == 0) {
             if (++adr_ > base_ + 15 || adr_ >= Accessories)
                 return true;
-            const acc::Bytes m = acc::switch_query(adr_);
-            send({m[0], m[1], m[2]});
+            send(ln::SwitchState::make(adr_));
             Step = 1;
             wait(AnswerTimeout);
             return false;
@@ -84,8 +83,8 @@ class Keyboard::PulseJob : public Job {
   private:
     void put(int on)
     {
-        const acc::Bytes m = acc::switch_request(a_, dir_, on);
-        engine().link().put({m[0], m[1], m[2]}, [&o = o_](int code) { o.refused(code); });
+        engine().link().put(ln::SwitchRequest::make(a_, dir_ != 0, on != 0),
+                            [&o = o_](int code) { o.refused(code); });
         ++Step;
     }
     Keyboard& o_;
@@ -97,7 +96,7 @@ Keyboard::Keyboard(const Services& s) : s_(s)
     s.req.declare(JobKind::SwitchPoll);
     s.req.declare(JobKind::Switch);
     s.req.declare(JobKind::SwitchPulse);
-    s.dispatch.on(0xB0, [this](const ln::Msg& m) { sw_report(m); });
+    s.dispatch.on(ln::op::SwReq, [this](const ln::Msg& m) { sw_report(m); });
     Taste_Wadr.add_letter(KeyR, [this](int n) { return typed_switch(n, 0); });
     Taste_Wadr.add_letter(KeyG, [this](int n) { return typed_switch(n, 1); });
 }
@@ -131,12 +130,13 @@ std::shared_ptr<Job> Keyboard::poll_page(ReqEngine::Caller caller)
 
 void Keyboard::sw_report(const ln::Msg& m)
 {
-    const acc::SwitchReport r = acc::read_switch(m);
-    if (!r.on)
+    const ln::SwitchRequest r(m);
+    if (!r.on())
         return;
-    if (r.a >= KeybBase && r.a <= KeybBase + 15)
-        emit kb_anz(r.a - KeybBase, r.dir ? colour::Green : colour::Red);
-    emit route_trigger_ma(r.a, r.dir);
+    const int a = r.address();
+    if (a >= KeybBase && a <= KeybBase + 15)
+        emit kb_anz(a - KeybBase, r.green() ? colour::Green : colour::Red);
+    emit route_trigger_ma(a, r.green() ? 1 : 0);
 }
 
 void Keyboard::refused(int code)
@@ -147,11 +147,10 @@ void Keyboard::refused(int code)
 
 bool Keyboard::post_switch(int a, int dir, int on, ReqEngine::Caller caller)
 {
-    const acc::Bytes m = acc::switch_request(a, dir, on);
-    const QByteArray bytes = ln::bytes({m[0], m[1], m[2]});
-    return s_.req.submit(
-        std::make_shared<MessageJob>(JobKind::Switch, bytes, [this](int code) { refused(code); }),
-        caller);
+    return s_.req.submit(std::make_shared<MessageJob>(JobKind::Switch,
+                                                      ln::SwitchRequest::make(a, dir != 0, on != 0),
+                                                      [this](int code) { refused(code); }),
+                         caller);
 }
 
 bool Keyboard::press(int i, int dir)

@@ -6,6 +6,7 @@
 #include "loco/slots.h"
 #include "loconet/dispatch.h"
 #include "loconet/link.h"
+#include "loconet/views.h"
 
 namespace {
 const QString kKeineAntwortSlot0 = QStringLiteral("Keine Antwort auf Slot 0 Anfrage erhalten!");
@@ -65,7 +66,7 @@ class Identify::IdentifyJob : public Job {
     bool step() override
     {
         if (Step == 0) {
-            send({0xBB, 0x00, 0x00});
+            send(ln::SlotRequest::make(0));
             Step = 1;
             wait(Slot0Timeout);
             o_.slots_.await_slot0();
@@ -94,10 +95,10 @@ class Identify::VersionJob : public Job {
     bool step() override
     {
         switch (Step) {
-        case 0: ask(7, 1, o_.StationSerial); return false;
+        case 0: ask(ln::cmd::ReadSerial, 1, o_.StationSerial); return false;
         case 1:
             if (o_.StationSerial != -1) {
-                ask(6, 2, o_.StationVersion);
+                ask(ln::cmd::ReadVersion, 2, o_.StationVersion);
                 return false;
             }
             break;
@@ -119,7 +120,7 @@ class Identify::VersionJob : public Job {
     void ask(int command, int next, double& answer)
     {
         answer = -1;
-        send(ln::command(command, {}));
+        send(ln::PeerMessage::stationCommand(command));
         Step = next;
         wait(AnswerTimeout);
     }
@@ -130,8 +131,8 @@ Identify::Identify(const Services& s, Slots& slotTable) : s_(s), slots_(slotTabl
 {
     s.req.declare(JobKind::Identify);
     s.req.declare(JobKind::Version);
-    s.dispatch.onPeer(0x09, [this](const ln::Msg& m) { rx_serial(m); });
-    s.dispatch.onPeer(0x08, [this](const ln::Msg& m) { rx_version(m); });
+    s.dispatch.onPeer(ln::cmd::Serial, [this](const ln::Msg& m) { rx_serial(m); });
+    s.dispatch.onPeer(ln::cmd::Version, [this](const ln::Msg& m) { rx_version(m); });
 }
 
 bool Identify::slot_match(const QString& pattern) const
@@ -168,17 +169,21 @@ void Identify::identified()
 
 void Identify::rx_serial(const ln::Msg& m)
 {
-    if (!has_signature(m))
+    const ln::PeerMessage p(m);
+    if (!p.station())
         return;
+    // Ten decimal digits, two per byte.
     double v = 0;
-    for (int k = 7; k <= 11; ++k)
-        v = v * 100 + hi(m[k]) * 10 + lo(m[k]);
+    for (int k = 0; k <= 4; ++k)
+        v = v * 100 + hi(p.data(k)) * 10 + lo(p.data(k));
     StationSerial = v;
 }
 
 void Identify::rx_version(const ln::Msg& m)
 {
-    if (!has_signature(m))
+    const ln::PeerMessage p(m);
+    if (!p.station())
         return;
-    StationVersion = hi(m[8]) + lo(m[8]) / 10.0 + hi(m[7]) / 100.0 + lo(m[7]) / 1000.0;
+    const int major = p.data(1), minor = p.data(0);
+    StationVersion = hi(major) + lo(major) / 10.0 + hi(minor) / 100.0 + lo(minor) / 1000.0;
 }

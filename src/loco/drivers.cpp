@@ -4,6 +4,7 @@
 #include "core/messages.h"
 #include "loconet/link.h"
 #include "slots.h"
+#include "loconet/views.h"
 
 namespace {
 const QString kLokNichtAngemeldet = QStringLiteral("Lok konnte nicht angemeldet werden!");
@@ -174,19 +175,16 @@ class Drivers::ThrottleJob : public Job {
         SlotRec r = o_.slots_.SlotData[size_t(s)];
         apply(r, a, true);
         switch (Drivers::kind(a)) {
-        case SpeedOnly: seat.inflight = {0xA0, s, r.Spd}; break;
-        case Sound: seat.inflight = {0xA2, s, r.Snd}; break;
+        case SpeedOnly: seat.inflight = ln::LocoSpeed::make(s, r.Spd); break;
+        case Sound: seat.inflight = ln::LocoSound::make(s, r.Snd); break;
         case Group: {
             const int g = fn_place(a.value).group;
-            seat.inflight = {0xD4, 0x20, s, g, r.Ext[size_t(g)]};
+            seat.inflight = ln::FunctionGroup::make(s, g, r.Ext[size_t(g)]);
             break;
         }
-        default: seat.inflight = {0xA1, s, r.Dirf}; break;
+        default: seat.inflight = ln::LocoDirf::make(s, r.Dirf); break;
         }
-        QByteArray bytes;
-        for (const int b : seat.inflight)
-            bytes.append(char(b));
-        send(bytes);
+        send(seat.inflight);
         // A direction change with its stop goes on as that stop, which no
         // later speed may replace.
         if (Drivers::kind(a) == DirThenStop) {
@@ -370,8 +368,7 @@ void Drivers::safety_stop(int d)
     const int s = slot_of(d);
     if (seat.ready && s >= 1 && s < Slots::Blank && s_.req.online()) {
         // One message between whatever runs, as a STOP goes.
-        auto job = std::make_shared<MessageJob>(JobKind::SafetyStop,
-                                                ln::bytes({0xA0, s, 0}));
+        auto job = std::make_shared<MessageJob>(JobKind::SafetyStop, ln::LocoSpeed::make(s, 0));
         job->then([this, d](End how) {
             if (how == End::Done)
                 stop_sent(d);
@@ -453,14 +450,15 @@ SlotRec Drivers::shown(int d) const
     const Seat& seat = seats_[size_t(d)];
     // What the bus has not brought back yet; a function group shows only
     // when its message has come back.
-    const std::vector<int>& m = seat.inflight;
-    if (m.size() == 3 && m[0] == 0xA0)
-        r.Spd = m[2];
-    else if (m.size() == 3 && m[0] == 0xA1)
-        r.Dirf = m[2];
-    else if (m.size() == 3 && m[0] == 0xA2) {
-        r.Snd = m[2];
-        r.Ext[7] = (r.Ext[7] & 0xF0) | m[2];
+    const ln::Msg m(seat.inflight);
+    switch (seat.inflight.isEmpty() ? 0 : m.op()) {
+    case ln::op::LocoSpd: r.Spd = ln::LocoSpeed(m).speed(); break;
+    case ln::op::LocoDirf: r.Dirf = ln::LocoDirf(m).dirf(); break;
+    case ln::op::LocoSnd:
+        r.Snd = ln::LocoSound(m).snd();
+        r.Ext[7] = (r.Ext[7] & 0xF0) | r.Snd;
+        break;
+    default: break;
     }
     for (const Action& a : seat.queue)
         apply(r, a, false);

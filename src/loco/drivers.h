@@ -130,7 +130,7 @@ class Drivers : public QObject {
         bool leaving = false;
         std::deque<Action> queue;
         // The last message sent for the driver until the bus has it back.
-        std::vector<int> inflight;
+        QByteArray inflight;
     };
 
     bool take(int d, const Action& a);

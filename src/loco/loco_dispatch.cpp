@@ -5,13 +5,13 @@
 #include "core/number_text.h"
 #include "loconet/link.h"
 #include "slots.h"
+#include "loconet/views.h"
 
 namespace {
 const QString kStatusNichtGesendet =
     QStringLiteral("Slot Status Write konnte nicht gesendet werden!");
 
 enum Step { Request, AwaitSlot, Status, AwaitStatus, AwaitMove };
-constexpr int SlotStatus = 0xB5, MoveSlots = 0xBA;
 constexpr int DispatchSlot = 0;
 } // namespace
 
@@ -44,13 +44,13 @@ class LocoDispatch::DispatchJob : public Job {
         case AwaitSlot:
             if (loco_.Slot == 0)
                 return expired() ? fail(KeineAntwortLok) : false;
-            send({SlotStatus, loco_.Slot, common_status(loco_.Stat)});
+            send(ln::SlotStatus::make(loco_.Slot, common_status(loco_.Stat)));
             Step = AwaitStatus;
             return false;
         case AwaitStatus:
             if (expired())
                 return fail(kStatusNichtGesendet);
-            send({MoveSlots, loco_.Slot, DispatchSlot});
+            send(ln::MoveSlots::make(loco_.Slot, DispatchSlot));
             Step = AwaitMove;
             return false;
         default: return expired() ? fail(kStatusNichtGesendet) : true;

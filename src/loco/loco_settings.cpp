@@ -6,14 +6,13 @@
 #include "loconet/dispatch.h"
 #include "loconet/link.h"
 #include "slots.h"
+#include "loconet/views.h"
 
 #include <array>
 
 namespace {
 const QString kLokFmtSchreiben = QStringLiteral("Fehler: Lokdatenformat schreiben");
 const QString kLokFmtLesen = QStringLiteral("Fehler: Lokdatenformat lesen");
-constexpr int WriteCommand = 0x0C;
-constexpr uint8_t AnswerCommand = 0x0B;
 constexpr int WriteFlag = 64;
 constexpr int AckOk = 0x7F;
 // Codes read, by list entry: "Motorola alt", "Motorola neu", "DCC - 14", "DCC - 28", "DCC - 128".
@@ -69,7 +68,7 @@ LocoSettings::LocoSettings(const Services& s, Slots& slotTable) : s_(s), slots_(
 {
     s.req.declare(JobKind::LocoFormatRead);
     s.req.declare(JobKind::LocoFormatWrite);
-    s.dispatch.onPeer(AnswerCommand, [this](const ln::Msg& m) { rx_answer(m); });
+    s.dispatch.onPeer(ln::cmd::Format, [this](const ln::Msg& m) { rx_answer(m); });
 }
 
 int LocoSettings::entry_of_code(int code)
@@ -112,7 +111,8 @@ bool LocoSettings::write(int adr, int entry)
         return false;
     if (adr != extraAdr_)
         LokCfgExtra = 0; // nothing known about this loco's second byte
-    const auto message = ln::command(WriteCommand, {adr & 0xFF, (adr & 0x3F00) >> 8, code, LokCfgExtra});
+    const auto message = ln::PeerMessage::stationCommand(
+        ln::cmd::WriteFormat, {adr & 0xFF, (adr & 0x3F00) >> 8, code, LokCfgExtra});
     const auto onAck = [this](int ack) {
         if (ack != AckOk)
             s_.msgs.show(titles::LocoNetFehler, kLokFmtSchreiben, MsgIcon::Critical);
@@ -126,14 +126,15 @@ bool LocoSettings::write(int adr, int entry)
 
 void LocoSettings::rx_answer(const ln::Msg& m)
 {
-    if (!has_signature(m))
+    const ln::PeerMessage p(m);
+    if (!p.station())
         return;
-    const int adr = m[7] + 256 * m[8];
+    const int adr = p.word(0);
     // Answers for other addresses belong to other readers (throttle requests).
     const auto job = std::static_pointer_cast<ReadJob>(read_.lock());
     if (!job || job->adr() != adr)
         return;
-    LokCfgExtra = m[10];
+    LokCfgExtra = p.data(3);
     extraAdr_ = adr;
-    job->answer(m[9] & 0x1F);
+    job->answer(p.data(2) & 0x1F);
 }

@@ -8,21 +8,21 @@
 #include "drivers.h"
 #include "slots.h"
 #include "throttle.h"
+#include "loconet/views.h"
 
 namespace {
 const QString kAchtung = QStringLiteral("Achtung!");
 const QString kMaxFenster =
     QStringLiteral("Max. Anzahl von Fenstern für Pultrix Fahrregler erreicht!");
 
-constexpr int AnswerCmd = 0x1F;
 constexpr int DirBit = 0x20;
 } // namespace
 
 Pultrix::Pultrix(const Services& s, Slots& table, Drivers& drivers, LncvProg& lncv)
     : s_(s), slots_(table), drivers_(drivers), lncv_(lncv)
 {
-    s.dispatch.onPeer(AnswerCmd, [this](const ln::Msg& m) { rx_announce(m); });
-    for (uint8_t op : {0xBF, 0xBE})
+    s.dispatch.onPeer(ln::cmd::LncvAnswer, [this](const ln::Msg& m) { rx_announce(m); });
+    for (const uint8_t op : {ln::op::LocoAdr, ln::op::LocoAdrAlt})
         s.dispatch.on(op, [this](const ln::Msg& m) { rx_loco_request(m); });
     connect(&table, &Slots::slot_data, this, &Pultrix::slot_data);
     connect(&drivers, &Drivers::changed, this, &Pultrix::driver_changed);
@@ -59,7 +59,7 @@ void Pultrix::rx_loco_request(const ln::Msg& m)
 {
     if (s_.link.own_echo())
         return;
-    const int adr = 128 * m[1] + m[2];
+    const int adr = ln::LocoRequest(m).address();
     int open = 0;
     for (int w = 1; w <= Windows; ++w) {
         const PxWin& e = PxWinTab[size_t(w)];
@@ -75,11 +75,11 @@ void Pultrix::rx_loco_request(const ln::Msg& m)
 // the same and opens the window too.
 void Pultrix::rx_announce(const ln::Msg& m)
 {
-    const int art = m[7] + 256 * m[8];
-    const int nr = m[9] + 256 * m[10];
-    if (art != Article || nr != 0 || m[2] != 0x05 || m[3] != 0x00 || m[4] != 0x00)
+    const ln::LncvMessage a(m);
+    if (!ln::LncvMessage::is(m) || a.kind() != ln::LncvMessage::Kind::Answer ||
+        a.article() != Article || a.lncv() != 0 || m[2] != 0x05 || m[3] != 0x00 || m[4] != 0x00)
         return;
-    const int dev = m[11] + 256 * m[12];
+    const int dev = a.value();
     int free = 0;
     for (int w = 1; w <= Windows; ++w) {
         PxWin& e = PxWinTab[size_t(w)];

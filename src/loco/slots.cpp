@@ -5,6 +5,7 @@
 #include "loconet/dispatch.h"
 #include "loconet/link.h"
 #include "requests/engine.h"
+#include "loconet/views.h"
 
 DataFormat data_format(int code)
 {
@@ -24,15 +25,16 @@ DataFormat data_format(int code)
 Slots::Slots(const Services& s) : s_(s)
 {
     Dispatch& d = s.dispatch;
-    d.on(0xA0, [this](const ln::Msg& m) { rx_speed(m); });
-    d.on(0xA1, [this](const ln::Msg& m) { rx_dirf(m); });
-    d.on(0xA2, [this](const ln::Msg& m) { rx_snd(m); });
-    d.on(0xA3, [this](const ln::Msg& m) { rx_f9_12(m); });
-    d.on(0xD4, [this](const ln::Msg& m) { rx_fn_group(m); });
-    d.on(0xE7, [this](const ln::Msg& m) { rx_slot(m); });
-    d.on(0xE6, [this](const ln::Msg& m) { rx_slot_ext(m); });
-    d.on(0xED, [this](const ln::Msg& m) { rx_dir_toggle(m); });
-    d.onPeer(0x0B, [this](const ln::Msg& m) { rx_lokcfg(m); });
+    using namespace ln;
+    d.on(op::LocoSpd, [this](const Msg& m) { rx_speed(m); });
+    d.on(op::LocoDirf, [this](const Msg& m) { rx_dirf(m); });
+    d.on(op::LocoSnd, [this](const Msg& m) { rx_snd(m); });
+    d.on(op::LocoF9F12, [this](const Msg& m) { rx_f9_12(m); });
+    d.on(op::FnGroup, [this](const Msg& m) { rx_fn_group(m); });
+    d.on(op::SlRdData, [this](const Msg& m) { rx_slot(m); });
+    d.on(op::SlRdDataExt, [this](const Msg& m) { rx_slot_ext(m); });
+    d.on(op::ImmPacket, [this](const Msg& m) { rx_dir_toggle(m); });
+    d.onPeer(cmd::Format, [this](const Msg& m) { rx_lokcfg(m); });
     connect(&s.req, &ReqEngine::session_started, this, &Slots::clear);
 }
 
@@ -80,21 +82,19 @@ void Slots::reset_panels()
 
 QByteArray loco_request_message(int stationType, int adr)
 {
-    int op;
     switch (stationType) {
     case 1:
-    case 99: op = 0xBF; break;
+    case 99: return ln::LocoRequest::make(adr, ln::op::LocoAdr);
     case 2:
     case 3:
-    case 4: op = 0xBE; break;
+    case 4: return ln::LocoRequest::make(adr, ln::op::LocoAdrAlt);
     default: return {};
     }
-    return ln::bytes({op, (adr / 128) & 0x7F, adr & 0x7F});
 }
 
 QByteArray lokcfg_read_message(int adr)
 {
-    return ln::command(0x0D, {adr & 0xFF, (adr / 256) & 0x3F, 0, 0, 0, 0, 0});
+    return ln::PeerMessage::stationCommand(ln::cmd::ReadFormat, {adr & 0xFF, (adr / 256) & 0x3F});
 }
 
 QByteArray Slots::loco_request(int adr) const
@@ -110,50 +110,54 @@ static bool loco_slot(int s)
 
 void Slots::rx_speed(const ln::Msg& m)
 {
-    if (!loco_slot(m[1]))
+    const ln::LocoSpeed v(m);
+    if (!loco_slot(v.slot()))
         return;
-    SlotData[m[1]].Spd = m[2];
-    emit slot_changed(m[1]);
+    SlotData[size_t(v.slot())].Spd = v.speed();
+    emit slot_changed(v.slot());
 }
 
 void Slots::rx_dirf(const ln::Msg& m)
 {
-    if (!loco_slot(m[1]))
+    const ln::LocoDirf v(m);
+    if (!loco_slot(v.slot()))
         return;
-    SlotData[m[1]].Dirf = m[2];
-    emit slot_changed(m[1]);
+    SlotData[size_t(v.slot())].Dirf = v.dirf();
+    emit slot_changed(v.slot());
 }
 
 void Slots::rx_snd(const ln::Msg& m)
 {
-    if (!loco_slot(m[1]))
+    const ln::LocoSound v(m);
+    if (!loco_slot(v.slot()))
         return;
-    SlotRec& r = SlotData[m[1]];
-    r.Snd = m[2];
+    SlotRec& r = SlotData[size_t(v.slot())];
+    r.Snd = v.snd();
     r.Ext[7] = (r.Ext[7] & 0xF0) | r.Snd;
-    emit slot_changed(m[1]);
+    emit slot_changed(v.slot());
 }
 
 void Slots::rx_f9_12(const ln::Msg& m)
 {
-    if (!loco_slot(m[1]))
+    const ln::LocoF9F12 v(m);
+    if (!loco_slot(v.slot()))
         return;
-    SlotRec& r = SlotData[m[1]];
-    const int v = m[2];
-    r.Ext[5] = (r.Ext[5] & 0xEF) | ((v & 0x08) * 2);
-    r.Ext[7] = (r.Ext[7] & 0x0F) | ((v & 0x07) * 16);
-    emit slot_changed(m[1]);
+    SlotRec& r = SlotData[size_t(v.slot())];
+    // F12 lives in group 5, F9..F11 in group 7, as the function groups have them.
+    r.Ext[5] = (r.Ext[5] & 0xEF) | ((v.bits() & 0x08) * 2);
+    r.Ext[7] = (r.Ext[7] & 0x0F) | ((v.bits() & 0x07) * 16);
+    emit slot_changed(v.slot());
 }
 
 void Slots::rx_fn_group(const ln::Msg& m)
 {
-    if (m[1] != 0x20 || !loco_slot(m[2]))
+    const ln::FunctionGroup v(m);
+    if (!ln::FunctionGroup::is(m) || !loco_slot(v.slot()))
         return;
-    const int s = m[2], group = m[3];
-    if (group >= 5 && group <= 12)
-        SlotData[size_t(s)].Ext[size_t(group)] = m[4];
+    if (v.group() >= 5 && v.group() <= 12)
+        SlotData[size_t(v.slot())].Ext[size_t(v.group())] = v.value();
     // The throttle-device windows show every group's message, stored or not.
-    emit slot_changed(s);
+    emit slot_changed(v.slot());
 }
 
 void Slots::bind_by_address(int s, bool plain)
@@ -166,42 +170,45 @@ void Slots::bind_by_address(int s, bool plain)
 
 void Slots::rx_slot(const ln::Msg& m)
 {
-    if (m[1] != 14)
+    if (!ln::SlotData::is(m) || m.op() != ln::op::SlRdData)
         return;
-    const int s = m[2];
-    if (s == 0) {
+    const ln::SlotData v(m);
+    const int s = v.slot();
+    if (s == 0) { // the station's own data: its bytes as they came identify it
         SlotRec& r = SlotData[0];
         r.Adr = 0;
         for (int k = 0; k <= 15; ++k)
             r.Ext[size_t(k)] = m[k];
-        TrkStat = m[7];
+        TrkStat = v.track();
         return;
     }
     if (s < 1 || s > 119)
         return; // the programming track's slot 124 belongs to the CV transactions
-    TrkStat = m[7];
+    TrkStat = v.track();
     SlotRec& r = SlotData[size_t(s)];
-    r.Adr = m[4] + 128 * m[9];
+    r.Adr = v.address();
     r.Slot = s;
-    r.Stat = m[3];
-    r.Spd = m[5];
-    r.Dirf = m[6];
-    r.Snd = m[10];
+    r.Stat = v.status();
+    r.Spd = v.speed();
+    r.Dirf = v.dirf();
+    r.Snd = v.snd();
     bind_by_address(s, true);
 }
 
 void Slots::rx_slot_ext(const ln::Msg& m)
 {
-    if (m[1] != 0x15 || m[2] != 0)
+    if (!ln::SlotDataExt::is(m) || m.op() != ln::op::SlRdDataExt)
         return;
-    const int s = m[3];
+    const ln::SlotDataExt v(m);
+    const int s = v.slot();
     if (!loco_slot(s))
         return;
     SlotRec& r = SlotData[size_t(s)];
-    r.Adr = m[5] + 128 * m[6];
+    r.Adr = v.address();
     r.Slot = s;
-    r.Stat = m[4];
-    r.Spd = m[8];
+    r.Stat = v.status();
+    r.Spd = v.speed();
+    // The function bytes are kept as they came, by group.
     r.Ext[5] = m[9];
     r.Ext[6] = m[10];
     r.Dirf = m[10];
@@ -216,9 +223,12 @@ void Slots::rx_slot_ext(const ln::Msg& m)
 
 void Slots::rx_dir_toggle(const ln::Msg& m)
 {
-    if (!has_signature(m) || m[2] != 0x01 || m[5] != 0x15 || m[8] != 0x0F)
+    if (!ln::PeerMessage::is(m))
         return;
-    const int s = m[7] + 128 * (m[6] & 1);
+    const ln::PeerMessage v(m);
+    if (!v.station() || m[2] != 0x01 || v.command() != ln::cmd::DirToggle || m[8] != 0x0F)
+        return;
+    const int s = v.data(0);
     if (!loco_slot(s))
         return;
     SlotData[size_t(s)].Dirf ^= 0x20;
@@ -227,8 +237,9 @@ void Slots::rx_dir_toggle(const ln::Msg& m)
 
 void Slots::rx_lokcfg(const ln::Msg& m)
 {
-    const int adr = m[7] + 256 * m[8];
-    const int code = m[9] & 0x1F;
+    const ln::PeerMessage v(m);
+    const int adr = v.word(0);
+    const int code = v.data(2) & 0x1F;
     emit format_answer(adr, code);
     for (int s = 1; s <= 120; ++s) {
         SlotRec& r = SlotData[size_t(s)];

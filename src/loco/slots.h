@@ -84,7 +84,7 @@ class Slots : public QObject {
   signals:
     // Speed, direction, functions or data format of loco slot s changed.
     void slot_changed(int s);
-    // Slot data for loco slot s arrived: plain (0xE7) or extended (0xE6).
+    // Slot data for loco slot s arrived: plain (E7) or extended (E6).
     void slot_data(int s, bool plain);
     // A loco's configuration answer: its data format code.
     void format_answer(int adr, int code);

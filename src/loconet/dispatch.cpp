@@ -1,21 +1,26 @@
 #include "dispatch.h"
 
 #include "core/clock.h"
+#include "views.h"
 
 namespace {
-// Byte 1 of a long acknowledge names the opcode it answers; a loco request
-// is answered for either of its two opcodes.
-bool answers(uint8_t acked, uint8_t op)
+bool loco_request(uint8_t op)
 {
-    if (op == 0xBE || op == 0xBF)
-        return acked == 0x3E || acked == 0x3F;
-    return acked == (op & 0x7F);
+    return op == ln::op::LocoAdr || op == ln::op::LocoAdrAlt;
+}
+
+// A long acknowledge names the opcode it answers; a loco request is
+// answered for either of its two opcodes.
+bool answers(const ln::LongAck& ack, uint8_t op)
+{
+    return ack.answers() == op || (loco_request(op) && loco_request(ack.answers()));
 }
 
 // The messages the station answers with a long acknowledge.
 bool acknowledged(uint8_t op)
 {
-    return op == 0xB0 || op == 0xBC || op == 0xBE || op == 0xBF || op == 0xED;
+    using namespace ln::op;
+    return op == SwReq || op == SwState || loco_request(op) || op == ImmPacket;
 }
 } // namespace
 
@@ -32,18 +37,19 @@ void Dispatch::await_ack(uint8_t op, AckHandler onAck)
 void Dispatch::dispatch(const ln::Msg& m)
 {
     const uint8_t op = m.op();
-    if (op == 0xB4) {
+    if (op == ln::op::LongAck) {
+        const ln::LongAck ack(m);
         if (lackWait_ && clock_.now() - lackTime_ > LackTimeout)
             lackWait_ = false; // unanswered: a late B4 may be another device's
-        if (lackWait_ && answers(m[1], lackOp_)) {
+        if (lackWait_ && answers(ack, lackOp_)) {
             lackWait_ = false;
             const AckHandler h = std::move(lackHandler_);
             lackHandler_ = {};
             if (h)
-                h(m[2]);
+                h(ack.code());
         }
     }
-    if (op == 0xE5)
+    if (op == ln::op::PeerXfer)
         rx_peer(m);
     for (const Handler& h : handlers_[op])
         h(m);

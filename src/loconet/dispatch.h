@@ -20,7 +20,7 @@ class Dispatch {
     explicit Dispatch(const Clock& clock) : clock_(clock) {}
 
     void on(uint8_t opcode, Handler h) { handlers_[opcode].push_back(std::move(h)); }
-    // 15-byte 0xE5 peer messages by command byte 5; handlers get the
+    // 15-byte peer messages (E5) by command byte 5; handlers get the
     // message with the high bits of bytes 7..13 restored.
     void onPeer(uint8_t command, Handler h) { peer_[command & 0x7F].push_back(std::move(h)); }
     void dispatch(const ln::Msg& m);
@@ -48,9 +48,3 @@ class Dispatch {
     double lackTime_ = 0;
     AckHandler lackHandler_;
 };
-
-// The signature 0x5A 0x56 in bytes 3 and 4 of a 15-byte command or peer message.
-inline bool has_signature(const ln::Msg& m)
-{
-    return m[1] == 0x0F && m[3] == 0x5A && m[4] == 0x56;
-}

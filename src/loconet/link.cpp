@@ -5,6 +5,7 @@
 #include "dispatch.h"
 #include "port.h"
 #include "trace.h"
+#include "opcodes.h"
 
 #include <QScopedValueRollback>
 #include <algorithm>
@@ -318,7 +319,7 @@ void Link::take()
         ++LnRxBad;
         return;
     }
-    if (rx_.op() == 0x81) // busy: nothing to dispatch, never an echo or an answer
+    if (rx_.op() == ln::op::Busy) // nothing to dispatch, never an echo or an answer
         return;
     dispatch_.dispatch(rx_);
     // Every message may be the answer a job waits for.

@@ -103,13 +103,5 @@ QByteArray bytes(std::initializer_list<int> values)
     return b;
 }
 
-QByteArray command(int cmd, std::array<int, 7> args, int sig0, int sig1)
-{
-    uint8_t m[14] = {0xED, 0x0F, 0x01, uint8_t(sig0), uint8_t(sig1), uint8_t(cmd), 0};
-    for (int k = 0; k < 7; ++k)
-        m[7 + k] = uint8_t(args[size_t(k)]);
-    packHibits(m);
-    return QByteArray(reinterpret_cast<const char*>(m), 14);
-}
 
 } // namespace ln

@@ -37,10 +37,6 @@ void packHibits(uint8_t* msg);
 // Inverse: bit k of byte 6 becomes bit 7 of byte 7+k.
 void unpackHibits(uint8_t* msg);
 
-// The 15-byte command message ED 0F 01 sig0 sig1 cmd with its arguments in
-// bytes 7..13 (their bit 7 packed into byte 6), without the checksum.
-QByteArray command(int cmd, std::array<int, 7> args, int sig0 = 0x5A, int sig1 = 0x56);
-
 // "E7 0E 00" style text, two hex digits per byte.
 QString hex(const QByteArray& bytes);
 

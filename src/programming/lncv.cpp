@@ -73,7 +73,7 @@ class LncvProg::LncvJob : public Job {
         const bool write = kind() == JobKind::LncvWrite;
         if (Step == 0) {
             using K = ln::LncvMessage::Kind;
-            const K k = write                          ? K::Write
+            const K k = write                           ? K::Write
                         : kind() == JobKind::LncvStart ? K::Start
                         : kind() == JobKind::LncvEnd   ? K::End
                                                        : K::Read;
@@ -244,10 +244,9 @@ void LncvProg::rx_answer(const ln::Msg& m)
     // of the article asked, for the LNCV asked, ends the running start or
     // read. A start takes any module address: a user looking for a module
     // whose address he does not know learns it from the answer.
-    if (!awaiting_)
-        return;
-    const ln::LncvMessage a(m);
-    awaiting_->answer(a.article(), a.lncv(), a.value());
+    if (awaiting_)
+        if (const ln::LncvMessage a(m); ln::LncvMessage::is(m))
+            awaiting_->answer(a.article(), a.lncv(), a.value());
 }
 
 void LncvProg::fail(const QString& text)

@@ -12,8 +12,6 @@
 #include <QLocale>
 
 namespace {
-const QString kEnter = QStringLiteral("E5 07 01 5A 56 41");
-const QString kLeave = QStringLiteral("E5 07 01 5A 56 40");
 
 const QString kLeseCv = QStringLiteral(" Lese CV ");
 const QString kSchreibeCv = QStringLiteral(" Schreibe CV ");
@@ -37,27 +35,6 @@ const QString kKennlinie =
     QStringLiteral("Damit die Kennline aktiviert wird, muss Bit 4 in CV 29 auf 1 gesetzen werden!");
 
 enum Step { Enter = 0, Request = 1, AwaitAnswer = 2 };
-
-// The 31-byte programming request: direct mode on the programming track.
-QByteArray request_message(bool write, int cv, int v)
-{
-    QByteArray m(30, 0);
-    const int bytes[] = {0xED,
-                         0x1F,
-                         0x01,
-                         0x5A,
-                         0x56,
-                         0x71 | (cv & 0x80 ? 0x02 : 0) | (write && (v & 0x80) ? 0x08 : 0),
-                         write ? 0x71 : 0x72,
-                         cv & 0x7F,
-                         (cv / 256) & 0x7F,
-                         write ? v & 0x7F : 0,
-                         0x70};
-    for (size_t i = 0; i < std::size(bytes); ++i)
-        m[qsizetype(i)] = char(bytes[i]);
-    m[15] = 0x10;
-    return m;
-}
 
 QString invalid_value(int cv, const QString& text, int max)
 {
@@ -97,7 +74,7 @@ Programming::Programming(const Services& s) : s_(s)
 {
     CvValue.fill(CvUnknown);
     HerstellerName[CvUnknown] = kUnbekannt;
-    s.dispatch.on(0xE7, [this](const ln::Msg& m) { rx_programmer(m); });
+    s.dispatch.on(ln::op::SlRdData, [this](const ln::Msg& m) { rx_programmer(m); });
     for (const JobKind k : {JobKind::CvRead, JobKind::CvWrite, JobKind::CvListRead, JobKind::CvListWrite})
         s.req.declare(k);
 }
@@ -162,7 +139,7 @@ class Programming::CvJob : public Job {
     {
         switch (Step) {
         case Enter:
-            send(QByteArray::fromHex(kEnter.toLatin1()));
+            send(ln::ProgTrackMode::make(true));
             entered_ = true;
             Step = Request;
             return false;
@@ -173,7 +150,7 @@ class Programming::CvJob : public Job {
     void ending(End how) override
     {
         if (entered_)
-            engine().last_word(QByteArray::fromHex(kLeave.toLatin1()));
+            engine().last_word(ln::ProgTrackMode::make(false));
         if (how != End::Done && how != End::TimedOut)
             o_.status(kAbbruch);
         if (list_)
@@ -195,7 +172,7 @@ class Programming::CvJob : public Job {
         o_.status((write_ ? kSchreibeCv : kLeseCv) + QString::number(cv));
         if (write_ && list_)
             value_ = o_.value(cv);
-        send(request_message(write_, cv, write_ ? value_ : 0));
+        send(ln::StationProgRequest::make(write_, cv, write_ ? value_ : 0));
         Step = AwaitAnswer;
         wait(AnswerTimeout);
         answer_ = write_ ? WriteAwaited : ReadAwaited;

@@ -2,19 +2,20 @@
 
 #include "core/station_state.h"
 #include "loconet/dispatch.h"
+#include "loconet/views.h"
 
 Power::Power(ReqEngine& req, StationState& state, Dispatch& dispatch) : req_(req)
 {
     req.declare(JobKind::PowerOff);
     req.declare(JobKind::PowerOn);
-    dispatch.on(0x82, [&state](const ln::Msg&) { state.show_power(0); });
-    dispatch.on(0x83, [&state](const ln::Msg&) { state.show_power(1); });
+    dispatch.on(ln::op::GpOff, [&state](const ln::Msg&) { state.show_power(0); });
+    dispatch.on(ln::op::GpOn, [&state](const ln::Msg&) { state.show_power(1); });
 }
 
 bool Power::set(bool on, ReqEngine::Caller caller)
 {
     const auto kind = on ? JobKind::PowerOn : JobKind::PowerOff;
-    return req_.submit(std::make_shared<MessageJob>(kind, QByteArray(1, char(on ? 0x83 : 0x82))),
+    return req_.submit(std::make_shared<MessageJob>(kind, QByteArray(1, char(on ? ln::op::GpOn : ln::op::GpOff))),
                        caller);
 }
 

@@ -1,10 +1,10 @@
 #include "route_engine.h"
 
-#include "accessory/wire.h"
 #include "core/clock.h"
 #include "core/colour.h"
 #include "core/station_state.h"
 #include "loconet/link.h"
+#include "loconet/views.h"
 #include "route_panel.h"
 #include "route_step.h"
 #include "route_table.h"
@@ -30,10 +30,7 @@ bool valid_number(int n)
     return n >= 1 && n <= step::MaxNumber;
 }
 
-void put(Link& link, const acc::Bytes& m)
-{
-    link.put({m[0], m[1], m[2]});
-}
+
 } // namespace
 
 RouteEngine::RouteEngine(const Services& s, RouteTable& table, const RoutePanel& panel)
@@ -214,7 +211,7 @@ void RouteEngine::start_step(double now)
     } else if (const int level = option_of(step::RmStates, p.RmState);
                !p.RmAdr.isEmpty() && level >= 0 && valid_number(whole_value(p.RmAdr))) {
         show_status(kRueckmeldung, BefNrTxt);
-        put(s_.link, acc::sensor_report(whole_value(p.RmAdr) - 1, level));
+        s_.link.put(ln::SensorReport::make(whole_value(p.RmAdr) - 1, level != 0));
         hold_then_next(now, table_.MagT2 / 1000.0);
     } else if (!p.FsNr.isEmpty()) {
         show_status(kFsBefehl, BefNrTxt);
@@ -262,7 +259,7 @@ void RouteEngine::accessory_phase(double now)
         const int on = MagPhase == 0 ? 1 : 0;
         FsWake = wake_time(now, (on ? table_.MagT1 : table_.MagT2) / 1000.0);
         MagPhase += 1;
-        put(s_.link, acc::switch_request(MagAdr - 1, MagDir, on));
+        s_.link.put(ln::SwitchRequest::make(MagAdr - 1, MagDir != 0, on != 0));
         return;
     }
     case 2:

@@ -18,7 +18,7 @@ struct LocoSlot {
     int address = 0;
     uint8_t stat = 0; // use state and decoder type (bits 2..0)
     uint8_t speed = 0, dirf = 0, snd = 0, f9to12 = 0;
-    std::array<uint8_t, 13> groups{}; // function-group bytes by group number (0xD4)
+    std::array<uint8_t, 13> groups{}; // function-group bytes by group number
 
     uint8_t use() const { return stat & 0x30; }
 };

@@ -193,7 +193,7 @@ void VirtualStation::slotByte(int slot, uint8_t LocoSlot::*field, uint8_t value)
 void VirtualStation::locoRequest(uint8_t opcode, int address, double at)
 {
     if (opcode == ln::op::LocoAdrAlt && options_.stationType == 1)
-        return; // the older software knows only 0xBF
+        return; // the older software knows only the plain loco request
     int slot = slots_.find(address);
     if (!slot) {
         const auto type = StationSettings::decoderType(settings_.loco(address).format);

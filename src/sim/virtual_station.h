@@ -83,7 +83,7 @@ class VirtualStation {
     void kennixSpeed(int receiver, int kmh);
     void kennixClear(int receiver);
     // Another throttle drives a loco; it asks for the loco's slot first if
-    // the loco has none. Speed 0..127 (1 = emergency stop); dirf as in 0xA1.
+    // the loco has none. Speed 0..127 (1 = emergency stop); dirf as in the direction message.
     void throttleSpeed(int address, int speed);
     void throttleDirf(int address, int dirf);
     // Another throttle switches F0..F8 of a loco, keeping its other functions

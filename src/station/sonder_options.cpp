@@ -5,6 +5,7 @@
 #include "core/number_text.h"
 #include "loconet/dispatch.h"
 #include "loconet/link.h"
+#include "loconet/views.h"
 
 namespace {
 const QString kKeineAntwort = QStringLiteral("Keine Antwort auf SO-Read erhalten!");
@@ -16,16 +17,13 @@ const QString kWertUngueltig = QStringLiteral("Bitte einen Wert von 0 bis 255 ei
 const QString kSoSchreiben = QStringLiteral("Fehler: SO schreiben");
 const QString kSoLesen = QStringLiteral("Fehler: SO lesen");
 
-enum Command { WriteCmd = 1, ReadCmd = 2, ResetCmd = 24 };
 constexpr int AckOk = 0x7F;
-constexpr uint8_t ValueAnswer = 0x00; // command byte of the peer message with a value
 
-// The read (command 2) or write (command 1) message for an option: bits 8
-// and 9 of the number in byte 8; bit 7 of number and value travel in the
-// high-bit byte.
+// The read or write message for an option: bits 8 and 9 of the number in
+// byte 8; bit 7 of number and value travel in the high-bit byte.
 QByteArray option_message(int cmd, int number, int value)
 {
-    return ln::command(cmd, {number & 0xFF, (number & 0x300) >> 8, value & 0xFF});
+    return ln::PeerMessage::stationCommand(cmd, {number & 0xFF, (number & 0x300) >> 8, value & 0xFF});
 }
 } // namespace
 
@@ -50,7 +48,7 @@ class SonderOptions::ReadJob : public Job {
         if (Step == 0) {
             value_ = -1;
             o_.reading_ = this;
-            send(option_message(ReadCmd, numbers_[index_], 0));
+            send(option_message(ln::cmd::ReadOption, numbers_[index_], 0));
             Step = 1;
             wait(AnswerTimeout);
             return false;
@@ -109,7 +107,7 @@ class SonderOptions::WriteJob : public Job {
     bool step() override
     {
         if (Step == 0) {
-            engine().link().put(option_message(WriteCmd, numbers_[index_], values_[index_]),
+            engine().link().put(option_message(ln::cmd::WriteOption, numbers_[index_], values_[index_]),
                                 [&o = o_](int code) {
                                     if (code != AckOk)
                                         o.s_.msgs.show(titles::LocoNetFehler, kSoSchreiben,
@@ -142,7 +140,7 @@ SonderOptions::SonderOptions(const Services& s) : s_(s)
     for (const JobKind k : {JobKind::OptionRead, JobKind::OptionListRead, JobKind::OptionWrite,
                             JobKind::OptionListWrite, JobKind::Reset})
         s.req.declare(k);
-    s.dispatch.onPeer(ValueAnswer, [this](const ln::Msg& m) { rx_value(m); });
+    s.dispatch.onPeer(ln::cmd::OptionValue, [this](const ln::Msg& m) { rx_value(m); });
 }
 
 void SonderOptions::refuse(const QString& text)
@@ -202,12 +200,13 @@ bool SonderOptions::write_list(const QList<int>& numbers, const QList<int>& valu
 bool SonderOptions::reset(int what)
 {
     return s_.req.submit(std::make_shared<MessageJob>(JobKind::Reset,
-                                                      ln::command(ResetCmd, {what & 0xFF})));
+                                                      ln::PeerMessage::stationCommand(ln::cmd::Reset, {what & 0xFF})));
 }
 
 void SonderOptions::rx_value(const ln::Msg& m)
 {
     // Only the answer for the option asked for: other devices read options too.
-    if (has_signature(m) && reading_)
-        reading_->answer(m[7] | (m[8] & 0x03) << 8, m[9]);
+    const ln::PeerMessage p(m);
+    if (p.station() && reading_)
+        reading_->answer(p.data(0) | (p.data(1) & 0x03) << 8, p.data(2));
 }

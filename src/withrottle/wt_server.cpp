@@ -1,7 +1,6 @@
 #include "wt_server.h"
 
 #include "accessory/keyboard.h"
-#include "accessory/wire.h"
 #include "connection/connection.h"
 #include "core/clock.h"
 #include "core/station_state.h"
@@ -9,6 +8,7 @@
 #include "loco/throttle.h"
 #include "loconet/dispatch.h"
 #include "loconet/lb_line.h"
+#include "loconet/views.h"
 #include "requests/basic_jobs.h"
 #include "requests/engine.h"
 #include "routes/route_panel.h"
@@ -101,7 +101,7 @@ WiThrottleServer::WiThrottleServer(const Services& s, Connection& conn, Power& p
                 routes_changed(from.column(), to.column());
             });
     connect(&table_, &QAbstractItemModel::modelReset, this, &WiThrottleServer::refresh_lists);
-    s_.dispatch.on(0xB0, [this](const ln::Msg& m) { sw_report(m); });
+    s_.dispatch.on(ln::op::SwReq, [this](const ln::Msg& m) { sw_report(m); });
 }
 
 WiThrottleServer::~WiThrottleServer()
@@ -534,11 +534,11 @@ void WiThrottleServer::switch_turnout(Client* c, const wt::Command& cmd)
 
 void WiThrottleServer::sw_report(const ln::Msg& m)
 {
-    const acc::SwitchReport r = acc::read_switch(m);
-    if (!r.on) // the off message changes no state
+    const ln::SwitchRequest r(m);
+    if (!r.on()) // the off message changes no state
         return;
-    const int n = r.a + 1;
-    const int state = r.dir ? wt::Closed : wt::Thrown;
+    const int n = r.address() + 1;
+    const int state = r.green() ? wt::Closed : wt::Thrown;
     const auto [it, fresh] = switched_.try_emplace(n, state);
     it->second = state;
     // Also an unchanged state is told: the client that asked for it hears it was done.

@@ -1,7 +1,6 @@
 // The keyboard and feedback pages: switch requests and queries, reports
 // seen on the bus, and numbers typed into their key-entry windows.
 
-#include "accessory/wire.h"
 #include "support/rig.h"
 #include "support/scripted_station.h"
 
@@ -11,10 +10,6 @@
 namespace {
 using Pairs = QList<std::pair<int, int>>;
 
-QString framedHex(const acc::Bytes& b)
-{
-    return ln::hex(ln::frame({b[0], b[1], b[2]}));
-}
 
 // The (number, value) arguments of each signal caught.
 Pairs pairs(const QSignalSpy& spy)
@@ -182,9 +177,9 @@ class TestAccessory : public QObject {
         QTest::addColumn<QString>("keys"); // B and F are Taste_Radr's letters
         QTest::addColumn<QString>("text");
         QTest::addColumn<QStringList>("sent");
-        const auto sw = [](int a, int dir) {
-            return QStringList{framedHex(acc::switch_request(a, dir, 1)),
-                               framedHex(acc::switch_request(a, dir, 0))};
+        // The on message, then the off message.
+        const auto sw = [](const char* on, const char* off) {
+            return QStringList{wire_hex(on), wire_hex(off)};
         };
         const auto rm = [](const char* hex) { return QStringList{wire_hex(hex)}; };
         const auto row = [](const char* name, const char* keys, const char* text,
@@ -192,14 +187,14 @@ class TestAccessory : public QObject {
             QTest::newRow(name) << QString(keys) << QString(text) << sent;
         };
         row("last four digits stay", "12345", "2345", {});
-        row("G: green on, then off", "20G", "20", sw(19, 1));
-        row("Backspace, R: red", "123\b\bR", "1", sw(0, 0));
+        row("G: green on, then off", "20G", "20", sw("B0 13 30", "B0 13 20"));
+        row("Backspace, R: red", "123\b\bR", "1", sw("B0 00 10", "B0 00 00"));
         row("Delete empties", "7\x7f\x7fG", "", {});
         row("0 sends nothing", "0G", "0", {});
         row("2049 sends nothing", "2049R", "2049", {});
-        row("2048", "2048R", "2048", sw(2047, 0));
+        row("2048", "2048R", "2048", sw("B0 7F 1F", "B0 7F 0F"));
         row("Escape sends nothing", "5\x1b", "5", {});
-        row("second follows the first", "5G6R", "56", sw(4, 1) + sw(55, 0));
+        row("second follows the first", "5G6R", "56", sw("B0 04 30", "B0 04 20") + sw("B0 37 10", "B0 37 00"));
         row("B: sensor 6 occupied", "6B", "6", rm("B2 02 70"));
         row("F: sensor 2048 free", "12048F", "2048", rm("B2 7F 67"));
         row("sensor 2049 sends nothing", "2049B", "2049", {});
