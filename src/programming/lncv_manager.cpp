@@ -458,10 +458,11 @@ void LncvManager::cancel()
 
 void LncvManager::rx_answer(const ln::Msg& m)
 {
-    if (!busy())
-        return;
-    const ln::LncvMessage a(m);
-    job_->answer(a.article(), a.lncv(), a.value());
+    // The station's own answers share the command byte.
+    if (busy() && ln::LncvMessage::is(m)) {
+        const ln::LncvMessage a(m);
+        job_->answer(a.article(), a.lncv(), a.value());
+    }
 }
 
 void LncvManager::found(LncvModuleId id)
