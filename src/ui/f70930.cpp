@@ -26,6 +26,7 @@ const QString kFunktionen = QStringLiteral("Funktionen");
 const QString kNone = QStringLiteral("-");
 
 constexpr QSize ArrowSize{24, 48};
+constexpr int NameRoom = 12; // digits' widths
 
 // One stroke of the direction arrow, between two points given as fractions
 // of the arrow's box; shown or hidden on its own.
@@ -57,7 +58,7 @@ class ArrowPart : public QWidget {
 
 F70930::F70930(Pultrix& pultrix, int entry, QWidget* parent)
     : QWidget(parent, Qt::Dialog), pultrix_(pultrix), entry_(entry), Ladr(number_edit("Ladr", 5)),
-      OKButton(new QPushButton(kOK)), FST(new QLabel(kNone))
+      OKButton(new QPushButton(kOK)), FST(new QLabel(kNone)), LokName(new QLabel)
 {
     setObjectName(QStringLiteral("F70930"));
     // An announcement opens it; the keyboard stays where the user types.
@@ -86,7 +87,11 @@ F70930::F70930(Pultrix& pultrix, int entry, QWidget* parent)
     auto* speedRow = new QHBoxLayout;
     speedRow->addWidget(speed);
     speedRow->addWidget(FST, 0, Qt::AlignVCenter);
-    speedRow->addStretch();
+    // The name takes the room between the speed step and the arrow.
+    LokName->setObjectName(QStringLiteral("LokName"));
+    LokName->setAlignment(Qt::AlignCenter);
+    LokName->setFixedWidth(LokName->fontMetrics().horizontalAdvance(QString(NameRoom, u'0')));
+    speedRow->addWidget(LokName, 1, Qt::AlignVCenter);
     speedRow->addWidget(arrow);
 
     auto* frame2 = new QGroupBox(kFunktionen);
@@ -123,6 +128,7 @@ void F70930::open_new(int device)
 {
     setWindowTitle(kCaption + QString::number(device));
     FST->setText(kNone);
+    LokName->clear();
     for (Lamp* lamp : Fanz)
         lamp->setColour(colour::White);
     show_direction(-1);
@@ -169,6 +175,12 @@ void F70930::px_show(const PxView& v)
         OKButton->setEnabled(false);
         Ladr->setEnabled(false);
     }
+}
+
+void F70930::show_name(const QString& name)
+{
+    LokName->setText(LokName->fontMetrics().elidedText(name, Qt::ElideRight, LokName->width()));
+    LokName->setToolTip(name);
 }
 
 void F70930::show_direction(int dir)

@@ -13,6 +13,7 @@
 #include "ln_monitor.h"
 #include "ln_prog.h"
 #include "lokeinst.h"
+#include "lokliste.h"
 #include "message_presenter.h"
 #include "panel_parts.h"
 #include "port_field.h"
@@ -96,7 +97,7 @@ MainWin::MainWin(Application& core, QWidget* parent)
     new MessagePresenter(core_.msgs, this);
     new HelpKey([this] { show_help(); }, this);
     new KennixWindows(core_.kennix, this);
-    new PultrixWindows(core_.pultrix, this);
+    new PultrixWindows(core_.pultrix, core_.locoList, this);
 
     build_menus();
 
@@ -172,6 +173,7 @@ void MainWin::build_menus()
         {Item, "ResetMenu", "Zurücksetzen", &MainWin::show_reset},
         {Separator, "aa", nullptr, nullptr},
         {Item, "FaStrEdit", "Fahrstrassentabelle", &MainWin::show_route_editor},
+        {Item, "LokListeMenu", "Lokliste", &MainWin::show_lokliste},
         {Separator, "bb", nullptr, nullptr},
         {Menu, "ToolsMenu", "Werkzeuge", nullptr},
         {Item, "DDCProgMenu", "DCC Decoder programmieren", &MainWin::show_dcc_prog},
@@ -495,6 +497,13 @@ void MainWin::show_withrottle()
     if (!withrottle_)
         withrottle_ = new WiThrottleWin(core_.withrottle, this);
     show_window(withrottle_);
+}
+
+void MainWin::show_lokliste()
+{
+    if (!lokliste_)
+        lokliste_ = new Lokliste(core_, this);
+    show_window(lokliste_);
 }
 
 void MainWin::show_dispatch()

@@ -19,6 +19,7 @@ class Lamp;
 class LNProg;
 class LnMonitor;
 class Lokeinst;
+class Lokliste;
 class PortField;
 class QGroupBox;
 class QLabel;
@@ -85,6 +86,7 @@ class MainWin : public QMainWindow {
     void show_dispatch();
     void show_monitor();
     void show_withrottle();
+    void show_lokliste();
     void show_zk_namen();
     void show_dcc_prog();
     void show_route_editor();
@@ -105,6 +107,7 @@ class MainWin : public QMainWindow {
     LNProg* lnProg_;
     LnMonitor* monitor_ = nullptr;
     WiThrottleWin* withrottle_ = nullptr;
+    Lokliste* lokliste_ = nullptr;
 
     QMenu* EinstellMenu = nullptr;
     QMenu* ToolsMenu = nullptr;

@@ -33,11 +33,14 @@ class ThrottlePanel : public QWidget {
     QWidget* build_functions();
     void lok_reset();
     void lok_show(const PanelView& v);
+    // The loco list's name of the panel's loco.
+    void show_name();
 
     Application& core_;
     const int i_;
     QLineEdit* LokAdr = nullptr;
     QLabel* ProtLbL = nullptr;
+    QLabel* LokName = nullptr;
     QLabel* SpeedLbl = nullptr;
     LocoPicture* LokImage = nullptr;
     QScrollBar* FSTScroll = nullptr;

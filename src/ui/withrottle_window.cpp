@@ -93,10 +93,7 @@ void WiThrottleWin::show_devices()
 {
     DeviceView->clear();
     for (const WiThrottleServer::Device& d : server_.devices()) {
-        QStringList locos;
-        for (const int a : d.locos)
-            locos << QString::number(a);
-        auto* item = new QTreeWidgetItem({d.name, d.peer, locos.join(QStringLiteral(", "))});
+        auto* item = new QTreeWidgetItem({d.name, d.peer, d.names.join(QStringLiteral(", "))});
         DeviceView->addTopLevelItem(item);
     }
 }
