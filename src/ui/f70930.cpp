@@ -26,7 +26,6 @@ const QString kFunktionen = QStringLiteral("Funktionen");
 const QString kNone = QStringLiteral("-");
 
 constexpr QSize ArrowSize{24, 48};
-constexpr int NameRoom = 12; // digits' widths
 
 // One stroke of the direction arrow, between two points given as fractions
 // of the arrow's box; shown or hidden on its own.
@@ -87,12 +86,11 @@ F70930::F70930(Pultrix& pultrix, int entry, QWidget* parent)
     auto* speedRow = new QHBoxLayout;
     speedRow->addWidget(speed);
     speedRow->addWidget(FST, 0, Qt::AlignVCenter);
-    // The name takes the room between the speed step and the arrow.
-    LokName->setObjectName(QStringLiteral("LokName"));
-    LokName->setAlignment(Qt::AlignCenter);
-    LokName->setFixedWidth(LokName->fontMetrics().horizontalAdvance(QString(NameRoom, u'0')));
-    speedRow->addWidget(LokName, 1, Qt::AlignVCenter);
+    speedRow->addStretch();
     speedRow->addWidget(arrow);
+    // The name under the address, as wide as the window is anyway.
+    LokName->setObjectName(QStringLiteral("LokName"));
+    LokName->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
 
     auto* frame2 = new QGroupBox(kFunktionen);
     frame2->setObjectName(QStringLiteral("Frame2"));
@@ -109,6 +107,7 @@ F70930::F70930(Pultrix& pultrix, int entry, QWidget* parent)
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(frame1);
+    layout->addWidget(LokName);
     layout->addLayout(speedRow);
     layout->addWidget(frame2);
     layout->setSizeConstraint(QLayout::SetFixedSize);

@@ -135,6 +135,9 @@ QWidget* Lokliste::build_editor()
 
 void Lokliste::showEvent(QShowEvent* event)
 {
+    if (!placed_)
+        place_over_parent(this);
+    placed_ = true;
     offer_addresses(); // the locos held now
     QWidget::showEvent(event);
 }

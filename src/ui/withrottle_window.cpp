@@ -68,6 +68,14 @@ WiThrottleWin::WiThrottleWin(WiThrottleServer& server, QWidget* parent)
     resize(digit * 72, fontMetrics().height() * 18);
 }
 
+void WiThrottleWin::showEvent(QShowEvent* event)
+{
+    if (!placed_)
+        place_over_parent(this);
+    placed_ = true;
+    QWidget::showEvent(event);
+}
+
 void WiThrottleWin::show_server()
 {
     if (!server_.listening()) {

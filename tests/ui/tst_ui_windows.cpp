@@ -204,7 +204,9 @@ class TstWindows : public QObject {
         b.connect();
         b.rig.core->drivers.acquire(0, 3);
         b.rig.run(0.5);
+        b.win.show();
         QWidget& w = b.open("LokListeMenu", "Lokliste");
+        QVERIFY(w.screen()->availableGeometry().contains(w.frameGeometry()));
         click(w, "NeuBut");
         QCOMPARE(find<QComboBox>(w, "LokAdrBox").currentText(), "3");
         type(find<QLineEdit>(w, "FnLabel_2"), "Horn");
