@@ -1,7 +1,9 @@
 // Times the connect sequence and its switch-state poll of 16 addresses in
 // real time, on the program's own timers, against the virtual station paced
 // at LocoNet's wire rate and answering at once, and prints each against the
-// time its bytes alone take on the wire (request, echo and answer).
+// time its bytes alone take on the wire. On a real bus the echo is the
+// request itself, so each exchange costs the request (or its echo) and the
+// answer: the in-memory station paces exactly those bytes.
 
 #include "application/application.h"
 #include "paced_station.h"
@@ -16,10 +18,10 @@
 #include <vector>
 
 namespace {
-// Bytes on the wire: slot 0 read (4 + 4 + 14), 16 switch-state queries
-// (4 + 4 + 4 each), serial number and version (15 + 15 + 15 each).
-constexpr double PollBytes = 16 * 12;
-constexpr double ConnectBytes = 22 + PollBytes + 2 * 45;
+// Bytes on the wire: slot 0 read (4 + 14), 16 switch-state queries (4 + 4
+// each), serial number and version (15 + 15 each).
+constexpr double PollBytes = 16 * 8;
+constexpr double ConnectBytes = 18 + PollBytes + 2 * 30;
 
 struct Times {
     double connect = 0, poll = 0;
@@ -37,14 +39,14 @@ Times connect_once(SteadyClock& clock)
     core.start();
     core.keepConf = true;
 
-    // The poll runs from its first query reaching the station to the end of its job.
+    // The poll runs from its first query reaching the station to the last
+    // answer leaving it.
     double pollStart = -1, pollEnd = -1;
+    int answers = 0;
     station.setMonitor([&](double, bool outgoing, const QByteArray& m) {
         if (!outgoing && uint8_t(m[0]) == 0xBC && pollStart < 0)
             pollStart = clock.now();
-    });
-    QObject::connect(&core, &Application::lock_ui, [&](bool busy) {
-        if (!busy && pollStart >= 0 && pollEnd < 0)
+        if (outgoing && uint8_t(m[0]) == 0xB4 && ++answers == 16)
             pollEnd = clock.now();
     });
     QEventLoop loop;

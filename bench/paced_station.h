@@ -1,26 +1,21 @@
 #pragma once
 // The virtual station at the far end of an in-memory port, paced at
-// LocoNet's wire rate and polled on a 1 ms timer and on every arrival, as
+// LocoNet's wire rate, answering on arrival and waking for what is due, as
 // the benchmarks run the program against it in real time.
 
 #include "loconet/memory_port.h"
+#include "sim/station_runner.h"
 #include "sim/virtual_station.h"
 
-#include <QTimer>
-
 struct PacedStation {
-    PacedStation(const Clock& clock, sim::StationOptions options)
-        : station(open(ports.b), clock, paced(options))
+    PacedStation(const Clock& clock, sim::StationOptions options, bool pace = true)
+        : station(open(ports.b), clock, paced(options, pace)), runner(station, ports.b, clock)
     {
-        timer.setTimerType(Qt::PreciseTimer);
-        QObject::connect(&timer, &QTimer::timeout, [this] { station.poll(); });
-        QObject::connect(&ports.b, &Port::readyRead, [this] { station.poll(); });
-        timer.start(1);
     }
 
     MemoryPortPair ports; // a: the program's side
     sim::VirtualStation station;
-    QTimer timer;
+    sim::StationRunner runner;
 
   private:
     static Port& open(MemoryPort& p)
@@ -28,9 +23,9 @@ struct PacedStation {
         p.open(QStringLiteral("station"), {});
         return p;
     }
-    static sim::StationOptions paced(sim::StationOptions o)
+    static sim::StationOptions paced(sim::StationOptions o, bool pace)
     {
-        o.pace = true;
+        o.pace = pace;
         return o;
     }
 };

@@ -5,6 +5,7 @@
 #include "core/datadir.h"
 #include "core/shell.h"
 #include "core/stop_signals.h"
+#include "decode.h"
 #include "loconet/lb_client_port.h"
 #include "loconet/lb_server.h"
 #include "loconet/memory_port.h"
@@ -12,6 +13,7 @@
 #include "loconet/serial_port.h"
 #include "loconet/trace.h"
 #include "options.h"
+#include "sim/station_runner.h"
 #include "sim/virtual_station.h"
 #include "ui/mainwin.h"
 
@@ -27,7 +29,7 @@ int main(int argc, char** argv)
 {
     QCoreApplication::setApplicationName(QStringLiteral("quorail"));
     QCoreApplication::setApplicationVersion(program_version());
-    // Help, version, the data files and option errors need no display:
+    // Help, version, the data files, --decode and option errors need no display:
     // they are dealt with before the window system is asked for.
     std::optional<AppOptions> opts;
     int exitCode = 0;
@@ -42,6 +44,8 @@ int main(int argc, char** argv)
             std::printf("%s", qPrintable(data_files_text(data)));
             return 0;
         }
+        if (!opts->decode.isEmpty())
+            return decode_saved(opts->decode);
     }
 
     // Outlives the core, which writes to it up to the end.
@@ -74,7 +78,7 @@ int main(int argc, char** argv)
         core.state.ComPortNr = *opts->port;
 
     std::unique_ptr<sim::VirtualStation> station;
-    QTimer stationTimer;
+    std::unique_ptr<sim::StationRunner> stationRunner;
     if (opts->simulator) {
         core.keepConf = true;
         core.state.IfType = 3;
@@ -84,8 +88,7 @@ int main(int argc, char** argv)
         so.stationType = opts->simulator;
         station = std::make_unique<sim::VirtualStation>(wire.b, clock, so);
         station->setupDemo();
-        QObject::connect(&stationTimer, &QTimer::timeout, [&station] { station->poll(); });
-        stationTimer.start(2);
+        stationRunner = std::make_unique<sim::StationRunner>(*station, wire.b, clock);
     }
 
     // Declared after the core: it detaches from the link before the core goes.

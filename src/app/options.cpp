@@ -72,10 +72,18 @@ std::optional<AppOptions> parse_options(const QStringList& argsIn, int* exitCode
         QStringLiteral("trace"),
         QStringLiteral("Log every LocoNet message (time, TX/RX/BAD, hex bytes) to FILE."),
         QStringLiteral("FILE"));
+    const QCommandLineOption decode(
+        QStringLiteral("decode"),
+        QStringLiteral("Print each LocoNet message of FILE (written by --trace or the monitor, or "
+                       "plain hex lines; - for standard input) as its bytes, a tab and the "
+                       "monitor's text, then end. Lines that are no message are named on "
+                       "standard error."),
+        QStringLiteral("FILE"));
     LbServerOptions lbServer(QStringLiteral(
         "Share the LocoNet connection with other programs over TCP (LbServer protocol); "
         "--lbserver=PORT picks the port (default 1234, 0 = any free one, printed at start)."));
-    cli.addOptions({confDir, dataFiles, ifType, port, connect, simulator, stationType, trace});
+    cli.addOptions(
+        {confDir, dataFiles, ifType, port, connect, simulator, stationType, trace, decode});
     lbServer.addTo(cli);
     wiThrottle.addTo(cli);
 
@@ -123,6 +131,7 @@ std::optional<AppOptions> parse_options(const QStringList& argsIn, int* exitCode
         }
     }
     o.trace = cli.value(trace);
+    o.decode = cli.value(decode);
     QString error;
     if (!lbServer.read(cli, &error)) {
         *exitCode = usage_error(error);

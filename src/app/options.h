@@ -15,6 +15,7 @@ struct AppOptions {
     bool connect = false;        // press "Verbinden" once the window is shown
     int simulator = 0;           // station type of the built-in virtual station; 0 = none
     QString trace;               // traffic log file
+    QString decode;              // saved traffic to print as text, then end; "-" standard input
     // LbServer for other programs: the port to listen on (0 = any free one)
     // and the address.
     std::optional<quint16> lbServerPort;

@@ -5,6 +5,8 @@
 #include "routes/route_file.h"
 
 #include <QDir>
+#include <algorithm>
+#include <cmath>
 
 namespace {
 const QString kConfFile = QStringLiteral("conf.dat");
@@ -22,13 +24,15 @@ Application::Application(Clock& clk, Port& p, const DataDir& dataDir, QObject* p
       lokDispatch(services, loco), options(services), keyboard(services), feedback(services),
       kennix(services), routePanel(FSTab), routeEngine(services, FSTab, routePanel), prog(services),
       lncv(services), pultrix(services, loco, drivers, lncv), identify(services, loco),
-      conn(services, p, MainTimer, identify), locoList(data, msgs), wtLocos(drivers),
+      conn(services, p, identify), locoList(data, msgs), wtLocos(drivers),
       withrottle(services, conn, power, keyboard, FSTab, routePanel, wtLocos, locoList)
 {
     MainTimer.setObjectName(QStringLiteral("MainTimer"));
-    MainTimer.setInterval(10);
-    MainTimer.setTimerType(Qt::PreciseTimer); // each late tick delays the next request
+    MainTimer.setSingleShot(true);
+    MainTimer.setTimerType(Qt::PreciseTimer); // a late wake-up delays a time-out or a step
     connect(&MainTimer, &QTimer::timeout, this, &Application::tick);
+    // Every change runs through the link's service: then the next wake-up is set.
+    connect(&link, &Link::serviced, this, &Application::rearm);
     // Input is dispatched as it arrives, whatever the interface type.
     connect(&port, &Port::readyRead, this, &Application::take_input);
     // Short jobs lock nothing: what is asked meanwhile waits behind them.
@@ -69,6 +73,29 @@ void Application::tick()
     link.tick();
     routeEngine.route_engine();
     link.service();
+}
+
+double Application::next_due() const
+{
+    double due = -1;
+    for (const double d : {link.next_due(), req.next_due(), routeEngine.next_due()})
+        if (d >= 0 && (due < 0 || d < due))
+            due = d;
+    return due;
+}
+
+void Application::rearm()
+{
+    if (ended_)
+        return;
+    const double due = next_due();
+    if (due < 0) {
+        MainTimer.stop();
+        return;
+    }
+    // A millisecond late rather than early: a time-out is "more than" its limit.
+    const double ms = std::ceil((due - clock.now()) * 1000.0) + 1;
+    MainTimer.start(int(std::clamp(ms, 0.0, 3.6e6)));
 }
 
 void Application::take_input()

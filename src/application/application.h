@@ -47,9 +47,12 @@ class Application : public QObject {
     // Start-up: conf.dat, start values, locked and disconnected.
     void start();
     // What time drives: the link's time-outs, the jobs' deadlines, the
-    // route engine; then the free buffer is offered. Messages themselves go
-    // out as soon as the buffer is free, without waiting for a tick.
+    // route engine's waits and blinking; then the free buffer is offered.
+    // Messages themselves go out as soon as the buffer is free, without
+    // waiting for a tick.
     void tick();
+    // When tick() has work next; negative while nothing is time-driven.
+    double next_due() const;
     // Stops the main timer, closes the port, saves what is kept across runs
     // and ends.
     void end_program();
@@ -90,7 +93,7 @@ class Application : public QObject {
     LncvProg lncv;    // LNCVs of LocoNet modules
     Pultrix pultrix;  // windows of the throttle devices
     Identify identify;
-    QTimer MainTimer; // 10 ms, runs tick() while connected
+    QTimer MainTimer; // single shot: runs tick() when something is due, idle otherwise
     Connection conn;
     LocoList locoList;           // names, labels and momentary buttons, kept in Lokliste.dat
     WtLocos wtLocos;             // the locos of the WiThrottle clients
@@ -103,6 +106,7 @@ class Application : public QObject {
 
   private:
     void take_input();
+    void rearm();
 
     bool ended_ = false;
     DataFileAtStart fsAtStart_;

@@ -18,6 +18,8 @@ const QString kZentrova1 = QStringLiteral("Zentrova 1:");
 const QString kZeichenNichtMoeglich = QStringLiteral("Zeichenübertragung nicht möglich!");
 const QString kUngueltigerPort = QStringLiteral("Ungültige Portangabe: \"%1\"");
 const QString kPortFehler = QStringLiteral("Port %1: %2");
+// The one box that tells why there is no connection; a connection closes it.
+const QString kPortBox = QStringLiteral("connection");
 
 const PortSettings kUsb{115200, 8, 'n', 1, false, false};
 const PortSettings k70810{19200, 8, 'n', 1, false, true};
@@ -50,8 +52,8 @@ int port_number(const QString& text)
     return 0;
 }
 
-Connection::Connection(const Services& s, Port& port, QTimer& mainTimer, Identify& identify)
-    : s_(s), port_(port), identify_(identify), mainTimer_(mainTimer)
+Connection::Connection(const Services& s, Port& port, Identify& identify)
+    : s_(s), port_(port), identify_(identify)
 {
     timer_.setInterval(10);
     connect(&timer_, &QTimer::timeout, this, &Connection::step);
@@ -89,7 +91,6 @@ void Connection::connect_port(const QString& portText)
 
 void Connection::begin(const QString& portText)
 {
-    mainTimer_.stop();
     s_.state.ComPortNr = portText.trimmed();
     if (!valid_port_text(s_.state.ComPortNr)) {
         fail_setup(kVerbindungsfehler, kUngueltigerPort.arg(s_.state.ComPortNr));
@@ -228,7 +229,6 @@ void Connection::setup_zv1_step()
 void Connection::start_identification()
 {
     timer_.stop();
-    mainTimer_.start();
     s_.state.StationType = -1;
     state_ = State::Identifying;
     // Whatever the station said on an earlier connection counts no more.
@@ -272,6 +272,7 @@ void Connection::polled()
             return;
         state_ = State::Connected;
         s_.req.set_online(true);
+        s_.msgs.withdraw(kPortBox);
         emit connected();
     };
     if (job)
@@ -282,7 +283,7 @@ void Connection::polled()
 
 void Connection::fail_setup(const QString& title, const QString& text)
 {
-    s_.msgs.show(title, text, MsgIcon::None);
+    s_.msgs.show(title, text, MsgIcon::None, kPortBox);
     if (state_ != State::Disconnected && state_ != State::SettingUp)
         s_.req.end_session(End::Disconnected);
     timer_.stop();
@@ -309,7 +310,6 @@ void Connection::close_down(bool lost)
     // (leaving programming mode) while the port is open.
     if (was != State::Disconnected)
         s_.req.end_session(lost ? End::PortLost : End::Disconnected);
-    mainTimer_.stop();
     Timer1.stop();
     timer_.stop();
     pending_.clear();
@@ -326,7 +326,7 @@ void Connection::port_failed(const QString& error)
     // Told once per loss: a try of the watch that fails too goes on quietly.
     if (!automatic_ || state_ == State::Connected)
         s_.msgs.show(kVerbindungsfehler, kPortFehler.arg(port_device(s_.state.ComPortNr), error),
-                     MsgIcon::None);
+                     MsgIcon::None, kPortBox);
     close_down(true);
     watch();
 }

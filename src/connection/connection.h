@@ -31,8 +31,7 @@ int port_number(const QString& portText);
 class Connection : public QObject {
     Q_OBJECT
   public:
-    // The connection starts and stops the main timer it is given.
-    Connection(const Services& s, Port& port, QTimer& mainTimer, Identify& identify);
+    Connection(const Services& s, Port& port, Identify& identify);
 
     enum class State {
         Disconnected,
@@ -100,7 +99,6 @@ class Connection : public QObject {
     Services s_;
     Port& port_;
     Identify& identify_;
-    QTimer& mainTimer_;
     QTimer timer_; // set-up of interface type 1
     State state_ = State::Disconnected;
     Zv1 zv1_ = Zv1::Done;

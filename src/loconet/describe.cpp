@@ -1,13 +1,14 @@
 #include "describe.h"
 
-#include "message.h"
+#include "describe_parts.h"
 
 #include <QStringList>
 
 namespace ln {
+namespace text {
 namespace {
 
-const QString kUnbekannt = QStringLiteral("unbekannt");
+const QString kNichtDecodiert = QStringLiteral("%1 (%2): nicht decodiert");
 const QString kBusBelegt = QStringLiteral("Bus belegt");
 const QString kStop = QStringLiteral("Gleisspannung aus (STOP)");
 const QString kGo = QStringLiteral("Gleisspannung ein (GO)");
@@ -15,31 +16,52 @@ const QString kNothalt = QStringLiteral("Nothalt aller Loks");
 const QString kFahrstufe = QStringLiteral("Slot %1: Fahrstufe %2");
 const QString kHalt = QStringLiteral("Slot %1: Halt");
 const QString kNotstopp = QStringLiteral("Slot %1: Nothalt");
-const QString kRichtung = QStringLiteral("Slot %1: %2, %3");
+const QString kSlotText = QStringLiteral("Slot %1: %2");
+const QString kRichtung = QStringLiteral("%1, %2");
 const QString kVor = QStringLiteral("vorwärts");
 const QString kRueck = QStringLiteral("rückwärts");
-const QString kFunktionen = QStringLiteral("Slot %1: %2");
 const QString kAn = QStringLiteral("%1 an");
 const QString kAlleAus = QStringLiteral("%1 bis %2 aus");
-const QString kGruppe = QStringLiteral("Slot %1: Funktionsgruppe %2 = %3");
+const QString kAus = QStringLiteral("%1 aus");
+const QString kVerbund = QStringLiteral("Slot %1 im Verbund: %2");
+const QString kVerbinden = QStringLiteral("Slot %1 mit Slot %2 verbinden");
+const QString kLoesen = QStringLiteral("Slot %1 von Slot %2 lösen");
 const QString kWeiche = QStringLiteral("Weiche %1: %2, Ausgang %3");
+const QString kMitQuittung = QStringLiteral("%1, mit Quittung");
+const QString kAbfrageAlle =
+    QStringLiteral("Zustandsabfrage an alle Weichen und Rückmelder (Weiche %1: %2, Ausgang %3)");
 const QString kGruen = QStringLiteral("grün");
 const QString kRot = QStringLiteral("rot");
 const QString kEin = QStringLiteral("ein");
-const QString kAus = QStringLiteral("aus");
-const QString kWeicheMeldung = QStringLiteral("Weichenmeldung %1");
+const QString kAusZustand = QStringLiteral("aus");
+const QString kWeicheAusgaenge = QStringLiteral("Weichenmeldung %1: Ausgang grün %2, rot %3");
+const QString kWeicheEingang = QStringLiteral("Weichenmeldung %1: %2 %3");
+const QString kWeichenEingang = QStringLiteral("Weicheneingang");
+const QString kHilfsEingang = QStringLiteral("Hilfseingang");
 const QString kWeicheAbfrage = QStringLiteral("Weichenstellung abfragen: Weiche %1");
 const QString kMelder = QStringLiteral("Rückmelder %1: %2");
 const QString kBelegt = QStringLiteral("belegt");
 const QString kFrei = QStringLiteral("frei");
 const QString kQuittung = QStringLiteral("Quittung auf %1: %2");
+const QString kAngenommen = QStringLiteral("angenommen");
+const QString kAbgelehnt = QStringLiteral("abgelehnt");
+const QString kAbgelehntCode = QStringLiteral("abgelehnt (Code %1)");
+const QString kCode = QStringLiteral("Code %1");
 const QString kNichtBearbeitet = QStringLiteral("nicht bearbeitet");
 const QString kWeicheSteht = QStringLiteral("Weiche steht %1");
-const QString kStellungUnbekannt = QStringLiteral("Stellung unbekannt");
+const QString kStellungUnbekannt = QStringLiteral("Stellung unbekannt (Code %1)");
 const QString kLokNichtAngemeldet = QStringLiteral("Lok konnte nicht angemeldet werden");
-const QString kAngenommen = QStringLiteral("angenommen");
-const QString kAbgelehnt = QStringLiteral("abgelehnt (Code %1)");
-const QString kCode = QStringLiteral("Code %1");
+const QString kVerschiebenAbgelehnt = QStringLiteral("Slot nicht verschoben");
+const QString kSlotFehlt = QStringLiteral("Slot nicht vorhanden");
+const QString kLncvCode = QStringLiteral("abgelehnt (Code %1, bei LNCV: %2)");
+const QString kLncvCodes[] = {QStringLiteral("LNCV nicht vorhanden"),
+                              QStringLiteral("LNCV schreibgeschützt"),
+                              QStringLiteral("Wert nicht gültig")};
+const QString kProgBelegt = QStringLiteral("Programmiergleis belegt, Auftrag abgebrochen");
+const QString kProgAngenommen = QStringLiteral("Programmierauftrag angenommen");
+const QString kProgBlind = QStringLiteral("Programmierauftrag angenommen, keine Antwort folgt");
+const QString kProg7F =
+    QStringLiteral("Slot geschrieben; als Antwort auf einen Programmierauftrag: nicht unterstützt");
 const QString kLokAnfordern = QStringLiteral("Lok %1 anfordern");
 const QString kSlotAnfordern = QStringLiteral("Slotdaten anfordern: Slot %1");
 const QString kSlotStatus = QStringLiteral("Slot %1: Status %2 setzen");
@@ -47,37 +69,53 @@ const QString kSlotBelegen = QStringLiteral("Slot %1 in Gebrauch nehmen");
 const QString kSlotDispatch = QStringLiteral("Slot %1 an Dispatch übergeben");
 const QString kSlotVerschieben = QStringLiteral("Slot %1 nach Slot %2 verschieben");
 const QString kDispatchHolen = QStringLiteral("Dispatch-Lok holen");
+const QString kTransponderDa = QStringLiteral("Transponder: Lok %1 in Abschnitt %2 erkannt");
+const QString kTransponderWeg = QStringLiteral("Transponder: Lok %1 hat Abschnitt %2 verlassen");
+const QString kLeistung = QStringLiteral("Leistungsmodul %1: %2");
+const QString kBereich = QStringLiteral("Bereich %1 %2");
+const QString kKehrschleife = QStringLiteral("Kehrschleife %1");
+const QString kUmgepolt = QStringLiteral("umgepolt");
+const QString kNormal = QStringLiteral("normal");
+const QString kKurzschluss = QStringLiteral("Kurzschluss");
+const QString kInOrdnung = QStringLiteral("in Ordnung");
 const QString kSlotDaten = QStringLiteral("Slot %1: Lok %2, %3, Fahrstufe %4, %5");
 const QString kSlotSchreiben = QStringLiteral("Slot %1 schreiben: Lok %2, %3, Fahrstufe %4, %5");
 const QString kSlotErweitert = QStringLiteral("Slot %1 (erweitert): Lok %2, %3, Fahrstufe %4");
+const QString kSlotErweitertSchreiben =
+    QStringLiteral("Slot %1 (erweitert) schreiben: Lok %2, %3, Fahrstufe %4");
 const QString kZentraleSlot = QStringLiteral("Slot 0: Zentralen-Daten");
-const QString kProgWert = QStringLiteral("Programmiergleis: Wert %1");
-const QString kProgFehler = QStringLiteral("Programmiergleis: Fehler %1");
-const QString kProgLesen = QStringLiteral("Programmiergleis: CV %1 lesen");
-const QString kProgSchreiben = QStringLiteral("Programmiergleis: CV %1 = %2 schreiben");
-const QString kProgEin = QStringLiteral("Programmiermodus ein");
-const QString kProgAus = QStringLiteral("Programmiermodus aus");
-const QString kBefehl = QStringLiteral("Befehl %1");
-const QString kSoSchreiben = QStringLiteral("Sonderoption %1 = %2 schreiben");
-const QString kSoLesen = QStringLiteral("Sonderoption %1 lesen");
-const QString kSoWert = QStringLiteral("Sonderoption: Wert %1");
-const QString kVersionLesen = QStringLiteral("Softwareversion lesen");
-const QString kSerieLesen = QStringLiteral("Seriennummer lesen");
-const QString kVersion = QStringLiteral("Softwareversion %1.%2%3%4");
-const QString kSerie = QStringLiteral("Seriennummer %1");
-const QString kFormatSchreiben = QStringLiteral("Lokdatenformat Lok %1 = Code %2 schreiben");
-const QString kFormatLesen = QStringLiteral("Lokdatenformat Lok %1 lesen");
-const QString kFormat = QStringLiteral("Lokdatenformat Lok %1: Code %2");
-const QString kZuruecksetzen = QStringLiteral("Zentrale zurücksetzen: %1");
-const QString kKonfiguration = QStringLiteral("Konfiguration");
-const QString kLokdatenformat = QStringLiteral("Lokdatenformat");
-const QString kRichtungWechsel = QStringLiteral("Slot %1: Richtung wechseln");
-const QString kLncvSchreiben = QStringLiteral("LNCV schreiben: Artikel %1, LNCV %2 = %3");
-const QString kLncvLesen = QStringLiteral("LNCV lesen: Artikel %1, LNCV %2");
-const QString kLncvStart = QStringLiteral("LNCV-Programmierung starten: Artikel %1, Modul %2");
-const QString kLncvEnde = QStringLiteral("LNCV-Programmierung beenden: Artikel %1, Modul %2");
-const QString kLncvAntwort = QStringLiteral("LNCV-Antwort: Artikel %1, LNCV %2 = %3");
-const QString kPeer = QStringLiteral("Peer-Nachricht, Befehl %1");
+const QString kZentraleSlotSchreiben = QStringLiteral("Slot 0 schreiben: Zentralen-Daten");
+const QString kOptionen = QStringLiteral("Slot %1: Optionen der Zentrale (Bits nicht decodiert)");
+const QString kOptionenSchreiben =
+    QStringLiteral("Slot %1 schreiben: Optionen der Zentrale (Bits nicht decodiert)");
+const QString kUhr = QStringLiteral("Modelluhr: %1, Tag %2, %3");
+const QString kUhrStellen = QStringLiteral("Modelluhr stellen: %1, Tag %2, %3");
+const QString kUhrzeit = QStringLiteral("%1:%2 Uhr");
+const QString kUhrzeitUngueltig = QStringLiteral("Uhrzeit nicht decodiert");
+const QString kFaktor = QStringLiteral("Faktor %1");
+const QString kAngehalten = QStringLiteral("angehalten");
+const QString kTabelleLesen = QStringLiteral("Tabelle %1, Block %2 lesen");
+const QString kTabelleSchreiben =
+    QStringLiteral("Tabelle %1, Block %2 schreiben (Inhalt nicht decodiert)");
+const QString kTabelle = QStringLiteral("Tabelle %1, Block %2 (Inhalt nicht decodiert)");
+const QString kProgLesen = QStringLiteral("%1: CV %2 lesen");
+const QString kProgSchreiben = QStringLiteral("%1: CV %2 = %3 schreiben");
+const QString kProgGelesen = QStringLiteral("Antwort %1: CV %2 = %3");
+const QString kProgGeschrieben = QStringLiteral("Antwort %1: CV %2 = %3 geschrieben");
+const QString kProgFehlgeschlagen = QStringLiteral("Antwort %1: CV %2 %3 fehlgeschlagen: %4");
+const QString kLesen = QStringLiteral("lesen");
+const QString kSchreiben = QStringLiteral("schreiben");
+const QString kStatusUnbekannt = QStringLiteral("%1 (Status %2 nicht decodiert)");
+const QString kStatusBits[] = {QStringLiteral("kein Decoder"),
+                               QStringLiteral("keine Schreibquittung"),
+                               QStringLiteral("keine Lesequittung"), QStringLiteral("abgebrochen")};
+const QString kProgGleis = QStringLiteral("Programmiergleis (%1)");
+const QString kHauptgleis = QStringLiteral("Hauptgleis, Lok %1 (%2)");
+const QString kModi[] = {QStringLiteral("Paged"), QStringLiteral("Direct"),
+                         QStringLiteral("Direct, Bit"), QStringLiteral("Register")};
+const QString kMitRueckmeldung = QStringLiteral("mit Rückmeldung");
+const QString kOhneRueckmeldung = QStringLiteral("ohne Rückmeldung");
+const QString kBit = QStringLiteral(", Bit");
 const QString kKennixLok = QStringLiteral("Zugerkennung Melder %1: Lok %2, Kategorie %3%4");
 const QString kKennixTempo = QStringLiteral("Zugerkennung Melder %1: %2 km/h");
 const QString kKennixLoeschen = QStringLiteral("Zugerkennung Melder %1: Anzeige löschen");
@@ -86,246 +124,341 @@ const QString kS2S1 = QStringLiteral(", S2 nach S1");
 const QString kStatus[] = {QStringLiteral("frei"), QStringLiteral("allgemein"),
                            QStringLiteral("ruhend"), QStringLiteral("in Gebrauch")};
 
-QString hex2(int v)
+QString speed(const LocoSpeed& v)
 {
-    return QStringLiteral("%1").arg(v, 2, 16, QLatin1Char('0')).toUpper();
+    if (v.speed() == 0)
+        return kHalt.arg(v.slot());
+    if (v.speed() == 1)
+        return kNotstopp.arg(v.slot());
+    return kFahrstufe.arg(v.slot()).arg(v.speed());
 }
 
-// "F1 F3 an" for the set bits, or "F1 bis F4 aus".
-QString functions(int bits, const int* numbers, int count)
+QString switchRequest(const SwitchRequest& v)
 {
-    QStringList on;
-    for (int k = 0; k < count; ++k)
-        if (bits & (1 << k))
-            on << QStringLiteral("F%1").arg(numbers[k]);
-    if (on.isEmpty())
-        return kAlleAus.arg(QStringLiteral("F%1").arg(numbers[0]),
-                            QStringLiteral("F%1").arg(numbers[count - 1]));
-    return kAn.arg(on.join(u' '));
+    const QString text = (v.interrogate() ? kAbfrageAlle : kWeiche)
+                             .arg(v.address() + 1)
+                             .arg(v.green() ? kGruen : kRot, onOff(v.on()));
+    return v.m.op() == op::SwAck ? kMitQuittung.arg(text) : text;
 }
 
-QString speed(int slot, int spd)
+QString switchReport(const SwitchReport& v)
 {
-    if (spd == 0)
-        return kHalt.arg(slot);
-    if (spd == 1)
-        return kNotstopp.arg(slot);
-    return kFahrstufe.arg(slot).arg(spd);
+    if (v.inputForm())
+        return kWeicheEingang.arg(v.address() + 1)
+            .arg(v.switchInput() ? kWeichenEingang : kHilfsEingang, onOff(v.level()));
+    return kWeicheAusgaenge.arg(v.address() + 1).arg(onOff(v.greenOn()), onOff(v.redOn()));
 }
 
-QString dirf(int slot, int v)
+QString ackMeaning(uint8_t op, int code)
 {
-    static const int f[] = {0, 1, 2, 3, 4};
-    const int bits = (v & 0x10) >> 4 | (v & 0x0F) << 1; // F0 is bit 4 on the wire
-    return kRichtung.arg(slot).arg(v & 0x20 ? kRueck : kVor, functions(bits, f, 5));
-}
-
-// Accessory and switch-query address, shown 1-based as the user types it.
-int switch_number(const Msg& m)
-{
-    return (m[1] | (m[2] & 0x0F) << 7) + 1;
-}
-
-QString ack(const Msg& m)
-{
-    const int op = m[1] | 0x80, code = m[2];
-    QString what;
     switch (op) {
-    case 0xB0: what = code == 0x7F ? kAngenommen : kNichtBearbeitet; break;
-    case 0xBC:
-        what = code == 0x30   ? kWeicheSteht.arg(kGruen)
+    case op::SwReq:
+    case op::SwAck:
+        return code == 0x7F ? kAngenommen : code == 0 ? kNichtBearbeitet : kCode.arg(code);
+    case op::SwState:
+        return code == 0x30   ? kWeicheSteht.arg(kGruen)
                : code == 0x50 ? kWeicheSteht.arg(kRot)
-                              : kStellungUnbekannt;
+                              : kStellungUnbekannt.arg(hex2(code));
+    case op::LocoAdr:
+    case op::LocoAdrAlt:
+        if (code == 0)
+            return kLokNichtAngemeldet;
         break;
-    case 0xBE:
-    case 0xBF: what = kLokNichtAngemeldet; break;
-    case 0xED: what = code == 0x7F ? kAngenommen : kAbgelehnt.arg(code); break;
-    default: what = kCode.arg(code); break;
-    }
-    return kQuittung.arg(hex2(op), what);
-}
-
-QString slot_text(const QString& form, const Msg& m, int s)
-{
-    return form.arg(s)
-        .arg(m[4] | m[9] << 7)
-        .arg(m[6] & 0x20 ? kRueck : kVor)
-        .arg(m[5])
-        .arg(kStatus[(m[3] >> 4) & 3]);
-}
-
-QString slot_data(const Msg& m)
-{
-    if (m[1] != 14)
-        return kUnbekannt;
-    const int s = m[2];
-    if (s == 0)
-        return kZentraleSlot;
-    if (s == 0x7C) { // the programming track's answer
-        const int status = m[4];
-        return status ? kProgFehler.arg(status) : kProgWert.arg(m[10] | (m[8] & 0x02) << 6);
-    }
-    return slot_text(m.op() == 0xE7 ? kSlotDaten : kSlotSchreiben, m, s);
-}
-
-QString slot_ext(const Msg& m)
-{
-    if (m[1] != 21 || m[2] != 0)
-        return kUnbekannt;
-    return kSlotErweitert.arg(m[3])
-        .arg(m[5] | m[6] << 7)
-        .arg(m[10] & 0x20 ? kRueck : kVor)
-        .arg(m[8]);
-}
-
-QString move(const Msg& m)
-{
-    const int from = m[1], to = m[2];
-    if (from == 0)
-        return kDispatchHolen;
-    if (to == 0)
-        return kSlotDispatch.arg(from);
-    if (from == to)
-        return kSlotBelegen.arg(from);
-    return kSlotVerschieben.arg(from).arg(to);
-}
-
-QString kennix(const Msg& m)
-{
-    if (m[1] != 8)
-        return kUnbekannt;
-    const int kind = (m[3] >> 5) & 3;
-    const int receiver = (m[3] & 0x0F) * 128 + m[4];
-    if (kind != 1) {
-        const QString dir = kind == 2 ? kS1S2 : kind == 3 ? kS2S1 : QString();
-        return kKennixLok.arg(receiver).arg(m[5] * 128 + m[6]).arg((m[2] & 3) + 1).arg(dir);
-    }
-    if (m[2] == 1 && m[6] == 2)
-        return kKennixLoeschen.arg(receiver);
-    return kKennixTempo.arg(receiver).arg((m[5] & 3) * 128 + m[6]);
-}
-
-// The 15-byte command and peer messages, high bits restored.
-QString command(Msg m)
-{
-    unpackHibits(m.data());
-    const int cmd = m[5];
-    const int w78 = m[7] | m[8] << 8;
-    switch (cmd) {
-    case 0x01: return kSoSchreiben.arg(w78).arg(m[9]);
-    case 0x02: return kSoLesen.arg(w78);
-    case 0x06: return kVersionLesen;
-    case 0x07: return kSerieLesen;
-    case 0x0C: return kFormatSchreiben.arg(m[7] | (m[8] & 0x3F) << 8).arg(m[9]);
-    case 0x0D: return kFormatLesen.arg(m[7] | (m[8] & 0x3F) << 8);
-    case 0x15:
-        if (m[8] == 0x0F)
-            return kRichtungWechsel.arg(m[7]);
+    case op::MoveSlots:
+        if (code == 0)
+            return kVerschiebenAbgelehnt;
         break;
-    case 0x18: return kZuruecksetzen.arg(m[7] ? kLokdatenformat : kKonfiguration);
-    case 0x20:
-    case 0x21: {
-        // Start and end carry the module address as the value of LNCV 0.
-        const int article = w78, lncv = m[9] | m[10] << 8, value = m[11] | m[12] << 8;
-        if (cmd == 0x20)
-            return kLncvSchreiben.arg(article).arg(lncv).arg(value);
-        if (m[13] & 0x80)
-            return kLncvStart.arg(article).arg(value);
-        if (m[13] & 0x40)
-            return kLncvEnde.arg(article).arg(value);
-        return kLncvLesen.arg(article).arg(lncv);
-    }
+    case op::RqSlData:
+        if (code == 0)
+            return kSlotFehlt;
+        break;
+    case op::ImmPacket:
+        if (code >= 1 && code <= 3)
+            return kLncvCode.arg(code).arg(kLncvCodes[code - 1]);
+        if (code != 0x7F)
+            return kAbgelehntCode.arg(code);
+        break;
+    case op::WrSlData:
+        switch (code) {
+        case 0x00: return kProgBelegt;
+        case 0x01: return kProgAngenommen;
+        case 0x40: return kProgBlind;
+        case 0x7F: return kProg7F;
+        default: break;
+        }
+        break;
     default: break;
     }
-    return kBefehl.arg(cmd);
+    return code == 0x7F ? kAngenommen : code == 0 ? kAbgelehnt : kCode.arg(code);
 }
 
-QString peer(Msg m)
+QString move(const MoveSlots& v)
 {
-    if (m[1] == 7 && m[3] == 0x5A && m[4] == 0x56 && (m[5] == 0x40 || m[5] == 0x41))
-        return m[5] == 0x41 ? kProgEin : kProgAus;
-    if (m[1] != 15)
-        return kUnbekannt;
-    unpackHibits(m.data());
-    const auto digits = [](int b) { return QStringLiteral("%1%2").arg(b >> 4).arg(b & 15); };
-    switch (m[5]) {
-    case 0x00: return kSoWert.arg(m[9]);
-    case 0x08: return kVersion.arg(m[8] >> 4).arg(m[8] & 15).arg(m[7] >> 4).arg(m[7] & 15);
-    case 0x09:
-        return kSerie.arg(digits(m[7]) + digits(m[8]) + digits(m[9]) + digits(m[10]) +
-                          digits(m[11]));
-    case 0x0B: return kFormat.arg(m[7] | m[8] << 8).arg(m[9] & 0x1F);
-    case 0x1F:
-        return kLncvAntwort.arg(m[7] | m[8] << 8).arg(m[9] | m[10] << 8).arg(m[11] | m[12] << 8);
-    default: return kPeer.arg(m[5]);
+    if (v.from() == 0)
+        return kDispatchHolen;
+    if (v.to() == 0)
+        return kSlotDispatch.arg(v.from());
+    if (v.from() == v.to())
+        return kSlotBelegen.arg(v.from());
+    return kSlotVerschieben.arg(v.from()).arg(v.to());
+}
+
+QString multiSense(const MultiSense& v)
+{
+    switch (v.kind()) {
+    case MultiSense::Kind::Present: return kTransponderDa.arg(v.loco()).arg(v.zone() + 1);
+    case MultiSense::Kind::Absent: return kTransponderWeg.arg(v.loco()).arg(v.zone() + 1);
+    default: break;
+    }
+    if (!v.powerStatus())
+        return notDecoded(v.m);
+    QStringList districts;
+    for (int d = 0; d < 4; ++d) {
+        const QString state = v.autoReverse(d)
+                                  ? kKehrschleife.arg(v.tripped(d) ? kUmgepolt : kNormal)
+                                  : (v.tripped(d) ? kKurzschluss : kInOrdnung);
+        districts << kBereich.arg(d + 1).arg(state);
+    }
+    return kLeistung.arg(v.board()).arg(districts.join(QStringLiteral(", ")));
+}
+
+QString trainId(const TrainIdReport& v)
+{
+    switch (v.kind()) {
+    case TrainIdReport::Kind::Loco: {
+        const auto d = v.direction();
+        const QString dir = d == TrainIdReport::Direction::S1toS2   ? kS1S2
+                            : d == TrainIdReport::Direction::S2toS1 ? kS2S1
+                                                                    : QString();
+        return kKennixLok.arg(v.receiver()).arg(v.loco()).arg(v.category() + 1).arg(dir);
+    }
+    case TrainIdReport::Kind::Speed: return kKennixTempo.arg(v.receiver()).arg(v.kmh());
+    case TrainIdReport::Kind::Clear: return kKennixLoeschen.arg(v.receiver());
+    default: return notDecoded(v.m);
     }
 }
 
-QString programming(const Msg& m)
+QString twoDigits(int v)
 {
-    const int cv = m[7] | (m[5] & 0x02) << 6 | m[8] << 8;
-    if (m[6] == 0x72)
-        return kProgLesen.arg(cv);
-    return kProgSchreiben.arg(cv).arg(m[9] | (m[5] & 0x08) << 4);
+    return QStringLiteral("%1").arg(v, 2, 10, QLatin1Char('0'));
 }
 
-QString immediate(const Msg& m)
+QString fastClock(const FastClock& v)
 {
-    if (m[1] == 15)
-        return command(m);
-    if (m[1] == 31 && m[3] == 0x5A && m[4] == 0x56)
-        return programming(m);
-    return kUnbekannt;
+    const int h = v.hour(), min = v.minute();
+    const QString time =
+        h < 0 || min < 0 ? kUhrzeitUngueltig : kUhrzeit.arg(twoDigits(h), twoDigits(min));
+    const QString rate = v.rate() ? kFaktor.arg(v.rate()) : kAngehalten;
+    return (v.m.op() == op::WrSlData ? kUhrStellen : kUhr).arg(time).arg(v.days()).arg(rate);
+}
+
+QString progWhere(const ProgTask& v)
+{
+    const auto mode = v.mode();
+    if (mode == ProgTask::Mode::OpsByte || mode == ProgTask::Mode::OpsBit)
+        return kHauptgleis.arg(v.opsAddress())
+            .arg((v.feedback() ? kMitRueckmeldung : kOhneRueckmeldung) +
+                 (mode == ProgTask::Mode::OpsBit ? kBit : QString()));
+    return kProgGleis.arg(kModi[int(mode)]);
+}
+
+QString progStatus(int status)
+{
+    QStringList reasons;
+    for (int b = 0; b < 4; ++b)
+        if (status >> b & 1)
+            reasons << kStatusBits[b];
+    return reasons.join(QStringLiteral(", "));
+}
+
+QString progTask(const ProgTask& v)
+{
+    if (v.mode() == ProgTask::Mode::Reserved)
+        return notDecoded(v.m);
+    const QString where = progWhere(v);
+    if (v.m.op() == op::WrSlData)
+        return v.write() ? kProgSchreiben.arg(where).arg(v.cv()).arg(v.value())
+                         : kProgLesen.arg(where).arg(v.cv());
+    const QString failed = progStatus(v.status());
+    if (!failed.isEmpty())
+        return kProgFehlgeschlagen.arg(where).arg(v.cv()).arg(v.write() ? kSchreiben : kLesen,
+                                                              failed);
+    QString text =
+        (v.write() ? kProgGeschrieben : kProgGelesen).arg(where).arg(v.cv()).arg(v.value());
+    if (v.status())
+        text = kStatusUnbekannt.arg(text, hex2(v.status()));
+    return text;
+}
+
+QString locoSlot(const QString& form, const SlotData& v)
+{
+    return form.arg(v.slot())
+        .arg(v.address())
+        .arg(direction(reverse(v.dirf())))
+        .arg(v.speed())
+        .arg(kStatus[(v.status() >> 4) & 3]);
+}
+
+QString slotData(const Msg& m)
+{
+    if (!SlotData::is(m))
+        return notDecoded(m);
+    const SlotData v(m);
+    const int s = v.slot();
+    if (s == slot::Station)
+        return v.write() ? kZentraleSlotSchreiben : kZentraleSlot;
+    if (s >= slot::FirstLoco && s <= slot::LastLoco)
+        return locoSlot(v.write() ? kSlotSchreiben : kSlotDaten, v);
+    switch (s) {
+    case slot::FastClock: return fastClock(FastClock(m));
+    case slot::Programmer: return progTask(ProgTask(m));
+    case slot::Options:
+    case slot::MoreOptions: return (v.write() ? kOptionenSchreiben : kOptionen).arg(s);
+    default: return notDecoded(m);
+    }
+}
+
+QString slotDataExt(const Msg& m)
+{
+    if (TableData::is(m)) {
+        const TableData v(m);
+        if (v.write() && v.task() == 2)
+            return kTabelleLesen.arg(v.table()).arg(v.block());
+        if (v.write() && v.task() == 3)
+            return kTabelleSchreiben.arg(v.table()).arg(v.block());
+        return v.write() ? notDecoded(m) : kTabelle.arg(v.table()).arg(v.block());
+    }
+    if (!SlotDataExt::is(m))
+        return notDecoded(m);
+    const SlotDataExt v(m);
+    return (v.write() ? kSlotErweitertSchreiben : kSlotErweitert)
+        .arg(v.slot())
+        .arg(v.address())
+        .arg(direction(reverse(v.dirf())))
+        .arg(v.speed());
 }
 
 } // namespace
 
+QString hex2(int v)
+{
+    return hex(QByteArray(1, char(v)));
+}
+
+QString direction(bool reverse)
+{
+    return reverse ? kRueck : kVor;
+}
+
+QString onOff(bool on)
+{
+    return on ? kEin : kAusZustand;
+}
+
+QString notDecoded(const Msg& m)
+{
+    return kNichtDecodiert.arg(opcodeName(m.op()), hex(m.bytes()));
+}
+
+QString functions(const FnStates& f)
+{
+    QStringList on, all;
+    int last = -1;
+    bool contiguous = true;
+    for (int n = 0; n <= 28; ++n) {
+        if (!f.has(n))
+            continue;
+        const QString name = QStringLiteral("F%1").arg(n);
+        if (last >= 0 && n != last + 1)
+            contiguous = false;
+        last = n;
+        all << name;
+        if (f.isOn(n))
+            on << name;
+    }
+    if (!on.isEmpty())
+        return kAn.arg(on.join(u' '));
+    if (contiguous && all.size() > 1)
+        return kAlleAus.arg(all.first(), all.last());
+    return kAus.arg(all.join(u' '));
+}
+
+QString directionAndFunctions(int dirf)
+{
+    return kRichtung.arg(direction(reverse(dirf)), functions(dirfFunctions(dirf)));
+}
+
+} // namespace text
+
 QString describe(const QByteArray& bytes)
 {
-    if (bytes.isEmpty())
-        return kUnbekannt;
+    using namespace text;
     const Msg m(bytes);
+    if (bytes.isEmpty())
+        return notDecoded(m);
     switch (m.op()) {
-    case 0x81: return kBusBelegt;
-    case 0x82: return kStop;
-    case 0x83: return kGo;
-    case 0x85: return kNothalt;
-    case 0xA0: return speed(m[1], m[2]);
-    case 0xA1: return dirf(m[1], m[2]);
-    case 0xA2: {
-        static const int f[] = {5, 6, 7, 8};
-        return kFunktionen.arg(m[1]).arg(functions(m[2], f, 4));
+    case op::Busy: return kBusBelegt;
+    case op::GpOff: return kStop;
+    case op::GpOn: return kGo;
+    case op::Idle: return kNothalt;
+    case op::LocoSpd: return speed(LocoSpeed(m));
+    case op::LocoDirf: {
+        const LocoDirf v(m);
+        return kSlotText.arg(v.slot()).arg(directionAndFunctions(v.dirf()));
     }
-    case 0xA3: {
-        static const int f[] = {9, 10, 11, 12};
-        return kFunktionen.arg(m[1]).arg(functions(m[2], f, 4));
+    case op::LocoSnd: {
+        const LocoSound v(m);
+        return kSlotText.arg(v.slot()).arg(functions(v.functions()));
     }
-    case 0xB0:
-        return kWeiche.arg(switch_number(m))
-            .arg(m[2] & 0x20 ? kGruen : kRot, m[2] & 0x10 ? kEin : kAus);
-    case 0xB1: return kWeicheMeldung.arg(switch_number(m));
-    case 0xB2: {
-        const int s = (m[2] & 0x0F) * 256 + m[1] * 2 + ((m[2] & 0x20) >> 5);
-        return kMelder.arg(s + 1).arg(m[2] & 0x10 ? kBelegt : kFrei);
+    case op::LocoF9F12: {
+        const LocoF9F12 v(m);
+        return kSlotText.arg(v.slot()).arg(functions(v.functions()));
     }
-    case 0xB4: return ack(m);
-    case 0xB5: return kSlotStatus.arg(m[1]).arg(kStatus[(m[2] >> 4) & 3]);
-    case 0xBA: return move(m);
-    case 0xBB: return kSlotAnfordern.arg(m[1]);
-    case 0xBC: return kWeicheAbfrage.arg(switch_number(m));
-    case 0xBE:
-    case 0xBF: return kLokAnfordern.arg(m[1] * 128 + m[2]);
-    case 0xD4:
-        if (m[1] == 0x20)
-            return kGruppe.arg(m[2]).arg(m[3]).arg(hex2(m[4]));
-        return kUnbekannt;
-    case 0xE4: return kennix(m);
-    case 0xE5: return peer(m);
-    case 0xE6: return slot_ext(m);
-    case 0xE7:
-    case 0xEF: return slot_data(m);
-    case 0xED: return immediate(m);
-    default: return kUnbekannt;
+    case op::SwReq:
+    case op::SwAck: return switchRequest(SwitchRequest(m));
+    case op::SwRep: return switchReport(SwitchReport(m));
+    case op::InputRep: {
+        const SensorReport v(m);
+        return kMelder.arg(v.sensor() + 1).arg(v.occupied() ? kBelegt : kFrei);
+    }
+    case op::LongAck: {
+        const LongAck v(m);
+        return kQuittung.arg(hex2(v.answers()), ackMeaning(v.answers(), v.code()));
+    }
+    case op::SlotStat1: {
+        const SlotStatus v(m);
+        return kSlotStatus.arg(v.slot()).arg(kStatus[(v.status() >> 4) & 3]);
+    }
+    case op::ConsistFunc: {
+        const ConsistFunc v(m);
+        return kVerbund.arg(v.slot()).arg(functions(dirfFunctions(v.dirf())));
+    }
+    case op::UnlinkSlots:
+    case op::LinkSlots: {
+        const LinkSlots v(m);
+        return (v.link() ? kVerbinden : kLoesen).arg(v.first()).arg(v.second());
+    }
+    case op::MoveSlots: return move(MoveSlots(m));
+    case op::RqSlData: return kSlotAnfordern.arg(SlotRequest(m).slot());
+    case op::SwState: return kWeicheAbfrage.arg(SwitchState(m).address() + 1);
+    case op::LocoAdrAlt:
+    case op::LocoAdr: return kLokAnfordern.arg(LocoRequest(m).address());
+    case op::MultiSense: return multiSense(MultiSense(m));
+    case op::FnGroup: {
+        const FunctionGroup v(m);
+        const FnStates f = v.functions();
+        if (!FunctionGroup::is(m) || !f.covered)
+            return notDecoded(m);
+        return kSlotText.arg(v.slot()).arg(functions(f));
+    }
+    case op::TrainId: return TrainIdReport::is(m) ? trainId(TrainIdReport(m)) : notDecoded(m);
+    case op::PeerXfer: return peer(m);
+    case op::SlRdDataExt:
+    case op::WrSlDataExt: return slotDataExt(m);
+    case op::SlRdData:
+    case op::WrSlData: return slotData(m);
+    case op::ImmPacket: return immediate(m);
+    default: return notDecoded(m);
     }
 }
 

@@ -29,8 +29,9 @@ LbServer::LbServer(const Clock& clock, Link& link, QObject* parent)
     : QObject(parent), clock_(clock), link_(link), server_(new QTcpServer(this))
 {
     connect(server_, &QTcpServer::newConnection, this, &LbServer::accept);
+    // Runs only while SENDs wait: the oldest one's deadline.
+    expiry_.setSingleShot(true);
     connect(&expiry_, &QTimer::timeout, this, &LbServer::expire);
-    expiry_.start(500);
     link_.addTap(this);
     link_.addProducer(this);
 }
@@ -96,6 +97,7 @@ void LbServer::handle(Client* c, const QByteArray& text)
         ++c->waiting;
         queue_.push_back(Job{c, id, line.message, clock_.now()});
         link_.service(); // out now if the bus is free
+        arm_expiry();
     }
 }
 
@@ -134,6 +136,17 @@ void LbServer::expire()
             answer(job.client, job.id, kSentError + kNotSent);
         }
     }
+    arm_expiry();
+}
+
+void LbServer::arm_expiry()
+{
+    if (queue_.empty()) {
+        expiry_.stop();
+        return;
+    }
+    const double left = queue_.front().since + QueueTimeout - clock_.now();
+    expiry_.start(int(std::clamp(left * 1000.0 + 1, 0.0, QueueTimeout * 1000 + 1)));
 }
 
 void LbServer::traffic(double, ln::Traffic what, const QByteArray& message)
@@ -160,8 +173,10 @@ void LbServer::fill(Link& link)
             continue;
         }
         inFlight_ = job;
+        arm_expiry();
         return;
     }
+    arm_expiry();
 }
 
 void LbServer::finished(bool echoed)

@@ -37,7 +37,7 @@ class LbServer : public QObject, public ln::TrafficTap, public Link::Producer {
     static constexpr double QueueTimeout = 10.0;
     // SENDs one client may have waiting; more are refused at once.
     static constexpr int MaxWaiting = 256;
-    // Answers the SENDs that waited too long; runs on a timer.
+    // Answers the SENDs that waited too long; runs on a timer while any wait.
     void expire();
 
     void traffic(double seconds, ln::Traffic what, const QByteArray& message) override;
@@ -58,6 +58,7 @@ class LbServer : public QObject, public ln::TrafficTap, public Link::Producer {
     void handle(Client* c, const QByteArray& line);
     void answer(Client* c, quint64 id, const QByteArray& text);
     void drop(Client* c);
+    void arm_expiry();
 
     const Clock& clock_;
     Link& link_;

@@ -171,14 +171,17 @@ void Link::service()
         again_ = true;
         return;
     }
-    QScopedValueRollback<bool> guard(serving_, true);
-    do {
-        again_ = false;
-        if (txFree() && active_)
-            offer();
-        if (!txFree() && !LnTxSent)
-            write_pending();
-    } while (again_);
+    {
+        QScopedValueRollback<bool> guard(serving_, true);
+        do {
+            again_ = false;
+            if (txFree() && active_)
+                offer();
+            if (!txFree() && !LnTxSent)
+                write_pending();
+        } while (again_);
+    }
+    emit serviced();
 }
 
 void Link::offer()

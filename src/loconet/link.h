@@ -105,6 +105,10 @@ class Link : public QObject {
     // sent (not a guest's).
     bool own_echo() const { return LnTxSent && !guest_owned() && is_echo(); }
 
+  signals:
+    // A turn of service() has ended: what is due may have changed.
+    void serviced();
+
   private:
     void offer();
     void write_pending();

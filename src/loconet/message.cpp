@@ -97,8 +97,9 @@ int Msg::length() const
 QByteArray bytes(std::initializer_list<int> values)
 {
     QByteArray b;
+    b.reserve(qsizetype(values.size()));
     for (const int v : values)
-        b.append(char(v));
+        b.append(char(v & 0xFF));
     return b;
 }
 

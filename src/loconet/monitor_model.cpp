@@ -4,6 +4,8 @@
 #include "describe.h"
 #include "message.h"
 
+#include <QFile>
+
 namespace {
 const QString kHeaders[] = {QStringLiteral("Zeit"), QStringLiteral("Richtung"),
                             QStringLiteral("Bytes"), QStringLiteral("Beschreibung")};
@@ -53,6 +55,16 @@ void MonitorModel::clear()
     endResetModel();
 }
 
+void MonitorModel::load(const std::deque<ln::SavedMessage>& messages)
+{
+    beginResetModel();
+    lines_.clear();
+    const size_t skip = messages.size() > size_t(MaxLines) ? messages.size() - MaxLines : 0;
+    for (auto it = messages.begin() + qsizetype(skip); it != messages.end(); ++it)
+        lines_.push_back(Line{it->seconds, it->what, it->bytes, it->timed});
+    endResetModel();
+}
+
 void MonitorModel::setPaused(bool paused)
 {
     paused_ = paused;
@@ -80,8 +92,8 @@ QVariant MonitorModel::data(const QModelIndex& index, int role) const
     if (role != Qt::DisplayRole)
         return {};
     switch (index.column()) {
-    case Time: return QString::number(l.seconds, 'f', 3);
-    case Direction: return ln::tag(l.what);
+    case Time: return l.timed ? QString::number(l.seconds, 'f', 3) : QString();
+    case Direction: return l.timed ? ln::tag(l.what) : QString();
     case Bytes: return ln::hex(l.bytes);
     case Description: return ln::describe(l.bytes);
     default: return {};
@@ -98,13 +110,14 @@ QVariant MonitorModel::headerData(int section, Qt::Orientation o, int role) cons
 QString MonitorModel::trace_line(int row) const
 {
     const Line& l = lines_[size_t(row)];
-    return ln::TraceWriter::format(l.seconds, l.what, l.bytes);
+    return l.timed ? ln::TraceWriter::format(l.seconds, l.what, l.bytes) : ln::hex(l.bytes);
 }
 
 QString MonitorModel::search_text(int row) const
 {
     const Line& l = lines_[size_t(row)];
-    return ln::tag(l.what) + u' ' + ln::hex(l.bytes) + u' ' + ln::describe(l.bytes);
+    const QString text = ln::hex(l.bytes) + u' ' + ln::describe(l.bytes);
+    return l.timed ? ln::tag(l.what) + u' ' + text : text;
 }
 
 int MonitorModel::opcode(int row) const
@@ -149,4 +162,28 @@ bool save_trace(const MonitorFilter& shown, const QString& path, QString* error)
     for (int r = 0; r < shown.rowCount(); ++r)
         content += m->trace_line(shown.mapToSource(shown.index(r, 0)).row()).toLatin1() + '\n';
     return save_file(path, content, error);
+}
+
+bool load_trace(MonitorModel& model, const QString& path, QList<int>* skipped, QString* error)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (error)
+            *error = file.errorString();
+        return false;
+    }
+    std::deque<ln::SavedMessage> messages;
+    ln::read_saved(
+        file,
+        [&messages](const ln::SavedMessage& m) {
+            messages.push_back(m);
+            if (messages.size() > size_t(MonitorModel::MaxLines))
+                messages.pop_front();
+        },
+        [skipped](int line) {
+            if (skipped)
+                skipped->append(line);
+        });
+    model.load(messages);
+    return true;
 }

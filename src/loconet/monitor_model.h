@@ -5,6 +5,7 @@
 // MaxLines are kept. The description is made when a line is shown.
 
 #include "trace.h"
+#include "trace_reader.h"
 
 #include <QAbstractTableModel>
 #include <QSortFilterProxyModel>
@@ -25,6 +26,9 @@ class MonitorModel : public QAbstractTableModel, public ln::TrafficTap {
     // Moves the collected messages into the model at once.
     void flush();
     void clear();
+    // The lines become the messages given (the newest MaxLines of them);
+    // messages held back by a pause stay held back.
+    void load(const std::deque<ln::SavedMessage>& messages);
     // While paused, messages are still collected (the newest MaxLines) and
     // appear when the pause ends.
     void setPaused(bool paused);
@@ -35,7 +39,8 @@ class MonitorModel : public QAbstractTableModel, public ln::TrafficTap {
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation o, int role) const override;
 
-    // The row as a trace line ("   12.345  TX  82 7D").
+    // The row as a trace line ("   12.345  TX  82 7D"), or as plain hex
+    // when it was loaded from plain hex.
     QString trace_line(int row) const;
     // Everything searchable in the row: direction, bytes, description.
     QString search_text(int row) const;
@@ -46,6 +51,7 @@ class MonitorModel : public QAbstractTableModel, public ln::TrafficTap {
         double seconds;
         ln::Traffic what;
         QByteArray bytes;
+        bool timed = true;
     };
     std::deque<Line> lines_, waiting_;
     QTimer batch_;
@@ -75,3 +81,8 @@ std::optional<int> opcode_filter(const QString& text);
 // Writes the rows the filter shows as a trace file; false and the reason
 // when the file cannot be written (the old file stays).
 bool save_trace(const MonitorFilter& shown, const QString& path, QString* error);
+
+// Shows a file saved by the monitor or written by --trace (or plain hex
+// lines) instead of the lines so far; false and the reason when it cannot
+// be read. The numbers of lines that are no message go to `skipped`.
+bool load_trace(MonitorModel& model, const QString& path, QList<int>* skipped, QString* error);

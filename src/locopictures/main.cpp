@@ -147,10 +147,12 @@ int main(int argc, char** argv)
 {
     if (argc == 3 && QByteArray(argv[1]) == "--icon")
         return save(draw_icon(), QString::fromLocal8Bit(argv[2]), "PNG") ? 0 : 1;
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: quorail-locopictures FOLDER\n"
-                             "       quorail-locopictures --icon FILE.png\n");
-        return 2;
+    // An option it does not know is no folder to fill ("--help" included).
+    if (argc != 2 || argv[1][0] == '-') {
+        const bool asked = argc == 2 && QByteArray(argv[1]) == "--help";
+        std::fprintf(asked ? stdout : stderr, "usage: quorail-locopictures FOLDER\n"
+                                              "       quorail-locopictures --icon FILE.png\n");
+        return asked ? 0 : 2;
     }
     const QDir dir(QString::fromLocal8Bit(argv[1]));
     if (!dir.mkpath(QStringLiteral("."))) {

@@ -4,6 +4,8 @@
 #include "route_table.h"
 
 #include <QLocale>
+#include <limits>
+#include <vector>
 
 namespace route_edit {
 
@@ -14,13 +16,42 @@ QString number_text(double v)
     return QString::number(v, 'f', QLocale::FloatingPointShortest);
 }
 
-std::optional<QString> group_text(const QString& prefix, const QString& number, int option,
-                                  const QStringList& letters, double limit)
+// One group of the dialog: its number below limit, and one of its letters
+// chosen (a pause has none).
+struct Group {
+    int index;
+    QString prefix, number;
+    int option;
+    QStringList letters;
+    double limit;
+};
+
+// The groups a cell takes, in the dialog's order.
+std::vector<Group> groups(const Entry& e, bool stepCell)
 {
-    const double n = text_value(number);
-    if (n <= 0 || n >= limit || option < 0 || option >= letters.size())
-        return std::nullopt;
-    return prefix + number_text(n) + u'-' + letters[option];
+    std::vector<Group> g{{0, step::Ma, e.MagAdr, e.MagOpt, step::MaDirs, step::MaxNumber},
+                         {1, step::Rm, e.RmAdr, e.RmOpt, step::RmStates, step::MaxNumber}};
+    if (stepCell) {
+        g.push_back({2, step::Fs, e.FSAdr, e.FSOpt, step::FsCmds, RouteTable::Rows});
+        g.push_back({3, step::Pa, e.Pau, -1, {}, std::numeric_limits<double>::infinity()});
+    }
+    return g;
+}
+
+Missing::Part gap(const Group& g)
+{
+    const double n = text_value(g.number);
+    if (n <= 0 || n >= g.limit)
+        return Missing::Number;
+    if (!g.letters.isEmpty() && (g.option < 0 || g.option >= g.letters.size()))
+        return Missing::Option;
+    return Missing::Nothing;
+}
+
+QString text_of(const Group& g)
+{
+    const QString n = number_text(text_value(g.number));
+    return g.letters.isEmpty() ? g.prefix + u'-' + n : g.prefix + n + u'-' + g.letters[g.option];
 }
 } // namespace
 
@@ -41,17 +72,21 @@ Entry entry_of(const QString& cell)
 
 std::optional<QString> cell_text(const Entry& e, bool stepCell)
 {
-    if (auto t = group_text(step::Ma, e.MagAdr, e.MagOpt, step::MaDirs, step::MaxNumber))
-        return t;
-    if (auto t = group_text(step::Rm, e.RmAdr, e.RmOpt, step::RmStates, step::MaxNumber))
-        return t;
-    if (!stepCell)
-        return std::nullopt;
-    if (auto t = group_text(step::Fs, e.FSAdr, e.FSOpt, step::FsCmds, RouteTable::Rows))
-        return t;
-    if (const double pause = text_value(e.Pau); pause > 0)
-        return step::Pa + u'-' + number_text(pause);
+    for (const Group& g : groups(e, stepCell))
+        if (gap(g) == Missing::Nothing)
+            return text_of(g);
     return std::nullopt;
+}
+
+Missing missing(const Entry& e, bool stepCell)
+{
+    if (cell_text(e, stepCell))
+        return {};
+    // Typing in one group empties the others: the one filled in is meant.
+    for (const Group& g : groups(e, stepCell))
+        if (!g.number.isEmpty() || g.option >= 0)
+            return {gap(g), g.index};
+    return {Missing::Empty, 0};
 }
 
 bool is_step(int c)

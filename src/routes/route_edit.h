@@ -26,11 +26,21 @@ struct Entry {
     QString Pau;
 };
 
+// Why an entry cannot be written: nothing filled in, or the number or the
+// option of the group that was filled in (0 accessory, 1 sensor, 2 route
+// command, 3 pause).
+struct Missing {
+    enum Part { Nothing, Empty, Number, Option } part = Nothing;
+    int group = 0;
+};
+
 // The dialog filled from a cell's text.
 Entry entry_of(const QString& cell);
 // The text of the first group holding a valid entry; route commands and
 // pauses only in a step cell.
 std::optional<QString> cell_text(const Entry& e, bool stepCell);
+// What keeps cell_text from giving a text; part Nothing when it gives one.
+Missing missing(const Entry& e, bool stepCell);
 
 bool is_step(int c);
 

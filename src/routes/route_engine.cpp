@@ -40,6 +40,55 @@ RouteEngine::RouteEngine(const Services& s, RouteTable& table, const RoutePanel&
     : s_(s), table_(table), panel_(panel)
 {
     reset();
+    connect(&table, &QAbstractItemModel::dataChanged, this,
+            [this](const QModelIndex& from, const QModelIndex& to) {
+                if (from.column() <= Blocked && to.column() >= Active)
+                    flags_changed(from.row(), to.row());
+            });
+    connect(&table, &QAbstractItemModel::modelReset, this,
+            [this] { flags_changed(1, RouteTable::Routes); });
+    // A change the next pass must show: it is scheduled through the link's
+    // service, after which the program sets its next wake-up.
+    connect(&panel, &RoutePanel::page_shown, &s.link, &Link::service);
+    connect(&s.state, &StationState::power_shown, &s.link, &Link::service);
+    flags_changed(1, RouteTable::Routes);
+}
+
+void RouteEngine::flags_changed(int first, int last)
+{
+    for (int r = std::max(first, 1); r <= std::min(last, RouteTable::Routes); ++r) {
+        uint8_t f = 0;
+        if (table_.flag(r, Active))
+            f |= ActiveSet;
+        if (table_.flag(r, Requested))
+            f |= RequestedSet;
+        if (table_.flag(r, Blocked))
+            f |= BlockedSet;
+        if (!table_.cell(r, Active).isEmpty())
+            f |= ActiveAny;
+        if (!table_.cell(r, Blocked).isEmpty())
+            f |= BlockedAny;
+        flags_[size_t(r)] = f;
+    }
+    lastPass_ = -1; // a pass is due now
+    s_.link.service();
+}
+
+double RouteEngine::next_due() const
+{
+    if (s_.state.PowerState == 0)
+        return NoWake;
+    if (FsWake != NoWake && FsHold != -1)
+        return FsWake; // the whole engine waits
+    bool busy = FsAktRow != -1 || FsWake != NoWake || next_route() != -1 || lastPass_ < 0;
+    for (int i = 0; i < int(FsAnz.size()) && !busy; ++i) {
+        const int r = panel_.FsBase + i + 1;
+        busy = RouteTable::is_route(r) && (flags_[size_t(r)] & (RequestedSet | BlockedSet)) ==
+                                              (RequestedSet | BlockedSet); // blinks
+    }
+    if (!busy)
+        return NoWake;
+    return lastPass_ < 0 ? s_.clock.now() : lastPass_ + PassPeriod;
 }
 
 void RouteEngine::reset()
@@ -65,6 +114,7 @@ void RouteEngine::route_engine()
     if (s_.state.PowerState == 0)
         return;
     const double now = s_.clock.now();
+    lastPass_ = now;
     if (FsWake != NoWake) {
         if (now > FsWake) {
             FsWake = NoWake;
@@ -127,16 +177,16 @@ void RouteEngine::show_routes()
 int RouteEngine::route_state(int r, bool shown)
 {
     int st = Idle;
-    if (table_.flag(r, Active)) {
+    if (flags_[size_t(r)] & ActiveSet) {
         st = IsActive;
-        if (table_.flag(r, Requested))
+        if (flags_[size_t(r)] & RequestedSet)
             table_.set_flag(r, Requested, false);
     }
     if (!shown)
         return st;
-    if (table_.flag(r, Requested))
+    if (flags_[size_t(r)] & RequestedSet)
         st = IsRequested;
-    if (table_.flag(r, Blocked))
+    if (flags_[size_t(r)] & BlockedSet)
         st += IsBlocked;
     return st;
 }
@@ -144,8 +194,8 @@ int RouteEngine::route_state(int r, bool shown)
 int RouteEngine::next_route() const
 {
     for (int r = 1; r <= RouteTable::Routes; ++r) {
-        if (table_.flag(r, Requested) && table_.cell(r, Blocked).isEmpty() &&
-            table_.cell(r, Active).isEmpty())
+        const uint8_t f = flags_[size_t(r)];
+        if ((f & RequestedSet) && !(f & (BlockedAny | ActiveAny)))
             return r;
     }
     return -1;

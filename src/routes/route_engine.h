@@ -2,14 +2,16 @@
 // The route engine: carries out requested routes one at a time, one step
 // per pass, writing its messages straight into the transmit buffer; paints
 // the sixteen indicators of the memory panel; and runs the triggers that
-// request or release routes on switch and sensor reports. One pass per
-// main tick, after the request engine.
+// request or release routes on switch and sensor reports. A pass runs every
+// 10 ms only while a route is carried out, waits or blinks, and when a flag
+// changes; otherwise the engine sleeps.
 
 #include "core/services.h"
 
 #include <QObject>
 #include <QString>
 #include <array>
+#include <cstdint>
 
 class RoutePanel;
 class RouteTable;
@@ -20,11 +22,14 @@ class RouteEngine : public QObject {
     RouteEngine(const Services& s, RouteTable& table, const RoutePanel& panel);
 
     static constexpr int BlinkPeriod = 40; // passes
+    static constexpr double PassPeriod = 0.01;
     static constexpr double NoWake = -1;
 
     // Start values: no route being carried out, no wait.
     void reset();
     void route_engine();
+    // When the next pass is due; negative while nothing needs one.
+    double next_due() const;
 
     // A switch report with the output on (a 0-based, dir 1 green) and a
     // sensor report (s 0-based, level 1 occupied): routes whose request
@@ -54,6 +59,8 @@ class RouteEngine : public QObject {
     void status_shown(const QString& status, const QString& step);
 
   private:
+    // A flag cell changed (or the whole table): its flags are read once here.
+    void flags_changed(int first, int last);
     void show_routes();
     int route_state(int r, bool shown);
     int next_route() const;
@@ -65,7 +72,17 @@ class RouteEngine : public QObject {
     void show_status(const QString& status, const QString& step);
     void trigger(bool sensor, int number, int value);
 
+    enum FlagBits : uint8_t {
+        ActiveSet = 1,
+        RequestedSet = 2,
+        BlockedSet = 4,
+        ActiveAny = 8, // any text in the cell
+        BlockedAny = 16
+    };
+
     Services s_;
     RouteTable& table_;
     const RoutePanel& panel_;
+    std::array<uint8_t, 209> flags_{}; // per route, as its flag cells read
+    double lastPass_ = -1;
 };

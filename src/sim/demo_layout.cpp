@@ -152,4 +152,9 @@ void DemoLayout::advance(double now)
     }
 }
 
+double DemoLayout::next_due() const
+{
+    return cycleStart_ + schedule()[next_].at;
+}
+
 } // namespace sim

@@ -20,6 +20,8 @@ class DemoLayout {
     DemoLayout(VirtualStation& station, double start);
     // Runs the events whose time has come.
     void advance(double now);
+    // When the next event is due.
+    double next_due() const;
 
   private:
     VirtualStation& station_;

@@ -1,6 +1,5 @@
 #include "lncv_modules.h"
 
-#include "answers.h"
 #include "loconet/message.h"
 
 namespace sim {
@@ -16,17 +15,12 @@ LncvModule LncvModule::make(int article, int address)
 std::optional<LncvRequest> LncvRequest::parse(const QByteArray& message)
 {
     const ln::Msg m(message);
-    if (message.size() != 15 || m[3] != 0x05 || m[4] != 0x00 || (m[5] != 0x20 && m[5] != 0x21))
+    if (message.size() != ln::PeerMessage::Length || !ln::LncvMessage::is(m))
         return std::nullopt;
-    const PeerData d = peerData(message);
-    LncvRequest r{Read, d[0] | d[1] << 8, d[2] | d[3] << 8, d[4] | d[5] << 8};
-    if (m[5] == 0x20)
-        r.kind = Write;
-    else if (d[6] & 0x80)
-        r.kind = Start;
-    else if (d[6] & 0x40)
-        r.kind = End;
-    return r;
+    const ln::LncvMessage v(m);
+    if (v.kind() == Kind::Answer)
+        return std::nullopt;
+    return LncvRequest{v.kind(), v.article(), v.lncv(), v.value()};
 }
 
 LncvModule* LncvModules::find(int article, int address)
@@ -45,31 +39,32 @@ LncvModules::Result LncvModules::request(const LncvRequest& r)
         if (m.article != r.article)
             continue;
         switch (r.kind) {
-        case LncvRequest::Start:
+        case LncvRequest::Kind::Start:
             if (m.address() == r.value) {
                 m.programming = true;
                 answers.append(answer(m.article, 0, m.address()));
             }
             break;
-        case LncvRequest::End: m.programming = false; break;
-        case LncvRequest::Read:
+        case LncvRequest::Kind::End: m.programming = false; break;
+        case LncvRequest::Kind::Read:
             if (!m.programming)
                 break;
             if (m.lncvs.contains(r.lncv))
                 answers.append(answer(m.article, r.lncv, m.lncvs[r.lncv].value));
             else
-                answers.append(longAck(0xED, LncvMissing));
+                answers.append(ln::frame(ln::LongAck::make(ln::op::ImmPacket, LncvMissing)));
             break;
-        case LncvRequest::Write:
+        case LncvRequest::Kind::Write:
             if (m.programming || m.awaitingLoco) {
                 const uint8_t code = write(m, r.lncv, r.value);
-                answers.append(longAck(0xED, code));
+                answers.append(ln::frame(ln::LongAck::make(ln::op::ImmPacket, code)));
                 if (code == LncvOk && m.awaitingLoco && r.lncv == PultrixLocoLncv) {
                     m.awaitingLoco = false;
                     result.locoTaken = r.value;
                 }
             }
             break;
+        case LncvRequest::Kind::Answer: break;
         }
     }
     return result;
@@ -105,9 +100,7 @@ int LncvModules::pultrixLoco(int device)
 
 QByteArray LncvModules::answer(int article, int lncv, int value)
 {
-    return peerMessage(0x05, 0x00, 0x00, 0x1F,
-                       {article & 0xFF, (article >> 8) & 0xFF, lncv & 0xFF, (lncv >> 8) & 0xFF,
-                        value & 0xFF, (value >> 8) & 0xFF, 0});
+    return ln::frame(ln::LncvMessage::answer(article, lncv, value));
 }
 
 } // namespace sim

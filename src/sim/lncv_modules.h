@@ -3,6 +3,8 @@
 // programming mode, which a start request for its article and module
 // address (LNCV 0) opens and an end request for its article closes.
 
+#include "loconet/views.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QMap>
@@ -36,10 +38,11 @@ struct LncvModule {
 };
 
 struct LncvRequest {
-    enum Kind { Start, Read, Write, End } kind;
+    using Kind = ln::LncvMessage::Kind;
+    Kind kind;
     int article, lncv, value;
 
-    // ED 0F 01 05 00 with command 0x21 (flags 0x80 start, 0x40 end, 0 read) or 0x20 (write).
+    // ED 0F 01 05 00: start, read, end or write.
     static std::optional<LncvRequest> parse(const QByteArray& message);
 };
 

@@ -1,6 +1,7 @@
 #include "programming_track.h"
 
 #include "loconet/message.h"
+#include "loconet/views.h"
 
 namespace sim {
 
@@ -44,20 +45,22 @@ Decoder Decoder::standard(int address)
 QByteArray ProgrammingTrack::request(const QByteArray& message, uint8_t trk)
 {
     const ln::Msg m(message);
-    const uint8_t b5 = m[5];
-    const bool write = m[6] == 0x71;
-    if (!active_ || message.size() != 31 || (b5 & ~0x0A) != 0x71 || (m[6] != 0x71 && m[6] != 0x72))
+    if (!active_ || message.size() != ln::StationProgRequest::Length ||
+        !ln::StationProgRequest::is(m))
         return {};
-    const int cv = (m[7] | (b5 & 0x02 ? 0x80 : 0)) + 256 * m[8];
-    int value = m[9] | (b5 & 0x08 ? 0x80 : 0);
-    const uint8_t pstat = access(write, cv, value);
+    const ln::StationProgRequest r(m);
+    const int cv = r.cv();
+    int value = r.value();
+    const uint8_t pstat = access(r.write(), cv, value);
     if (pstat != ProgOk)
         value = 0;
-    // Direct byte mode on the service track; CVH: CV bits 7, 8, 9 and data bit 7.
-    const int pcmd = write ? 0x68 : 0x28;
-    const int cvh = ((cv >> 7) & 1) | (((cv >> 8) & 3) << 4) | (value & 0x80 ? 0x02 : 0);
-    return ln::frame(
-        {0xE7, 0x0E, Slot, pcmd, pstat, 0, 0, trk, cvh, cv & 0x7F, value & 0x7F, 0, 0});
+    // Direct byte mode on the service track, the CV as the request counts it.
+    constexpr int DirectByte = 0x28, Write = 0x40;
+    return ln::frame(ln::ProgTask::make({.pcmd = DirectByte | (r.write() ? Write : 0),
+                                         .pstat = pstat,
+                                         .trk = trk,
+                                         .cvField = cv,
+                                         .value = value}));
 }
 
 uint8_t ProgrammingTrack::access(bool write, int cv, int& value)

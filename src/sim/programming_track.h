@@ -2,6 +2,8 @@
 // The programming track: a DCC decoder (or none) whose CVs the station reads
 // and writes on the 31-byte programming requests, answered in slot 124.
 
+#include "loconet/views.h"
+
 #include <QByteArray>
 #include <QMap>
 #include <QSet>
@@ -23,8 +25,6 @@ struct Decoder {
 
 class ProgrammingTrack {
   public:
-    static constexpr int Slot = 124;
-
     // Entered and left by E5 07 01 5A 56 41 / 40; requests outside it go unanswered.
     bool active() const { return active_; }
     void setActive(bool on) { active_ = on; }

@@ -1,6 +1,5 @@
 #include "slots.h"
 
-#include "answers.h"
 #include "loconet/message.h"
 
 namespace sim {
@@ -29,13 +28,18 @@ int SlotTable::allocate(int address, uint8_t stat)
 QByteArray SlotTable::slotData(int slot, uint8_t trk) const
 {
     const LocoSlot& l = slots_[size_t(slot)];
-    return ln::frame({0xE7, 0x0E, slot, l.stat, l.address & 0x7F, l.speed, l.dirf, trk, 0,
-                      (l.address >> 7) & 0x7F, l.snd, 0, 0});
+    return ln::frame(ln::SlotData::make({.slot = slot,
+                                         .stat = l.stat,
+                                         .address = l.address,
+                                         .speed = l.speed,
+                                         .dirf = l.dirf,
+                                         .trk = trk,
+                                         .snd = l.snd}));
 }
 
 QByteArray SlotTable::move(int src, int dst, uint8_t trk)
 {
-    const QByteArray refused = longAck(0xBA, 0);
+    const QByteArray refused = ln::frame(ln::LongAck::make(ln::op::MoveSlots, 0));
     auto setUse = [this](int s, uint8_t use) {
         slots_[size_t(s)].stat = uint8_t((slots_[size_t(s)].stat & 0xCF) | use);
     };
@@ -69,11 +73,18 @@ QByteArray SlotTable::move(int src, int dst, uint8_t trk)
 
 QByteArray SlotTable::identity(int stationType, uint8_t trk)
 {
-    switch (stationType) {
-    case 1: return ln::frame({0xE7, 0x0E, 0, 0x00, 0x00, 0x02, 0x00, trk, 0, 0, 0x00, 0x5A, 0x56});
-    case 3: return ln::frame({0xE7, 0x0E, 0, 0x02, 0x42, 0x03, 0x00, trk, 0, 0, 0x15, 0x5A, 0x56});
-    default: return ln::frame({0xE7, 0x0E, 0, 0x00, 0x00, 0x03, 0x00, trk, 0, 0, 0x00, 0x5A, 0x56});
+    // Status, address, speed and sound byte tell the types apart; the
+    // signature 5A 56 stands in the id bytes.
+    ln::SlotData::Fields f{
+        .slot = ln::slot::Station, .speed = 3, .trk = trk, .id1 = 0x5A, .id2 = 0x56};
+    if (stationType == 1)
+        f.speed = 2;
+    if (stationType == 3) {
+        f.stat = 0x02;
+        f.address = 0x42;
+        f.snd = 0x15;
     }
+    return ln::frame(ln::SlotData::make(f));
 }
 
 } // namespace sim

@@ -2,14 +2,17 @@
 // The station's slot table: slot 0 tells who the station is, slots 1..119
 // hold one loco each. Answers are built here from the table's state.
 
+#include "loconet/views.h"
+
 #include <QByteArray>
 #include <array>
 #include <cstdint>
 
 namespace sim {
 
-// Use state in bits 5..4 of a slot's status byte.
-enum SlotUse : uint8_t { UseFree = 0x00, UseCommon = 0x10, UseIdle = 0x20, UseInUse = 0x30 };
+using ln::UseCommon;
+using ln::UseFree;
+using ln::UseInUse;
 
 struct LocoSlot {
     int address = 0;

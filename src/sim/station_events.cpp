@@ -3,9 +3,9 @@
 
 #include "virtual_station.h"
 
-#include "answers.h"
 #include "core/clock.h"
 #include "loconet/message.h"
+#include "loconet/views.h"
 
 #include <algorithm>
 
@@ -28,8 +28,7 @@ int VirtualStation::deviceTakesLoco(int address, double& at)
 {
     if (const int slot = slots_.find(address))
         return slot;
-    at = deviceSends(ln::frame({0xBF, (address >> 7) & 0x7F, address & 0x7F}), at) +
-         options_.answerDelay;
+    at = deviceSends(ln::frame(ln::LocoRequest::make(address)), at) + options_.answerDelay;
     return slots_.find(address);
 }
 
@@ -37,8 +36,9 @@ int VirtualStation::deviceTakesLoco(int address, double& at)
 // it needs to show the speed step.
 void VirtualStation::deviceTakesOver(int address, double at)
 {
-    at = deviceSends(ln::frame({0xBF, address >> 7 & 0x7F, address & 0x7F}), at);
-    deviceSends(stationCommand(0x0D, {address & 0xFF, address >> 8 & 0x3F, 0, 0, 0, 0, 0}),
+    at = deviceSends(ln::frame(ln::LocoRequest::make(address)), at);
+    deviceSends(ln::frame(ln::PeerMessage::stationCommand(
+                    ln::cmd::ReadFormat, {address & 0xFF, address >> 8 & 0x3F, 0, 0, 0, 0, 0})),
                 at + options_.answerDelay);
 }
 
@@ -46,63 +46,50 @@ void VirtualStation::setSensor(int number, bool occupied)
 {
     if (number < 1 || number > int(sensors_.size()))
         return;
-    const int s = number - 1;
-    const int b2 = 0x40 | (s >> 8 & 0x0F) | (s & 1) << 5 | (occupied ? 0x10 : 0);
-    deviceSends(ln::frame({0xB2, s >> 1 & 0x7F, b2}), clock_.now());
+    deviceSends(ln::frame(ln::SensorReport::make(number - 1, occupied)), clock_.now());
 }
 
 void VirtualStation::switchAccessory(int number, bool green)
 {
     if (number < 1 || number > int(accessories_.size()))
         return;
-    const int a = number - 1;
-    const int b2 = (a >> 7 & 0x0F) | (green ? 0x20 : 0);
-    deviceSends(ln::frame({0xB0, a & 0x7F, b2 | 0x10}), clock_.now());
-    deviceSends(ln::frame({0xB0, a & 0x7F, b2}), clock_.now());
+    for (bool on : {true, false})
+        deviceSends(ln::frame(ln::SwitchRequest::make(number - 1, green, on)), clock_.now());
 }
 
 void VirtualStation::setPower(bool on)
 {
-    deviceSends(ln::frame({on ? 0x83 : 0x82}), clock_.now());
+    deviceSends(ln::frame(ln::bytes({on ? ln::op::GpOn : ln::op::GpOff})), clock_.now());
 }
-
-namespace {
-
-QByteArray kennix(int b2, int kind, int receiver, int b5, int b6)
-{
-    return ln::frame({0xE4, 0x08, b2, kind << 5 | (receiver >> 7 & 0x0F), receiver & 0x7F, b5, b6});
-}
-
-} // namespace
 
 void VirtualStation::kennixLoco(int receiver, int loco, int category, KennixDirection direction)
 {
-    deviceSends(kennix((category - 1) & 3, int(direction), receiver, loco >> 7 & 0x7F, loco & 0x7F),
+    deviceSends(ln::frame(ln::TrainIdReport::makeLoco(receiver, loco, category - 1, direction)),
                 clock_.now());
 }
 
 void VirtualStation::kennixSpeed(int receiver, int kmh)
 {
-    deviceSends(kennix(0, 1, receiver, kmh >> 7 & 0x03, kmh & 0x7F), clock_.now());
+    deviceSends(ln::frame(ln::TrainIdReport::makeSpeed(receiver, kmh)), clock_.now());
 }
 
 void VirtualStation::kennixClear(int receiver)
 {
-    deviceSends(kennix(1, 1, receiver, 0, 2), clock_.now());
+    deviceSends(ln::frame(ln::TrainIdReport::makeClear(receiver)), clock_.now());
 }
 
 void VirtualStation::throttleSpeed(int address, int speed)
 {
     double at = clock_.now();
     if (const int slot = deviceTakesLoco(address, at))
-        deviceSends(ln::frame({0xA0, slot, speed & 0x7F}), at);
+        deviceSends(ln::frame(ln::LocoSpeed::make(slot, speed & 0x7F)), at);
 }
 
 void VirtualStation::throttleDirf(int address, int dirf)
 {
     double at = clock_.now();
     if (const int slot = deviceTakesLoco(address, at))
-        deviceSends(ln::frame({0xA1, slot, dirf & 0x7F}), at);
+        deviceSends(ln::frame(ln::LocoDirf::make(slot, dirf & 0x7F)), at);
 }
 
 void VirtualStation::throttleFunction(int address, int function, bool on)
@@ -118,7 +105,8 @@ void VirtualStation::throttleFunction(int address, int function, bool on)
     const int mask = function == 0 ? 0x10 : sound ? 1 << (function - 5) : 1 << (function - 1);
     const int old = sound ? slots_[slot].snd : slots_[slot].dirf;
     const int value = on ? old | mask : old & ~mask;
-    deviceSends(ln::frame({sound ? 0xA2 : 0xA1, slot, value}), at);
+    deviceSends(
+        ln::frame(sound ? ln::LocoSound::make(slot, value) : ln::LocoDirf::make(slot, value)), at);
 }
 
 bool VirtualStation::announcePultrix(int device)

@@ -1,10 +1,12 @@
 #include "virtual_station.h"
 
-#include "answers.h"
 #include "core/clock.h"
 #include "demo_layout.h"
 #include "loconet/message.h"
 #include "loconet/port.h"
+#include "loconet/views.h"
+
+#include <algorithm>
 
 namespace sim {
 
@@ -51,6 +53,15 @@ void VirtualStation::poll()
         port_.write(out);
 }
 
+double VirtualStation::next_due() const
+{
+    const double tx = tx_.next_due();
+    const double demo = demo_ ? demo_->next_due() : -1;
+    if (tx < 0 || demo < 0)
+        return std::max(tx, demo);
+    return std::min(tx, demo);
+}
+
 void VirtualStation::receive(const QByteArray& message, double now)
 {
     report(now, false, message);
@@ -89,48 +100,86 @@ int VirtualStation::sensorState(int number) const
 // One message on the bus, heard at `at`; answers follow after the delay.
 void VirtualStation::handle(const QByteArray& message, double at)
 {
+    namespace op = ln::op;
     const ln::Msg m(message);
     const double due = at + options_.answerDelay;
+    const auto ack = [](uint8_t opcode, int code) {
+        return ln::frame(ln::LongAck::make(opcode, code));
+    };
     switch (m.op()) {
-    case 0x82:
-    case 0x83: power_ = m.op() == 0x83; break;
-    case 0xA0: slotByte(m[1], &LocoSlot::speed, m[2]); break;
-    case 0xA1: slotByte(m[1], &LocoSlot::dirf, m[2]); break;
-    case 0xA2: slotByte(m[1], &LocoSlot::snd, m[2]); break;
-    case 0xA3: slotByte(m[1], &LocoSlot::f9to12, m[2]); break;
-    case 0xB0:
-        // Only a powered output moves the accessory; the off message follows it.
-        if (m[2] & 0x10)
-            accessories_[size_t((m[2] & 0x0F) << 7 | m[1])] = (m[2] & 0x20) ? 1 : 0;
-        break;
-    case 0xB2:
-        sensors_[size_t((m[2] & 0x0F) << 8 | m[1] << 1 | (m[2] & 0x20) >> 5)] =
-            (m[2] & 0x10) ? 1 : 0;
-        break;
-    case 0xB5: slotByte(m[1], &LocoSlot::stat, m[2]); break;
-    case 0xBA: answer(slots_.move(m[1], m[2], trackStatus()), due); break;
-    case 0xBB:
-        if (m[1] == 0)
-            answer(SlotTable::identity(options_.stationType, trackStatus()), due);
-        else if (SlotTable::isLoco(m[1]))
-            answer(slots_.slotData(m[1], trackStatus()), due);
-        else
-            answer(longAck(0xBB, 0), due); // no such slot here
-        break;
-    case 0xBC: {
-        // Switch states start with the direction bit clear: red until switched.
-        const int state = accessories_[size_t((m[2] & 0x0F) << 7 | m[1])];
-        answer(longAck(0xBC, state == 1 ? 0x30 : 0x50), due);
+    case op::GpOff:
+    case op::GpOn: power_ = m.op() == op::GpOn; break;
+    case op::LocoSpd: {
+        const ln::LocoSpeed v(m);
+        slotByte(v.slot(), &LocoSlot::speed, uint8_t(v.speed()));
         break;
     }
-    case 0xBE:
-    case 0xBF: locoRequest(m.op(), m[1] << 7 | m[2], at); break;
-    case 0xD4:
-        if (m[1] == 0x20 && SlotTable::isLoco(m[2]) && m[3] < 13)
-            slots_[m[2]].groups[m[3]] = m[4];
+    case op::LocoDirf: {
+        const ln::LocoDirf v(m);
+        slotByte(v.slot(), &LocoSlot::dirf, uint8_t(v.dirf()));
         break;
-    case 0xE5: peerControl(message); break;
-    case 0xED: command(message, at); break;
+    }
+    case op::LocoSnd: {
+        const ln::LocoSound v(m);
+        slotByte(v.slot(), &LocoSlot::snd, uint8_t(v.snd()));
+        break;
+    }
+    case op::LocoF9F12: {
+        const ln::LocoF9F12 v(m);
+        slotByte(v.slot(), &LocoSlot::f9to12, uint8_t(v.bits()));
+        break;
+    }
+    case op::SwReq: {
+        // Only a powered output moves the accessory; the off message follows it.
+        const ln::SwitchRequest r(m);
+        if (r.on())
+            accessories_[size_t(r.address())] = r.green() ? 1 : 0;
+        break;
+    }
+    case op::InputRep: {
+        const ln::SensorReport r(m);
+        sensors_[size_t(r.sensor())] = r.occupied() ? 1 : 0;
+        break;
+    }
+    case op::SlotStat1: {
+        const ln::SlotStatus v(m);
+        slotByte(v.slot(), &LocoSlot::stat, uint8_t(v.status()));
+        break;
+    }
+    case op::MoveSlots: {
+        const ln::MoveSlots r(m);
+        answer(slots_.move(r.from(), r.to(), trackStatus()), due);
+        break;
+    }
+    case op::RqSlData: {
+        const int slot = ln::SlotRequest(m).slot();
+        if (slot == ln::slot::Station)
+            answer(SlotTable::identity(options_.stationType, trackStatus()), due);
+        else if (SlotTable::isLoco(slot))
+            answer(slots_.slotData(slot, trackStatus()), due);
+        else
+            answer(ack(op::RqSlData, 0), due); // no such slot here
+        break;
+    }
+    case op::SwState: {
+        // Switch states start with the direction bit clear: red until switched.
+        const int state = accessories_[size_t(ln::SwitchState(m).address())];
+        answer(ack(op::SwState, state == 1 ? 0x30 : 0x50), due);
+        break;
+    }
+    case op::LocoAdrAlt:
+    case op::LocoAdr: locoRequest(m.op(), ln::LocoRequest(m).address(), at); break;
+    case op::FnGroup: {
+        const ln::FunctionGroup g(m);
+        if (ln::FunctionGroup::is(m) && SlotTable::isLoco(g.slot()) && g.group() < 13)
+            slots_[g.slot()].groups[size_t(g.group())] = uint8_t(g.value());
+        break;
+    }
+    case op::PeerXfer:
+        if (ln::ProgTrackMode::is(m) && message.size() == 7)
+            prog_.setActive(ln::ProgTrackMode(m).on());
+        break;
+    case op::ImmPacket: command(message, at); break;
     default: break;
     }
 }
@@ -143,7 +192,7 @@ void VirtualStation::slotByte(int slot, uint8_t LocoSlot::*field, uint8_t value)
 
 void VirtualStation::locoRequest(uint8_t opcode, int address, double at)
 {
-    if (opcode == 0xBE && options_.stationType == 1)
+    if (opcode == ln::op::LocoAdrAlt && options_.stationType == 1)
         return; // the older software knows only 0xBF
     int slot = slots_.find(address);
     if (!slot) {
@@ -151,16 +200,8 @@ void VirtualStation::locoRequest(uint8_t opcode, int address, double at)
         slot = slots_.allocate(address, UseCommon | type);
     }
     const double due = at + options_.answerDelay;
-    answer(slot ? slots_.slotData(slot, trackStatus()) : longAck(opcode, 0), due);
-}
-
-// E5 07 01 5A 56 41 / 40: programming track on / off.
-void VirtualStation::peerControl(const QByteArray& message)
-{
-    const ln::Msg m(message);
-    if (message.size() == 7 && m[2] == 0x01 && m[3] == 0x5A && m[4] == 0x56 &&
-        (m[5] == 0x41 || m[5] == 0x40))
-        prog_.setActive(m[5] == 0x41);
+    answer(slot ? slots_.slotData(slot, trackStatus()) : ln::frame(ln::LongAck::make(opcode, 0)),
+           due);
 }
 
 void VirtualStation::command(const QByteArray& message, double at)
@@ -169,42 +210,45 @@ void VirtualStation::command(const QByteArray& message, double at)
     const double due = at + options_.answerDelay;
     if (auto lncv = LncvRequest::parse(message)) {
         lncvRequest(*lncv, at);
-    } else if (m[3] != 0x5A || m[4] != 0x56) {
-        return; // not for the station
-    } else if (message.size() == 15) {
-        answer(commandAnswer(message), due);
-    } else if (message.size() == 31 && !options_.programmingSilent) {
+    } else if (message.size() == ln::PeerMessage::Length && ln::PeerMessage(m).station()) {
+        answer(commandAnswer(ln::PeerMessage(m)), due);
+    } else if (ln::StationProgRequest::is(m) && !options_.programmingSilent) {
         answer(prog_.request(message, trackStatus()), due + options_.programmingTime);
     }
 }
 
 // The 15-byte commands: settings, loco formats, identity, reset.
-QByteArray VirtualStation::commandAnswer(const QByteArray& message)
+QByteArray VirtualStation::commandAnswer(const ln::PeerMessage& c)
 {
-    const PeerData d = peerData(message);
-    const int option = d[0] | (d[1] & 0x03) << 8;
-    const int address = d[0] | (d[1] & 0x3F) << 8;
-    const auto ack = [](bool ok) { return longAck(0xED, ok ? 0x7F : 0x00); };
-    switch (ln::Msg(message)[5]) {
-    case 1: // write a special option
-        return ack(settings_.setOption(option, d[2]));
-    case 2: // read a special option
+    using ln::PeerMessage;
+    const auto d = [&c](int k) { return c.data(k); };
+    const int option = d(0) | (d(1) & 0x03) << 8;
+    const int address = d(0) | (d(1) & 0x3F) << 8;
+    const auto ack = [](bool ok) {
+        return ln::frame(ln::LongAck::make(ln::op::ImmPacket, ok ? 0x7F : 0x00));
+    };
+    const auto answer = [](int cmd, const ln::PeerData& data) {
+        return ln::frame(PeerMessage::stationAnswer(cmd, data));
+    };
+    switch (c.command()) {
+    case ln::cmd::WriteOption: return ack(settings_.setOption(option, d(2)));
+    case ln::cmd::ReadOption:
         if (const auto value = settings_.option(option))
-            return stationAnswer(0x00, {d[0], d[1], *value, 0, 0, 0, 0});
+            return answer(ln::cmd::OptionValue, {d(0), d(1), *value, 0, 0, 0, 0});
         return ack(false);
-    case 6: { // software version, digits x.yzw as hi/lo nibbles of bytes 8 and 7
+    case ln::cmd::ReadVersion: { // digits x.yzw as hi/lo nibbles of bytes 8 and 7
         const int v = options_.version;
-        return stationAnswer(0x08, {bcd(v % 100), bcd(v / 100), 0, 0, 0, 0, 0});
+        return answer(ln::cmd::Version, {bcd(v % 100), bcd(v / 100), 0, 0, 0, 0, 0});
     }
-    case 7: { // serial number, ten BCD digits
-        PeerData digits{};
+    case ln::cmd::ReadSerial: { // ten BCD digits
+        ln::PeerData digits{};
         qint64 n = options_.serialNumber;
         for (int i = 4; i >= 0; --i, n /= 100)
             digits[size_t(i)] = bcd(n % 100);
-        return stationAnswer(0x09, digits);
+        return answer(ln::cmd::Serial, digits);
     }
-    case 12: { // write a loco's data format; the code comes with the write flag 0x40
-        const LocoConfig config{d[2] & 0x1F, d[3]};
+    case ln::cmd::WriteFormat: { // the code comes with the write flag 0x40
+        const LocoConfig config{d(2) & 0x1F, d(3)};
         if (!settings_.setLoco(address, config))
             return ack(false);
         if (const int slot = slots_.find(address))
@@ -212,16 +256,16 @@ QByteArray VirtualStation::commandAnswer(const QByteArray& message)
                 uint8_t((slots_[slot].stat & 0xF8) | StationSettings::decoderType(config.format));
         return ack(true);
     }
-    case 13: { // read a loco's data format
+    case ln::cmd::ReadFormat: {
         if (address == 0)
             return ack(false);
-        const LocoConfig c = settings_.loco(address);
-        return stationAnswer(0x0B, {address & 0xFF, address >> 8, c.format, c.extra, 0, 0, 0});
+        const LocoConfig f = settings_.loco(address);
+        return answer(ln::cmd::Format, {address & 0xFF, address >> 8, f.format, f.extra, 0, 0, 0});
     }
-    case 24: // reset; the station restarts and says nothing
-        if (d[0] == 0)
+    case ln::cmd::Reset: // the station restarts and says nothing
+        if (d(0) == 0)
             settings_.resetOptions();
-        else if (d[0] == 1)
+        else if (d(0) == 1)
             settings_.resetLocos();
         return {};
     default: return {};

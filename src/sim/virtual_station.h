@@ -7,6 +7,7 @@
 // the program, directly in tests) and the station acts on what its clock says.
 
 #include "lncv_modules.h"
+#include "loconet/views.h"
 #include "programming_track.h"
 #include "slots.h"
 #include "station_settings.h"
@@ -35,7 +36,7 @@ struct StationOptions {
 };
 
 // Direction of travel in a Kennix loco report.
-enum class KennixDirection { None = 0, S1toS2 = 2, S2toS1 = 3 };
+using KennixDirection = ln::TrainIdReport::Direction;
 
 class VirtualStation {
   public:
@@ -50,6 +51,9 @@ class VirtualStation {
 
     // Reads and answers what has arrived, runs the demo, writes what is due.
     void poll();
+    // When poll() has work of the station's own next (an answer, a demo
+    // event); negative for none. What arrives is another reason to poll.
+    double next_due() const;
     void setMonitor(Monitor monitor) { monitor_ = std::move(monitor); }
 
     const Options& options() const { return options_; }
@@ -106,9 +110,8 @@ class VirtualStation {
 
     void locoRequest(uint8_t opcode, int address, double at);
     void slotByte(int slot, uint8_t LocoSlot::*field, uint8_t value);
-    void peerControl(const QByteArray& message);
     void command(const QByteArray& message, double at);
-    QByteArray commandAnswer(const QByteArray& message);
+    QByteArray commandAnswer(const ln::PeerMessage& command);
     void lncvRequest(const LncvRequest& request, double at);
 
     Port& port_;

@@ -68,4 +68,13 @@ QByteArray Transmitter::take(double now, const std::function<void(const QByteArr
     return out;
 }
 
+double Transmitter::next_due() const
+{
+    if (queue_.empty())
+        return -1;
+    const double due = queue_.begin()->first;
+    // Paced, the next byte leaves once the wire is free.
+    return pace_ ? std::max(wireFree_, due) + 1.0 / WireBytesPerSecond : due;
+}
+
 } // namespace sim

@@ -40,6 +40,8 @@ class Transmitter {
     // whose last byte is among them.
     QByteArray take(double now, const std::function<void(const QByteArray&)>& sent);
     bool idle() const { return queue_.empty(); }
+    // When take() has bytes to give next; negative while nothing waits.
+    double next_due() const;
     // Messages dropped so far because the paced queue was full.
     qint64 dropped() const { return dropped_; }
 

@@ -13,6 +13,7 @@
 #include "loconet/serial_port.h"
 #include "loconet/trace.h"
 #include "sim/pty_port.h"
+#include "sim/station_runner.h"
 #include "sim/virtual_station.h"
 
 #include <QCommandLineParser>
@@ -170,19 +171,14 @@ int main(int argc, char** argv)
 
     StopSignals stopSignals([] { QCoreApplication::quit(); });
 
-    // A short period keeps paced output smooth; incoming bytes are answered at once.
-    QTimer ticker;
-    ticker.setInterval(2);
-    QObject::connect(&ticker, &QTimer::timeout, &app, [&] {
-        station.poll();
-        if (shared)
-            shared->link.tick();
-    });
-    // Queued: an in-memory bus would otherwise echo inside the link's write,
-    // before the link knows it has sent.
-    QObject::connect(
-        link, &Port::readyRead, &app, [&] { station.poll(); }, Qt::QueuedConnection);
-    ticker.start();
+    // The station answers on arrival and wakes only for what is due: its
+    // own answers and demo events, and the shared link's time-outs.
+    sim::StationRunner runner(
+        station, *link, clock, [&] { return shared ? shared->link.next_due() : -1.0; },
+        [&] {
+            if (shared)
+                shared->link.tick();
+        });
     const int code = app.exec();
     if (station.dropped() > 0)
         std::fprintf(stderr,

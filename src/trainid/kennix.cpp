@@ -4,6 +4,7 @@
 #include "core/file_io.h"
 #include "core/messages.h"
 #include "loconet/dispatch.h"
+#include "loconet/views.h"
 
 #include <QSize>
 #include <algorithm>
@@ -16,8 +17,6 @@ const QString kS1S2 = QStringLiteral("S1 nach S2");
 const QString kS2S1 = QStringLiteral("S2 nach S1");
 const QString kKmh = QStringLiteral(" Km/h");
 
-constexpr int ReportLength = 8;
-
 void blank(KnxSlot& slot)
 {
     slot.loco = 0;
@@ -28,9 +27,9 @@ void blank(KnxSlot& slot)
 Kennix::Kennix(const Services& s) : s_(s)
 {
     reset();
-    s.dispatch.on(0xE4, [this](const ln::Msg& m) {
-        if (m[1] == ReportLength)
-            knx_report(m);
+    s.dispatch.on(ln::op::TrainId, [this](const ln::Msg& m) {
+        if (ln::TrainIdReport::is(m))
+            knx_report(ln::TrainIdReport(m));
     });
 }
 
@@ -129,20 +128,16 @@ int Kennix::open_window(int receiver, Place* place)
     return 0;
 }
 
-void Kennix::knx_report(const ln::Msg& m)
+void Kennix::knx_report(const ln::TrainIdReport& r)
 {
-    const int kind = (m[3] >> 5) & 3;
-    const int receiver = (m[3] & 0x0F) * 128 + m[4];
-    if (KnxShow[size_t(receiver)] == 0)
-        return;
-
-    const bool speed = kind == 1 && m[2] == 0;
-    const bool clear = kind == 1 && m[2] == 1 && m[6] == 2;
-    if (kind == 1 && !speed && !clear)
+    using Kind = ln::TrainIdReport::Kind;
+    using Direction = ln::TrainIdReport::Direction;
+    const int receiver = r.receiver();
+    if (KnxShow[size_t(receiver)] == 0 || r.kind() == Kind::Ignored)
         return;
 
     int k = slot_of(receiver);
-    if (clear) {
+    if (r.kind() == Kind::Clear) {
         if (k == 0)
             return;
         blank(KnxWin[size_t(k)]);
@@ -154,13 +149,15 @@ void Kennix::knx_report(const ln::Msg& m)
         return; // all 20 windows are taken
 
     KnxSlot& slot = KnxWin[size_t(k)];
-    if (speed) {
-        slot.SpeedTxt = QString::number((m[5] & 3) * 128 + m[6]) + kKmh;
+    if (r.kind() == Kind::Speed) {
+        slot.SpeedTxt = QString::number(r.kmh()) + kKmh;
     } else {
-        slot.loco = m[5] * 128 + m[6];
+        slot.loco = r.loco();
         slot.LadrTxt = QString::number(slot.loco);
-        slot.ZkTXT = ZkName[size_t(m[2] & 3)];
-        slot.FRTxt = kind == 2 ? kS1S2 : kind == 3 ? kS2S1 : kNone;
+        slot.ZkTXT = ZkName[size_t(r.category())];
+        slot.FRTxt = r.direction() == Direction::S1toS2   ? kS1S2
+                     : r.direction() == Direction::S2toS1 ? kS2S1
+                                                          : kNone;
     }
     emit window_shown(k, place);
 }

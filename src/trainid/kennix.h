@@ -14,7 +14,7 @@
 #include <array>
 
 namespace ln {
-class Msg;
+struct TrainIdReport;
 }
 
 // One window slot and what its window shows.
@@ -83,7 +83,7 @@ class Kennix : public QObject {
     void close_question(int k);
 
   private:
-    void knx_report(const ln::Msg& m);
+    void knx_report(const ln::TrainIdReport& r);
     int slot_of(int receiver) const;
     int open_window(int receiver, Place* place);
 

@@ -1,6 +1,7 @@
 #include "adr_eing_form.h"
 
 #include "routes/route_step.h"
+#include "routes/route_table.h"
 #include "small_window.h"
 
 #include <QButtonGroup>
@@ -8,6 +9,7 @@
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -23,6 +25,7 @@ struct GroupLook {
     QString label;
     const char* optionName;
     QStringList options;
+    QString noNumber, noOption; // what the user is told is missing
 };
 const GroupLook kGroups[4] = {
     {"MaFrame",
@@ -30,22 +33,40 @@ const GroupLook kGroups[4] = {
      "MagAdrTxt",
      QStringLiteral("Adresse:"),
      "MagOpt",
-     {QStringLiteral("rot"), QStringLiteral("grün")}},
+     {QStringLiteral("rot"), QStringLiteral("grün")},
+     QStringLiteral("Magnetartikel: bitte eine Adresse von 1 bis %1 eingeben.")
+         .arg(step::MaxNumber - 1),
+     QStringLiteral("Magnetartikel: bitte „rot“ oder „grün“ wählen.")},
     {"RmFrame",
      QStringLiteral("Rückmeldungen:"),
      "RmAdrTxt",
      QStringLiteral("Adresse:"),
      "RmOpt",
-     {QStringLiteral("frei"), QStringLiteral("belegt")}},
+     {QStringLiteral("frei"), QStringLiteral("belegt")},
+     QStringLiteral("Rückmeldung: bitte eine Adresse von 1 bis %1 eingeben.")
+         .arg(step::MaxNumber - 1),
+     QStringLiteral("Rückmeldung: bitte „frei“ oder „belegt“ wählen.")},
     {"FSFrame",
      QStringLiteral("Fahrstraße:"),
      "FSAdrTxt",
      QStringLiteral("Nummer:"),
      "FSOpt",
      {QStringLiteral("blockieren"), QStringLiteral("freigeben"), QStringLiteral("anforden"),
-      QStringLiteral("auflösen")}},
-    {"PauFrame", QStringLiteral("Pause:"), "PauTxt", QStringLiteral("Sekunden:"), nullptr, {}},
+      QStringLiteral("auflösen")},
+     QStringLiteral("Fahrstraße: bitte eine Nummer von 1 bis %1 eingeben.")
+         .arg(RouteTable::Rows - 1),
+     QStringLiteral("Fahrstraße: bitte wählen, was mit ihr geschehen soll.")},
+    {"PauFrame",
+     QStringLiteral("Pause:"),
+     "PauTxt",
+     QStringLiteral("Sekunden:"),
+     nullptr,
+     {},
+     QStringLiteral("Pause: bitte die Sekunden eingeben (mindestens 1)."),
+     {}},
 };
+const QString kNichtsTrigger = QStringLiteral("Bitte Magnetartikel oder Rückmeldung ausfüllen.");
+const QString kNichtsSchritt = QStringLiteral("Bitte eine der vier Gruppen ausfüllen.");
 
 struct ButtonLook {
     const char* name;
@@ -114,8 +135,18 @@ AdrEingForm::AdrEingForm(QWidget* parent) : QDialog(parent)
     }
     buttons->findChild<QPushButton*>(QStringLiteral("OKButton"))->setDefault(true);
 
+    // Says what keeps an entry from being taken; the window stays open.
+    HinweisLbl = new QLabel;
+    HinweisLbl->setObjectName(QStringLiteral("HinweisLbl"));
+    HinweisLbl->setWordWrap(true);
+    QPalette red = HinweisLbl->palette();
+    red.setColor(QPalette::WindowText, Qt::red);
+    HinweisLbl->setPalette(red);
+    HinweisLbl->hide();
+
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid);
+    layout->addWidget(HinweisLbl);
     layout->addWidget(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
     fit_title(layout, kTitle);
@@ -123,6 +154,8 @@ AdrEingForm::AdrEingForm(QWidget* parent) : QDialog(parent)
 
 void AdrEingForm::fill(const route_edit::Entry& e, bool stepCell)
 {
+    stepCell_ = stepCell;
+    HinweisLbl->hide();
     const auto t = texts(e);
     const auto o = options(e);
     for (int g = 0; g < 4; ++g) {
@@ -159,7 +192,36 @@ route_edit::Entry AdrEingForm::entry() const
 
 void AdrEingForm::done(int result)
 {
+    if (result == route_edit::Change || result == route_edit::Insert) {
+        const route_edit::Missing m = route_edit::missing(entry(), stepCell_);
+        if (m.part != route_edit::Missing::Nothing) {
+            refuse(m);
+            return;
+        }
+    }
     QDialog::done(result == QDialog::Rejected ? route_edit::Cancel : result);
+}
+
+void AdrEingForm::refuse(const route_edit::Missing& m)
+{
+    const GroupLook& look = kGroups[m.group];
+    const Group& group = groups_[size_t(m.group)];
+    switch (m.part) {
+    case route_edit::Missing::Option:
+        HinweisLbl->setText(look.noOption);
+        group.options->buttons().constFirst()->setFocus();
+        break;
+    case route_edit::Missing::Number:
+        HinweisLbl->setText(look.noNumber);
+        group.text->setFocus();
+        group.text->selectAll();
+        break;
+    default:
+        HinweisLbl->setText(stepCell_ ? kNichtsSchritt : kNichtsTrigger);
+        group.text->setFocus();
+        break;
+    }
+    HinweisLbl->show();
 }
 
 void AdrEingForm::typed(int g)

@@ -4,6 +4,8 @@
 // hold an entry; typing in a group or choosing one of its options clears
 // the others. It closes with a result: 1 change, 2 insert, 3 delete,
 // 99 cancel (also Escape and closing the window), reported by finished().
+// A change or insert without a usable entry does not close it: it says
+// what is missing.
 
 #include "routes/route_edit.h"
 
@@ -12,6 +14,7 @@
 
 class QButtonGroup;
 class QGroupBox;
+class QLabel;
 class QLineEdit;
 
 class AdrEingForm : public QDialog {
@@ -35,9 +38,12 @@ class AdrEingForm : public QDialog {
         QLineEdit* text;
         QButtonGroup* options; // null for the pause
     };
+    void refuse(const route_edit::Missing& m);
     void typed(int g);
     void clear_others(int g);
     static void set_option(QButtonGroup* options, int id);
 
     std::array<Group, 4> groups_{};
+    QLabel* HinweisLbl = nullptr;
+    bool stepCell_ = true;
 };

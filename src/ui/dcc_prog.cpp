@@ -6,6 +6,7 @@
 #include "mainwin.h"
 #include "neue_cv_zeile.h"
 #include "panel_parts.h"
+#include "small_window.h"
 
 #include "application/application.h"
 #include "core/number_text.h"
@@ -181,6 +182,7 @@ DCCProg::DCCProg(Application& core, std::function<void()> openHelp, QWidget* par
     caption();
     prog_buttons(!prog_.job_running());
     resize(sizeHint().width() + 40, sizeHint().height());
+    hide_on_escape(this); // as "Beenden": the values stay
 }
 
 // --- building -----------------------------------------------------------------

@@ -1,5 +1,7 @@
 #include "dcc_prog_speed.h"
 
+#include "small_window.h"
+
 #include "programming/programming.h"
 
 #include <QCheckBox>
@@ -160,8 +162,16 @@ DCCProgSpeed::DCCProgSpeed(Programming& prog, QWidget* parent)
         canvas_->show_speed_curve();
     });
     connect(&prog_, &Programming::prog_buttons, this, &DCCProgSpeed::buttons);
-    connect(&prog_, &Programming::speed_curve_done, canvas_, &SpeedCanvas::show_speed_curve);
+    connect(&prog_, &Programming::speed_curve_done, this, [this] {
+        // A value read above 127 would stand above the drawing: the scale
+        // goes up to 255 then.
+        for (int i = 0; i < SpeedCurve::Points; ++i)
+            if (const int v = prog_.value(SpeedCurve::FirstCv + i); v > 127 && v <= 255)
+                Y255Chk->setChecked(true);
+        canvas_->show_speed_curve();
+    });
     buttons(!prog_.job_running());
+    hide_on_escape(this); // the curve stays, as when closed
 }
 
 bool DCCProgSpeed::event(QEvent* e)

@@ -22,5 +22,5 @@ class DispatchLok : public QWidget {
     Application& core_;
     QLineEdit* LokadrTxt;
     QPushButton* DispBut;
-    bool running_ = false; // job 70 posted and not yet ended
+    bool running_ = false; // a dispatch asked for and not yet ended
 };

@@ -14,7 +14,6 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
-#include <QShortcut>
 #include <QVBoxLayout>
 
 namespace {
@@ -113,8 +112,7 @@ F70930::F70930(Pultrix& pultrix, int entry, QWidget* parent)
     layout->setSizeConstraint(QLayout::SetFixedSize);
     fit_title(layout, kCaption + QString::number(Pultrix::MaxAddress));
 
-    auto* esc = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    connect(esc, &QShortcut::activated, this, &QWidget::close);
+    close_on_escape(this);
     connect(Ladr, &QLineEdit::textEdited, this, &F70930::check_address);
     connect(Ladr, &QLineEdit::returnPressed, this, [this] {
         if (check_address())

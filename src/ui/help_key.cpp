@@ -2,8 +2,9 @@
 
 #include <QCoreApplication>
 #include <QKeyEvent>
+#include <QWidget>
 
-HelpKey::HelpKey(std::function<void()> openHelp, QObject* parent)
+HelpKey::HelpKey(std::function<void(QWidget*)> openHelp, QObject* parent)
     : QObject(parent), openHelp_(std::move(openHelp))
 {
     QCoreApplication::instance()->installEventFilter(this);
@@ -17,7 +18,7 @@ bool HelpKey::eventFilter(QObject* watched, QEvent* event)
     if (event->type() == QEvent::KeyRelease && watched->isWidgetType()) {
         const auto* key = static_cast<QKeyEvent*>(event);
         if (key->key() == Qt::Key_F1 && !key->isAutoRepeat()) {
-            openHelp_();
+            openHelp_(static_cast<QWidget*>(watched));
             return true;
         }
     }

@@ -6,7 +6,9 @@
 #include <QCloseEvent>
 #include <QFormLayout>
 #include <QLabel>
+#include <QShowEvent>
 #include <QVBoxLayout>
+#include <QWindow>
 
 namespace {
 const QString kCaption = QStringLiteral("Kennix Empfänger:  %1");
@@ -30,7 +32,7 @@ KennixWin::KennixWin(Kennix& kennix, int slot, QWidget* parent)
       ZkTXT(value_label("ZkTXT")), FRTxt(value_label("FRTxt")), SpeedTxt(value_label("SpeedTxt"))
 {
     setObjectName(QStringLiteral("KennixWin"));
-    // Reports bring it to the front, but the keyboard stays where the user types.
+    // Reports show it, but the keyboard stays where the user types.
     setAttribute(Qt::WA_ShowWithoutActivating);
     auto* form = new QFormLayout;
     form->addRow(kLadr, LadrTxt);
@@ -40,6 +42,7 @@ KennixWin::KennixWin(Kennix& kennix, int slot, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
     fit_title(layout, kCaption.arg(Kennix::Receivers - 1));
+    close_on_escape(this); // asks whether the receiver is to be shown again
     resize(minimumSizeHint());
 }
 
@@ -51,6 +54,16 @@ void KennixWin::show_slot()
     ZkTXT->setText(s.ZkTXT);
     FRTxt->setText(s.FRTxt);
     SpeedTxt->setText(s.SpeedTxt);
+}
+
+void KennixWin::showEvent(QShowEvent* event)
+{
+    // It belongs to the main window but is no dialog of it, which the window
+    // manager would keep over the main window and its menus. Its window is
+    // made now and shown right after.
+    if (!event->spontaneous())
+        windowHandle()->setTransientParent(nullptr);
+    QWidget::showEvent(event);
 }
 
 bool KennixWin::event(QEvent* event)

@@ -18,6 +18,7 @@ class KennixWin : public QWidget {
     void show_slot();
 
   protected:
+    void showEvent(QShowEvent* event) override;
     bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 

@@ -4,6 +4,7 @@
 #include "small_window.h"
 #include "trainid/kennix.h"
 
+#include <QApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QLabel>
@@ -48,8 +49,12 @@ void KennixWindows::window_shown(int k, Kennix::Place place)
         place_tiled(w);
     else if (place == Kennix::Place::Saved)
         w->move(kennix_.KnxWin[size_t(k)].pos);
+    // A report must not cover the window the user works in: a window that
+    // appears goes below it, one that is shown already stays where it is.
+    const bool appearing = w->isHidden();
     w->show();
-    w->raise();
+    if (appearing && QApplication::activeWindow())
+        w->lower();
 }
 
 void KennixWindows::place_tiled(KennixWin* w)

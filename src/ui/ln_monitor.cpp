@@ -1,6 +1,7 @@
 #include "ln_monitor.h"
 
 #include "file_dialog.h"
+#include "small_window.h"
 
 #include "core/messages.h"
 #include "loconet/link.h"
@@ -29,6 +30,14 @@ const QString kKeinOpcode = QStringLiteral("\"%1\" ist kein Opcode (80 bis FF)")
 const QString kSpeichernTitel = QStringLiteral("Mitschnitt speichern");
 const QString kMitschnitt = QStringLiteral("Mitschnitt (*.txt);;Alle Dateien (*)");
 const QString kNichtGespeichert = QStringLiteral("%1 konnte nicht geschrieben werden: %2");
+const QString kLaden = QStringLiteral("Laden…");
+const QString kLadenTitel = QStringLiteral("Mitschnitt laden");
+const QString kNichtGelesen = QStringLiteral("%1 konnte nicht gelesen werden: %2");
+const QString kZeileUebersprungen =
+    QStringLiteral("In %1 ist Zeile %2 keine LocoNet-Nachricht; sie wurde übersprungen.");
+const QString kZeilenUebersprungen =
+    QStringLiteral("In %1 sind %2 Zeilen keine LocoNet-Nachricht; sie wurden übersprungen (die "
+                   "erste ist Zeile %3).");
 
 template <class T> T* named(T* w, const char* name)
 {
@@ -63,6 +72,7 @@ LnMonitor::LnMonitor(Link& link, MessageService& msgs, QWidget* parent)
     PauseBut->setCheckable(true);
     ClearBut = named(new QPushButton(kLeeren), "ClearBut");
     SaveBut = named(new QPushButton(kSpeichern), "SaveBut");
+    LoadBut = named(new QPushButton(kLaden), "LoadBut");
     FilterTxt = named(new QLineEdit, "FilterTxt");
     FilterTxt->setPlaceholderText(kFilterHinweis);
     OpcodeTxt = named(new QLineEdit, "OpcodeTxt");
@@ -75,8 +85,8 @@ LnMonitor::LnMonitor(Link& link, MessageService& msgs, QWidget* parent)
     auto* opcodeLabel = new QLabel(kOpcode);
     opcodeLabel->setBuddy(OpcodeTxt);
     auto* bar = new QHBoxLayout;
-    for (QWidget* w : std::initializer_list<QWidget*>{PauseBut, ClearBut, SaveBut, filterLabel,
-                                                      FilterTxt, opcodeLabel, OpcodeTxt})
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             PauseBut, ClearBut, SaveBut, LoadBut, filterLabel, FilterTxt, opcodeLabel, OpcodeTxt})
         bar->addWidget(w);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(bar);
@@ -86,6 +96,10 @@ LnMonitor::LnMonitor(Link& link, MessageService& msgs, QWidget* parent)
     connect(PauseBut, &QPushButton::toggled, model_, &MonitorModel::setPaused);
     connect(ClearBut, &QPushButton::clicked, model_, &MonitorModel::clear);
     connect(SaveBut, &QPushButton::clicked, this, &LnMonitor::save);
+    connect(LoadBut, &QPushButton::clicked, this, [this] {
+        ask_file(this, false, kLadenTitel, kMitschnitt, QStringLiteral("txt"), QString(),
+                 [this](const QString& path) { load(path); });
+    });
     connect(FilterTxt, &QLineEdit::textChanged, this, &LnMonitor::apply_filter);
     connect(OpcodeTxt, &QLineEdit::textChanged, this, &LnMonitor::apply_filter);
     connect(filter_, &QAbstractItemModel::rowsAboutToBeInserted, this, [this] {
@@ -101,6 +115,7 @@ LnMonitor::LnMonitor(Link& link, MessageService& msgs, QWidget* parent)
     connect(filter_, &QAbstractItemModel::modelReset, this, &LnMonitor::show_count);
     show_count();
     resize(digit * 130, fontMetrics().height() * 32);
+    hide_on_escape(this);
 }
 
 LnMonitor::~LnMonitor()
@@ -145,4 +160,23 @@ void LnMonitor::save()
                  if (!save_trace(*filter_, path, &error))
                      msgs_.show(titles::Fehler, kNichtGespeichert.arg(path, error));
              });
+}
+
+// The file's lines stand alone: the pause holds the bus's messages back
+// until the user ends it.
+void LnMonitor::load(const QString& path)
+{
+    QList<int> skipped;
+    QString error;
+    if (!load_trace(*model_, path, &skipped, &error)) {
+        msgs_.show(titles::Fehler, kNichtGelesen.arg(path, error));
+        return;
+    }
+    PauseBut->setChecked(true);
+    if (skipped.size() == 1)
+        msgs_.show(kLadenTitel, kZeileUebersprungen.arg(path).arg(skipped[0]), MsgIcon::Warning);
+    else if (skipped.size() > 1)
+        msgs_.show(kLadenTitel, kZeilenUebersprungen.arg(path).arg(skipped.size()).arg(skipped[0]),
+                   MsgIcon::Warning);
+    show_count();
 }

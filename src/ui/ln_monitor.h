@@ -1,7 +1,8 @@
 #pragma once
 // "LocoNet Monitor": every message the program sends and takes in, in plain
 // words. It watches the link only while it is shown, so a closed monitor
-// costs the bus nothing.
+// costs the bus nothing. A saved file can be loaded back and read the same
+// way.
 
 #include <QWidget>
 
@@ -29,6 +30,7 @@ class LnMonitor : public QWidget {
   private:
     void apply_filter();
     void save();
+    void load(const QString& path);
     void show_count();
 
     Link& link_;
@@ -39,6 +41,7 @@ class LnMonitor : public QWidget {
     QPushButton* PauseBut;
     QPushButton* ClearBut;
     QPushButton* SaveBut;
+    QPushButton* LoadBut;
     QLineEdit* FilterTxt;
     QLineEdit* OpcodeTxt;
     QLabel* StatusLbl;

@@ -64,6 +64,8 @@ const QString kSendNurVerbunden = QStringLiteral("Erst nach \"Verbinden\" mögli
 const QString kProgramminfo = QStringLiteral("Programminfo");
 const QString kWarteAuf = QStringLiteral("Verbindung verloren – warte auf %1 …");
 const QString kVerbunden = QStringLiteral("Verbunden");
+const QString kVerbinde = QStringLiteral("Verbinde …");
+const QString kNichtVerbunden = QStringLiteral("Nicht verbunden");
 const QStringList kTabs = {
     QStringLiteral("Fahrpult 1"), QStringLiteral("Fahrpult 2"),  QStringLiteral("Magnetartikel"),
     QStringLiteral("Rückmelder"), QStringLiteral("Fahrstraßen"),
@@ -95,7 +97,7 @@ MainWin::MainWin(Application& core, QWidget* parent)
     setObjectName(QStringLiteral("MainWin"));
     setWindowTitle(kTitle);
     new MessagePresenter(core_.msgs, this);
-    new HelpKey([this] { show_help(); }, this);
+    new HelpKey([this](QWidget* from) { show_help_for(from); }, this);
     new KennixWindows(core_.kennix, this);
     new PultrixWindows(core_.pultrix, core_.locoList, this);
 
@@ -134,6 +136,10 @@ MainWin::MainWin(Application& core, QWidget* parent)
     layout->addWidget(MainTab, 1);
     setCentralWidget(central);
     statusBar()->setObjectName(QStringLiteral("StatusBar"));
+    // A field of its own: passing messages (a menu's hints) do not wipe it.
+    VerbStatus = new QLabel;
+    VerbStatus->setObjectName(QStringLiteral("VerbStatus"));
+    statusBar()->addPermanentWidget(VerbStatus);
 
     connect(&core_, &Application::lock_ui, this, &MainWin::lock_ui);
     connect(&core_.state, &StationState::power_shown, this, &MainWin::show_power);
@@ -149,6 +155,7 @@ MainWin::MainWin(Application& core, QWidget* parent)
     lock_ui(true);
     USB_Frame->setEnabled(true);
     show_station();
+    show_connection_state();
 }
 
 void MainWin::build_menus()
@@ -226,10 +233,14 @@ QWidget* MainWin::build_connection()
         OpenPortBut[i] = new QPushButton(captions[i]);
         OpenPortBut[i]->setObjectName(indexed_name("OpenPortBut", i));
     }
-    connect(OpenPortBut[0], &QPushButton::clicked, this,
-            [this] { core_.conn.disconnect_port(PortAdr->currentText()); });
-    connect(OpenPortBut[1], &QPushButton::clicked, this,
-            [this] { core_.conn.connect_port(PortAdr->currentText()); });
+    connect(OpenPortBut[0], &QPushButton::clicked, this, [this] {
+        core_.conn.disconnect_port(PortAdr->currentText());
+        show_connection_state();
+    });
+    connect(OpenPortBut[1], &QPushButton::clicked, this, [this] {
+        core_.conn.connect_port(PortAdr->currentText());
+        show_connection_state();
+    });
 
     Interface_Info = info_label("Interface_Info");
     Zentralen_Info = info_label("Zentralen_Info");
@@ -405,7 +416,7 @@ void MainWin::connected()
     OpenPortBut[0]->setEnabled(true);
     OpenPortBut[1]->setEnabled(false);
     show_send_state(true);
-    statusBar()->showMessage(kVerbunden);
+    show_connection_state();
 }
 
 void MainWin::disconnected()
@@ -416,14 +427,24 @@ void MainWin::disconnected()
     StopGoBut->setText(kStopGoNone);
     StopGoAnz->setColour(colour::LightGrey);
     USB_Frame->setEnabled(true);
-    statusBar()->clearMessage();
+    show_connection_state();
 }
 
 void MainWin::waiting_for(const QString& device)
 {
     // "Trennen" ends the wait; "Verbinden" tries at once.
     OpenPortBut[0]->setEnabled(true);
-    statusBar()->showMessage(kWarteAuf.arg(device));
+    awaited_ = device;
+    show_connection_state();
+}
+
+void MainWin::show_connection_state()
+{
+    const Connection& conn = core_.conn;
+    VerbStatus->setText(conn.waiting()                                 ? kWarteAuf.arg(awaited_)
+                        : conn.state() == Connection::State::Connected ? kVerbunden
+                        : conn.busy()                                  ? kVerbinde
+                                                                       : kNichtVerbunden);
 }
 
 void MainWin::focus_loco_address()
@@ -446,7 +467,13 @@ void MainWin::ende_menu()
 
 void MainWin::show_help()
 {
+    show_help_for(nullptr);
+}
+
+void MainWin::show_help_for(const QWidget* from)
+{
     show_window(hilfe_);
+    hilfe_->show_section(HelpWindow::section_of(from));
 }
 
 void MainWin::show_info()
@@ -520,7 +547,7 @@ void MainWin::show_dcc_prog()
 {
     if (!dccProg_)
         dccProg_ = new DCCProg(
-            core_, [this] { show_help(); }, this);
+            core_, [this] { show_help_for(dccProg_); }, this);
     show_window(dccProg_);
 }
 

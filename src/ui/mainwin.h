@@ -73,9 +73,13 @@ class MainWin : public QMainWindow {
     void connected();
     void disconnected();
     void waiting_for(const QString& device);
+    // The permanent field of the status bar.
+    void show_connection_state();
     void focus_loco_address();
     void ende_menu();
     void show_help();
+    // The help at the part about the window or page from is in.
+    void show_help_for(const QWidget* from);
     void show_info();
     void show_version_window();
     void show_zentrale_form();
@@ -121,6 +125,8 @@ class MainWin : public QMainWindow {
     QLineEdit* MesTxt = nullptr;
     QPushButton* LN_MES_SEND = nullptr;
     QTabWidget* MainTab = nullptr;
+    QLabel* VerbStatus = nullptr;
+    QString awaited_; // the port waited for while it is away
     std::array<ThrottlePanel*, 2> Fahrpult{};
     // The lock takes the focus from the controls it disables; it goes back
     // to lockedFocus_ on unlock unless the user has moved it meanwhile.

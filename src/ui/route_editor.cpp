@@ -68,6 +68,7 @@ FaStrEditForm::FaStrEditForm(Application& core, QWidget* parent)
 
     const QFontMetrics fm = fontMetrics();
     resize(fm.averageCharWidth() * 150, fm.height() * 36);
+    hide_on_escape(this);
 }
 
 QWidget* FaStrEditForm::build_footer()

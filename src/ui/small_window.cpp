@@ -32,11 +32,23 @@ QLineEdit* number_edit(const char* name, int digits)
     return edit;
 }
 
-void hide_on_escape(QWidget* window)
+namespace {
+template <class Act> void on_escape(QWidget* window, Act act)
 {
     auto* esc = new QShortcut(QKeySequence(Qt::Key_Escape), window);
     esc->setContext(Qt::WindowShortcut);
-    QObject::connect(esc, &QShortcut::activated, window, &QWidget::hide);
+    QObject::connect(esc, &QShortcut::activated, window, act);
+}
+} // namespace
+
+void hide_on_escape(QWidget* window)
+{
+    on_escape(window, &QWidget::hide);
+}
+
+void close_on_escape(QWidget* window)
+{
+    on_escape(window, [window] { window->close(); });
 }
 
 void fit_title(QBoxLayout* layout, const QString& title)

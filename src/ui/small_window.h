@@ -16,6 +16,8 @@ void show_valid(QLineEdit* edit, bool valid);
 QLineEdit* number_edit(const char* name, int digits);
 // Escape hides the window, as closing it does.
 void hide_on_escape(QWidget* window);
+// Escape closes the window as its close button does (which may ask first).
+void close_on_escape(QWidget* window);
 // Makes a window's vertical layout wide enough for its title, which the
 // title bar would otherwise cut short.
 void fit_title(QBoxLayout* layout, const QString& title);

@@ -2,6 +2,7 @@
 
 #include <QPainter>
 #include <QPainterPath>
+#include <cmath>
 
 namespace {
 constexpr int Margin = 6;
@@ -13,14 +14,18 @@ SpeedPointer::SpeedPointer(QWidget* parent) : QWidget(parent)
     setMaximumHeight(260);
 }
 
-void SpeedPointer::step(double frac)
+bool SpeedPointer::step(double frac)
 {
     const double target = qBound(0.0, frac, 1.0);
-    const double next = 0.75 * level_ + 0.25 * target;
+    double next = 0.75 * level_ + 0.25 * target;
+    // Closer than a thousandth of the scale is there: no pixel would move.
+    if (std::abs(next - target) < 0.001)
+        next = target;
     if (next == level_)
-        return;
+        return false;
     level_ = next;
     update();
+    return true;
 }
 
 double SpeedPointer::lineY(int k) const

@@ -14,7 +14,8 @@ class SpeedPointer : public QWidget {
 
     double level() const { return level_; }
     // One timer step: a quarter of the remaining distance toward frac (0..1).
-    void step(double frac);
+    // False once it stands there: its timer may stop.
+    bool step(double frac);
 
     QSize sizeHint() const override { return {44, 220}; }
     QSize minimumSizeHint() const override { return {30, 80}; }

@@ -50,12 +50,13 @@ ThrottlePanel::ThrottlePanel(Application& core, int panel, QWidget* parent)
     QWidget::setTabOrder(FSTScroll, DIR[1]);
     QWidget::setTabOrder(DIR[1], DIR[0]);
 
-    // The pointer moves only while connected.
+    // The pointer moves only while connected, and its timer runs only
+    // while the pointer is on its way.
     Zeiger_Timer = new QTimer(this);
     Zeiger_Timer->setObjectName(indexed_name("Zeiger_Timer", i_));
     Zeiger_Timer->setInterval(ZeigerInterval);
     connect(Zeiger_Timer, &QTimer::timeout, this, &ThrottlePanel::zeiger_timer);
-    connect(&core_.conn, &Connection::connected, Zeiger_Timer, qOverload<>(&QTimer::start));
+    connect(&core_.conn, &Connection::connected, this, &ThrottlePanel::zeiger_start);
     connect(&core_.conn, &Connection::disconnected, Zeiger_Timer, &QTimer::stop);
 
     connect(&core_.throttle, &Throttle::panel_reset, this, [this](int i) {
@@ -68,7 +69,12 @@ ThrottlePanel::ThrottlePanel(Application& core, int panel, QWidget* parent)
     });
     connect(&core_.locoList, &LocoList::changed, this, &ThrottlePanel::show_name);
     lok_reset();
-    if (core_.conn.state() == Connection::State::Connected)
+    zeiger_start();
+}
+
+void ThrottlePanel::zeiger_start()
+{
+    if (core_.conn.state() == Connection::State::Connected && !Zeiger_Timer->isActive())
         Zeiger_Timer->start();
 }
 
@@ -103,6 +109,7 @@ QWidget* ThrottlePanel::build_loco()
     connect(LokImage, &LocoPicture::clicked, this, [this] {
         if (core_.throttle.picture_click(i_))
             FSTScroll->setValue(0);
+        zeiger_start();
     });
 
     const QString dirCaptions[] = {kVorwaerts, kRueckwaerts};
@@ -160,10 +167,12 @@ QWidget* ThrottlePanel::build_speed()
     connect(FSTScroll, &QScrollBar::valueChanged, this, [this](int value) {
         if (!core_.throttle.change_fst(i_, value, false))
             FSTScroll->setValue(0);
+        zeiger_start();
     });
     connect(FSTScroll, &QScrollBar::sliderMoved, this, [this](int position) {
         if (!core_.throttle.change_fst(i_, position, true))
             FSTScroll->setValue(0);
+        zeiger_start();
     });
 
     Zeiger = new SpeedPointer;
@@ -211,7 +220,8 @@ QWidget* ThrottlePanel::build_functions()
 
 void ThrottlePanel::zeiger_timer()
 {
-    Zeiger->step(core_.throttle.SpeedFrac[size_t(i_)]);
+    if (!Zeiger->step(core_.throttle.SpeedFrac[size_t(i_)]))
+        Zeiger_Timer->stop();
 }
 
 void ThrottlePanel::show_name()
@@ -222,6 +232,7 @@ void ThrottlePanel::show_name()
 void ThrottlePanel::lok_reset()
 {
     LokName->clear();
+    zeiger_start();
     SpeedLbl->setText(kNoSpeed);
     // F13..F28 keep what they showed: stations that do not report them
     // would leave them grey for good.
@@ -234,6 +245,7 @@ void ThrottlePanel::lok_reset()
 
 void ThrottlePanel::lok_show(const PanelView& v)
 {
+    zeiger_start();
     for (int n = 0; n < Throttle::Functions; ++n)
         if (v.fkt[size_t(n)] >= 0)
             FKT[size_t(n)]->setColour(v.fkt[size_t(n)]);

@@ -24,7 +24,8 @@ class ThrottlePanel : public QWidget {
     ThrottlePanel(Application& core, int panel, QWidget* parent = nullptr);
 
     QLineEdit* address_field() const { return LokAdr; }
-    // One step of the speed pointer (Zeiger_Timer).
+    // One step of the speed pointer (Zeiger_Timer); the timer stops once
+    // the pointer stands at the speed shown.
     void zeiger_timer();
 
   private:
@@ -35,6 +36,7 @@ class ThrottlePanel : public QWidget {
     void lok_show(const PanelView& v);
     // The loco list's name of the panel's loco.
     void show_name();
+    void zeiger_start();
 
     Application& core_;
     const int i_;

@@ -1,5 +1,6 @@
 #include "app/options.h"
 
+#include <QDir>
 #include <QProcess>
 #include <QtTest>
 
@@ -71,17 +72,22 @@ class TestOptions : public QObject {
     // The program itself, with no display to show a window on.
     void answersWithoutADisplay_data()
     {
-        QTest::addColumn<QString>("option");
+        QTest::addColumn<QStringList>("options");
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("output");
-        QTest::newRow("help") << "--help" << 0 << "--conf-dir";
-        QTest::newRow("version") << "--version" << 0 << "quorail 0.1.0";
-        QTest::newRow("data files") << "--data-files" << 0 << "Hilfe.txt";
-        QTest::newRow("bad value") << "--interface=7" << 2 << "--interface must be 1, 2 or 3";
+        QTest::newRow("help") << QStringList{"--help"} << 0 << "--conf-dir";
+        QTest::newRow("version") << QStringList{"--version"} << 0 << "quorail 0.1.0";
+        QTest::newRow("data files") << QStringList{"--data-files"} << 0 << "Hilfe.txt";
+        // The build folder's own files stand in for an installation's.
+        QTest::newRow("data folder of its own")
+            << QStringList{"--conf-dir", QDir::tempPath() + "/quorail-own", "--data-files"} << 0
+            << "/share/quorail/Hilfe.txt\n";
+        QTest::newRow("bad value")
+            << QStringList{"--interface=7"} << 2 << "--interface must be 1, 2 or 3";
     }
     void answersWithoutADisplay()
     {
-        QFETCH(QString, option);
+        QFETCH(QStringList, options);
         QFETCH(int, exitCode);
         QFETCH(QString, output);
         QProcess quorail;
@@ -89,12 +95,58 @@ class TestOptions : public QObject {
         for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
             env.remove(name);
         quorail.setProcessEnvironment(env);
-        quorail.start(QUORAIL_PROGRAM, {option});
+        quorail.start(QUORAIL_PROGRAM, options);
         QVERIFY(quorail.waitForFinished(10000));
         QCOMPARE(quorail.exitStatus(), QProcess::NormalExit);
         QCOMPARE(quorail.exitCode(), exitCode);
         QVERIFY(QString::fromLocal8Bit(quorail.readAll() + quorail.readAllStandardError())
                     .contains(output));
+    }
+
+    // --decode reads a file or standard input without a display.
+    void decodesSavedTraffic_data()
+    {
+        QTest::addColumn<QString>("file"); // "-": the text comes on standard input
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("out");
+        QTest::addColumn<QString>("err");
+        QTest::newRow("trace file")
+            << "saved.txt" << QByteArray("    0.500  TX  82 7D\n    0.510  RX  B2 02 70 3F\n") << 0
+            << "82 7D\tGleisspannung aus (STOP)\nB2 02 70 3F\tRückmelder 6: belegt\n"
+            << "";
+        QTest::newRow("standard input, a line no message")
+            << "-" << QByteArray("hallo\n83 7C\n") << 0 << "83 7C\tGleisspannung ein (GO)\n"
+            << "quorail: (standard input):1: not a LocoNet message, skipped\n";
+        QTest::newRow("missing file") << "missing.txt" << QByteArray() << 1 << ""
+                                      << "quorail: cannot read ";
+    }
+    void decodesSavedTraffic()
+    {
+        QFETCH(QString, file);
+        QFETCH(QByteArray, text);
+        QFETCH(int, exitCode);
+        QFETCH(QString, out);
+        QFETCH(QString, err);
+        QTemporaryDir dir;
+        const QString path = file == "-" ? file : dir.filePath(file);
+        if (file == "saved.txt") {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly) && f.write(text) == text.size());
+        }
+        QProcess quorail;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            env.remove(name);
+        quorail.setProcessEnvironment(env);
+        quorail.start(QUORAIL_PROGRAM, {"--decode", path});
+        if (file == "-")
+            quorail.write(text);
+        quorail.closeWriteChannel();
+        QVERIFY(quorail.waitForFinished(10000));
+        QCOMPARE(quorail.exitCode(), exitCode);
+        QCOMPARE(QString::fromUtf8(quorail.readAllStandardOutput()), out);
+        QCOMPARE(QString::fromLocal8Bit(quorail.readAllStandardError()).left(err.size()), err);
     }
 };
 

@@ -23,7 +23,9 @@ class TestInstall : public QObject {
         QVERIFY2(install.exitCode() == 0, install.readAllStandardError().constData());
         for (const char* file :
              {"bin/quorail-sim", "bin/quorail-locopictures", "share/quorail/Loklv.bmp",
-              "share/applications/quorail.desktop", "share/icons/hicolor/256x256/apps/quorail.png"})
+              "share/applications/quorail.desktop", "share/icons/hicolor/256x256/apps/quorail.png",
+              "share/doc/quorail/copyright", "share/doc/quorail/changelog.gz",
+              "share/man/man1/quorail.1.gz"})
             QVERIFY2(QFile::exists(prefix.filePath(file)), file);
         QVERIFY(!QFile::exists(prefix.filePath("bin/Conf")));
 

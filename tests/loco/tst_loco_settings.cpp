@@ -1,5 +1,5 @@
-// A single loco's data format (jobs 48, 49) and the dispatch to a hand
-// throttle (job 70): bytes on the wire, answers matched by address and
+// A single loco's data format and the dispatch to a hand
+// throttle: bytes on the wire, answers matched by address and
 // slot, and each time-out.
 
 #include "support/rig.h"

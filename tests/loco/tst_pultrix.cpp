@@ -55,6 +55,7 @@ class TestPultrix : public QObject {
         row("address 78x is 78", "5 k1=78x", "5-");
         row("empty address refused", "5 k1=", "5+");
         row("a device asking for a loco while its entry is open", "5 6 k2 b300", "5- 6-");
+        row("two entries open: nobody can tell whose request it is", "5 6 b300", "5+ 6+");
         row("closed entry is taken first", "5 6 x1 7", "7+ 6+");
         row("closed device comes back in a free entry", "5 6 x1 6 5", "5+ 6+");
         row("other LNCVs and articles open nothing", "n5 o5", "");
@@ -72,6 +73,7 @@ class TestPultrix : public QObject {
         QFETCH(QString, result);
         QFETCH(QStringList, texts);
         Rig rig;
+        rig.connect();
         Pultrix& p = rig.core->pultrix;
         for (const QString& t : script.split(' ')) {
             const int n = t.mid(1).section('=', 0, 0).toInt();
@@ -114,6 +116,7 @@ class TestPultrix : public QObject {
         QFETCH(QByteArray, message);
         QFETCH(QString, shown);
         Rig rig; // window 1 of device 5 given loco 78, in slot 2 with 28 steps
+        rig.connect();
         rig.sendRaw(sim::LncvModules::answer(Pultrix::Article, 0, 5));
         rig.core->pultrix.ok_clicked(1, "78");
         rig.send({0xE7, 0x0E, 0x02, 0x33, 78, 0, 0, 0x07, 0, 0, 0, 0, 0});

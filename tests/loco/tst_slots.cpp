@@ -208,7 +208,8 @@ class TestSlots : public QObject {
     // Loco 3 runs in reverse at 0x40 with F1, F6, F12, F13 on, in slot 1.
     // Tokens: a<adr> acquire, v<n> speed, f<n> turn over, f<n>+/- set, d/D<dir>
     // direction with/without stop, t/T turn round with/without, ~<ms>, @<d>
-    // driver d; mute: the station only echoes; offline, off/on, clear wire.
+    // driver d; mute: the station only echoes; off/on, clear wire; w<adr> a
+    // format written; dirf<v> another throttle sets loco 3's direction byte.
     void actionsApplyToReportedData_data()
     {
         QTest::addColumn<DriveRow>("row");
@@ -244,6 +245,8 @@ class TestSlots : public QObject {
             "bound bound");
         row("GO goes between two actions", 2, "a3 ~300 f1 f2 go", bind + "A1 01 20|83|A1 01 22");
         row("offline: refused, nothing queued", 2, "a3 ~300 off f0", bind, "bound refused");
+        row("a new connection takes the loco as the station reports it now", 0,
+            "a3 ~300 off dirf2 on ~3000 clear f0", "A1 01 12", "bound bound");
         row("disconnected while binding: bound again on the next connection", 0,
             "a3 ~15 off on ~3000 clear f0", "A1 01 31", "bound");
     }
@@ -271,6 +274,8 @@ class TestSlots : public QObject {
                 rig.station = [&] { rig.bus.write(rig.bus.readAll()); };
             else if (t == "talk")
                 rig.station = [&] { s.station.poll(); };
+            else if (t.startsWith("dirf")) // another throttle, while we are away
+                s.station.throttleDirf(3, t.mid(4).toInt());
             else if (t[0] == 'w')
                 rig.core->lokSettings.write(n, 3); // "DCC - 28"
             else if (t == "go")

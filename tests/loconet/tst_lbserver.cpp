@@ -44,6 +44,8 @@ class TestLbServer : public QObject {
     void init()
     {
         rig = std::make_unique<Rig>();
+        rig->connect(); // the program shares its connection while it has one
+        rig->forgetWire();
         server = std::make_unique<LbServer>(rig->clock, rig->core->link);
         QVERIFY(server->listen(QHostAddress::LocalHost, 0));
     }
@@ -174,6 +176,7 @@ class TestLbServer : public QObject {
         QVERIFY(rig->core->link.txFree());
 
         // Not connected: nothing takes the SEND to the bus.
+        rig->core->conn.disconnect_port("1");
         peer.send("SEND 82 7D\n");
         QTRY_VERIFY((rig->clock.advance(1.0), server->expire(), peer.with("SENT").size() == 2));
         QCOMPARE(peer.with("SENT")[1], QStringLiteral("SENT ERROR timeout: the bus was not free"));
@@ -181,6 +184,8 @@ class TestLbServer : public QObject {
 
     void survivesClientsLeavingAndDropsEndlessLines()
     {
+        QVERIFY(rig->core->link.put({0x85})); // the bus is busy with the program's own message
+        rig->tick();
         {
             Peer leaving(server->port());
             QTRY_COMPARE(server->clientCount(), 1);
@@ -200,7 +205,7 @@ class TestLbServer : public QObject {
         QTRY_VERIFY_WITH_TIMEOUT((pump(), staying.with("SENT").size() == 1), 10000);
         QCOMPARE(staying.with("SENT"), QStringList{"SENT OK"});
         // The SEND of the client that left never went out.
-        QCOMPARE(ln::hex(rig->port.written()), QStringLiteral("82 7D"));
+        QCOMPARE(ln::hex(rig->port.written()), QStringLiteral("85 7A 82 7D"));
     }
 
     void clientPortConnectsAProgramThroughTheServer()
@@ -229,6 +234,7 @@ class TestLbServer : public QObject {
         // and ends as unsent; it holds up nothing behind it.
         rig->takeWire();
         QVERIFY(other.link.hex_to_tx("E5 00"));
+        other.link.service();
         QTest::qWait(200);
         clock.advance(3.5);
         QTRY_VERIFY(boxes.join('\n').contains("Message kann nicht gesendet werden!"));
@@ -237,6 +243,7 @@ class TestLbServer : public QObject {
         QTRY_VERIFY_WITH_TIMEOUT((pump(), other.req.has(JobKind::SwitchPoll) && other.link.txFree()), 10000);
         rig->takeWire();
         QVERIFY(other.link.hex_to_tx("83"));
+        other.link.service();
         QTRY_VERIFY_WITH_TIMEOUT((pump(), ln::hex(rig->port.written()).endsWith("83 7C")), 10000);
         QCOMPARE(rig->takeWire(), QStringLiteral("83 7C"));
         QTRY_VERIFY_WITH_TIMEOUT((pump(), other.link.txFree()), 10000);

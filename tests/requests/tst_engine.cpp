@@ -7,7 +7,7 @@
 #include "loconet/link.h"
 #include "loconet/memory_port.h"
 #include "requests/engine.h"
-#include "support/rig.h"
+#include "support/station_rig.h"
 
 #include <QtTest>
 
@@ -183,6 +183,28 @@ class TestEngine : public QObject {
         QTest::ignoreMessage(QtWarningMsg, "job kind 0 declared twice");
         QVERIFY(!rig.core->req.declare(JobKind::PowerOff));
         QCOMPARE(rig.core->req.declaration_errors(), 1);
+    }
+
+    // Connected and idle, nothing is due and no timer runs; a message asked
+    // for goes out at once, without a tick or the clock moving on; a wait
+    // (a route's pause, an answer awaited) makes something due again.
+    void idleProgramSleeps()
+    {
+        StationRig s;
+        Application& core = *s.rig.core;
+        s.rig.run(0.1);
+        QCOMPARE(core.next_due(), -1.0);
+        QVERIFY(!core.MainTimer.isActive());
+        QVERIFY(core.power.set(false));
+        QCOMPARE(s.rig.takeWire(), "82 7D");
+        s.station.poll(); // the echo, at the same instant
+        QCOMPARE(core.next_due(), -1.0);
+        QVERIFY(core.identify.ask_version());
+        QCOMPARE(core.next_due(), s.rig.clock.now() + Link::EchoTimeout); // its echo is awaited
+        QVERIFY(core.MainTimer.isActive());
+        core.FSTab.set_flag(3, RouteTable::Requested, true); // a route without steps
+        s.rig.run(1);
+        QCOMPARE(core.next_due(), -1.0);
     }
 
     // Sent through the program's verbs: the message goes out at once, with

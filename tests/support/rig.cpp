@@ -31,6 +31,12 @@ QString Rig::takeWire()
     return ln::hex(w);
 }
 
+void Rig::forgetWire()
+{
+    port.clearWritten();
+    echoed_ = taken_ = 0;
+}
+
 void Rig::send(std::initializer_list<int> bytes)
 {
     sendRaw(ln::frame(bytes));

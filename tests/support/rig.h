@@ -34,6 +34,8 @@ class Rig {
     QStringList texts() const;
     // Bytes as the program put them on the wire since the last take, as hex text.
     QString takeWire();
+    // The wire starts empty again: what was written so far is forgotten.
+    void forgetWire();
     // Sends a message (checksum added) from the bus to the program.
     void send(std::initializer_list<int> bytesWithoutChecksum);
     void sendRaw(const QByteArray& bytes);

@@ -211,6 +211,7 @@ class TestDccProg : public QObject {
         b.rig.run(5);
         QVERIFY(find<QWidget>(speed, "WRTabBut").isEnabled());
         QCOMPARE(b.rig.core->prog.value(94), 255);
+        QVERIFY(find<QCheckBox>(speed, "Y255Chk").isChecked()); // 255 within the drawing
 
         SpeedCanvas& canvas = speed.canvas();
         canvas.resize(720, 560);

@@ -15,6 +15,17 @@ QList<KennixWin*> windows(const MainWin& win)
 {
     return win.findChildren<KennixWin*>("KennixWin");
 }
+// Counts the events of one type a widget gets.
+struct EventCount : QObject {
+    EventCount(QWidget& w, QEvent::Type type) : type(type) { w.installEventFilter(this); }
+    bool eventFilter(QObject*, QEvent* e) override
+    {
+        count += e->type() == type;
+        return false;
+    }
+    QEvent::Type type;
+    int count = 0;
+};
 } // namespace
 
 class TstKennixWindows : public QObject {
@@ -70,6 +81,28 @@ class TstKennixWindows : public QObject {
         QCOMPARE(kw.isVisible(), shownAfterReport);
         if (answer == "Return") // reopened where it was closed
             QCOMPARE(kw.pos(), QPoint(333, 222));
+    }
+
+    // Reports open and update a window without taking the keyboard from the
+    // window in use or coming up over it.
+    void reportsLeaveTheWindowInUseOnTop()
+    {
+        UiBench b;
+        b.win.show();
+        QWidget& editor = b.open("FaStrEdit", "FaStrEditForm");
+        QVERIFY(QTest::qWaitForWindowActive(&editor));
+        loco_report(b.rig, 9, 1);
+        KennixWin& kw = *windows(b.win)[0];
+        QVERIFY(kw.isVisible());
+        // No dialog of the main window, which the window manager keeps over it.
+        QCOMPARE(kw.windowHandle()->transientParent(), nullptr);
+        EventCount raised(kw, QEvent::ZOrderChange);
+        loco_report(b.rig, 9, 2);
+        b.rig.send({0xE4, 0x08, 0, 0x20, 9, 0, 50}); // speed
+        b.rig.tick();
+        QCOMPARE(find<QLabel>(kw, "SpeedTxt").text(), "50 Km/h");
+        QCOMPARE(raised.count, 0);
+        QCOMPARE(QApplication::activeWindow(), &editor);
     }
 
     // A clear report puts the window where it was when it last lost focus.

@@ -1,5 +1,5 @@
 // The LocoNet Monitor window: opened from "Werkzeuge", watching the bus
-// only while shown, pausing, filtering and saving.
+// only while shown, pausing, filtering, saving and loading.
 
 #include "loconet/monitor_model.h"
 #include "support/ui_bench.h"
@@ -63,6 +63,39 @@ class TstMonitor : public QObject {
         QCOMPARE(b.rig.shown[0].title, QStringLiteral("Fehler"));
         QVERIFY(b.rig.shown[0].text.startsWith(b.rig.dir.path() +
                                                " konnte nicht geschrieben werden: "));
+    }
+
+    // A loaded file stands alone: the bus is held back by the pause.
+    void loadsASavedFileAndHoldsTheBusBack()
+    {
+        UiBench b;
+        auto& monitor = static_cast<LnMonitor&>(b.open("MonitorMenu", "LnMonitor"));
+        const auto& view = find<QTableView>(monitor, "MonitorView");
+        const QString path = b.rig.dir.filePath("saved.txt");
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("    1.250  TX  B0 13 30 6C\nkein Hex\n");
+        f.close();
+        const auto load = [&](const QString& file) {
+            click(monitor, "LoadBut");
+            emit find<QFileDialog>(monitor, "OpenDialog").fileSelected(file);
+        };
+        load(path);
+        QVERIFY(find<QPushButton>(monitor, "PauseBut").isChecked());
+        QCOMPARE(view.model()->rowCount(), 1);
+        QCOMPARE(view.model()->index(0, MonitorModel::Description).data().toString(),
+                 QStringLiteral("Weiche 20: grün, Ausgang ein"));
+        QCOMPARE(b.rig.shown.size(), 1);
+        QCOMPARE(b.rig.shown[0].text,
+                 "In " + path + " ist Zeile 2 keine LocoNet-Nachricht; sie wurde übersprungen.");
+        b.rig.send({0x83});
+        monitor.model().flush();
+        QCOMPARE(view.model()->rowCount(), 1);
+
+        load(b.rig.dir.path()); // a folder cannot be read as a file
+        QCOMPARE(b.rig.shown.size(), 2);
+        QVERIFY(
+            b.rig.shown[1].text.startsWith(b.rig.dir.path() + " konnte nicht gelesen werden: "));
     }
 };
 

@@ -40,8 +40,9 @@ struct DialogRow {
     QStringList cells; // before, "r,c=text"
     int column;
     QStringList input; // "Field=typed" or an option's name
-    QString button;
+    QString button;    // or "Enter" in the last field typed
     QStringList after;
+    QString note = {}; // what is missing; the dialog then stays open
 };
 Q_DECLARE_METATYPE(DialogRow)
 
@@ -125,9 +126,10 @@ class TstUiRoutes : public QObject {
     {
         QTest::addColumn<DialogRow>("row");
         const auto row = [](const char* name, const QStringList& cells, int column,
-                            const QStringList& input, const char* button,
-                            const QStringList& after) {
-            QTest::newRow(name) << DialogRow{cells, column, input, QString(button), after};
+                            const QStringList& input, const char* button, const QStringList& after,
+                            const char* note = "") {
+            QTest::newRow(name) << DialogRow{cells,           column, input,
+                                             QString(button), after,  QString::fromUtf8(note)};
         };
         const QStringList two{"5,54=Ma1-g", "5,55=Ma2-g"};
         row("insert at step 50 drops the last", two, 55, {"MagAdrTxt=3", "MagOpt_1"}, "einf_but",
@@ -138,38 +140,56 @@ class TstUiRoutes : public QObject {
         row("delete at step 1 shifts left", {"5,6=Ma1-g", "5,7=Ma2-g", "5,55=Pa-9"}, 6, {},
             "clr_but", {"5,6=Ma2-g", "5,54=Pa-9"});
         row("accessory 2048 is refused", {"5,6=Ma1-g"}, 6, {"MagAdrTxt=2048", "MagOpt_0"},
-            "OKButton", {"5,6=Ma1-g"});
+            "OKButton", {"5,6=Ma1-g"},
+            "Magnetartikel: bitte eine Adresse von 1 bis 2047 eingeben.");
+        row("accessory without a direction", {"5,6=Rm1-f"}, 6, {"MagAdrTxt=7"}, "Enter",
+            {"5,6=Rm1-f"}, "Magnetartikel: bitte „rot“ oder „grün“ wählen.");
+        row("sensor without a state", {}, 4, {"RmAdrTxt=7"}, "Enter", {},
+            "Rückmeldung: bitte „frei“ oder „belegt“ wählen.");
         row("route 208 is accepted", {}, 6, {"FSAdrTxt=208", "FSOpt_2"}, "OKButton",
             {"5,6=Fs208-an"});
-        row("route 209 is refused", {}, 6, {"FSAdrTxt=209", "FSOpt_0"}, "OKButton", {});
+        row("route 209 is refused", {}, 6, {"FSAdrTxt=209", "FSOpt_0"}, "OKButton", {},
+            "Fahrstraße: bitte eine Nummer von 1 bis 208 eingeben.");
+        row("a pause of 0 is refused", {}, 6, {"PauTxt=0"}, "Enter", {},
+            "Pause: bitte die Sekunden eingeben (mindestens 1).");
+        row("nothing filled in", {}, 6, {}, "OKButton", {},
+            "Bitte eine der vier Gruppen ausfüllen.");
         row("another group's entry clears the cell's", {"5,6=Ma5-g"}, 6, {"RmAdrTxt=7", "RmOpt_0"},
             "OKButton", {"5,6=Rm7-f"});
         row("insert without a valid entry moves nothing", {"5,6=Ma1-g", "5,55=Pa-9"}, 6,
-            {"MagAdrTxt=0"}, "einf_but", {"5,6=Ma1-g", "5,55=Pa-9"});
+            {"MagAdrTxt=0", "MagOpt_1"}, "einf_but", {"5,6=Ma1-g", "5,55=Pa-9"},
+            "Magnetartikel: bitte eine Adresse von 1 bis 2047 eingeben.");
         row("deleting a trigger leaves the rest", {"5,4=Rm1-b", "5,5=Rm4-f", "5,6=Ma1-g"}, 4, {},
             "clr_but", {"5,5=Rm4-f", "5,6=Ma1-g"});
         row("cancel", {"5,6=Ma1-g"}, 6, {"MagAdrTxt=9"}, "CancelButton", {"5,6=Ma1-g"});
         row("the dialog opens with the cell's entry", {"5,6=Rm12-b"}, 6, {}, "einf_but",
             {"5,6=Rm12-b", "5,7=Rm12-b"});
-        row("a trigger takes no route command", {}, 4, {"FSAdrTxt=5", "FSOpt_0"}, "OKButton", {});
+        row("a trigger takes no route command", {}, 4, {"FSAdrTxt=5", "FSOpt_0"}, "OKButton", {},
+            "Bitte Magnetartikel oder Rückmeldung ausfüllen.");
     }
     void dialogResults()
     {
         QFETCH(DialogRow, row);
-        const auto& [cells, column, input, button, after] = row;
+        const auto& [cells, column, input, button, after, note] = row;
         Bench b;
         set_cells(b.t, cells);
         b.editor.show();
         b.click_cell(5, column);
         auto& d = find<QWidget>(b.editor, "AdrEingForm");
+        QLineEdit* last = nullptr;
         for (const QString& in : input) {
             if (in.contains('='))
-                type(find<QLineEdit>(d, in.section('=', 0, 0)), in.section('=', 1));
+                type(*(last = &find<QLineEdit>(d, in.section('=', 0, 0))), in.section('=', 1));
             else
                 find<QRadioButton>(d, in).click();
         }
-        find<QPushButton>(d, button).click();
-        QVERIFY(!d.isVisible());
+        if (button == "Enter")
+            QTest::keyClick(last, Qt::Key_Return);
+        else
+            find<QPushButton>(d, button).click();
+        QCOMPARE(d.isVisible(), !note.isEmpty());
+        const auto& hint = find<QLabel>(d, "HinweisLbl");
+        QCOMPARE(hint.isVisible() ? hint.text() : QString(), note);
         QCOMPARE(::cells(b.t), after);
     }
 

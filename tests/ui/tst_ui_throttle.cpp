@@ -324,27 +324,38 @@ class TestThrottlePanels : public QObject {
         QCOMPARE(l.sent(), QString());
         // While a long job holds the window, keys start nothing.
         QVERIFY(l.rig.core->lokSettings.write(5, 3));
-        l.sent();
+        l.rig.takeWire();
         l.w<QPushButton>("OpenPortBut_0").setFocus();
         l.key(Qt::Key_5);
-        QCOMPARE(l.sent(), QString());
-        l.rig.run(0.1);
+        QCOMPARE(l.rig.takeWire(), QString());
+        QVERIFY(l.rig.texts().isEmpty());
+        l.sent();
         // "T" from the page goes on to the next page.
         l.w<QPushButton>("FCmd_5").setFocus();
         l.key(Qt::Key_T);
         QCOMPARE(tabs.currentIndex(), 1);
     }
 
-    void speedPointerMovesOnlyWhileConnected()
+    // The pointer's timer runs only while connected and on its way.
+    void speedPointerMovesOnlyWhileConnectedAndOnItsWay()
     {
         Layout l;
         l.bind(0, "3");
+        auto& timer = l.w<QTimer>("Zeiger_Timer_0");
+        auto& panel = l.w<ThrottlePanel>("Fahrpult_0");
+        for (int i = 0; i < 60 && timer.isActive(); ++i)
+            panel.zeiger_timer();
+        QVERIFY(!timer.isActive()); // standing at 0: nothing to do
         l.key(Qt::Key_9);
         l.sent();
-        auto& timer = l.w<QTimer>("Zeiger_Timer_0");
         QVERIFY(timer.isActive());
-        l.w<ThrottlePanel>("Fahrpult_0").zeiger_timer();
+        panel.zeiger_timer();
         QCOMPARE(l.w<SpeedPointer>("Zeiger_0").level(), 0.25); // a quarter of the way to full
+        for (int i = 0; i < 60 && timer.isActive(); ++i)
+            panel.zeiger_timer();
+        QCOMPARE(l.w<SpeedPointer>("Zeiger_0").level(), 1.0);
+        QVERIFY(!timer.isActive());
+        l.key(Qt::Key_0);
         click(l.win, "OpenPortBut_0");
         QVERIFY(!timer.isActive());
     }

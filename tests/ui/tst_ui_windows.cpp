@@ -13,6 +13,7 @@
 #include <QPointer>
 #include <QRadioButton>
 #include <QTableWidget>
+#include <QTableView>
 #include <QTcpSocket>
 #include <QTreeWidget>
 
@@ -88,26 +89,83 @@ class TstWindows : public QObject {
         QCOMPARE(helpLines(b.win), (QStringList{"eins", "zwei"}));
     }
 
-    void f1OpensHelpFromAnyWindow_data()
+    // F1 opens the help that comes with the program at the part about the
+    // window (or page) of the control; every window a user can open has one.
+    void f1OpensHelpAtTheWindowsPart_data()
     {
-        QTest::addColumn<QString>("control"); // empty: a window added later
-        for (const char* c : {"MesTxt", "Iopt_1", "SeriLbl", "HlpTxt", ""})
-            QTest::newRow(*c ? c : "new window") << QString::fromLatin1(c);
+        QTest::addColumn<QStringList>("steps"); // menu entries, or what brings the window
+        QTest::addColumn<QString>("control");   // empty: a window added later
+        QTest::addColumn<QString>("heading");   // empty: the start of the help
+        const auto row = [](const QStringList& steps, const char* control, const char* heading) {
+            QTest::newRow(control)
+                << steps << QString::fromLatin1(control) << QString::fromUtf8(heading);
+        };
+        row({}, "MesTxt", "Das Hauptfenster");
+        row({}, "", "");
+        row({"page 0"}, "LokAdr_0", "Fahrpult 1 und Fahrpult 2");
+        row({"page 1"}, "MainTab", "Fahrpult 1 und Fahrpult 2");
+        row({"page 2"}, "KB_grn_3", "Magnetartikel");
+        row({"page 3"}, "RMChgBut_0", "Rückmelder");
+        row({"page 4"}, "FSSetBut_0", "Fahrstraßen");
+        row({}, "Taste_Wadr", "Magnetartikel");
+        row({}, "Taste_Radr", "Rückmelder");
+        row({}, "Taste_Fadr", "Fahrstraßen");
+        row({"FaStrEdit"}, "FSTab", "Fahrstraßentabelle");
+        row({"FaStrEdit", "cell"}, "MagAdrTxt", "Fahrstraßentabelle");
+        row({"GrundeinMenu"}, "StopModeChk", "Grundeinstellungen");
+        row({"LokEinstMenu"}, "SetModeBut", "Lokdatenformat einzeln");
+        row({"SOMenu"}, "SO_NR_TXT", "Sonderoptionen");
+        row({"VersionMenu"}, "SeriLbl", "Serien- und Versionsnummer");
+        row({"ResetMenu"}, "KonfBut_0", "Zurücksetzen");
+        row({"DDCProgMenu"}, "CVAdrTxt", "DCC Decoder programmieren");
+        row({"DDCProgMenu", "SpeedTabMenu"}, "Y255Chk", "Fahrstufentabelle");
+        row({"LNProgMenu"}, "LNArtNrTxt", "LocoNet Module programmieren");
+        row({"LokDisp"}, "DispBut", "Lok Dispatch - FRED");
+        row({"MonitorMenu"}, "FilterTxt", "LocoNet Monitor");
+        row({"WiThrottleMenu"}, "DeviceView", "WiThrottle");
+        row({"ZentraleMen"}, "Iopt_1", "Interface auswählen");
+        row({"ZkNamenMenu"}, "ZkTXT_0", "Namen für Kennix-Zugkategorien");
+        row({"kennix"}, "LadrTxt", "Kennix-Zugerkennung");
+        row({"pultrix"}, "Ladr", "PX Fahrpult");
+        row({"InfoMenu"}, "MsgBox", "Meldungen");
+        row({"HelpMenu"}, "HlpTxt", "Die Hilfe");
     }
-    void f1OpensHelpFromAnyWindow()
+    void f1OpensHelpAtTheWindowsPart()
     {
+        QFETCH(QStringList, steps);
         QFETCH(QString, control);
+        QFETCH(QString, heading);
         UiBench b;
+        QVERIFY(QFile::copy(QUORAIL_DATA_DIR "/Hilfe.txt", b.rig.dir.filePath("Hilfe.txt")));
         b.win.show();
+        b.unlock();
+        for (const QString& step : steps) {
+            if (step.startsWith("page "))
+                b.w<QTabWidget>("MainTab").setCurrentIndex(step.back().digitValue());
+            else if (step == "cell") {
+                auto& grid = find<QTableView>(b.win, "FSTab");
+                const QRect cell = grid.visualRect(grid.model()->index(1, 6));
+                QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, cell.center());
+            } else if (step == "kennix")
+                b.rig.send({0xE4, 0x08, 2, 0x40, 9, 0, 1});
+            else if (step == "pultrix")
+                b.rig.sendRaw(sim::LncvModules::answer(7093, 0, 5));
+            else
+                find<QAction>(b.win, step).trigger();
+            b.rig.tick();
+        }
         FutureWindow future;
         QWidget* target = control.isEmpty() ? &future : &find<QWidget>(b.win, control);
         MainWin::show_window(target->window());
         auto& hilfe = find<QWidget>(b.win, "Hilfe");
-        hilfe.hide();
+        if (target->window() != &hilfe)
+            hilfe.hide();
         QTest::keyClick(target, Qt::Key_F2);
-        QVERIFY(hilfe.isHidden());
+        QCOMPARE(hilfe.isHidden(), target->window() != &hilfe);
         QTest::keyClick(target, Qt::Key_F1);
         QVERIFY(hilfe.isVisible());
+        const QListWidgetItem* at = find<QListWidget>(hilfe, "HlpTxt").currentItem();
+        QCOMPARE(at ? at->text() : QString(), heading);
         // The press is left to the window: F1 also drives a throttle function.
         if (control.isEmpty())
             QCOMPARE(future.pressed, (QList<int>{Qt::Key_F2, Qt::Key_F1}));
@@ -143,33 +201,49 @@ class TstWindows : public QObject {
         QVERIFY(option_(after - 1).isChecked());
     }
 
+    // Every window of the menus, and the speed curve opened from the DCC
+    // window; Escape closes each, wherever the focus is in it.
     void secondaryWindowsBelongToTheMainWindow_data()
     {
-        QTest::addColumn<QString>("action");
+        QTest::addColumn<QStringList>("actions");
         QTest::addColumn<QString>("window");
-        const char* rows[][2] = {{"VersionMenu", "Version"},
-                                 {"ZentraleMen", "ZentraleForm"},
-                                 {"HelpMenu", "Hilfe"},
-                                 {"LokListeMenu", "Lokliste"},
-                                 {"InfoMenu", "MsgBox"}};
-        for (const auto& r : rows)
-            QTest::newRow(r[1]) << QString(r[0]) << QString(r[1]);
+        const QList<QStringList> rows = {{"VersionMenu", "Version"},
+                                         {"ZentraleMen", "ZentraleForm"},
+                                         {"HelpMenu", "Hilfe"},
+                                         {"InfoMenu", "MsgBox"},
+                                         {"GrundeinMenu", "Grundeinst"},
+                                         {"LokEinstMenu", "Lokeinst"},
+                                         {"SOMenu", "SOWin"},
+                                         {"ResetMenu", "Reset"},
+                                         {"FaStrEdit", "FaStrEditForm"},
+                                         {"LokListeMenu", "Lokliste"},
+                                         {"DDCProgMenu", "DCCProg"},
+                                         {"DDCProgMenu", "SpeedTabMenu", "DCCProgSpeed"},
+                                         {"LNProgMenu", "LNProg"},
+                                         {"LokDisp", "DispatchLok"},
+                                         {"MonitorMenu", "LnMonitor"},
+                                         {"WiThrottleMenu", "WiThrottleWin"},
+                                         {"ZkNamenMenu", "ZKNamen"}};
+        for (const QStringList& r : rows)
+            QTest::newRow(qPrintable(r.last())) << r.first(r.size() - 1) << r.last();
     }
     void secondaryWindowsBelongToTheMainWindow()
     {
-        QFETCH(QString, action);
+        QFETCH(QStringList, actions);
         QFETCH(QString, window);
         UiBench b;
         b.win.show();
-        QPointer<QWidget> w = &b.open(action, window);
+        for (const QString& action : actions)
+            find<QAction>(b.win, action).trigger();
+        QPointer<QWidget> w = &find<QWidget>(b.win, window);
         QVERIFY(w->isVisible());
-        // A dialog of the main window: the window manager keeps it over it.
+        // The window manager keeps it over the main window.
         QCOMPARE(w->windowHandle()->transientParent(), b.win.windowHandle());
-        QCOMPARE(w->windowType(), Qt::Dialog);
         QVERIFY(w->width() > w->fontMetrics().horizontalAdvance(w->windowTitle()) + 100);
         w->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(w));
-        QTest::keyClick(w, Qt::Key_Escape);
+        QWidget* focus = w->focusWidget() ? w->focusWidget() : w.get();
+        QTest::keyClick(focus, Qt::Key_Escape);
         QVERIFY(!w || w->isHidden());
     }
 
