@@ -22,6 +22,7 @@
 class Connection;
 class Keyboard;
 class LocoList;
+struct LocoEntry;
 class Power;
 class QSocketNotifier;
 class QTcpServer;
@@ -133,6 +134,8 @@ class WiThrottleServer : public QObject {
     void loco_changed(int handle);
     void list_changed();
     void use_entry(Held& h);
+    // The loco list's entry of a loco, or the default: F2 momentary.
+    LocoEntry entry_for(int address) const;
     void tell_state(Client* c, Held& h, bool all);
     std::pair<Client*, Held*> holder(int handle);
 

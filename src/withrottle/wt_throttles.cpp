@@ -61,26 +61,31 @@ void WiThrottleServer::acquire(Client* c, const wt::Command& cmd)
 
 void WiThrottleServer::use_entry(Held& h)
 {
-    const LocoEntry* e = list_.find(h.address);
-    if (e) {
-        h.entry = *e;
-    } else {
-        h.entry = LocoEntry{};
-        h.entry.address = h.address;
-        h.entry.momentary[Horn] = true;
-    }
+    h.entry = entry_for(h.address);
     h.momentary = h.entry.momentary;
+}
+
+LocoEntry WiThrottleServer::entry_for(int address) const
+{
+    if (const LocoEntry* e = list_.find(address))
+        return *e;
+    LocoEntry e;
+    e.address = address;
+    e.momentary[Horn] = true;
+    return e;
 }
 
 void WiThrottleServer::list_changed()
 {
     refresh_lists();
-    // A loco whose entry changed gets its labels and buttons anew.
+    // A loco whose entry changed gets its labels and buttons anew; the
+    // others keep what their client set with "m".
     for (const auto& c : clients_)
         for (const auto& h : c->locos) {
-            const LocoEntry before = h->entry;
+            if (entry_for(h->address) == h->entry)
+                continue;
             use_entry(*h);
-            if (h->bound && !(h->entry == before))
+            if (h->bound)
                 send(c.get(), QStringLiteral("M") + h->throttle + u'L' + h->key + wt::Sep +
                                   wt::function_labels(h->entry));
         }
