@@ -24,8 +24,8 @@ Application::Application(Clock& clk, Port& p, const DataDir& dataDir, QObject* p
       lokDispatch(services, loco), options(services), keyboard(services), feedback(services),
       kennix(services), routePanel(FSTab), routeEngine(services, FSTab, routePanel), prog(services),
       lncv(services), pultrix(services, loco, drivers, lncv), identify(services, loco),
-      conn(services, p, identify), wtLocos(loco, drivers),
-      withrottle(services, conn, power, keyboard, FSTab, routePanel, wtLocos)
+      conn(services, p, identify), locoList(data, msgs), wtLocos(drivers),
+      withrottle(services, conn, power, keyboard, FSTab, routePanel, wtLocos, locoList)
 {
     MainTimer.setObjectName(QStringLiteral("MainTimer"));
     MainTimer.setSingleShot(true);
@@ -58,6 +58,7 @@ void Application::start()
     fsAtStart_.content = route_file::format_fs(FSTab);
     routeEngine.reset();
     kennix.load_zk();
+    locoList.load();
     kennix.reset();
     state.set_station_type(99);
     link.reset();

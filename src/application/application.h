@@ -15,6 +15,7 @@
 #include "core/station_state.h"
 #include "loco/drivers.h"
 #include "loco/loco_dispatch.h"
+#include "loco/loco_list.h"
 #include "loco/loco_settings.h"
 #include "loco/pultrix.h"
 #include "loco/slots.h"
@@ -96,6 +97,7 @@ class Application : public QObject {
     Identify identify;
     QTimer MainTimer; // single shot: runs tick() when something is due, idle otherwise
     Connection conn;
+    LocoList locoList;           // names, labels and momentary buttons, kept in Lokliste.dat
     WtLocos wtLocos;             // the locos of the WiThrottle clients
     WiThrottleServer withrottle; // listens only when the option asks
 

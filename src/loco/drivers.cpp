@@ -107,12 +107,9 @@ class Drivers::ThrottleJob : public Job {
             default: // AwaitSent: the message is back or given up
                 seat.inflight.clear();
                 o_.reshow(d_);
-                if (stopSent_) {
-                    stopSent_ = false;
-                    o_.stop_sent(d_);
-                    if (!o_.valid(d_))
-                        break;
-                }
+                o_.gone_if_done(d_);
+                if (!o_.valid(d_))
+                    break;
                 // The stop after a direction change follows at once; then
                 // the next driver has its turn.
                 if (!seat.queue.empty() && seat.queue.front().fixed) {
@@ -187,12 +184,10 @@ class Drivers::ThrottleJob : public Job {
         send(seat.inflight);
         // A direction change with its stop goes on as that stop, which no
         // later speed may replace.
-        if (Drivers::kind(a) == DirThenStop) {
+        if (Drivers::kind(a) == DirThenStop)
             a = Action{Action::Speed, 0, false, true, a.safety};
-        } else {
-            stopSent_ = a.safety;
+        else
             seat.queue.pop_front();
-        }
     }
 
     Drivers& o_;
@@ -200,7 +195,6 @@ class Drivers::ThrottleJob : public Job {
     int adr_ = 0;   // the loco it is being bound to
     int code_ = -1; // the format answer
     bool refused_ = false;
-    bool stopSent_ = false; // the message in flight is a safety stop
 };
 
 Drivers::Drivers(const Services& s, Slots& table) : s_(s), slots_(table), seats_(Panels)
@@ -337,18 +331,20 @@ void Drivers::leave(int d, bool stop)
     // Unknown in this session counts as moving: the last connection may
     // have ended with the loco running.
     const bool moving = !seat.ready || shown(d).Spd != 0;
-    if (stop && adr_of(d) > 0 && moving) {
-        seat.leaving = true;
+    seat.leaving = true;
+    if (stop && adr_of(d) > 0 && moving)
         safety_stop(d);
-        return;
-    }
-    remove_driver(d);
-    emit left(d);
+    gone_if_done(d);
 }
 
-void Drivers::stop_sent(int d)
+void Drivers::gone_if_done(int d)
 {
-    if (!valid(d) || !seats_[size_t(d)].leaving)
+    if (!valid(d))
+        return;
+    const Seat& seat = seats_[size_t(d)];
+    // What it asked for is carried out, even when it goes right after asking.
+    const bool waiting = adr_of(d) > 0 && !seat.queue.empty();
+    if (!seat.leaving || waiting || !seat.inflight.empty() || seat.stopping)
         return;
     remove_driver(d);
     emit left(d);
@@ -359,27 +355,33 @@ void Drivers::drop_speeds(Seat& seat)
     std::erase_if(seat.queue, [](const Action& a) { return a.kind == Action::Speed; });
 }
 
-void Drivers::safety_stop(int d)
+void Drivers::safety_stop(int d, bool emergency)
 {
     if (!valid(d) || adr_of(d) <= 0)
         return;
     Seat& seat = seats_[size_t(d)];
     drop_speeds(seat);
     const int s = slot_of(d);
+    const Action stop{Action::Speed, emergency ? 1 : 0, false, false, true};
     if (seat.ready && s >= 1 && s < Slots::Blank && s_.req.online()) {
         // One message between whatever runs, as a STOP goes.
-        auto job = std::make_shared<MessageJob>(JobKind::SafetyStop, ln::LocoSpeed::make(s, 0));
-        job->then([this, d](End how) {
-            if (how == End::Done)
-                stop_sent(d);
-            else if (valid(d)) // the connection went: the next one sends it
-                seats_[size_t(d)].queue.push_front(Action{Action::Speed, 0, false, false, true});
+        auto job =
+            std::make_shared<MessageJob>(JobKind::SafetyStop, ln::LocoSpeed::make(s, stop.value));
+        job->then([this, d, stop](End how) {
+            if (!valid(d))
+                return;
+            seats_[size_t(d)].stopping = false;
+            if (how != End::Done) // the connection went: the next one sends it
+                seats_[size_t(d)].queue.push_front(stop);
+            gone_if_done(d);
         });
+        seat.stopping = true;
         if (s_.req.submit(job, ReqEngine::Caller::Follow))
             return;
+        seat.stopping = false;
     }
     // Not bound in this session: asked for and stopped as soon as it can be.
-    seat.queue.push_front(Action{Action::Speed, 0, false, false, true});
+    seat.queue.push_front(stop);
     if (!seat.ready && !seat.bind) {
         seat.bind = true;
         slot_of(d) = -1;
@@ -575,6 +577,7 @@ void Drivers::new_session()
         seat.ready = false;
         seat.bind = adr_of(d) > 0;
         slot_of(d) = -1;
+        gone_if_done(d); // what a leaving driver had waiting is gone with the session
     }
 }
 
@@ -584,7 +587,7 @@ void Drivers::ended(End how)
         seat.inflight.clear();
     if (how == End::Disconnected || how == End::PortLost)
         return; // the next session binds every driver anew
-    pump(); // work that came in while it ended
+    pump();     // work that came in while it ended
 }
 
 void Drivers::fail_bind(int d, bool tell, const QString& why)

@@ -55,12 +55,13 @@ class Drivers : public QObject {
     void watch(int d, int adr);
     // d forgets its loco; no bus message. Unsent actions are dropped.
     void release(int d);
-    // A network driver goes: with stop, its loco is stopped first (never
-    // dropped, also across a lost connection), then the driver is removed.
+    // A network driver goes: the actions it has waiting go out first, and
+    // with stop its loco is stopped (never dropped, also across a lost
+    // connection); then the driver is removed.
     void leave(int d, bool stop);
-    // Speed 0 for d's loco, decided by the program (a phone gone silent):
-    // speeds d still has waiting are dropped; nothing refuses it.
-    void safety_stop(int d);
+    // Speed 0 (emergency: 1) for d's loco, decided by the program (a phone
+    // gone silent): speeds d still has waiting are dropped; nothing refuses it.
+    void safety_stop(int d, bool emergency = false);
     // Loco adr has a new data format: every driver holding it asks for it
     // again at its next action.
     void forget_format(int adr);
@@ -128,6 +129,7 @@ class Drivers : public QObject {
         bool bind = false;  // a binding is due or running
         bool watch = false; // follows the bus, asks only on a new connection
         bool leaving = false;
+        bool stopping = false; // a safety stop is on its way, past the queue
         std::deque<Action> queue;
         // The last message sent for the driver until the bus has it back.
         QByteArray inflight;
@@ -145,7 +147,8 @@ class Drivers : public QObject {
     void slot_changed(int s);
     void reshow(int d, bool slotData = false);
     void drop_speeds(Seat& seat);
-    void stop_sent(int d);
+    // A leaving driver with nothing left to send is removed.
+    void gone_if_done(int d);
     static int kind(const Action& a);
     // The record after action a; function groups only when asked.
     static void apply(SlotRec& r, const Action& a, bool groups);

@@ -56,7 +56,7 @@ class ArrowPart : public QWidget {
 
 F70930::F70930(Pultrix& pultrix, int entry, QWidget* parent)
     : QWidget(parent, Qt::Dialog), pultrix_(pultrix), entry_(entry), Ladr(number_edit("Ladr", 5)),
-      OKButton(new QPushButton(kOK)), FST(new QLabel(kNone))
+      OKButton(new QPushButton(kOK)), FST(new QLabel(kNone)), LokName(new QLabel)
 {
     setObjectName(QStringLiteral("F70930"));
     // An announcement opens it; the keyboard stays where the user types.
@@ -87,6 +87,9 @@ F70930::F70930(Pultrix& pultrix, int entry, QWidget* parent)
     speedRow->addWidget(FST, 0, Qt::AlignVCenter);
     speedRow->addStretch();
     speedRow->addWidget(arrow);
+    // The name under the address, as wide as the window is anyway.
+    LokName->setObjectName(QStringLiteral("LokName"));
+    LokName->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
 
     auto* frame2 = new QGroupBox(kFunktionen);
     frame2->setObjectName(QStringLiteral("Frame2"));
@@ -103,6 +106,7 @@ F70930::F70930(Pultrix& pultrix, int entry, QWidget* parent)
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(frame1);
+    layout->addWidget(LokName);
     layout->addLayout(speedRow);
     layout->addWidget(frame2);
     layout->setSizeConstraint(QLayout::SetFixedSize);
@@ -121,6 +125,7 @@ void F70930::open_new(int device)
 {
     setWindowTitle(kCaption + QString::number(device));
     FST->setText(kNone);
+    LokName->clear();
     for (Lamp* lamp : Fanz)
         lamp->setColour(colour::White);
     show_direction(-1);
@@ -167,6 +172,12 @@ void F70930::px_show(const PxView& v)
         OKButton->setEnabled(false);
         Ladr->setEnabled(false);
     }
+}
+
+void F70930::show_name(const QString& name)
+{
+    LokName->setText(LokName->fontMetrics().elidedText(name, Qt::ElideRight, LokName->width()));
+    LokName->setToolTip(name);
 }
 
 void F70930::show_direction(int dir)

@@ -24,6 +24,8 @@ class F70930 : public QWidget {
     // The device announced itself again: the address may be entered anew.
     void reopen();
     void px_show(const PxView& view);
+    // The loco list's name of the device's loco.
+    void show_name(const QString& name);
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -39,6 +41,7 @@ class F70930 : public QWidget {
     QLineEdit* Ladr;
     QPushButton* OKButton;
     QLabel* FST;
+    QLabel* LokName;
     std::array<Lamp*, 15> Fanz{};
     std::array<QWidget*, 5> dirParts_{}; // DirO1, DirO2, DirL, DirU1, DirU2
 };

@@ -14,6 +14,7 @@
 #include "ln_prog.h"
 #include "lncv_module_window.h"
 #include "lokeinst.h"
+#include "lokliste.h"
 #include "message_presenter.h"
 #include "panel_parts.h"
 #include "port_field.h"
@@ -99,7 +100,7 @@ MainWin::MainWin(Application& core, QWidget* parent)
     new MessagePresenter(core_.msgs, this);
     new HelpKey([this](QWidget* from) { show_help_for(from); }, this);
     new KennixWindows(core_.kennix, this);
-    new PultrixWindows(core_.pultrix, this);
+    new PultrixWindows(core_.pultrix, core_.locoList, this);
 
     build_menus();
 
@@ -180,6 +181,7 @@ void MainWin::build_menus()
         {Item, "ResetMenu", "Zurücksetzen", &MainWin::show_reset},
         {Separator, "aa", nullptr, nullptr},
         {Item, "FaStrEdit", "Fahrstrassentabelle", &MainWin::show_route_editor},
+        {Item, "LokListeMenu", "Lokliste", &MainWin::show_lokliste},
         {Separator, "bb", nullptr, nullptr},
         {Menu, "ToolsMenu", "Werkzeuge", nullptr},
         {Item, "DDCProgMenu", "DCC Decoder programmieren", &MainWin::show_dcc_prog},
@@ -524,6 +526,13 @@ void MainWin::show_withrottle()
     if (!withrottle_)
         withrottle_ = new WiThrottleWin(core_.withrottle, this);
     show_window(withrottle_);
+}
+
+void MainWin::show_lokliste()
+{
+    if (!lokliste_)
+        lokliste_ = new Lokliste(core_, this);
+    show_window(lokliste_);
 }
 
 void MainWin::show_dispatch()

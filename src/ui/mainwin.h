@@ -20,6 +20,7 @@ class LNProg;
 class LncvModuleWindow;
 class LnMonitor;
 class Lokeinst;
+class Lokliste;
 class PortField;
 class QGroupBox;
 class QLabel;
@@ -90,6 +91,7 @@ class MainWin : public QMainWindow {
     void show_dispatch();
     void show_monitor();
     void show_withrottle();
+    void show_lokliste();
     void show_zk_namen();
     void show_dcc_prog();
     void show_route_editor();
@@ -112,6 +114,7 @@ class MainWin : public QMainWindow {
     LncvModuleWindow* lncvModules_ = nullptr; // made when first opened
     LnMonitor* monitor_ = nullptr;
     WiThrottleWin* withrottle_ = nullptr;
+    Lokliste* lokliste_ = nullptr;
 
     QMenu* EinstellMenu = nullptr;
     QMenu* ToolsMenu = nullptr;

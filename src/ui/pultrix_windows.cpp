@@ -2,12 +2,13 @@
 
 #include "f70930.h"
 
+#include "loco/loco_list.h"
 #include "loco/pultrix.h"
 
 #include <QScreen>
 
-PultrixWindows::PultrixWindows(Pultrix& pultrix, QWidget* mainWin)
-    : QObject(mainWin), pultrix_(pultrix), mainWin_(mainWin)
+PultrixWindows::PultrixWindows(Pultrix& pultrix, const LocoList& list, QWidget* mainWin)
+    : QObject(mainWin), pultrix_(pultrix), list_(list), mainWin_(mainWin)
 {
     connect(&pultrix_, &Pultrix::window_opened, this, &PultrixWindows::window_opened);
     connect(&pultrix_, &Pultrix::entry_reopened, this, [this](int w) {
@@ -20,7 +21,18 @@ PultrixWindows::PultrixWindows(Pultrix& pultrix, QWidget* mainWin)
     connect(&pultrix_, &Pultrix::px_show, this, [this](int w, const PxView& v) {
         if (F70930* win = window(w))
             win->px_show(v);
+        show_name(w);
     });
+    connect(&list_, &LocoList::changed, this, [this] {
+        for (int w = 1; w <= Pultrix::Windows; ++w)
+            show_name(w);
+    });
+}
+
+void PultrixWindows::show_name(int w)
+{
+    if (F70930* win = window(w))
+        win->show_name(list_.name(pultrix_.PxWinTab[size_t(w)].Adr));
 }
 
 F70930* PultrixWindows::window(int w) const

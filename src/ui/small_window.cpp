@@ -11,9 +11,11 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QShortcut>
 #include <QStyle>
 #include <QWidget>
+#include <algorithm>
 
 void show_valid(QLineEdit* edit, bool valid)
 {
@@ -86,4 +88,21 @@ int title_bar_width(const QFont& font, const QString& title)
     QFont bold = font;
     bold.setBold(true);
     return QFontMetrics(bold).horizontalAdvance(title) + Decoration;
+}
+
+void place_over_parent(QWidget* window)
+{
+    const QWidget* parent = window->parentWidget() ? window->parentWidget()->window() : nullptr;
+    if (!parent)
+        return;
+    // Not shown yet, the window has no frame: the parent's tells its size.
+    const QSize decoration = parent->frameGeometry().size() - parent->size();
+    const QRect screen = parent->screen()->availableGeometry();
+    window->resize(window->size().boundedTo(screen.size() - decoration));
+    const QSize frame = window->size() + decoration;
+    QPoint at = parent->frameGeometry().center() - QPoint(frame.width() / 2, frame.height() / 2);
+    // A window larger than the screen (it cannot shrink below its layout) keeps its top left.
+    at.setX(std::max(screen.left(), std::min(at.x(), screen.right() + 1 - frame.width())));
+    at.setY(std::max(screen.top(), std::min(at.y(), screen.bottom() + 1 - frame.height())));
+    window->move(at);
 }

@@ -67,6 +67,7 @@ ThrottlePanel::ThrottlePanel(Application& core, int panel, QWidget* parent)
         if (i == i_)
             lok_show(v);
     });
+    connect(&core_.locoList, &LocoList::changed, this, &ThrottlePanel::show_name);
     lok_reset();
     zeiger_start();
 }
@@ -97,6 +98,10 @@ QWidget* ThrottlePanel::build_loco()
     ProtLbL->setMinimumWidth(
         ProtLbL->fontMetrics().horizontalAdvance(QStringLiteral("Motorola neu")) + 12);
 
+    LokName = new QLabel;
+    LokName->setObjectName(indexed_name("LokName", i_));
+    LokName->setWordWrap(true);
+
     const DataDir& data = core_.data;
     LokImage =
         new LocoPicture([&data](const QString& name) { return data.file(name); }, LokBlankPicture);
@@ -117,6 +122,7 @@ QWidget* ThrottlePanel::build_loco()
     auto* form = new QFormLayout;
     form->addRow(kAdresse, LokAdr);
     form->addRow(kFormat, ProtLbL);
+    form->addRow(QString(), LokName);
     auto* dirRow = new QHBoxLayout;
     dirRow->addWidget(DIR[1]); // reverse on the left, as the picture's arrow points
     dirRow->addWidget(DIR[0]);
@@ -218,8 +224,14 @@ void ThrottlePanel::zeiger_timer()
         Zeiger_Timer->stop();
 }
 
+void ThrottlePanel::show_name()
+{
+    LokName->setText(core_.locoList.name(core_.drivers.address(i_)));
+}
+
 void ThrottlePanel::lok_reset()
 {
+    LokName->clear();
     zeiger_start();
     SpeedLbl->setText(kNoSpeed);
     // F13..F28 keep what they showed: stations that do not report them
@@ -245,6 +257,7 @@ void ThrottlePanel::lok_show(const PanelView& v)
     if (!FSTScroll->isSliderDown())
         FSTScroll->setValue(v.scroll);
     ProtLbL->setText(v.format);
+    show_name();
     if (!v.speed.isNull())
         SpeedLbl->setText(v.speed);
 }

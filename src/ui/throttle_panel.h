@@ -34,12 +34,15 @@ class ThrottlePanel : public QWidget {
     QWidget* build_functions();
     void lok_reset();
     void lok_show(const PanelView& v);
+    // The loco list's name of the panel's loco.
+    void show_name();
     void zeiger_start();
 
     Application& core_;
     const int i_;
     QLineEdit* LokAdr = nullptr;
     QLabel* ProtLbL = nullptr;
+    QLabel* LokName = nullptr;
     QLabel* SpeedLbl = nullptr;
     LocoPicture* LokImage = nullptr;
     QScrollBar* FSTScroll = nullptr;

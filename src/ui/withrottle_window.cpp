@@ -68,6 +68,14 @@ WiThrottleWin::WiThrottleWin(WiThrottleServer& server, QWidget* parent)
     resize(digit * 72, fontMetrics().height() * 18);
 }
 
+void WiThrottleWin::showEvent(QShowEvent* event)
+{
+    if (!placed_)
+        place_over_parent(this);
+    placed_ = true;
+    QWidget::showEvent(event);
+}
+
 void WiThrottleWin::show_server()
 {
     if (!server_.listening()) {
@@ -93,10 +101,7 @@ void WiThrottleWin::show_devices()
 {
     DeviceView->clear();
     for (const WiThrottleServer::Device& d : server_.devices()) {
-        QStringList locos;
-        for (const int a : d.locos)
-            locos << QString::number(a);
-        auto* item = new QTreeWidgetItem({d.name, d.peer, locos.join(QStringLiteral(", "))});
+        auto* item = new QTreeWidgetItem({d.name, d.peer, d.names.join(QStringLiteral(", "))});
         DeviceView->addTopLevelItem(item);
     }
 }

@@ -14,6 +14,9 @@ class WiThrottleWin : public QWidget {
   public:
     WiThrottleWin(WiThrottleServer& server, QWidget* parent);
 
+  protected:
+    void showEvent(QShowEvent* event) override;
+
   private:
     void show_server();
     void show_devices();
@@ -22,4 +25,5 @@ class WiThrottleWin : public QWidget {
     QLabel* ServerLbl;
     QLabel* AnnounceLbl;
     QTreeWidget* DeviceView;
+    bool placed_ = false;
 };

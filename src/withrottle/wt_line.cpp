@@ -1,5 +1,6 @@
 #include "wt_line.h"
 
+#include "loco/loco_list.h"
 #include "routes/route_table.h"
 
 #include <QStringDecoder>
@@ -101,7 +102,7 @@ Command loco_action(Command c, QStringView act)
         c.act = act[0] == u'X' ? Command::EStop : Command::Idle;
         return c;
     case 'q':
-        if (arg != u"V" && arg != u"R" && arg != u"s")
+        if (arg != u"V" && arg != u"R" && arg != u"s" && arg != u"m")
             return bad("unknown query");
         c.act = Command::Query;
         c.value = arg[0].unicode();
@@ -145,6 +146,8 @@ Command multi_throttle(QStringView line)
         if (all || (rest != c.key && !(rest.startsWith(u'E') && rest.size() > 1)))
             return bad("acquire of another loco than the key");
         c.kind = Command::Acquire;
+        if (rest != c.key)
+            c.text = rest.mid(1).toString();
         return c;
     case '-':
         if (rest != u"r" && rest != u"d" && !rest.isEmpty())
@@ -257,6 +260,14 @@ QString loco_name(int address)
     return QStringLiteral("Lok %1").arg(address);
 }
 
+QString field(QString text)
+{
+    for (const QString* sep : {&Sep, &Item, &Field})
+        while (text.contains(*sep))
+            text.remove(*sep);
+    return text;
+}
+
 QString loco_key(int address)
 {
     return (address <= MaxShortAddress ? QStringLiteral("S%1") : QStringLiteral("L%1"))
@@ -283,12 +294,14 @@ QString route_name(int number)
     return QStringLiteral("Fahrstr. %1").arg(number);
 }
 
-QString roster_line(const QList<int>& addresses)
+QString roster_line(const std::vector<LocoEntry>& locos)
 {
-    QString line = QStringLiteral("RL%1").arg(addresses.size());
-    for (const int a : addresses)
-        line += Item + loco_name(a) + Field + QString::number(a) + Field +
-                (a <= MaxShortAddress ? u'S' : u'L');
+    QString line = QStringLiteral("RL%1").arg(locos.size());
+    for (const LocoEntry& e : locos) {
+        const int a = e.address;
+        line += Item + (e.name.isEmpty() ? loco_name(a) : field(e.name)) + Field +
+                QString::number(a) + Field + (a <= MaxShortAddress ? u'S' : u'L');
+    }
     return line;
 }
 
@@ -316,20 +329,27 @@ QString route_list(const QList<ListEntry>& routes)
 QString turnout_titles()
 {
     // The client labels its buttons with the state names: closed is green.
-    return QStringLiteral("PTT]\\[Magnetartikel}|{Mag.Art.]\\[grün}|{2]\\[rot}|{4");
+    return QStringLiteral(
+        "PTT]\\[Magnetartikel}|{Mag.Art.]\\[grün}|{2]\\[rot}|{4]\\[unbekannt}|{1");
 }
 
 QString route_titles()
 {
-    return QStringLiteral("PRT]\\[Fahrstraßen}|{Fahrstraße]\\[aktiv}|{2]\\[nicht aktiv}|{4");
+    // A requested route shows as requested until the engine has set it.
+    return QStringLiteral(
+        "PRT]\\[Fahrstraßen}|{Fahrstraße]\\[aktiv}|{2]\\[nicht aktiv}|{4]\\[angefordert}|{8");
 }
 
-QString function_labels()
+QString function_labels(const LocoEntry& loco)
 {
     static const QString kLicht = QStringLiteral("Licht"); // F0, as on the throttle panels
-    QString labels = Item + kLicht;
-    for (int n = 1; n < Functions; ++n)
-        labels += Item + QStringLiteral("F%1").arg(n);
+    QString labels;
+    for (int n = 0; n < Functions; ++n) {
+        const QString& own = loco.labels[size_t(n)];
+        labels += Item + (!own.isEmpty() ? field(own)
+                          : n == 0       ? kLicht
+                                         : QStringLiteral("F%1").arg(n));
+    }
     return labels;
 }
 

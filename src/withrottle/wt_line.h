@@ -8,6 +8,9 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <vector>
+
+struct LocoEntry;
 
 namespace wt {
 
@@ -38,7 +41,7 @@ struct Command {
         HeartbeatOn,  // "*+"
         HeartbeatOff, // "*-"
         Quit,         // "Q"
-        Acquire,      // "M<t>+<key><;><key or E name>"
+        Acquire,      // "M<t>+<key><;><key or E name>": text is the name
         Release,      // "M<t>-<key><;>r|d"
         Loco,         // "M<t>A<key><;><action>"
         Turnout,      // "PTA<C|T|2><name>"
@@ -55,12 +58,12 @@ struct Command {
         Momentary,  // function `number` is momentary (value 1) or latching (0)
         EStop,      // "X"
         Idle,       // "I": speed 0
-        Query,      // value 'V', 'R' or 's'
+        Query,      // value 'V', 'R', 's' or 'm'
         SpeedSteps, // the client sets a speed-step mode (value)
     };
 
     Kind kind = Empty;
-    QString text;    // Name, DeviceId; Unreadable, Bad: the reason
+    QString text;    // Name, DeviceId, Acquire by name; Unreadable, Bad: the reason
     QChar throttle;  // multi-throttle commands
     QString key;     // "L1234", "S3", or "*" for every loco of the throttle
     int address = 0; // loco address of the key; 0 for "*"
@@ -85,6 +88,8 @@ int step_mode(int steps);
 // Names in the lists: the loco, the accessory and the route as the client
 // shows them, and the system names by which it sends them back.
 QString loco_name(int address);
+// A text as a field of a list: without the separators that would split it.
+QString field(QString text);
 QString loco_key(int address); // "S3" or "L1234", short addresses below 128
 QString turnout_system_name(int number);
 QString turnout_name(int number);
@@ -95,15 +100,16 @@ struct ListEntry {
     int number;
     int state;
 };
-// "RL<n>]\[name}|{address}|{L|S]\[...": the roster.
-QString roster_line(const QList<int>& addresses);
+// "RL<n>]\[name}|{address}|{L|S]\[...": the roster, from the loco list.
+QString roster_line(const std::vector<LocoEntry>& locos);
 // "PTL]\[sysname}|{username}|{state]\[..." and "PRL...": turnouts and routes.
 QString turnout_list(const QList<ListEntry>& turnouts);
 QString route_list(const QList<ListEntry>& routes);
 // The column titles of the two lists and the names of their states.
 QString turnout_titles();
 QString route_titles();
-// The function labels of a loco: "]\[Licht]\[F1]\[...".
-QString function_labels();
+// The function labels of a loco: "]\[Licht]\[F1]\[..." where its entry
+// has none.
+QString function_labels(const LocoEntry& loco);
 
 } // namespace wt

@@ -3,11 +3,7 @@
 #include "loco/drivers.h"
 #include "loco/slots.h"
 
-namespace {
-constexpr int FirstLocoSlot = 1, LastLocoSlot = 119;
-}
-
-WtLocos::WtLocos(Slots& table, Drivers& drivers) : slots_(table), drivers_(drivers)
+WtLocos::WtLocos(Drivers& drivers) : drivers_(drivers)
 {
     connect(&drivers_, &Drivers::bound, this, [this](int d) {
         if (!leaving_.count(d))
@@ -26,7 +22,6 @@ WtLocos::WtLocos(Slots& table, Drivers& drivers) : slots_(table), drivers_(drive
             emit refused(d, why);
     });
     connect(&drivers_, &Drivers::left, this, [this](int d) { leaving_.erase(d); });
-    connect(&slots_, &Slots::slot_data, this, [this](int s) { emit slot_seen(s); });
 }
 
 int WtLocos::open()
@@ -36,8 +31,10 @@ int WtLocos::open()
 
 void WtLocos::close(int handle, bool stop)
 {
+    // A loco that stands (or had its emergency stop) needs no stop of its own.
+    const auto last = intended(handle);
     leaving_.insert(handle);
-    drivers_.leave(handle, stop);
+    drivers_.leave(handle, stop && (!last || last->Spd > 1));
 }
 
 bool WtLocos::acquire(int handle, int address)
@@ -50,9 +47,9 @@ void WtLocos::speed(int handle, int spd)
     drivers_.speed(handle, spd);
 }
 
-void WtLocos::stop(int handle)
+void WtLocos::stop(int handle, bool emergency)
 {
-    drivers_.safety_stop(handle);
+    drivers_.safety_stop(handle, emergency);
 }
 
 void WtLocos::direction(int handle, bool reverse)
@@ -83,16 +80,10 @@ std::optional<SlotRec> WtLocos::intended(int handle) const
     return drivers_.shown(handle);
 }
 
-QList<int> WtLocos::in_slots() const
+bool WtLocos::on_panel(int address) const
 {
-    QList<int> list;
-    for (int s = FirstLocoSlot; s <= LastLocoSlot; ++s)
-        if (slots_.SlotData[size_t(s)].Adr > 0)
-            list << slots_.SlotData[size_t(s)].Adr;
-    return list;
-}
-
-int WtLocos::address_in(int slot) const
-{
-    return slot >= FirstLocoSlot && slot <= LastLocoSlot ? slots_.SlotData[size_t(slot)].Adr : 0;
+    for (int panel = 0; panel < Drivers::Panels; ++panel)
+        if (drivers_.address(panel) == address)
+            return true;
+    return false;
 }

@@ -4,33 +4,32 @@
 // bound, driven and released by the same requests as a throttle panel's
 // loco, and every command is built from the state the station reported.
 
-#include <QList>
 #include <QObject>
 #include <QString>
 #include <optional>
 #include <set>
 
 class Drivers;
-class Slots;
 struct SlotRec;
 
 class WtLocos : public QObject {
     Q_OBJECT
   public:
-    WtLocos(Slots& table, Drivers& drivers);
+    explicit WtLocos(Drivers& drivers);
 
     // A driver for a loco a client takes; its handle.
     int open();
-    // The client lets the loco go. With `stop` a moving loco gets speed 0
-    // first, which nothing drops; the driver goes once it is sent.
+    // The client lets the loco go. What it asked for still goes out; with
+    // `stop` a moving loco then gets speed 0, which nothing drops. The
+    // driver goes once all is sent.
     void close(int handle, bool stop);
     // Binds the loco (loco request, format read) without changing it. False
     // when it cannot run now (refused() tells why).
     bool acquire(int handle, int address);
     // LocoNet speed 0..127 (1 = emergency stop).
     void speed(int handle, int spd);
-    // Speed 0 the program decided (the client went silent): never refused.
-    void stop(int handle);
+    // A stop the program decided (the client went silent): never refused.
+    void stop(int handle, bool emergency);
     // A change of direction keeps the speed: the apps have their own
     // setting for stopping on a change of direction.
     void direction(int handle, bool reverse);
@@ -43,10 +42,8 @@ class WtLocos : public QObject {
     // The loco after every change the handle asked for: what its next
     // change starts from. Null until it is bound.
     std::optional<SlotRec> intended(int handle) const;
-    // The locos of the slot table, and the loco of slot s (0 for none).
-    QList<int> in_slots() const;
-    int address_in(int slot) const;
-
+    // A throttle panel shows that loco.
+    bool on_panel(int address) const;
 
   signals:
     void bound(int handle);
@@ -56,11 +53,8 @@ class WtLocos : public QObject {
     // An action of the handle was not taken: no connection, or a long job
     // runs (why says which).
     void refused(int handle, const QString& why);
-    // Slot data for slot s arrived (a loco may be new to the slot table).
-    void slot_seen(int slot);
 
   private:
-    Slots& slots_;
     Drivers& drivers_;
     std::set<int> leaving_; // handles whose stop is still to go out
 };

@@ -4,8 +4,8 @@
 #include "connection/connection.h"
 #include "core/clock.h"
 #include "core/station_state.h"
+#include "loco/loco_list.h"
 #include "loco/slots.h"
-#include "loco/throttle.h"
 #include "loconet/dispatch.h"
 #include "loconet/lb_line.h"
 #include "loconet/views.h"
@@ -14,13 +14,15 @@
 #include "routes/route_panel.h"
 #include "routes/route_step.h"
 #include "routes/route_table.h"
+#include "withrottle/wt_client.h"
 #include "withrottle/wt_line.h"
 #include "withrottle/wt_locos.h"
 
+#include <QSocketNotifier>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <algorithm>
-#include <bitset>
+#include <cmath>
 #include <cstdio>
 
 namespace {
@@ -28,6 +30,9 @@ const QString kServiceName = QStringLiteral("Quorail");
 // Shown in the client's app.
 const QString kZeileZuLang = QStringLiteral("Zeile zu lang: die Verbindung wird getrennt.");
 const QString kUnlesbar = QStringLiteral("Zeile nicht lesbar: sie wird übergangen.");
+const QString kZuViele = QStringLiteral("Zu viele Geräte verbunden: die Verbindung wird getrennt.");
+const QString kAngehalten =
+    QStringLiteral("Keine Nachricht seit %1 s: die Loks dieses Geräts wurden angehalten.");
 constexpr double ComplaintGap = 1.0; // seconds between two complaints about one client
 
 static_assert(wt::MaxLine == lb::MaxLine, "the line buffer cuts at the protocol's limit");
@@ -44,52 +49,37 @@ QString excerpt(const QByteArray& line)
     return line.size() > 60 ? text + QStringLiteral("...") : text;
 }
 
+// The heartbeat interval the clients are told, also as a line that keeps them connected.
+QString heartbeat_line()
+{
+    return QStringLiteral("*%1").arg(wt::HeartbeatInterval);
+}
+
 void to_stderr(const QString& text)
 {
     std::fprintf(stderr, "quorail: %s\n", qPrintable(text));
 }
 } // namespace
 
-struct WiThrottleServer::Held {
-    QChar throttle;
-    QString key;
-    int address = 0;
-    int handle = 0;
-    bool bound = false;
-    std::bitset<wt::Functions> momentary;
-    // What the client was last told, so feedback sends only what changed.
-    int speed = -1, forward = -1, mode = -1;
-    std::bitset<wt::Functions> functions;
-};
-
-struct WiThrottleServer::Client {
-    QTcpSocket* socket = nullptr;
-    lb::LineBuffer in;
-    QString name, id, peer;
-    bool monitored = false; // heartbeat monitoring asked for
-    bool lapsed = false;    // its locos were stopped; it has been silent since
-    double heard = 0;
-    double complained = -1e9;
-    double refusedAt = -1e9;
-    std::vector<std::unique_ptr<Held>> locos;
-};
-
 WiThrottleServer::WiThrottleServer(const Services& s, Connection& conn, Power& power,
                                    Keyboard& keyboard, RouteTable& routes, RoutePanel& panel,
-                                   WtLocos& locos, QObject* parent)
+                                   WtLocos& locos, const LocoList& list, QObject* parent)
     : QObject(parent), log(to_stderr), s_(s), power_(power), keyboard_(keyboard), table_(routes),
-      panel_(panel), locos_(locos), server_(new QTcpServer(this))
+      panel_(panel), locos_(locos), list_(list), server_(new QTcpServer(this)),
+      deadlines_(new QTimer(this))
 {
     connect(server_, &QTcpServer::newConnection, this, &WiThrottleServer::accept);
-    connect(&heartbeats_, &QTimer::timeout, this, &WiThrottleServer::check_heartbeats);
+    deadlines_->setObjectName(QStringLiteral("WtDeadlines"));
+    deadlines_->setSingleShot(true);
+    connect(deadlines_, &QTimer::timeout, this, &WiThrottleServer::check_deadlines);
     connect(&locos_, &WtLocos::bound, this, &WiThrottleServer::bound);
     connect(&locos_, &WtLocos::bind_failed, this, &WiThrottleServer::bind_failed);
     connect(&locos_, &WtLocos::changed, this, &WiThrottleServer::loco_changed);
-    connect(&locos_, &WtLocos::slot_seen, this, &WiThrottleServer::slot_seen);
     connect(&locos_, &WtLocos::refused, this, [this](int handle, const QString& why) {
         if (Client* c = holder(handle).first)
             tell_refusal(c, why);
     });
+    connect(&list_, &LocoList::changed, this, &WiThrottleServer::list_changed);
     connect(&s_.state, &StationState::power_shown, this, &WiThrottleServer::power_shown);
     // Commands are taken once the connection is up: only then is power told.
     // The locos bind anew by themselves: the station may have given them
@@ -114,7 +104,11 @@ bool WiThrottleServer::listen(const QHostAddress& address, quint16 port)
 {
     if (!server_->listen(address, port))
         return false;
-    heartbeats_.start(500);
+    // Qt's own accept loop spins when no file handle is left (it takes that
+    // for a passing error): the connections are taken here instead.
+    server_->pauseAccepting();
+    incoming_ = new QSocketNotifier(server_->socketDescriptor(), QSocketNotifier::Read, this);
+    connect(incoming_, &QSocketNotifier::activated, this, &WiThrottleServer::take_connections);
     refresh_lists();
     emit server_changed();
     return true;
@@ -160,19 +154,59 @@ QList<WiThrottleServer::Device> WiThrottleServer::devices() const
 {
     QList<Device> list;
     for (const auto& c : clients_) {
-        Device d{c->name.isEmpty() ? c->peer : c->name, c->peer, {}};
-        for (const auto& h : c->locos)
-            d.locos << h->address;
+        if (c->closing)
+            continue;
+        Device d{c->name.isEmpty() ? c->peer : c->name, c->peer, {}, {}};
+        for (const auto* locos : {&c->locos, &c->handed})
+            for (const auto& h : *locos) {
+                const QString name = list_.name(h->address);
+                d.locos << h->address;
+                d.names << (name.isEmpty() ? QString::number(h->address)
+                                           : QStringLiteral("%1 (%2)").arg(name).arg(h->address));
+            }
         list << d;
     }
     return list;
 }
 
+// --- Connections -------------------------------------------------------------
+
+void WiThrottleServer::take_connections()
+{
+    incoming_->setEnabled(false);
+    const quint64 before = accepted_;
+    server_->waitForNewConnection(0);
+    accept();
+    if (accepted_ == before) {
+        // Waiting, but not taken: out of file handles. Waiting for the
+        // socket again would wake at once, over and over; a second later
+        // one more try.
+        if (acceptRetry_ < 0)
+            log(QStringLiteral("WiThrottle cannot accept a connection (%1); it tries again "
+                               "every second")
+                    .arg(server_->errorString()));
+        acceptRetry_ = s_.clock.now() + AcceptRetry;
+        arm();
+        return;
+    }
+    if (acceptRetry_ >= 0)
+        log(QStringLiteral("WiThrottle accepts connections again"));
+    acceptRetry_ = -1;
+    incoming_->setEnabled(true);
+}
+
 void WiThrottleServer::accept()
 {
     while (QTcpSocket* socket = server_->nextPendingConnection()) {
+        ++accepted_;
+        if (std::count_if(clients_.begin(), clients_.end(),
+                          [](const auto& c) { return !c->closing; }) >= MaxClients) {
+            refuse(socket);
+            continue;
+        }
         auto client = std::make_unique<Client>();
         Client* c = client.get();
+        c->serial = ++serials_;
         c->socket = socket;
         // A small line is sent at once, not held back until the last is acknowledged.
         socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
@@ -186,28 +220,52 @@ void WiThrottleServer::accept()
         connect(socket, &QTcpSocket::readyRead, this, [this, c] { read(c); });
         // Never within a handler of the client's own: a "Q" ends its socket
         // in the middle of reading it.
+        const quint64 serial = c->serial;
         connect(
-            socket, &QTcpSocket::disconnected, this, [this, c] { drop(c); }, Qt::QueuedConnection);
+            socket, &QTcpSocket::disconnected, this, [this, serial] { drop(serial); },
+            Qt::QueuedConnection);
         greet(c);
         emit devices_changed();
     }
+    server_->pauseAccepting(); // taking a connection gave Qt's loop back its socket
+    arm();
+}
+
+void WiThrottleServer::refuse(QTcpSocket* socket)
+{
+    const double now = s_.clock.now();
+    if (now - refusedLogged_ >= ComplaintGap) {
+        refusedLogged_ = now;
+        log(QStringLiteral("WiThrottle %1: refused, %2 devices are connected")
+                .arg(socket->peerAddress().toString())
+                .arg(MaxClients));
+    }
+    connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+    socket->write((QStringLiteral("HM") + kZuViele + u'\n').toUtf8());
+    socket->disconnectFromHost();
 }
 
 void WiThrottleServer::greet(Client* c)
 {
     send(c, QStringLiteral("VN2.0"));
-    send(c, rosterSent_ = roster());
+    send(c, rosterSent_);
     send(c, wt::turnout_titles());
     send(c, turnoutsSent_);
     send(c, wt::route_titles());
     send(c, routesSent_);
     send(c, power_line());
-    send(c, QStringLiteral("*%1").arg(wt::HeartbeatInterval));
+    send(c, heartbeat_line());
 }
 
 void WiThrottleServer::send(Client* c, const QString& line)
 {
+    if (c->closing || c->socket->state() != QAbstractSocket::ConnectedState)
+        return;
     c->socket->write(line.toUtf8() + '\n');
+    c->sentAt = s_.clock.now();
+    // A client that does not read must not make the program grow.
+    if (c->socket->bytesToWrite() > OutputLimit)
+        close(c, QStringLiteral("more than %1 bytes sent to it unread").arg(OutputLimit), true);
 }
 
 void WiThrottleServer::broadcast(const QString& line)
@@ -220,16 +278,17 @@ void WiThrottleServer::read(Client* c)
 {
     c->in.append(c->socket->readAll());
     // After "Q" nothing more of the client is taken.
-    while (c->socket->state() == QAbstractSocket::ConnectedState)
+    while (!c->closing)
         if (const auto line = c->in.take())
             handle(c, *line);
         else
             break;
-    if (c->in.overflow() && c->socket->state() == QAbstractSocket::ConnectedState) {
+    if (c->in.overflow() && !c->closing) {
         complain(c, QStringLiteral("line over %1 bytes").arg(wt::MaxLine), {}, false);
         send(c, QStringLiteral("HM") + kZeileZuLang);
-        c->socket->disconnectFromHost();
+        close(c, {}, true);
     }
+    arm();
 }
 
 void WiThrottleServer::handle(Client* c, const QByteArray& line)
@@ -238,17 +297,23 @@ void WiThrottleServer::handle(Client* c, const QByteArray& line)
     const Command cmd = wt::parse(line);
     if (cmd.kind == Command::Empty)
         return;
-    c->heard = s_.clock.now();
+    const double now = s_.clock.now();
+    c->heard = now;
+    c->spoke = true;
     c->lapsed = false;
     switch (cmd.kind) {
     case Command::Name:
         c->name = cmd.text;
+        send(c, heartbeat_line()); // the interval again, as the apps expect
         emit devices_changed();
         break;
-    case Command::DeviceId: c->id = cmd.text; break;
+    case Command::DeviceId:
+        c->id = cmd.text;
+        take_over(c);
+        break;
     case Command::HeartbeatOn: c->monitored = true; break;
     case Command::HeartbeatOff: c->monitored = false; break;
-    case Command::Quit: c->socket->disconnectFromHost(); break;
+    case Command::Quit: close(c, {}, true); break;
     case Command::Acquire: acquire(c, cmd); break;
     case Command::Release: release(c, cmd); break;
     case Command::Loco: {
@@ -273,6 +338,14 @@ void WiThrottleServer::handle(Client* c, const QByteArray& line)
     case Command::Empty:
     case Command::Heartbeat: break;
     }
+    // Apps reconnect after a while without a line from the server.
+    if (now - c->sentAt >= KeepAlive)
+        send(c, heartbeat_line());
+}
+
+QString WiThrottleServer::who(const Client* c) const
+{
+    return c->name.isEmpty() ? c->peer : c->name + QStringLiteral(" (") + c->peer + u')';
 }
 
 void WiThrottleServer::complain(Client* c, const QString& reason, const QByteArray& line, bool tell)
@@ -281,9 +354,7 @@ void WiThrottleServer::complain(Client* c, const QString& reason, const QByteArr
     if (now - c->complained < ComplaintGap)
         return;
     c->complained = now;
-    const QString who =
-        c->name.isEmpty() ? c->peer : c->name + QStringLiteral(" (") + c->peer + u')';
-    log(QStringLiteral("WiThrottle %1: %2: %3").arg(who, reason, excerpt(line)));
+    log(QStringLiteral("WiThrottle %1: %2: %3").arg(who(c), reason, excerpt(line)));
     if (tell)
         send(c, QStringLiteral("HM") + kUnlesbar);
 }
@@ -307,214 +378,140 @@ void WiThrottleServer::tell_refusal(Client* c, const QString& why)
     }
 }
 
-void WiThrottleServer::drop(Client* c)
+void WiThrottleServer::close(Client* c, const QString& why, bool stop)
 {
-    for (const auto& h : c->locos)
-        let_go(c, *h, true);
-    c->locos.clear();
+    if (c->closing)
+        return;
+    if (!why.isEmpty())
+        log(QStringLiteral("WiThrottle %1: %2: closed").arg(who(c), why));
+    c->closing = true;
+    c->stopOnClose = stop;
+    // Closed by its own "Q" or after being told why, it reads what is still
+    // unsent; one that reads nothing or is gone is cut off at once.
+    if (why.isEmpty())
+        c->socket->disconnectFromHost();
+    else
+        c->socket->abort();
+    // Its locos are let go out of any loop over them.
+    const quint64 serial = c->serial;
+    QMetaObject::invokeMethod(
+        this, [this, serial] { drop(serial); }, Qt::QueuedConnection);
+}
+
+void WiThrottleServer::drop(quint64 serial)
+{
+    const auto it = std::find_if(clients_.begin(), clients_.end(),
+                                 [serial](const auto& c) { return c->serial == serial; });
+    if (it == clients_.end())
+        return;
+    Client* c = it->get();
+    if (!c->closing) { // the client closed: the lines it sent last still count
+        if (c->socket->isReadable())
+            read(c);
+        c->closing = true;
+    }
+    let_go_all(c->locos, c->stopOnClose);
+    let_go_all(c->handed, true);
+    c->socket->disconnect(this);
     c->socket->deleteLater();
-    std::erase_if(clients_, [c](const auto& p) { return p.get() == c; });
+    clients_.erase(it);
     emit devices_changed();
+    arm();
 }
 
-// --- Locos -----------------------------------------------------------------
-
-void WiThrottleServer::acquire(Client* c, const wt::Command& cmd)
+void WiThrottleServer::take_over(Client* c)
 {
-    for (const auto& h : c->locos)
-        if (h->throttle == cmd.throttle && h->address == cmd.address) {
-            if (h->bound) // asked again: the client hears the loco's state again
-                introduce(c, *h);
-            return;
-        }
-    auto held = std::make_unique<Held>();
-    Held& h = *held;
-    h.throttle = cmd.throttle;
-    h.key = cmd.key;
-    h.address = cmd.address;
-    h.handle = locos_.open();
-    c->locos.push_back(std::move(held));
-    if (std::find(driven_.begin(), driven_.end(), h.address) == driven_.end()) {
-        driven_.push_back(h.address);
-        refresh_lists();
-    }
-    emit devices_changed();
-    if (!locos_.acquire(h.handle, h.address)) // refused: the client has been told why
-        forget(c, h, false);
-}
-
-void WiThrottleServer::forget(Client* c, Held& h, bool stop)
-{
-    send(c, QStringLiteral("M") + h.throttle + u'-' + h.key + wt::Sep);
-    let_go(c, h, stop);
-    std::erase_if(c->locos, [&h](const auto& p) { return p.get() == &h; });
-    emit devices_changed();
-}
-
-std::pair<WiThrottleServer::Client*, WiThrottleServer::Held*> WiThrottleServer::holder(int handle)
-{
-    for (const auto& c : clients_)
-        for (const auto& h : c->locos)
-            if (h->handle == handle)
-                return {c.get(), h.get()};
-    return {nullptr, nullptr};
-}
-
-void WiThrottleServer::bound(int handle)
-{
-    const auto [c, h] = holder(handle);
-    if (!c)
-        return;
-    if (h->bound) { // bound again after a new connection: only what changed
-        tell_state(c, *h, false);
-        return;
-    }
-    h->bound = true;
-    introduce(c, *h);
-}
-
-void WiThrottleServer::introduce(Client* c, Held& h)
-{
-    const QString prefix = QStringLiteral("M") + h.throttle;
-    send(c, prefix + u'+' + h.key + wt::Sep);
-    send(c, prefix + u'L' + h.key + wt::Sep + wt::function_labels());
-    tell_state(c, h, true);
-}
-
-void WiThrottleServer::bind_failed(int handle, const QString& why)
-{
-    const auto [c, h] = holder(handle);
-    if (!c)
-        return;
-    send(c, QStringLiteral("HM") + why);
-    forget(c, *h, false);
-}
-
-void WiThrottleServer::tell_state(Client* c, Held& h, bool all)
-{
-    const SlotRec* r = locos_.reported(h.handle);
-    if (!r)
-        return;
-    const QString prefix = QStringLiteral("M") + h.throttle + u'A' + h.key + wt::Sep;
-    for (int n = 0; n < wt::Functions; ++n) {
-        const bool on = function_on(*r, n);
-        if (all || on != h.functions[size_t(n)])
-            send(c, prefix + QStringLiteral("F%1%2").arg(on ? 1 : 0).arg(n));
-        h.functions[size_t(n)] = on;
-    }
-    const int speed = wt::client_speed(r->Spd);
-    const int forward = r->Dirf & 0x20 ? 0 : 1;
-    const int mode = wt::step_mode(r->Steps);
-    if (all || speed != h.speed)
-        send(c, prefix + QStringLiteral("V%1").arg(speed));
-    if (all || forward != h.forward)
-        send(c, prefix + QStringLiteral("R%1").arg(forward));
-    if (all || mode != h.mode)
-        send(c, prefix + QStringLiteral("s%1").arg(mode));
-    h.speed = speed;
-    h.forward = forward;
-    h.mode = mode;
-}
-
-void WiThrottleServer::loco_changed(int handle)
-{
-    const auto [c, h] = holder(handle);
-    if (c && h->bound)
-        tell_state(c, *h, false);
-}
-
-void WiThrottleServer::slot_seen(int slot)
-{
-    const int adr = locos_.address_in(slot);
-    if (adr > 0 && !rosterSent_.contains(wt::Field + QString::number(adr) + wt::Field))
-        refresh_lists();
-}
-
-void WiThrottleServer::loco_action(Client* c, Held& h, const wt::Command& cmd)
-{
-    using wt::Command;
-    // Until the loco is bound there is no reported state: actions wait for
-    // the binding in the driver, queries are answered by the binding.
-    const SlotRec* r = h.bound ? locos_.reported(h.handle) : nullptr;
-    const QString prefix = QStringLiteral("M") + h.throttle + u'A' + h.key + wt::Sep;
-    const size_t n = size_t(cmd.number);
-    switch (cmd.act) {
-    case Command::Speed: locos_.speed(h.handle, wt::loconet_speed(cmd.value)); break;
-    case Command::EStop: locos_.speed(h.handle, 1); break;
-    case Command::Idle: locos_.speed(h.handle, 0); break;
-    case Command::Direction: {
-        // Compared with what the client asked last, not with what the bus
-        // has confirmed so far: two quick changes end with the second.
-        const bool reverse = cmd.value == 0;
-        const auto intended = locos_.intended(h.handle);
-        if (!intended || reverse != bool(intended->Dirf & 0x20))
-            locos_.direction(h.handle, reverse);
-        break;
-    }
-    case Command::Function:
-        if (h.momentary[n])
-            locos_.function(h.handle, cmd.number, cmd.value == 1);
-        else if (cmd.value == 1) // a latching function changes at the press
-            locos_.toggle_function(h.handle, cmd.number);
-        break;
-    case Command::Force: locos_.function(h.handle, cmd.number, cmd.value == 1); break;
-    case Command::Momentary: h.momentary[n] = cmd.value == 1; break;
-    case Command::Query:
-    case Command::SpeedSteps: // the format is the loco settings' business: it stays
-        if (!r)
-            break;
-        if (cmd.act == Command::Query && cmd.value == 'V')
-            send(c, prefix + QStringLiteral("V%1").arg(wt::client_speed(r->Spd)));
-        else if (cmd.act == Command::Query && cmd.value == 'R')
-            send(c, prefix + QStringLiteral("R%1").arg(r->Dirf & 0x20 ? 0 : 1));
-        else
-            send(c, prefix + QStringLiteral("s%1").arg(wt::step_mode(r->Steps)));
-        break;
-    }
-}
-
-void WiThrottleServer::release(Client* c, const wt::Command& cmd)
-{
-    auto& locos = c->locos;
-    for (auto it = locos.begin(); it != locos.end();) {
-        Held& h = **it;
-        if (h.throttle != cmd.throttle || (cmd.address != 0 && h.address != cmd.address)) {
-            ++it;
+    // A device that lost its network comes back on a new connection: the
+    // old one is gone in all but name.
+    for (const auto& o : clients_) {
+        if (o.get() == c || o->closing || o->id != c->id)
             continue;
-        }
-        send(c, QStringLiteral("M") + h.throttle + u'-' + h.key + wt::Sep);
-        let_go(c, h, true);
-        it = locos.erase(it);
+        for (auto* locos : {&o->locos, &o->handed})
+            for (auto& h : *locos)
+                c->handed.push_back(std::move(h));
+        o->locos.clear();
+        o->handed.clear();
+        c->handoverDue = s_.clock.now() + Handover;
+        close(o.get(), QStringLiteral("replaced by %1").arg(c->peer), false);
     }
     emit devices_changed();
 }
 
-void WiThrottleServer::let_go(Client* c, Held& h, bool stop)
+void WiThrottleServer::lapse(Client* c)
 {
-    // A loco another client still drives keeps going.
-    bool shared = false;
-    for (const auto& other : clients_)
-        for (const auto& o : other->locos)
-            shared = shared || (other.get() != c && o->address == h.address);
-    locos_.close(h.handle, stop && !shared);
+    c->lapsed = true;
+    log(QStringLiteral("WiThrottle %1: no heartbeat for %2 s: its locos are stopped")
+            .arg(who(c))
+            .arg(HeartbeatLapse));
+    for (const auto& h : c->locos) {
+        const auto intended = locos_.intended(h->handle);
+        if (!intended || intended->Spd > 1)
+            locos_.stop(h->handle, true);
+    }
+    send(c, QStringLiteral("HM") + kAngehalten.arg(HeartbeatLapse));
 }
 
-void WiThrottleServer::check_heartbeats()
+void WiThrottleServer::check_deadlines()
 {
     const double now = s_.clock.now();
-    for (const auto& c : clients_) {
-        if (!c->monitored || c->lapsed || now - c->heard <= HeartbeatLapse)
+    for (const auto& p : clients_) {
+        Client* c = p.get();
+        if (c->closing)
             continue;
-        c->lapsed = true;
-        log(QStringLiteral("WiThrottle %1: no heartbeat for %2 s: its locos are stopped")
-                .arg(c->name.isEmpty() ? c->peer : c->name)
-                .arg(HeartbeatLapse));
-        for (const auto& h : c->locos) {
-            const auto intended = locos_.intended(h->handle);
-            if (!intended || intended->Spd != 0)
-                locos_.stop(h->handle);
+        const double silent = now - c->heard;
+        if (!c->spoke && silent > GreetingDeadline) {
+            close(c, QStringLiteral("no line within %1 s").arg(GreetingDeadline), true);
+            continue;
+        }
+        if (c->lapsed && silent > SilenceLimit) {
+            // Its locos were stopped at the lapse; whoever drives them now keeps them going.
+            close(c, QStringLiteral("silent for %1 s").arg(SilenceLimit), false);
+            continue;
+        }
+        if (c->monitored && !c->lapsed && silent > HeartbeatLapse)
+            lapse(c);
+        if (!c->handed.empty() && now >= c->handoverDue) {
+            let_go_all(c->handed, true);
+            emit devices_changed();
         }
     }
+    if (acceptRetry_ >= 0 && now >= acceptRetry_ && incoming_)
+        incoming_->setEnabled(true);
+    arm();
+}
+
+double WiThrottleServer::next_deadline() const
+{
+    double due = -1;
+    const auto at = [&due](double t) { due = due < 0 ? t : std::min(due, t); };
+    for (const auto& c : clients_) {
+        if (c->closing)
+            continue;
+        if (!c->spoke)
+            at(c->heard + GreetingDeadline);
+        else if (c->lapsed)
+            at(c->heard + SilenceLimit);
+        else if (c->monitored)
+            at(c->heard + HeartbeatLapse);
+        if (!c->handed.empty())
+            at(c->handoverDue);
+    }
+    if (acceptRetry_ >= 0)
+        at(acceptRetry_);
+    return due;
+}
+
+void WiThrottleServer::arm()
+{
+    const double due = next_deadline();
+    if (due < 0) {
+        deadlines_->stop();
+        return;
+    }
+    // A deadline that moved later finds the timer early; it then looks again.
+    const int ms = int(std::ceil(std::max(0.0, due - s_.clock.now()) * 1000.0)) + 1;
+    if (!deadlines_->isActive() || deadlines_->remainingTime() > ms)
+        deadlines_->start(ms);
 }
 
 // --- Accessories, routes, power ---------------------------------------------
@@ -632,23 +629,14 @@ void WiThrottleServer::refresh_lists()
     for (const int r : routeList_)
         routeState_[r] = route_state(r);
 
-    const QString rosterNow = roster(), turnoutsNow = turnouts(), routesNow = routes();
+    const QString rosterNow = wt::roster_line(list_.entries()), turnoutsNow = turnouts(),
+                  routesNow = routes();
     if (rosterNow != rosterSent_)
         broadcast(rosterSent_ = rosterNow);
     if (turnoutsNow != turnoutsSent_)
         broadcast(turnoutsSent_ = turnoutsNow);
     if (routesNow != routesSent_)
         broadcast(routesSent_ = routesNow);
-}
-
-QString WiThrottleServer::roster() const
-{
-    QList<int> addresses = locos_.in_slots();
-    for (const int a : driven_)
-        addresses << a;
-    std::sort(addresses.begin(), addresses.end());
-    addresses.erase(std::unique(addresses.begin(), addresses.end()), addresses.end());
-    return wt::roster_line(addresses);
 }
 
 QString WiThrottleServer::turnouts() const

@@ -222,6 +222,7 @@ class TstMainWin : public QObject {
                                        "  ResetMenu=Zurücksetzen",
                                        "  aa=-",
                                        "  FaStrEdit=Fahrstrassentabelle",
+                                       "  LokListeMenu=Lokliste",
                                        "  bb=-",
                                        "ToolsMenu=Werkzeuge",
                                        "  DDCProgMenu=DCC Decoder programmieren",

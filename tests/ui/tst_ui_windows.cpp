@@ -4,6 +4,7 @@
 #include "support/ui_bench.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QKeyEvent>
@@ -11,6 +12,7 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QRadioButton>
+#include <QTableWidget>
 #include <QTableView>
 #include <QTcpSocket>
 #include <QTreeWidget>
@@ -215,6 +217,7 @@ class TstWindows : public QObject {
                                          {"SOMenu", "SOWin"},
                                          {"ResetMenu", "Reset"},
                                          {"FaStrEdit", "FaStrEditForm"},
+                                         {"LokListeMenu", "Lokliste"},
                                          {"DDCProgMenu", "DCCProg"},
                                          {"DDCProgMenu", "SpeedTabMenu", "DCCProgSpeed"},
                                          {"LNProgMenu", "LNProg"},
@@ -257,15 +260,43 @@ class TstWindows : public QObject {
         QVERIFY(server.listen(QHostAddress::LocalHost, 0));
         QTcpSocket phone;
         phone.connectToHost(QHostAddress::LocalHost, server.port());
+        b.rig.core->locoList.set(LocoEntry{3, "BR 218", {}, {}});
         phone.write("NMein Handy\nMT+S3<;>S3\nM1+L1234<;>L1234\n");
         const auto& view = find<QTreeWidget>(w, "DeviceView");
         QTRY_COMPARE(view.topLevelItemCount(), 1);
         QTRY_COMPARE(view.topLevelItem(0)->text(0), QStringLiteral("Mein Handy"));
-        QTRY_COMPARE(view.topLevelItem(0)->text(2), QStringLiteral("3, 1234"));
+        QTRY_COMPARE(view.topLevelItem(0)->text(2), QStringLiteral("BR 218 (3), 1234"));
         const QString running = QStringLiteral("Der Server läuft auf 127.0.0.1, Port %1.");
         QVERIFY(label.text().startsWith(running.arg(server.port())));
         phone.disconnectFromHost();
         QTRY_COMPARE(view.topLevelItemCount(), 0);
+    }
+
+    // A loco on a panel is added with its address filled in, named and
+    // given labels; the panel shows the name; deleted, it is gone again.
+    void locoListAddsAndDeletesLocos()
+    {
+        StationUiBench b;
+        b.connect();
+        b.rig.core->drivers.acquire(0, 3);
+        b.rig.run(0.5);
+        b.win.show();
+        QWidget& w = b.open("LokListeMenu", "Lokliste");
+        QVERIFY(w.screen()->availableGeometry().contains(w.frameGeometry()));
+        click(w, "NeuBut");
+        QCOMPARE(find<QComboBox>(w, "LokAdrBox").currentText(), "3");
+        type(find<QLineEdit>(w, "FnLabel_2"), "Horn");
+        QTest::mouseClick(&find<QCheckBox>(w, "FnMoment_2"), Qt::LeftButton);
+        type(find<QLineEdit>(w, "LokNameTxt"), "BR 218");
+        QTest::keyClick(&find<QLineEdit>(w, "LokNameTxt"), Qt::Key_Return);
+        const LocoEntry* e = b.rig.core->locoList.find(3);
+        QVERIFY(e && e->name == "BR 218" && e->labels[2] == "Horn" && e->momentary[2]);
+        QCOMPARE(find<QTableWidget>(w, "LokTab").item(0, 1)->text(), "BR 218");
+        QCOMPARE(b.w<QLabel>("LokName_0").text(), "BR 218");
+        click(w, "LoeschenBut");
+        QVERIFY(b.rig.core->locoList.entries().empty());
+        QCOMPARE(b.w<QLabel>("LokName_0").text(), "");
+        QCOMPARE(find<QComboBox>(w, "LokAdrBox").currentText(), "3"); // ready to add it again
     }
 
     void messageBoxesDoNotBlock()

@@ -9,18 +9,22 @@
 
 #include <QTcpSocket>
 #include <QtTest>
+#include <ctime>
 #include <memory>
+#include <sys/resource.h>
+#include <unistd.h>
 
 namespace {
 // A throttle app: sends lines, collects the lines it is sent.
 struct Phone {
-    explicit Phone(quint16 port)
+    Phone(quint16 port, const Clock& clock)
     {
-        QObject::connect(&socket, &QTcpSocket::readyRead, [this] {
+        QObject::connect(&socket, &QTcpSocket::readyRead, [this, &clock] {
             buffer += socket.readAll();
             qsizetype end;
             while ((end = buffer.indexOf('\n')) >= 0) {
                 lines << QString::fromUtf8(buffer.left(end));
+                heardAt << clock.now();
                 buffer.remove(0, end + 1);
             }
         });
@@ -38,6 +42,7 @@ struct Phone {
     QTcpSocket socket;
     QByteArray buffer;
     QStringList lines;
+    QList<double> heardAt; // when each line came, by the program's clock
     qsizetype taken = 0;
 };
 
@@ -81,7 +86,7 @@ QString describe(const wt::Command& c)
 QStringList introduction(const QString& key, const QString& states)
 {
     const QString a = "MTA" + key + "<;>";
-    QStringList l{"MT+" + key + "<;>", "MTL" + key + "<;>" + wt::function_labels()};
+    QStringList l{"MT+" + key + "<;>", "MTL" + key + "<;>" + wt::function_labels({})};
     for (int n = 0; n < wt::Functions; ++n)
         l << a + QStringLiteral("F0%1").arg(n);
     for (const QString& s : states.split(' '))
@@ -178,18 +183,45 @@ class TestWiThrottle : public QObject {
 
     void greetsWithListsOfTheLayout()
     {
-        // Loco 1234 has a slot; accessory 20 was switched by someone else before.
-        station->station.throttleSpeed(1234, 0);
+        // The roster is the loco list, not the slot table: loco 5 has a
+        // slot but no entry. Accessory 20 was switched by someone else before.
+        station->station.throttleSpeed(5, 0);
         station->station.switchAccessory(20, false);
+        load_list("# Lokliste\r\n3 \"BR 218\" F2 \"Pfeife\"\r\n1234 \"\"\r\n");
         settle();
         QCOMPARE(
             phone().lines,
-            (QStringList{"VN2.0", "RL1]\\[Lok 1234}|{1234}|{L",
-                         "PTT]\\[Magnetartikel}|{Mag.Art.]\\[grün}|{2]\\[rot}|{4",
+            (QStringList{"VN2.0", "RL2]\\[BR 218}|{3}|{S]\\[Lok 1234}|{1234}|{L",
+                         "PTT]\\[Magnetartikel}|{Mag.Art.]\\[grün}|{2]\\[rot}|{4]\\[unbekannt}|{1",
                          "PTL]\\[LT7}|{Mag.Art. 7}|{1]\\[LT9}|{Mag.Art. 9}|{1]\\[LT20}|{Mag.Art. "
                          "20}|{4",
-                         "PRT]\\[Fahrstraßen}|{Fahrstraße]\\[aktiv}|{2]\\[nicht aktiv}|{4",
+                         "PRT]\\[Fahrstraßen}|{Fahrstraße]\\[aktiv}|{2]\\[nicht aktiv}|{4]\\["
+                         "angefordert}|{8",
                          "PRL]\\[FS3}|{Fahrstr. 3}|{4", "PPA1", "*10"}));
+    }
+
+    // The loco list names the locos, labels their buttons and says which
+    // act only while pressed; a phone takes a loco by its roster name.
+    void locoListGivesNamesLabelsAndButtons()
+    {
+        load_list("3 \"BR 218\" F2 \"Pfeife\" F3* \"Glocke\"\r\n");
+        Phone& p = phone();
+        QStringList labels{"Licht", "F1", "Pfeife", "Glocke"};
+        for (int n = 4; n < wt::Functions; ++n)
+            labels << QStringLiteral("F%1").arg(n);
+        const QString mtl = "MTLS3<;>]\\[" + labels.join("]\\[");
+        QCOMPARE(say(p, "MT+S5<;>EBR 218\n").mid(0, 2), (QStringList{"MT+S3<;>", mtl}));
+        QCOMPARE(server().devices()[0].names, QStringList{"BR 218 (3)"});
+        rig().takeWire();
+        for (const char* press : {"F13", "F03", "F12", "F02"}) // F3 momentary, F2 latching
+            say(p, QStringLiteral("MTAS3<;>%1\n").arg(press));
+        QCOMPARE(rig().takeWire(), wire_hex("A1 01 04|A1 01 00|A1 01 02"));
+        // Changed in the list while held: the phone gets the labels anew.
+        LocoEntry e = *rig().core->locoList.find(3);
+        e.labels[2] = "Horn";
+        rig().core->locoList.set(e, 3);
+        settle();
+        QCOMPARE(p.take().filter("MTL"), QStringList{QString(mtl).replace("Pfeife", "Horn")});
     }
 
     // Commands with their bytes on the bus and the lines the phone is sent
@@ -223,6 +255,7 @@ class TestWiThrottle : public QObject {
         const QString list = "PTL]\\[LT7}|{Mag.Art. 7}|{1]\\[LT9}|{Mag.Art. 9}|{1]\\[LT%1}|{Mag."
                              "Art. %1}|{%2";
         row("STOP", {}, "PPA0", "82", {"PPA0"});
+        row("a name is answered with the heartbeat", {}, "NMein Handy", "", {"*10"});
         row("GO", {"PPA0"}, "PPA1", "83", {"PPA1"});
         row("closed is green", {}, "PTACLT12", "B0 0B 30|B0 0B 20", {list.arg(12).arg(2)});
         row("thrown is red, bare number", {}, "PTAT12", "B0 0B 10|B0 0B 00", {list.arg(12).arg(4)});
@@ -244,7 +277,9 @@ class TestWiThrottle : public QObject {
         loco("emergency stop X", {"V50"}, "X", "A0 01 01", {"V0"});
         loco("idle", {"V50"}, "I", "A0 01 00", {"V0"});
         loco("direction keeps the speed", {"V50"}, "R0", "A1 01 20", {"R0"});
-        loco("the same direction stops nothing", {"V50"}, "R1", "", {});
+        loco("the same direction sends nothing", {"V50"}, "R1", "", {});
+        loco("a second direction before the first is back", {}, "R0\r\nMTAS3<;>R1",
+             "A1 01 20|A1 01 00", {"R0", "R1"});
         loco("Licht toggles at the press", {}, "F10", "A1 01 10", {"F10"});
         loco("and back", {"F10", "F00"}, "F10", "A1 01 00", {"F00"});
         loco("a release of a latching button", {"F10"}, "F00", "", {});
@@ -252,6 +287,11 @@ class TestWiThrottle : public QObject {
         loco("momentary while held", {"m12"}, "F12", "A1 01 02", {"F12"});
         loco("momentary let go", {"m12", "F12"}, "F02", "A1 01 00", {"F02"});
         loco("latching again", {"m12", "m02", "F12", "F02"}, "F12", "A1 01 00", {"F02"});
+        loco("the horn F2 is momentary by default", {"F12"}, "F02", "A1 01 00", {"F02"});
+        QStringList buttons;
+        for (int n = 0; n < wt::Functions; ++n)
+            buttons << QStringLiteral("m%1%2").arg(n == 2 || n == 5 ? 1 : 0).arg(n);
+        loco("how the buttons act", {"m15"}, "qm", "", buttons);
         loco("forced on", {}, "f13", "A1 01 04", {"F13"});
         loco("query speed", {"V50"}, "qV", "", {"V50"});
         loco("query direction", {}, "qR", "", {"R1"});
@@ -277,7 +317,7 @@ class TestWiThrottle : public QObject {
             settle();
             QCOMPARE(rig().takeWire(),
                      wire_hex("BE 00 03|ED 0F 01 5A 56 0D 00 03 00 00 00 00 00 00"));
-            QCOMPARE(p.take().mid(1), introduction("S3", "V0 R1 s2")); // after the new roster
+            QCOMPARE(p.take(), introduction("S3", "V0 R1 s2"));
         }
         for (const QString& b : before)
             p.send(b + '\n');
@@ -312,7 +352,8 @@ class TestWiThrottle : public QObject {
         row("accessory of the list", false, {"PTA4LT7"});
         row("accessory new to the list", false,
             {"PTL]\\[LT1}|{Mag.Art. 1}|{2]\\[LT7}|{Mag.Art. 7}|{1]\\[LT9}|{Mag.Art. 9}|{1"});
-        row("loco new to the roster", false, {"RL1]\\[Lok 5}|{5}|{S"});
+        row("loco new on the bus", false, {}); // the roster does not grow with it
+        row("loco list entry added", false, {"RL1]\\[V 60}|{5}|{S"});
         row("route given steps in the editor", false,
             {"PRL]\\[FS3}|{Fahrstr. 3}|{4]\\[FS4}|{Fahrstr. 4}|{4"});
         row("connection lost", false, {"PPA2"});
@@ -342,8 +383,10 @@ class TestWiThrottle : public QObject {
             st.switchAccessory(7, false);
         else if (event == "accessory new to the list")
             st.switchAccessory(1, true);
-        else if (event == "loco new to the roster")
+        else if (event == "loco new on the bus")
             st.throttleSpeed(5, 20);
+        else if (event == "loco list entry added")
+            rig().core->locoList.set(LocoEntry{5, "V 60", {}, {}});
         else if (event == "route given steps in the editor")
             rig().core->FSTab.set_cell(4, RouteTable::FirstStep, "Pa-1");
         else if (event == "connection lost")
@@ -387,36 +430,164 @@ class TestWiThrottle : public QObject {
         QCOMPARE(say(b, "MTAS4<;>V10\n"), QStringList{"MTAS4<;>V10"});
     }
 
-    void silentPhoneHasItsLocosStopped_data()
+    // A phone holding loco 3 (slot 1) at speed 50 goes, one way or another:
+    // the stop that is due goes out, also while a job on the programming
+    // track runs; "" where the loco keeps going.
+    void noLocoIsLeftRunning_data()
     {
-        QTest::addColumn<QString>("heartbeat");
-        QTest::addColumn<bool>("stopped");
-        QTest::newRow("monitored") << "*+" << true;
-        QTest::newRow("not monitored") << "*-" << false;
+        QTest::addColumn<QString>("event");
+        QTest::addColumn<QString>("wire");
+        const auto row = [](const char* event, const char* wire) {
+            QTest::newRow(event) << QString(event) << QString(wire);
+        };
+        row("socket closed", "A0 01 00");
+        row("socket closed during a CV read", "A0 01 00");
+        row("emergency stop and close in one packet", "A0 01 01");
+        row("speed 0 and release in one packet", "A0 01 00");
+        row("silent", "A0 01 01");
+        row("silent during a CV read", "A0 01 01");
+        row("silent, not monitored", "");
+        row("STOP during a CV read", "82");
+        row("released, a panel shows it", "");
+        row("released, only a silent phone held it too", "A0 01 00");
+        row("replaced, not taken back", "A0 01 00");
+        row("replaced, taken back", "");
     }
-    void silentPhoneHasItsLocosStopped()
+    void noLocoIsLeftRunning()
     {
-        QFETCH(QString, heartbeat);
-        QFETCH(bool, stopped);
-        Phone& p = phone("NPhone\n" + heartbeat + "\nMT+S3<;>S3\nMTAS3<;>V50\n");
-        // Heard within the lapse: nothing happens.
-        settle(WiThrottleServer::HeartbeatLapse - 2);
-        p.send("*\n");
-        settle(2);
-        server().check_heartbeats();
-        settle();
-        QCOMPARE(rig().takeWire(), QString());
-        settle(WiThrottleServer::HeartbeatLapse);
-        server().check_heartbeats();
-        settle();
-        QCOMPARE(rig().takeWire(), stopped ? wire_hex("A0 01 00") : QString());
-        QCOMPARE(logs.filter("no heartbeat").size(), stopped ? 1 : 0);
-        // Once: the loco driven again by someone else is not stopped again.
-        station->station.throttleSpeed(3, 30);
-        settle(2);
-        server().check_heartbeats();
-        settle();
-        QCOMPARE(rig().takeWire(), QString());
+        QFETCH(QString, event);
+        QFETCH(QString, wire);
+        const bool silent = event.startsWith("silent");
+        Phone& p =
+            phone(QString("NPhone\nHU4f2a\n") + (event.contains("not monitored") ? "*-" : "*+") +
+                  "\nMT+S3<;>S3\nMTAS3<;>V50\n");
+        if (event.startsWith("released, only")) { // the same phone, back on a new connection
+            settle(WiThrottleServer::HeartbeatLapse + 1);
+            phone("MT+S3<;>S3\nMTAS3<;>V50\n");
+        }
+        if (event.contains("panel")) {
+            rig().core->drivers.acquire(0, 3);
+            settle();
+        }
+        if (silent) // half a second before the lapse (the phone's last line was a second ago)
+            settle(WiThrottleServer::HeartbeatLapse - 1.5);
+        rig().takeWire();
+        p.take();
+        if (event.contains("CV read")) {
+            station->station.programmingTrack().setDecoder(sim::Decoder::standard(3));
+            rig().core->prog.dcc_init();
+            QVERIFY(rig().core->prog.read_list(Programming::StdList));
+            settle(0.05);
+        }
+        if (event.startsWith("socket closed"))
+            p.socket.abort();
+        else if (event.startsWith("emergency stop and close")) {
+            p.send("MTAS3<;>X\n");
+            p.socket.disconnectFromHost();
+        } else if (event.startsWith("speed 0"))
+            p.send("MTAS3<;>V0\nMT-S3<;>r\n");
+        else if (event.startsWith("STOP"))
+            p.send("PPA0\n");
+        else if (event.startsWith("released"))
+            phones.back()->send("MT-S3<;>r\n");
+        else if (event.startsWith("replaced")) {
+            Phone& back = phone(event.contains("not") ? "HU4f2a\n" : "HU4f2a\nMT+S3<;>S3\n");
+            QCOMPARE(p.socket.state(), QAbstractSocket::UnconnectedState);
+            settle(WiThrottleServer::Handover);
+            QCOMPARE(back.take().filter("MTAS3<;>V"), QStringList{}); // no request, no stop
+        }
+        settle(silent ? 0.6 : 0.1);
+        const QString got = rig().takeWire();
+        QVERIFY2(wire.isEmpty() ? !got.contains("A0 01") : got.contains(wire_hex(wire)),
+                 qPrintable(got));
+        if (event.contains("CV read")) // it went out between the job's messages
+            QVERIFY(rig().core->req.has_long_job());
+        if (!silent)
+            return;
+        QCOMPARE(p.take().filter("HM"),
+                 wire.isEmpty() ? QStringList{}
+                                : QStringList{"HMKeine Nachricht seit 12 s: die Loks dieses Geräts "
+                                              "wurden angehalten."});
+        // Three intervals of silence end the connection.
+        settle(WiThrottleServer::SilenceLimit - WiThrottleServer::HeartbeatLapse);
+        QCOMPARE(server().devices().size(), wire.isEmpty() ? 1 : 0);
+    }
+
+    // Nobody on the network can exhaust the server; a phone that keeps
+    // speaking stays connected.
+    void limits_data()
+    {
+        QTest::addColumn<QString>("limit");
+        for (const char* limit : {"connections", "greeting", "unread output", "accept fails",
+                                  "keep alive", "no timer while nothing is due"})
+            QTest::newRow(limit) << QString(limit);
+    }
+    void limits()
+    {
+        QFETCH(QString, limit);
+        if (limit == "connections") {
+            for (int i = 0; i < WiThrottleServer::MaxClients; ++i)
+                phone();
+            Phone& more = phone();
+            QCOMPARE(more.lines,
+                     QStringList{"HMZu viele Geräte verbunden: die Verbindung wird getrennt."});
+            QTRY_COMPARE(more.socket.state(), QAbstractSocket::UnconnectedState);
+            QCOMPARE(server().devices().size(), WiThrottleServer::MaxClients);
+        } else if (limit == "greeting") {
+            Phone& quiet = phone();
+            phone("NPhone\n");
+            settle(WiThrottleServer::GreetingDeadline + 1);
+            QCOMPARE(quiet.socket.state(), QAbstractSocket::UnconnectedState);
+            QCOMPARE(server().devices().size(), 1);
+        } else if (limit == "unread output") {
+            // Asked for its loco again and again, never reading the answers.
+            Phone& p = phone("MT+S3<;>S3\n");
+            QObject::disconnect(&p.socket, &QTcpSocket::readyRead, nullptr, nullptr);
+            p.socket.setReadBufferSize(1024);
+            p.send(QString("MT+S3<;>S3\n").repeated(10000));
+            QTRY_COMPARE((settle(0.01), server().devices().size()), qsizetype(0));
+            QCOMPARE(logs.filter("unread").size(), 1);
+        } else if (limit == "accept fails") {
+            // No file handle left for the program's end of the second phone.
+            Phone& first = phone();
+            rlimit before{};
+            getrlimit(RLIMIT_NOFILE, &before);
+            const int lowest = ::dup(0); // the lowest free handle, for the phone's own end
+            ::close(lowest);
+            rlimit low = before;
+            low.rlim_cur = rlim_t(lowest) + 1;
+            setrlimit(RLIMIT_NOFILE, &low);
+            Phone& second = phone();
+            const std::clock_t cpu = std::clock();
+            QTest::qWait(300);
+            const double busy = double(std::clock() - cpu) / CLOCKS_PER_SEC;
+            setrlimit(RLIMIT_NOFILE, &before);
+            QVERIFY2(busy < 0.1, qPrintable(QString::number(busy))); // no busy loop meanwhile
+            QCOMPARE(second.lines, QStringList{});
+            first.socket.abort();
+            settle(WiThrottleServer::AcceptRetry + 0.5);
+            QCOMPARE(second.lines.value(0), "VN2.0");
+            QCOMPARE(logs.filter("cannot accept").size(), 1);
+        } else if (limit == "keep alive") {
+            // Speaking every 8 s, it hears a line at least every 10 s.
+            Phone& p = phone("NPhone\n*+\n");
+            for (int i = 0; i < 6; ++i) {
+                settle(8);
+                p.send("*\n");
+            }
+            settle(1);
+            for (qsizetype i = 1; i < p.heardAt.size(); ++i)
+                QVERIFY(p.heardAt[i] - p.heardAt[i - 1] <= wt::HeartbeatInterval);
+            QVERIFY(rig().clock.now() - p.heardAt.last() < wt::HeartbeatInterval);
+        } else {
+            const auto* timer = server().findChild<QTimer*>("WtDeadlines");
+            Phone& p = phone("NPhone\n");
+            QVERIFY(!timer->isActive());
+            say(p, "*+\n");
+            QVERIFY(timer->isActive());
+            say(p, "*-\n");
+            QVERIFY(!timer->isActive());
+        }
     }
 
     void refusesQuietlyWhatCannotRunNow()
@@ -469,7 +640,7 @@ class TestWiThrottle : public QObject {
     // A phone that has been greeted, has sent `lines` and been answered.
     Phone& phone(const QString& lines = {})
     {
-        phones.push_back(std::make_unique<Phone>(server().port()));
+        phones.push_back(std::make_unique<Phone>(server().port(), rig().clock));
         Phone& p = *phones.back();
         settle();
         if (!lines.isEmpty()) {
@@ -488,13 +659,22 @@ class TestWiThrottle : public QObject {
         return p.take();
     }
     // Lets the sockets, the program and the station run for a while of the
-    // fake clock.
+    // fake clock; the server's deadlines pass as its timer would find them.
     void settle(double seconds = 0.5)
     {
         for (int i = 0; i < seconds * 100; ++i) {
             QCoreApplication::processEvents();
             rig().run(0.01);
+            server().check_deadlines();
         }
+    }
+    // Lokliste.dat as the program finds it at start.
+    void load_list(const QByteArray& content)
+    {
+        QFile f(rig().dir.filePath("Lokliste.dat"));
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(content) == content.size());
+        f.close();
+        rig().core->locoList.load();
     }
 
     std::unique_ptr<StationRig> station;
