@@ -12,7 +12,6 @@ const QString kLokFmtLesen = QStringLiteral("Fehler: Lokdatenformat lesen");
 
 enum Step { Start, AwaitSlot, CfgRead, AwaitCfg, Command, AwaitSent };
 enum Kind { DirThenStop, Group, Sound, DirFunctions, SpeedOnly };
-constexpr int DirBit = 0x20;
 constexpr int AckOk = 0x7F;
 } // namespace
 
@@ -344,7 +343,7 @@ void Drivers::gone_if_done(int d)
     const Seat& seat = seats_[size_t(d)];
     // What it asked for is carried out, even when it goes right after asking.
     const bool waiting = adr_of(d) > 0 && !seat.queue.empty();
-    if (!seat.leaving || waiting || !seat.inflight.empty() || seat.stopping)
+    if (!seat.leaving || waiting || !seat.inflight.isEmpty() || seat.stopping)
         return;
     remove_driver(d);
     emit left(d);
@@ -421,8 +420,10 @@ void Drivers::apply(SlotRec& r, const Action& a, bool groups)
 {
     switch (a.kind) {
     case Action::Speed: r.Spd = a.value; return;
-    case Action::Direction: r.Dirf = (r.Dirf & ~DirBit) | (a.value ? DirBit : 0); break;
-    case Action::ToggleDirection: r.Dirf ^= DirBit; break;
+    case Action::Direction:
+        r.Dirf = (r.Dirf & ~ln::LocoDirf::Reverse) | (a.value ? ln::LocoDirf::Reverse : 0);
+        break;
+    case Action::ToggleDirection: r.Dirf ^= ln::LocoDirf::Reverse; break;
     case Action::Function:
     case Action::ToggleFunction: {
         const FnPlace p = fn_place(a.value);

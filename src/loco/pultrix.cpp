@@ -15,7 +15,6 @@ const QString kAchtung = QStringLiteral("Achtung!");
 const QString kMaxFenster =
     QStringLiteral("Max. Anzahl von Fenstern für Pultrix Fahrregler erreicht!");
 
-constexpr int DirBit = 0x20;
 } // namespace
 
 Pultrix::Pultrix(const Services& s, Slots& table, Drivers& drivers, LncvProg& lncv)
@@ -151,7 +150,7 @@ PxView Pultrix::view(int w) const
         v.fst = QString::number(step);
     for (int n = 0; n < Functions; ++n)
         v.fanz[size_t(n)] = function_on(r, n) ? colour::Yellow : colour::White;
-    v.dir = (r.Dirf & DirBit) ? 1 : 0;
+    v.dir = (r.Dirf & ln::LocoDirf::Reverse) ? 1 : 0;
     v.entryOpen = e.EntryOpen;
     return v;
 }

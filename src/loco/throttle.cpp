@@ -2,6 +2,7 @@
 
 #include "core/colour.h"
 #include "core/station_state.h"
+#include "loconet/views.h"
 #include "drivers.h"
 #include "requests/engine.h"
 #include "slots.h"
@@ -22,7 +23,6 @@ enum Key {
     KeyReverse = 226
 };
 
-constexpr int DirBit = 0x20;
 constexpr int BarMax = 126; // the speed bar's top value
 
 // Speed steps by column: the k-th start is the first speed value of step k.
@@ -223,7 +223,7 @@ PanelView Throttle::view(int i) const
                            : function_on(loco, n) ? colour::Yellow
                                                   : colour::White;
     const auto bit = [&](int mask) { return (loco.Dirf & mask) ? 1 : 0; };
-    v.picture = lok_picture_name(bit(0x10), bit(0x01), bit(0x02), bit(DirBit));
+    v.picture = lok_picture_name(bit(0x10), bit(0x01), bit(0x02), bit(ln::LocoDirf::Reverse));
     v.scroll = loco.Spd > 0 ? std::min(loco.Spd - 1, BarMax) : 0;
     v.format = loco.FmtName;
     const int step = speed_step(loco.Spd, loco.Steps);

@@ -52,6 +52,7 @@ struct LocoSpeed : View {
 
 // A1: direction and F0..F4 of a slot.
 struct LocoDirf : View {
+    static constexpr int Reverse = 0x20; // the direction bit of DIRF: set is backwards
     using View::View;
     int slot() const { return m[1]; }
     int dirf() const { return m[2]; }

@@ -42,6 +42,7 @@ const QHash<QString, QString>& sections()
             {QStringLiteral("Lok Dispatch - FRED"), {"DispatchLok"}},
             {QStringLiteral("LocoNet Monitor"), {"LnMonitor"}},
             {QStringLiteral("WiThrottle"), {"WiThrottleWin"}},
+            {QStringLiteral("Lokliste"), {"Lokliste"}},
             {QStringLiteral("Interface auswählen"), {"ZentraleForm"}},
             {QStringLiteral("Namen für Kennix-Zugkategorien"), {"ZKNamen"}},
             {QStringLiteral("Kennix-Zugerkennung"), {"KennixWin", "Dialog"}},

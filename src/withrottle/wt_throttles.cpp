@@ -3,6 +3,7 @@
 
 #include "loco/loco_list.h"
 #include "loco/slots.h"
+#include "loconet/views.h"
 #include "withrottle/wt_client.h"
 #include "withrottle/wt_line.h"
 #include "withrottle/wt_locos.h"
@@ -152,7 +153,7 @@ void WiThrottleServer::tell_state(Client* c, Held& h, bool all)
         h.functions[size_t(n)] = on;
     }
     const int speed = wt::client_speed(r->Spd);
-    const int forward = r->Dirf & 0x20 ? 0 : 1;
+    const int forward = r->Dirf & ln::LocoDirf::Reverse ? 0 : 1;
     const int mode = wt::step_mode(r->Steps);
     if (all || speed != h.speed)
         send(c, prefix + QStringLiteral("V%1").arg(speed));
@@ -189,7 +190,7 @@ void WiThrottleServer::loco_action(Client* c, Held& h, const wt::Command& cmd)
         // has confirmed so far: two quick changes end with the second.
         const bool reverse = cmd.value == 0;
         const auto intended = locos_.intended(h.handle);
-        if (!intended || reverse != bool(intended->Dirf & 0x20))
+        if (!intended || reverse != bool(intended->Dirf & ln::LocoDirf::Reverse))
             locos_.direction(h.handle, reverse);
         break;
     }
@@ -214,7 +215,7 @@ void WiThrottleServer::loco_action(Client* c, Held& h, const wt::Command& cmd)
         if (cmd.act == Command::Query && cmd.value == 'V')
             send(c, prefix + QStringLiteral("V%1").arg(wt::client_speed(r->Spd)));
         else if (cmd.act == Command::Query && cmd.value == 'R')
-            send(c, prefix + QStringLiteral("R%1").arg(r->Dirf & 0x20 ? 0 : 1));
+            send(c, prefix + QStringLiteral("R%1").arg(r->Dirf & ln::LocoDirf::Reverse ? 0 : 1));
         else
             send(c, prefix + QStringLiteral("s%1").arg(wt::step_mode(r->Steps)));
         break;

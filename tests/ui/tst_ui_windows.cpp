@@ -124,6 +124,7 @@ class TstWindows : public QObject {
         row({"LokDisp"}, "DispBut", "Lok Dispatch - FRED");
         row({"MonitorMenu"}, "FilterTxt", "LocoNet Monitor");
         row({"WiThrottleMenu"}, "DeviceView", "WiThrottle");
+        row({"LokListeMenu"}, "LokNameTxt", "Lokliste");
         row({"ZentraleMen"}, "Iopt_1", "Interface auswählen");
         row({"ZkNamenMenu"}, "ZkTXT_0", "Namen für Kennix-Zugkategorien");
         row({"kennix"}, "LadrTxt", "Kennix-Zugerkennung");
