@@ -64,9 +64,7 @@ Lokliste::Lokliste(Application& core, QWidget* parent)
     void (Lokliste::*handlers[])() = {&Lokliste::new_entry, &Lokliste::take_over,
                                       &Lokliste::delete_entry};
     for (size_t k = 0; k < std::size(captions); ++k) {
-        auto* b = new QPushButton(*captions[k].second);
-        b->setObjectName(QLatin1String(captions[k].first));
-        b->setAutoDefault(false);
+        auto* b = named_button(captions[k].first, *captions[k].second);
         connect(b, &QPushButton::clicked, this, handlers[k]);
         buttons->addWidget(b);
     }

@@ -101,7 +101,10 @@ void WiThrottleWin::show_devices()
 {
     DeviceView->clear();
     for (const WiThrottleServer::Device& d : server_.devices()) {
-        auto* item = new QTreeWidgetItem({d.name, d.peer, d.names.join(QStringLiteral(", "))});
+        // One loco per line: a phone may hold many, and every name must show.
+        auto* item = new QTreeWidgetItem({d.name, d.peer, d.names.join(u'\n')});
+        item->setTextAlignment(0, Qt::AlignLeft | Qt::AlignTop);
+        item->setTextAlignment(1, Qt::AlignLeft | Qt::AlignTop);
         DeviceView->addTopLevelItem(item);
     }
 }

@@ -266,7 +266,7 @@ class TstWindows : public QObject {
         const auto& view = find<QTreeWidget>(w, "DeviceView");
         QTRY_COMPARE(view.topLevelItemCount(), 1);
         QTRY_COMPARE(view.topLevelItem(0)->text(0), QStringLiteral("Mein Handy"));
-        QTRY_COMPARE(view.topLevelItem(0)->text(2), QStringLiteral("BR 218 (3), 1234"));
+        QTRY_COMPARE(view.topLevelItem(0)->text(2), QStringLiteral("BR 218 (3)\n1234"));
         const QString running = QStringLiteral("Der Server läuft auf 127.0.0.1, Port %1.");
         QVERIFY(label.text().startsWith(running.arg(server.port())));
         phone.disconnectFromHost();
