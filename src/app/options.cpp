@@ -6,6 +6,7 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <cstdio>
 
@@ -39,10 +40,11 @@ std::optional<AppOptions> parse_options(const QStringList& argsIn, int* exitCode
     cli.addVersionOption();
     const QCommandLineOption confDir(
         QStringLiteral("conf-dir"),
-        QStringLiteral("Data folder (conf.dat, FS.DAT, zk.dat; Hilfe.txt, Hersteller.dat and "
-                       "loco pictures of your own); default: Conf beside the program when it is "
-                       "writable, else the user's application-data folder. Files it lacks are "
-                       "read from the installation."),
+        QStringLiteral("Data folder (conf.dat, FS.DAT, zk.dat, Lokliste.dat; Hilfe.txt, "
+                       "Hersteller.dat, loco pictures and LNCV module descriptions of your "
+                       "own); default: Conf beside the program when it is writable, else the "
+                       "user's application-data folder. Files it lacks are read from the "
+                       "installation."),
         QStringLiteral("DIR"));
     const QCommandLineOption dataFiles(
         QStringLiteral("data-files"),
@@ -155,12 +157,18 @@ QString data_files_text(const DataDir& data)
     const QString none = QStringLiteral("(none)");
     QString text = QStringLiteral("data folder       %1\ninstalled files   %2\n")
                        .arg(data.path(), data.installed().isEmpty() ? none : data.installed());
-    for (const char* name :
-         {"conf.dat", "FS.DAT", "zk.dat", "Hilfe.txt", "Hersteller.dat", "Lok0.bmp"}) {
-        const QString path = data.file(QString::fromLatin1(name));
+    const auto line = [&text](const QString& name, const QString& path) {
         text += QStringLiteral("%1%2%3\n")
-                    .arg(QString::fromLatin1(name).leftJustified(18), path,
+                    .arg(name.leftJustified(18), QDir::toNativeSeparators(path),
                          QFileInfo::exists(path) ? QString() : QStringLiteral(" (missing)"));
-    }
+    };
+    for (const char* name : {"conf.dat", "FS.DAT", "zk.dat", "Lokliste.dat", "Hilfe.txt",
+                             "Hersteller.dat", "Lok0.bmp"})
+        line(QString::fromLatin1(name), data.file(QString::fromLatin1(name)));
+    // Module descriptions: the data folder's first, then the installation's.
+    const QString modules = QStringLiteral("LNCV");
+    line(modules, QDir(data.path()).filePath(modules));
+    if (!data.installed().isEmpty())
+        line(modules, QDir(data.installed()).filePath(modules));
     return text;
 }

@@ -82,6 +82,11 @@ class TestOptions : public QObject {
         QTest::newRow("data folder of its own")
             << QStringList{"--conf-dir", QDir::tempPath() + "/quorail-own", "--data-files"} << 0
             << "/share/quorail/Hilfe.txt\n";
+        QTest::newRow("loco list and module descriptions")
+            << QStringList{"--conf-dir", QDir::tempPath() + "/quorail-own", "--data-files"} << 0
+            << "quorail-own/Lokliste.dat (missing)\nHilfe.txt";
+        QTest::newRow("the installation's module descriptions")
+            << QStringList{"--data-files"} << 0 << "/share/quorail/LNCV\n";
         QTest::newRow("bad value")
             << QStringList{"--interface=7"} << 2 << "--interface must be 1, 2 or 3";
     }
