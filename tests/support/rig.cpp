@@ -66,7 +66,10 @@ void Rig::run(double seconds)
     for (double t = 0; t < seconds - 1e-9; t += 0.01) {
         clock.advance(0.01);
         core->conn.step(); // the set-up timer of interface type 1
-        core->tick();
+        // Only as the program's own timer would: armed, and its time come.
+        const double due = core->next_due();
+        if (core->MainTimer.isActive() && due >= 0 && clock.now() >= due)
+            core->tick();
         if (station)
             station();
     }
