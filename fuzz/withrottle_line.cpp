@@ -2,6 +2,7 @@
 // into lines and read as the server reads them: no line is longer than the
 // limit, and every command taken carries only values the server may act on.
 
+#include "loconet/views.h"
 #include "routes/route_table.h"
 #include "support/lines.h"
 #include "withrottle/wt_line.h"
@@ -23,7 +24,7 @@ void check_command(const wt::Command& c)
     case Command::Release:
     case Command::Loco:
         check(c.key == QStringLiteral("*") ? c.address == 0
-                                           : c.address >= 1 && c.address <= wt::MaxLocoAddress);
+                                           : c.address >= 1 && c.address <= ln::MaxLocoAddress);
         check(!c.key.startsWith(u'S') || c.address <= wt::MaxShortAddress);
         check(c.kind != Command::Acquire || c.address != 0);
         break;

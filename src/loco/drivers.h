@@ -14,6 +14,7 @@
 // when the loco's slot is known, or as soon as the loco can be asked for.
 
 #include "core/services.h"
+#include "loconet/views.h"
 #include "requests/engine.h"
 
 #include <QObject>
@@ -31,7 +32,7 @@ class Drivers : public QObject {
     Drivers(const Services& s, Slots& table);
 
     static constexpr int Panels = 2; // the throttle panels are drivers 0 and 1
-    static constexpr int MaxAddress = 16383;
+    static constexpr int MaxAddress = ln::MaxLocoAddress;
     // Unsent actions a driver may have waiting; more are not taken.
     static constexpr int MaxQueued = 16;
 

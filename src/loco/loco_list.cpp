@@ -1,6 +1,7 @@
 #include "loco_list.h"
 
 #include "core/messages.h"
+#include "loconet/views.h"
 
 #include <algorithm>
 #include <optional>
@@ -70,7 +71,7 @@ bool read_line(QStringView line, std::optional<LocoEntry>& entry)
 {
     LineReader r(line);
     const auto address = r.number();
-    if (!address || *address < 1 || *address > loco_list::MaxAddress)
+    if (!address || *address < 1 || *address > ln::MaxLocoAddress)
         return false;
     LocoEntry e;
     e.address = *address;
@@ -202,7 +203,7 @@ QString LocoList::name(int address) const
 
 bool LocoList::set(const LocoEntry& entry, int previous)
 {
-    if (entry.address < 1 || entry.address > loco_list::MaxAddress)
+    if (entry.address < 1 || entry.address > ln::MaxLocoAddress)
         return false;
     if (entry.address != previous && find(entry.address))
         return false;

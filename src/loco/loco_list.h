@@ -39,7 +39,6 @@ struct LocoEntry {
 
 namespace loco_list {
 inline const QString FileName = QStringLiteral("Lokliste.dat");
-constexpr int MaxAddress = 16383;
 // Longer texts are cut: they must fit a panel and a phone's button.
 constexpr int MaxName = 32;
 constexpr int MaxLabel = 20;

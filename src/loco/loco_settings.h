@@ -3,6 +3,7 @@
 // uses for one loco address: read and written for the loco-settings window.
 
 #include "core/services.h"
+#include "loconet/views.h"
 #include "requests/engine.h"
 
 #include <QObject>
@@ -18,7 +19,7 @@ class LocoSettings : public QObject {
   public:
     LocoSettings(const Services& s, Slots& slotTable);
 
-    static constexpr int MaxAddress = 16383; // fourteen bits on the wire
+    static constexpr int MaxAddress = ln::MaxLocoAddress;
     static constexpr int NoEntry = 5;        // the list's "-"
     static constexpr double AnswerTimeout = 2.0;
 
@@ -26,8 +27,11 @@ class LocoSettings : public QObject {
     static int entry_of_code(int code);
     // Code written for a list entry (the code read plus 64); -1 for "-".
     static int code_of_entry(int entry);
-    // A loco address typed into the window; nullopt when it cannot be sent.
+    // A loco address typed into a window; nullopt when it cannot be sent,
+    // which the window says with AddressRefusal.
     static std::optional<int> address(const QString& text);
+    static inline const QString AddressRefusal =
+        QStringLiteral("Bitte eine Lokadresse von 1 bis 16383 eingeben!");
 
     int LokCfgExtra = 0; // second data byte of the last answer for extraAdr_
 

@@ -21,6 +21,7 @@ namespace ln {
 // Loco address from its high and low 7 bits; a high byte of 0x7F marks a
 // short address.
 int locoAddress(int hi, int lo);
+constexpr int MaxLocoAddress = 16383; // fourteen bits
 
 // Which of F0..F28 a message carries (covered) and which of those are on.
 struct FnStates {

@@ -19,8 +19,11 @@ const QString& kDateifehler = filetexts::Dateifehler;
 const QString kKeinModul = QStringLiteral("Kein Modul hat geantwortet.");
 const QString kAufgedruckt =
     QStringLiteral("Die Artikelnummer ist die auf dem Modul aufgedruckte, z. B. 12340.");
-const QString kArtikelnummer = QStringLiteral("Bitte eine Artikelnummer von 0 bis 655345 eingeben "
-                                              "oder das Feld für alle Module leer lassen!");
+// The highest printed number that still names one article: 655346 and up
+// round to the field that asks every module.
+const QString kArtikelnummer = QStringLiteral("Bitte eine Artikelnummer von 0 bis %1 eingeben "
+                                              "oder das Feld für alle Module leer lassen!")
+                                   .arg(LncvManager::MaxArticle);
 const QString kBisLncv =
     QStringLiteral("Bitte bei „bis LNCV:“ eine Zahl von 0 bis 65535 eingeben!");
 const QString kModulWaehlen = QStringLiteral("Bitte zuerst ein Modul in der Liste wählen.");

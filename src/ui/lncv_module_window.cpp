@@ -14,7 +14,6 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QScreen>
 #include <QStyledItemDelegate>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -152,6 +151,7 @@ LncvModuleWindow::LncvModuleWindow(LncvManager& manager, QWidget* parent)
     layout->addLayout(progress);
     fit_title(layout, kTitle);
     hide_on_escape(this);
+    place_over_parent_once(this);
 
     const QString digits(6, u'0');
     fit_columns(LmModulTab,
@@ -187,27 +187,6 @@ LncvModuleWindow::LncvModuleWindow(LncvManager& manager, QWidget* parent)
     connect(&m_, &LncvManager::progress, this, &LncvModuleWindow::show_progress);
     connect(&m_, &LncvManager::selection_changed, this, &LncvModuleWindow::show_selection);
     show_busy(m_.busy());
-}
-
-void LncvModuleWindow::showEvent(QShowEvent* event)
-{
-    // Placed once, over the main window and wholly on its screen: the
-    // window manager would centre it on the main window even where that
-    // reaches below the screen. Not yet shown, it has no frame; the main
-    // window's tells how large it is.
-    if (!placed_ && !event->spontaneous() && parentWidget()) {
-        placed_ = true;
-        const QWidget* main = parentWidget()->window();
-        const QRect screen = main->screen()->availableGeometry();
-        QRect frame(QPoint(), size() + main->frameGeometry().size() - main->size());
-        frame.moveCenter(main->frameGeometry().center());
-        frame.moveLeft(std::clamp(frame.left(), screen.left(),
-                                  std::max(screen.left(), screen.right() + 1 - frame.width())));
-        frame.moveTop(std::clamp(frame.top(), screen.top(),
-                                 std::max(screen.top(), screen.bottom() + 1 - frame.height())));
-        move(frame.topLeft());
-    }
-    QWidget::showEvent(event);
 }
 
 void LncvModuleWindow::hideEvent(QHideEvent* event)

@@ -19,7 +19,6 @@ class LncvModuleWindow : public QWidget {
     LncvModuleWindow(LncvManager& manager, QWidget* parent);
 
   protected:
-    void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
 
   private:
@@ -44,5 +43,4 @@ class LncvModuleWindow : public QWidget {
     QProgressBar* LmFortschritt;
     QPushButton* LmAbbrechenBut;
     QString folder_; // where the last backup was saved or loaded
-    bool placed_ = false;
 };

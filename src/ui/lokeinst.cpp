@@ -26,7 +26,6 @@ const QStringList kFormats = {
 };
 const QString kUebernehmen = QStringLiteral("Einstellung übernehmen");
 const QString kAbbrechen = QStringLiteral("abbrechen");
-const QString kAdresseUngueltig = QStringLiteral("Bitte eine Lokadresse von 1 bis 16383 eingeben!");
 } // namespace
 
 Lokeinst::Lokeinst(Application& core, QWidget* parent)
@@ -119,7 +118,7 @@ void Lokeinst::set_mode()
 {
     const auto adr = LocoSettings::address(LokadrTxt->text());
     if (!adr) {
-        core_.msgs.show(titles::Fehler, kAdresseUngueltig, MsgIcon::Warning);
+        core_.msgs.show(titles::Fehler, LocoSettings::AddressRefusal, MsgIcon::Warning);
         return;
     }
     core_.lokSettings.write(*adr, LokdatenfCO->currentIndex());

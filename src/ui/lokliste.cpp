@@ -33,7 +33,6 @@ const QString kTastendTipp =
 const QString kNeu = QStringLiteral("Neu");
 const QString kUebernehmen = QStringLiteral("Übernehmen");
 const QString kLoeschen = QStringLiteral("Löschen");
-const QString kAdresseFalsch = QStringLiteral("Bitte eine Lokadresse von 1 bis 16383 eingeben.");
 const QString kSchonDa = QStringLiteral("Für die Adresse %1 gibt es schon einen Eintrag.");
 
 constexpr int FnPerColumn = 15; // F0..F14, F15..F28
@@ -77,6 +76,7 @@ Lokliste::Lokliste(Application& core, QWidget* parent)
     layout->addLayout(left, 1);
     layout->addWidget(build_editor());
     hide_on_escape(this);
+    place_over_parent_once(this);
 
     connect(&core_.locoList, &LocoList::changed, this, &Lokliste::show_list);
     show_list();
@@ -133,9 +133,6 @@ QWidget* Lokliste::build_editor()
 
 void Lokliste::showEvent(QShowEvent* event)
 {
-    if (!placed_)
-        place_over_parent(this);
-    placed_ = true;
     offer_addresses(); // the locos held now
     QWidget::showEvent(event);
 }
@@ -198,20 +195,17 @@ void Lokliste::new_entry()
 
 void Lokliste::take_over()
 {
+    const auto address = LocoSettings::address(LokAdrBox->currentText().trimmed());
+    if (!address) {
+        core_.msgs.show(kTitel, LocoSettings::AddressRefusal, MsgIcon::Warning);
+        return;
+    }
     LocoEntry e;
-    const QString text = LokAdrBox->currentText().trimmed();
-    qsizetype digits = 0;
-    while (digits < text.size() && text[digits].isDigit() && digits < 6)
-        ++digits;
-    e.address = text.left(digits).toInt();
+    e.address = *address;
     e.name = LokNameTxt->text();
     for (size_t n = 0; n < FnLabel.size(); ++n) {
         e.labels[n] = FnLabel[n]->text();
         e.momentary[n] = FnMoment[n]->isChecked();
-    }
-    if (e.address < 1 || e.address > loco_list::MaxAddress) {
-        core_.msgs.show(kTitel, kAdresseFalsch, MsgIcon::Warning);
-        return;
     }
     const int previous = editing_;
     editing_ = e.address;

@@ -37,7 +37,6 @@ class Lokliste : public QWidget {
 
     Application& core_;
     int editing_ = 0; // the address of the entry in the editor; 0 for a new one
-    bool placed_ = false;
     QTableWidget* LokTab;
     QComboBox* LokAdrBox;
     QLineEdit* LokNameTxt;

@@ -5,6 +5,7 @@
 #include "lamp.h"
 
 #include <QBoxLayout>
+#include <QEvent>
 #include <QFontDatabase>
 #include <QGridLayout>
 #include <QKeySequence>
@@ -90,6 +91,7 @@ int title_bar_width(const QFont& font, const QString& title)
     return QFontMetrics(bold).horizontalAdvance(title) + Decoration;
 }
 
+namespace {
 void place_over_parent(QWidget* window)
 {
     const QWidget* parent = window->parentWidget() ? window->parentWidget()->window() : nullptr;
@@ -105,4 +107,23 @@ void place_over_parent(QWidget* window)
     at.setX(std::max(screen.left(), std::min(at.x(), screen.right() + 1 - frame.width())));
     at.setY(std::max(screen.top(), std::min(at.y(), screen.bottom() + 1 - frame.height())));
     window->move(at);
+}
+
+class PlaceOnce : public QObject {
+  public:
+    using QObject::QObject;
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show && !event->spontaneous()) {
+            place_over_parent(static_cast<QWidget*>(watched));
+            deleteLater();
+        }
+        return false;
+    }
+};
+} // namespace
+
+void place_over_parent_once(QWidget* window)
+{
+    window->installEventFilter(new PlaceOnce(window));
 }

@@ -30,6 +30,7 @@ void fit_title(QBoxLayout* layout, const QString& title);
 void fit_title(QMessageBox* box);
 // The width a title needs in a title bar, for windows of this font.
 int title_bar_width(const QFont& font, const QString& title);
-// Puts a window that is about to be shown for the first time over the
-// middle of its parent's window, whole on the parent's screen.
-void place_over_parent(QWidget* window);
+// The first time the window is shown, puts it over the middle of its
+// parent's window, whole on the parent's screen (a window manager would
+// centre it even where that reaches below the screen).
+void place_over_parent_once(QWidget* window);

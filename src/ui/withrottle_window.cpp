@@ -60,20 +60,13 @@ WiThrottleWin::WiThrottleWin(WiThrottleServer& server, QWidget* parent)
     layout->addWidget(DeviceView, 1);
     fit_title(layout, kTitel);
     hide_on_escape(this);
+    place_over_parent_once(this);
 
     connect(&server_, &WiThrottleServer::devices_changed, this, &WiThrottleWin::show_devices);
     connect(&server_, &WiThrottleServer::server_changed, this, &WiThrottleWin::show_server);
     show_server();
     show_devices();
     resize(digit * 72, fontMetrics().height() * 18);
-}
-
-void WiThrottleWin::showEvent(QShowEvent* event)
-{
-    if (!placed_)
-        place_over_parent(this);
-    placed_ = true;
-    QWidget::showEvent(event);
 }
 
 void WiThrottleWin::show_server()

@@ -14,9 +14,6 @@ class WiThrottleWin : public QWidget {
   public:
     WiThrottleWin(WiThrottleServer& server, QWidget* parent);
 
-  protected:
-    void showEvent(QShowEvent* event) override;
-
   private:
     void show_server();
     void show_devices();
@@ -25,5 +22,4 @@ class WiThrottleWin : public QWidget {
     QLabel* ServerLbl;
     QLabel* AnnounceLbl;
     QTreeWidget* DeviceView;
-    bool placed_ = false;
 };

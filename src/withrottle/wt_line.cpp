@@ -1,6 +1,7 @@
 #include "wt_line.h"
 
 #include "loco/loco_list.h"
+#include "loconet/views.h"
 #include "routes/route_table.h"
 
 #include <QStringDecoder>
@@ -52,7 +53,7 @@ std::optional<int> loco_address(QStringView key)
     if (key.size() < 2)
         return std::nullopt;
     if (key[0] == u'L')
-        return in_range(key.mid(1), 1, MaxLocoAddress);
+        return in_range(key.mid(1), 1, ln::MaxLocoAddress);
     if (key[0] == u'S')
         return in_range(key.mid(1), 1, MaxShortAddress);
     return std::nullopt;

@@ -20,7 +20,6 @@ constexpr int MaxLine = 1024;
 // Seconds a client with heartbeat monitoring may stay silent, as told in "*N".
 constexpr int HeartbeatInterval = 10;
 constexpr int Functions = 29; // F0..F28
-constexpr int MaxLocoAddress = 16383;
 constexpr int MaxShortAddress = 127;
 constexpr int Accessories = 2048;
 

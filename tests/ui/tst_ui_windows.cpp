@@ -284,6 +284,9 @@ class TstWindows : public QObject {
         b.win.show();
         QWidget& w = b.open("LokListeMenu", "Lokliste");
         QVERIFY(w.screen()->availableGeometry().contains(w.frameGeometry()));
+        find<QComboBox>(w, "LokAdrBox").setEditText("3x"); // not taken for 3
+        QTest::keyClick(&find<QLineEdit>(w, "LokNameTxt"), Qt::Key_Return);
+        QCOMPARE(b.rig.texts().last(), "Bitte eine Lokadresse von 1 bis 16383 eingeben!");
         click(w, "NeuBut");
         QCOMPARE(find<QComboBox>(w, "LokAdrBox").currentText(), "3");
         type(find<QLineEdit>(w, "FnLabel_2"), "Horn");
