@@ -5,8 +5,6 @@
 #include "routes/route_file.h"
 
 #include <QDir>
-#include <algorithm>
-#include <cmath>
 
 namespace {
 const QString kConfFile = QStringLiteral("conf.dat");
@@ -77,25 +75,14 @@ void Application::tick()
 
 double Application::next_due() const
 {
-    double due = -1;
-    for (const double d : {link.next_due(), req.next_due(), routeEngine.next_due()})
-        if (d >= 0 && (due < 0 || d < due))
-            due = d;
-    return due;
+    return earliest({link.next_due(), req.next_due(), routeEngine.next_due()});
 }
 
 void Application::rearm()
 {
     if (ended_)
         return;
-    const double due = next_due();
-    if (due < 0) {
-        MainTimer.stop();
-        return;
-    }
-    // A millisecond late rather than early: a time-out is "more than" its limit.
-    const double ms = std::ceil((due - clock.now()) * 1000.0) + 1;
-    MainTimer.start(int(std::clamp(ms, 0.0, 3.6e6)));
+    wake_at(MainTimer, clock, next_due());
 }
 
 void Application::take_input()

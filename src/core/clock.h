@@ -3,6 +3,9 @@
 // the time of day (and midnight) plays no part; tests advance a fake clock.
 
 #include <QElapsedTimer>
+#include <initializer_list>
+
+class QTimer;
 
 class Clock {
   public:
@@ -28,3 +31,11 @@ class FakeClock : public Clock {
   private:
     double t_ = 1000.0;
 };
+
+// The earliest of some due times (clock readings); a negative one means
+// nothing is due there. -1 when nothing is due at all.
+double earliest(std::initializer_list<double> dues);
+
+// Sets a single-shot timer to fire at the clock reading due, lateMs after
+// it (a time-out is "more than" its limit); stops it when due is negative.
+void wake_at(QTimer& timer, const Clock& clock, double due, int lateMs = 1);

@@ -7,17 +7,6 @@
 namespace lb {
 namespace {
 
-// A byte written as one or two hex digits; -1 for anything else.
-int hex_value(const QByteArray& token)
-{
-    if (token.isEmpty() || token.size() > 2)
-        return -1;
-    bool ok = false;
-    const int v = token.toInt(&ok, 16);
-    // toInt accepts a sign; a byte has none.
-    return ok && token[0] != '+' && token[0] != '-' ? v : -1;
-}
-
 Line malformed(const char* reason)
 {
     Line l;
@@ -36,7 +25,7 @@ Line message_line(Line::Kind kind, const QList<QByteArray>& tokens)
     Line l;
     l.kind = kind;
     for (qsizetype i = 1; i < tokens.size(); ++i) {
-        const int v = hex_value(tokens[i]);
+        const int v = ln::hexByte(tokens[i]);
         if (v < 0)
             return malformed("bad hex value");
         l.message.append(char(v));

@@ -141,12 +141,7 @@ void LbServer::expire()
 
 void LbServer::arm_expiry()
 {
-    if (queue_.empty()) {
-        expiry_.stop();
-        return;
-    }
-    const double left = queue_.front().since + QueueTimeout - clock_.now();
-    expiry_.start(int(std::clamp(left * 1000.0 + 1, 0.0, QueueTimeout * 1000 + 1)));
+    wake_at(expiry_, clock_, queue_.empty() ? -1.0 : queue_.front().since + QueueTimeout);
 }
 
 void LbServer::traffic(double, ln::Traffic what, const QByteArray& message)

@@ -78,6 +78,16 @@ QString hex(const QByteArray& bytes)
     return QString::fromLatin1(bytes.toHex(' ').toUpper());
 }
 
+int hexByte(QByteArrayView token)
+{
+    if (token.isEmpty() || token.size() > 2)
+        return -1;
+    bool ok = false;
+    const int v = token.toInt(&ok, 16);
+    // toInt accepts a sign; a byte has none.
+    return ok && token[0] != '+' && token[0] != '-' ? v : -1;
+}
+
 Msg::Msg(const QByteArray& bytes)
 {
     d_.fill(0);

@@ -39,6 +39,8 @@ void unpackHibits(uint8_t* msg);
 
 // "E7 0E 00" style text, two hex digits per byte.
 QString hex(const QByteArray& bytes);
+// A byte typed as one or two hex digits ("7", "E7"); -1 for anything else.
+int hexByte(QByteArrayView token);
 
 // A received message as a value: 65 bytes, bounds-safe.
 class Msg {

@@ -18,16 +18,6 @@ std::optional<Traffic> traffic_tag(QByteArrayView token)
     return std::nullopt;
 }
 
-// One or two hex digits.
-std::optional<uint8_t> hex_byte(QByteArrayView token)
-{
-    if (token.isEmpty() || token.size() > 2)
-        return std::nullopt;
-    bool ok = false;
-    const int v = token.toInt(&ok, 16);
-    return ok ? std::optional<uint8_t>(uint8_t(v)) : std::nullopt;
-}
-
 // Opcode first, data bytes below 80, as long as the opcode (or byte 1) says.
 bool well_formed(const QByteArray& b)
 {
@@ -66,10 +56,10 @@ SavedLine read_saved_line(QByteArrayView line, SavedMessage* out)
         }
     }
     for (qsizetype i = first; i < tokens.size(); ++i) {
-        const auto b = hex_byte(tokens[i]);
-        if (!b || m.bytes.size() >= MaxLen)
+        const int b = hexByte(tokens[i]);
+        if (b < 0 || m.bytes.size() >= MaxLen)
             return SavedLine::NoMessage;
-        m.bytes.append(char(*b));
+        m.bytes.append(char(b));
     }
     if (!well_formed(m.bytes) || (m.what != Traffic::Bad && !checksumOk(m.bytes)))
         return SavedLine::NoMessage;
@@ -82,14 +72,19 @@ void read_saved(QIODevice& in, const std::function<void(const SavedMessage&)>& m
 {
     int number = 0;
     while (!in.atEnd()) {
-        QByteArray line = in.readLine();
-        if (++number == 1 && line.startsWith("\xEF\xBB\xBF")) // UTF-8 byte-order mark
-            line.remove(0, 3);
-        SavedMessage m;
-        switch (read_saved_line(line, &m)) {
-        case SavedLine::Message: message(m); break;
-        case SavedLine::NoMessage: noMessage(number); break;
-        case SavedLine::Blank: break;
+        QByteArray read = in.readLine(); // line by line, so that a pipe is read as it comes
+        if (number == 0 && read.startsWith("\xEF\xBB\xBF")) // UTF-8 byte-order mark
+            read.remove(0, 3);
+        if (read.endsWith('\n'))
+            read.chop(read.endsWith("\r\n") ? 2 : 1);
+        for (const QByteArray& line : read.split('\r')) { // files with CR line ends
+            ++number;
+            SavedMessage m;
+            switch (read_saved_line(line, &m)) {
+            case SavedLine::Message: message(m); break;
+            case SavedLine::NoMessage: noMessage(number); break;
+            case SavedLine::Blank: break;
+            }
         }
     }
 }

@@ -64,11 +64,6 @@ FnStates LocoF9F12::functions() const
     return f;
 }
 
-QByteArray LocoF9F12::make(int slot, int bits)
-{
-    return bytes({op::LocoF9F12, slot, bits});
-}
-
 QByteArray SlotStatus::make(int slot, int status)
 {
     return bytes({op::SlotStat1, slot, status});
@@ -227,18 +222,6 @@ int FastClock::hour() const
 {
     const int v = m[8] - (128 - 24);
     return v >= 0 && v < 24 ? v : -1;
-}
-
-FnStates SlotDataExt::functions() const
-{
-    FnStates f = dirfFunctions(dirf());
-    f.setRange(5, 7, m[11]);
-    f.setRange(13, 7, m[12]);
-    f.setRange(21, 7, m[13]);
-    f.set(12, m[9] & 0x10);
-    f.set(20, m[9] & 0x20);
-    f.set(28, m[9] & 0x40);
-    return f;
 }
 
 PeerMessage::PeerMessage(const Msg& msg) : View(msg)

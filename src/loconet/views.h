@@ -75,7 +75,6 @@ struct LocoF9F12 : View {
     int slot() const { return m[1]; }
     int bits() const { return m[2]; }
     FnStates functions() const;
-    static QByteArray make(int slot, int bits);
 };
 
 // Use state in bits 5..4 of a slot's status byte.
@@ -263,7 +262,6 @@ struct ProgTask : View {
     enum class Mode { Paged, Direct, DirectBit, Register, Reserved, OpsByte, OpsBit };
     Mode mode() const;
     bool write() const { return m[3] & 0x40; }
-    bool opsMode() const { return m[3] & 0x04; }
     bool feedback() const { return m[3] & 0x08; } // operations mode: the decoder answers
     int status() const { return m[4]; }           // programmer status of a reply
     int opsAddress() const { return m[5] << 7 | m[6]; }
@@ -304,7 +302,6 @@ struct SlotDataExt : View {
     int address() const { return locoAddress(m[6], m[5]); }
     int speed() const { return m[8]; }
     int dirf() const { return m[10]; }
-    FnStates functions() const;
 };
 
 // E6 10 / EE 10: a line of one of the station's tables (routes and the like).

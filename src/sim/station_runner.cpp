@@ -4,8 +4,6 @@
 #include "loconet/port.h"
 #include "virtual_station.h"
 
-#include <algorithm>
-#include <cmath>
 
 namespace sim {
 
@@ -27,18 +25,8 @@ void StationRunner::run()
     station_.poll();
     if (alsoRun_)
         alsoRun_();
-    double due = station_.next_due();
-    if (alsoDue_) {
-        const double other = alsoDue_();
-        if (other >= 0 && (due < 0 || other < due))
-            due = other;
-    }
-    if (due < 0) {
-        timer_.stop();
-        return;
-    }
-    const double ms = std::ceil((due - clock_.now()) * 1000.0);
-    timer_.start(int(std::clamp(ms, 0.0, 3.6e6)));
+    // An answer is due at its time, not after it.
+    wake_at(timer_, clock_, earliest({station_.next_due(), alsoDue_ ? alsoDue_() : -1.0}), 0);
 }
 
 } // namespace sim

@@ -25,7 +25,6 @@ class StationRunner : public QObject {
 
     // Polls now and sets the next wake-up.
     void run();
-    bool waiting() const { return timer_.isActive(); }
 
   private:
     VirtualStation& station_;

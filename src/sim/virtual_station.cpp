@@ -6,7 +6,6 @@
 #include "loconet/port.h"
 #include "loconet/views.h"
 
-#include <algorithm>
 
 namespace sim {
 
@@ -55,11 +54,7 @@ void VirtualStation::poll()
 
 double VirtualStation::next_due() const
 {
-    const double tx = tx_.next_due();
-    const double demo = demo_ ? demo_->next_due() : -1;
-    if (tx < 0 || demo < 0)
-        return std::max(tx, demo);
-    return std::min(tx, demo);
+    return earliest({tx_.next_due(), demo_ ? demo_->next_due() : -1.0});
 }
 
 void VirtualStation::receive(const QByteArray& message, double now)

@@ -22,7 +22,6 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
 
 namespace {
@@ -503,15 +502,7 @@ double WiThrottleServer::next_deadline() const
 
 void WiThrottleServer::arm()
 {
-    const double due = next_deadline();
-    if (due < 0) {
-        deadlines_->stop();
-        return;
-    }
-    // A deadline that moved later finds the timer early; it then looks again.
-    const int ms = int(std::ceil(std::max(0.0, due - s_.clock.now()) * 1000.0)) + 1;
-    if (!deadlines_->isActive() || deadlines_->remainingTime() > ms)
-        deadlines_->start(ms);
+    wake_at(*deadlines_, s_.clock, next_deadline());
 }
 
 // --- Accessories, routes, power ---------------------------------------------

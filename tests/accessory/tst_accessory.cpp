@@ -33,39 +33,6 @@ struct Echoed : Rig {
 class TestAccessory : public QObject {
     Q_OBJECT
   private slots:
-    // A key of the keyboard held and let go: its on message at once, its off
-    // message when it is released.
-    void keySendsOnAndOff_data()
-    {
-        QTest::addColumn<int>("a");
-        QTest::addColumn<int>("dir");
-        QTest::addColumn<QString>("wire");
-        QTest::newRow("green 20") << 19 << 1 << "B0 13 30|B0 13 20";
-        QTest::newRow("green a = 200") << 200 << 1 << "B0 48 31|B0 48 21";
-        QTest::newRow("red a = 200") << 200 << 0 << "B0 48 11|B0 48 01";
-        QTest::newRow("red 2048") << 2047 << 0 << "B0 7F 1F|B0 7F 0F";
-    }
-    void keySendsOnAndOff()
-    {
-        QFETCH(int, a);
-        QFETCH(int, dir);
-        QFETCH(QString, wire);
-        Echoed rig;
-        rig.connect();
-        Keyboard& kb = rig.core->keyboard;
-        kb.select_page(a / 16);
-        rig.run(0.5); // the page's states are asked first
-        rig.takeWire();
-        QVERIFY(kb.press(a % 16, dir));
-        const QStringList both = wire.split('|');
-        QCOMPARE(rig.takeWire(), wire_hex(both[0]));
-        rig.run(0.01);
-        kb.release();
-        QCOMPARE(rig.takeWire(), wire_hex(both[1]));
-        rig.run(0.01);
-        QVERIFY(rig.core->req.idle()); // nothing awaited after the echo
-    }
-
     // A switch (B0) or sensor (B2) report on the bus, with the keyboard page
     // at kbBase and feedback page 1 shown: the indicators it colours and what
     // it hands to the route triggers, as (number, colour or state) pairs.
