@@ -30,4 +30,5 @@ class MessageService : public QObject {
 namespace titles {
 inline const QString LocoNetFehler = QStringLiteral("LocoNet Fehler");
 inline const QString Fehler = QStringLiteral("Fehler");
+inline const QString Hinweis = QStringLiteral("Hinweis");
 } // namespace titles

@@ -14,7 +14,6 @@
 #include <optional>
 
 namespace {
-const QString kHinweis = QStringLiteral("Hinweis");
 const QString& kDateifehler = filetexts::Dateifehler;
 const QString kKeinModul = QStringLiteral("Kein Modul hat geantwortet.");
 const QString kAufgedruckt =
@@ -276,7 +275,7 @@ bool LncvManager::busy() const
 
 bool LncvManager::refuse(const QString& text)
 {
-    s_.msgs.show(kHinweis, text, MsgIcon::Information);
+    s_.msgs.show(titles::Hinweis, text, MsgIcon::Information);
     return false;
 }
 
@@ -476,7 +475,7 @@ void LncvManager::found(LncvModuleId id)
 
 void LncvManager::nobody_answered(bool articleTyped)
 {
-    s_.msgs.show(kHinweis, articleTyped ? kKeinModul + u'\n' + kAufgedruckt : kKeinModul,
+    s_.msgs.show(titles::Hinweis, articleTyped ? kKeinModul + u'\n' + kAufgedruckt : kKeinModul,
                  MsgIcon::Information);
 }
 

@@ -28,7 +28,6 @@ const QString kUnbekannterFehler = QStringLiteral("Programmiergleis: unbekannter
 const QString kCvNummer = QStringLiteral("Bitte eine CV-Nummer von 1 bis 1023 eingeben.");
 const QString kWertUngueltig = QStringLiteral("CV %1: ungültiger Wert \"%2\" (erlaubt: 0 bis %3)");
 const QString kUnbekannt = QStringLiteral("-");
-const QString kHinweis = QStringLiteral("Hinweis");
 const QString kNichtsZuSchreiben =
     QStringLiteral("Keine der CVs hat einen bekannten Wert: es wird nichts geschrieben.");
 const QString kKennlinie =
@@ -308,7 +307,7 @@ bool Programming::start_write(int list)
 {
     if (next_write(list, 0) > CvListLast[size_t(list)]) {
         status(QLatin1Char(' ') + kNichtsZuSchreiben);
-        s_.msgs.show(kHinweis, kNichtsZuSchreiben, MsgIcon::Information);
+        s_.msgs.show(titles::Hinweis, kNichtsZuSchreiben, MsgIcon::Information);
         return false;
     }
     return start_list(true, list);
@@ -409,7 +408,7 @@ bool Programming::write_speed_table()
         return false;
     // The reminder only for a write that goes out.
     if (next_write(SpeedList, 0) <= CvListLast[SpeedList])
-        s_.msgs.show(kHinweis, kKennlinie, MsgIcon::Information);
+        s_.msgs.show(titles::Hinweis, kKennlinie, MsgIcon::Information);
     return start_write(SpeedList);
 }
 

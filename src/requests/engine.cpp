@@ -7,7 +7,6 @@
 #include <algorithm>
 
 namespace {
-const QString kHinweis = QStringLiteral("Hinweis");
 const QString kOffline = QStringLiteral("Keine Verbindung zur Zentrale: bitte erst \"Verbinden\".");
 const QString kBusy = QStringLiteral("Bitte warten, bis %1 beendet ist.");
 const QString kBusyAnything = QStringLiteral("Bitte warten, bis der laufende Auftrag beendet ist.");
@@ -85,7 +84,7 @@ bool ReqEngine::admit(JobKind kind, Caller caller)
     if (r == Refusal::None)
         return true;
     if (caller == Caller::User)
-        msgs_.show(kHinweis, refusal_text(r), MsgIcon::Information);
+        msgs_.show(titles::Hinweis, refusal_text(r), MsgIcon::Information);
     return false;
 }
 

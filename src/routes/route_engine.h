@@ -7,6 +7,7 @@
 // changes; otherwise the engine sleeps.
 
 #include "core/services.h"
+#include "routes/route_table.h"
 
 #include <QObject>
 #include <QString>
@@ -14,7 +15,6 @@
 #include <cstdint>
 
 class RoutePanel;
-class RouteTable;
 
 class RouteEngine : public QObject {
     Q_OBJECT
@@ -83,6 +83,6 @@ class RouteEngine : public QObject {
     Services s_;
     RouteTable& table_;
     const RoutePanel& panel_;
-    std::array<uint8_t, 209> flags_{}; // per route, as its flag cells read
+    std::array<uint8_t, RouteTable::Rows> flags_{}; // per route, as its flag cells read
     double lastPass_ = -1;
 };

@@ -181,6 +181,14 @@ class TestMonitorModel : public QObject {
         row("ED 0B 7F 32 04 03 3F 05 00 00", "DCC-Paket an Lok 3: vorwärts, Fahrstufe 4 von 126");
         row("ED 0B 7F 22 00 03 76 00 00 00", "DCC-Paket an Lok 3: vorwärts, Fahrstufe 10 von 28");
         row("ED 0B 7F 22 02 03 11 00 00 00", "DCC-Paket an Lok 3: F0 F1 an");
+        row("ED 0B 7F 22 00 03 70 00 00 00", "DCC-Paket an Lok 3: vorwärts, Halt");
+        row("ED 0B 7F 22 00 03 61 00 00 00", "DCC-Paket an Lok 3: vorwärts, Nothalt");
+        row("ED 0B 7F 22 00 03 62 00 00 00", "DCC-Paket an Lok 3: vorwärts, Fahrstufe 1 von 28");
+        row("ED 0B 7F 22 01 7F 00 00 00 00", "DCC-Leerlaufpaket");
+        row("ED 0B 7F 42 02 03 64 02 0A 00", "DCC-Paket an Lok 3: CV 3 = 10 prüfen");
+        row("A0 05 01", "Slot 5: Nothalt");
+        row("E5 07 01 5A 56 40", "Programmiermodus aus");
+        row("EF 0E 7C 08 00 00 00 00 00 02 00 00 00", "Programmiergleis (Direct, Bit): CV 3 lesen");
         row("ED 0B 7F 42 02 03 6C 02 0A 00", "DCC-Paket an Lok 3: CV 3 = 10 schreiben");
         row("ED 0B 7F 22 03 01 78 00 00 00", "DCC-Paket an Zubehördecoder 1: Ausgang 0 ein");
         // Train identification by the rules its subsystem reads them with.
