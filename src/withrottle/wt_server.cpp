@@ -67,7 +67,6 @@ WiThrottleServer::WiThrottleServer(const Services& s, Connection& conn, Power& p
       panel_(panel), locos_(locos), list_(list), server_(new QTcpServer(this)),
       deadlines_(new QTimer(this))
 {
-    connect(server_, &QTcpServer::newConnection, this, &WiThrottleServer::accept);
     deadlines_->setObjectName(QStringLiteral("WtDeadlines"));
     deadlines_->setSingleShot(true);
     connect(deadlines_, &QTimer::timeout, this, &WiThrottleServer::check_deadlines);
