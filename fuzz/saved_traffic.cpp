@@ -13,7 +13,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
-    const qsizetype lines = bytes.count('\n') + 1;
+    const qsizetype lines = bytes.count('\n') + bytes.count('\r') + 1; // CR ends a line too
     QBuffer in(&bytes);
     in.open(QIODevice::ReadOnly);
     ln::read_saved(
